@@ -1,0 +1,105 @@
+#include "app/BatchMode.h"
+
+#include <ostream>
+
+#include "platform/Env.h"
+#include "trend/FileTools.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+class StreamReporter final : public Reporter {
+ public:
+  explicit StreamReporter(std::ostream& err) : err_(err) {}
+  void Warning(const std::string& message) override { err_ << message << "\n"; }
+  void Critical(const std::string& message) override {
+    err_ << message << "\n";
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+void PrintSummary(const RenameReport& report, std::ostream& out) {
+  const RenamePlan& plan = report.plan;
+  out << "Renamed trend '" << plan.hstPath << "':\n";
+  std::size_t headers = 0;
+  for (const RenameStep& step : plan.steps) {
+    if (step.kind == StepKind::kRewriteHeader) ++headers;
+    if (step.kind == StepKind::kRename)
+      out << "  " << FileNameOf(step.path) << " -> " << FileNameOf(step.newPath)
+          << "\n";
+  }
+  out << "Rewrote the file table and " << headers << " data-file header"
+      << (headers == 1 ? "" : "s") << ".\n";
+  if (plan.skipped.empty()) return;
+  out << "Left untouched:\n";
+  for (const SkippedFile& file : plan.skipped)
+    out << "  " << file.name << " (" << file.reason << ")\n";
+}
+
+}  // namespace
+
+std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t quote = commandLine.find('"', start);
+    pieces.push_back(commandLine.substr(start, quote - start));
+    if (quote == std::string_view::npos) break;
+    start = quote + 1;
+  }
+  if (pieces.size() < 6) return std::nullopt;
+  return BatchValues{std::string(pieces[1]), std::string(pieces[3]),
+                     std::string(pieces[5])};
+}
+
+std::optional<BatchValues> ParseBatchArguments(
+    const std::vector<std::string>& args) {
+  std::string joined;
+  bool quoted = false;
+  std::vector<std::string> values;
+  for (const std::string& arg : args) {
+    joined += (joined.empty() ? "" : " ") + arg;
+    quoted = quoted || arg.find('"') != std::string::npos;
+    if (arg == ",") continue;
+    values.push_back(!arg.empty() && arg.back() == ','
+                         ? arg.substr(0, arg.size() - 1)
+                         : arg);
+  }
+  if (quoted) return SplitAtQuotes(joined);
+  if (values.size() != 3) return std::nullopt;
+  return BatchValues{values[0], values[1], values[2]};
+}
+
+int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
+             std::ostream& err) {
+  StreamReporter reporter(err);
+  RenameReport report =
+      RenameTrend(env, reporter, values.hstPath, values.newPath, values.newTag);
+  for (const std::string& warning : report.plan.warnings)
+    err << "Warning: " << warning << "\n";
+  if (!report.ok()) return kExitNotRenamed;
+  PrintSummary(report, out);
+  return kExitRenamed;
+}
+
+std::string UsageText() {
+  return "Usage:\n"
+         "  morvelle                                  open the window\n"
+         "  morvelle HST NEWTAG NEWPATH               rename a trend\n"
+         "  morvelle --help | --version\n"
+         "\n"
+         "HST      the trend's history file, for example /data/Trend1.HST\n"
+         "NEWTAG   the new tag name\n"
+         "NEWPATH  the new path and file name, without extension\n"
+         "\n"
+         "The Windows form works too:\n"
+         "  morvelle \"C:\\Temp\\Trend1.HST\", \"Trend1A\", "
+         "\"C:\\Ostrel\\Data\\Trend1A\"\n"
+         "\n"
+         "Exit status: 0 renamed, 1 not renamed (see the message), 2 usage.\n";
+}
+
+}  // namespace morvelle

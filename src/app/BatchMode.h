@@ -1,0 +1,55 @@
+// Batch mode: one rename from three values on the command line, no window.
+//
+//   morvelle "C:\Temp\Trend1.HST", "Trend1A", "C:\Ostrel\Data\Trend1A"
+//
+// The values are the history file, the new tag and the new path and file
+// name (without extension). Written as on Windows, the values are quoted
+// and separated by ", "; a POSIX shell strips the quotes and leaves the
+// commas, which are dropped again here.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvelle {
+
+class Env;
+
+struct BatchValues {
+  std::string hstPath;
+  std::string newTag;
+  std::string newPath;
+};
+
+// Exit statuses of the program.
+inline constexpr int kExitRenamed = 0;
+inline constexpr int kExitNotRenamed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Splits a command line at every double quote into pieces 0, 1, 2, ...;
+// piece 1 is the history file, piece 3 the new tag, piece 5 the new path,
+// and whatever stands between or after them is ignored. Nothing when there
+// are fewer than six pieces.
+std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine);
+
+// The three values from the arguments after the program name. An argument
+// that is just "," is dropped and one trailing "," is removed from each
+// value. When an argument holds a double quote, the arguments joined by
+// single spaces are split with SplitAtQuotes instead. Nothing unless that
+// leaves exactly three values.
+std::optional<BatchValues> ParseBatchArguments(
+    const std::vector<std::string>& args);
+
+// Renames the trend. Messages go to `err`, a summary of what became of
+// each file to `out` on success. Returns kExitRenamed or kExitNotRenamed.
+// Never touches the settings store.
+int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
+             std::ostream& err);
+
+// The text --help prints.
+std::string UsageText();
+
+}  // namespace morvelle

@@ -1,0 +1,91 @@
+// The only door from the trend core to the file system. Everything the
+// core does to files goes through an Env, so that a platform supplies one
+// implementation (EnvPosix.cpp, EnvWindows.cpp; CMake picks which) and a
+// test can hand in an Env that fails wherever it likes.
+//
+// Paths are in the platform's own encoding (UTF-8 on POSIX and at the edge
+// of the Windows implementation). No call follows a symbolic link at the
+// last component: a link is reported as a link, never opened or replaced.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Status.h"
+
+namespace morvelle {
+
+enum class EntryType { kRegular, kDirectory, kSymlink, kOther };
+
+struct FolderEntry {
+  std::string name;  // bare name, no folder
+  EntryType type;
+};
+
+// What the core needs to know about a path that exists: what it is, and an
+// identity that is equal for two names of the same file (device and inode,
+// or volume and file index).
+struct FileInfo {
+  EntryType type = EntryType::kOther;
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+};
+
+enum class OpenMode { kRead, kReadWrite };
+
+// An open file. Every call names the path it was opened with in its errors.
+class File {
+ public:
+  virtual ~File() = default;
+
+  // Reads up to `n` bytes at `offset` into `*out` (resized to what was
+  // read). Fewer bytes than asked, none included, means the end of the file
+  // was reached; that is not an error.
+  virtual Status ReadAt(std::uint64_t offset, std::size_t n,
+                        std::string* out) = 0;
+
+  // Writes all of `data` at `offset`, growing the file when needed. An
+  // error may leave part of `data` written.
+  virtual Status WriteAt(std::uint64_t offset, std::string_view data) = 0;
+
+  // Closes the file. Called at most once; after it no other call is made.
+  // Destroying an open File closes it and drops any error.
+  virtual Status Close() = 0;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // The process's Env for the platform it was built for. Never null.
+  static Env& Default();
+
+  // Appends every entry of `folder` except "." and ".." to `*entries`.
+  virtual Status ListFolder(const std::string& folder,
+                            std::vector<FolderEntry>* entries) = 0;
+
+  // Opens an existing regular file; never creates one and never follows a
+  // link. On success `*file` is set; on failure it is left empty.
+  virtual Status OpenFile(const std::string& path, OpenMode mode,
+                          std::unique_ptr<File>* file) = 0;
+
+  // Renames `from` to `to`. Fails with kAlreadyExists, changing nothing,
+  // when `to` already exists; never replaces a file. Where the file system
+  // folds letter case, `to` may differ from `from` in case only.
+  virtual Status RenameNoReplace(const std::string& from,
+                                 const std::string& to) = 0;
+
+  // Describes `path` without following a link at its last component.
+  // Fails with kNotFound when nothing has that name.
+  virtual Status GetFileInfo(const std::string& path, FileInfo* info) = 0;
+
+  // `path` made absolute against the current folder; unchanged when it
+  // already is. Does not ask whether it exists.
+  virtual Status AbsolutePath(const std::string& path,
+                              std::string* absolute) = 0;
+};
+
+}  // namespace morvelle

@@ -1,0 +1,250 @@
+// Env for Linux and other POSIX systems.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/Env.h"
+
+namespace morvelle {
+namespace {
+
+// The one place where errno becomes a Status.
+Status PosixError(const std::string& operation, const std::string& path,
+                  int error) {
+  ErrorKind kind = ErrorKind::kOther;
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      kind = ErrorKind::kNotFound;
+      break;
+    case EEXIST:
+    case ENOTEMPTY:
+      kind = ErrorKind::kAlreadyExists;
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      kind = ErrorKind::kPermissionDenied;
+      break;
+    case EBUSY:
+    case ETXTBSY:
+      kind = ErrorKind::kInUse;
+      break;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      kind = ErrorKind::kNoSpace;
+      break;
+    case ELOOP:
+    case EISDIR:
+      kind = ErrorKind::kNotARegularFile;
+      break;
+    case EINVAL:
+    case ENAMETOOLONG:
+      kind = ErrorKind::kInvalidArgument;
+      break;
+    case EIO:
+      kind = ErrorKind::kIoError;
+      break;
+    default:
+      break;
+  }
+  return Status::Error(kind, operation, path, std::strerror(error));
+}
+
+EntryType TypeOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryType::kRegular;
+  if (S_ISDIR(mode)) return EntryType::kDirectory;
+  if (S_ISLNK(mode)) return EntryType::kSymlink;
+  return EntryType::kOther;
+}
+
+EntryType TypeOfDirent(int folder_fd, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_REG:
+      return EntryType::kRegular;
+    case DT_DIR:
+      return EntryType::kDirectory;
+    case DT_LNK:
+      return EntryType::kSymlink;
+    case DT_UNKNOWN: {
+      // Some file systems leave the type out of the listing.
+      struct stat st;
+      if (fstatat(folder_fd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return EntryType::kOther;
+      return TypeOfMode(st.st_mode);
+    }
+    default:
+      return EntryType::kOther;
+  }
+}
+
+class PosixFile final : public File {
+ public:
+  PosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  Status ReadAt(std::uint64_t offset, std::size_t n,
+                std::string* out) override {
+    out->resize(n);
+    std::size_t done = 0;
+    while (done < n) {
+      ssize_t got = ::pread(fd_, out->data() + done, n - done,
+                            static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        out->resize(done);
+        return PosixError("read", path_, errno);
+      }
+      if (got == 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    out->resize(done);
+    return Status::Ok();
+  }
+
+  Status WriteAt(std::uint64_t offset, std::string_view data) override {
+    std::size_t done = 0;
+    while (done < data.size()) {
+      ssize_t put = ::pwrite(fd_, data.data() + done, data.size() - done,
+                             static_cast<off_t>(offset + done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) return PosixError("write", path_, errno);
+      done += static_cast<std::size_t>(put);
+    }
+    return Status::Ok();
+  }
+
+  Status Close() override {
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return PosixError("close", path_, errno);
+    return Status::Ok();
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+class PosixEnv final : public Env {
+ public:
+  Status ListFolder(const std::string& folder,
+                    std::vector<FolderEntry>* entries) override {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return PosixError("list folder", folder, errno);
+    int folder_fd = ::dirfd(dir);
+    errno = 0;
+    while (dirent* entry = ::readdir(dir)) {
+      if (std::strcmp(entry->d_name, ".") != 0 &&
+          std::strcmp(entry->d_name, "..") != 0)
+        entries->push_back({entry->d_name, TypeOfDirent(folder_fd, *entry)});
+      errno = 0;
+    }
+    int error = errno;
+    ::closedir(dir);
+    if (error != 0) return PosixError("list folder", folder, error);
+    return Status::Ok();
+  }
+
+  Status OpenFile(const std::string& path, OpenMode mode,
+                  std::unique_ptr<File>* file) override {
+    // O_NONBLOCK keeps a fifo that took a data file's name from hanging us;
+    // the fstat below then refuses it.
+    int flags = (mode == OpenMode::kRead ? O_RDONLY : O_RDWR) | O_NOFOLLOW |
+                O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(path.c_str(), flags);
+    if (fd < 0) return PosixError("open", path, errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      int error = errno;
+      ::close(fd);
+      return PosixError("open", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return Status::Error(ErrorKind::kNotARegularFile, "open", path,
+                           "Not a regular file");
+    }
+    *file = std::make_unique<PosixFile>(fd, path);
+    return Status::Ok();
+  }
+
+  Status RenameNoReplace(const std::string& from,
+                         const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                    RENAME_NOREPLACE) == 0)
+      return Status::Ok();
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) return RenameByLink(from, to);
+    if (error == EEXIST && IsCaseOnlyRenameOfOneFile(from, to)) {
+      // A case-folding file system sees the new spelling as the file
+      // itself; replacing it with itself loses nothing.
+      if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
+      error = errno;
+    }
+    return PosixError("rename", from + "' to '" + to, error);
+  }
+
+  Status GetFileInfo(const std::string& path, FileInfo* info) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return PosixError("stat", path, errno);
+    info->type = TypeOfMode(st.st_mode);
+    info->device = static_cast<std::uint64_t>(st.st_dev);
+    info->index = static_cast<std::uint64_t>(st.st_ino);
+    return Status::Ok();
+  }
+
+  Status AbsolutePath(const std::string& path, std::string* absolute) override {
+    if (!path.empty() && path.front() == '/') {
+      *absolute = path;
+      return Status::Ok();
+    }
+    std::string cwd(4096, '\0');
+    while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+      if (errno != ERANGE) return PosixError("get current folder", path, errno);
+      cwd.resize(cwd.size() * 2);
+    }
+    cwd.resize(std::strlen(cwd.c_str()));
+    if (cwd.back() != '/') cwd += '/';
+    *absolute = cwd + path;
+    return Status::Ok();
+  }
+
+ private:
+  // For file systems that do not know RENAME_NOREPLACE: link() never
+  // replaces, so link then unlink gives the same guarantee.
+  static Status RenameByLink(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) != 0)
+      return PosixError("rename", from + "' to '" + to, errno);
+    if (::unlink(from.c_str()) != 0)
+      return PosixError("rename (remove old name)", from, errno);
+    return Status::Ok();
+  }
+
+  static bool IsCaseOnlyRenameOfOneFile(const std::string& from,
+                                        const std::string& to) {
+    if (from.size() != to.size() ||
+        ::strncasecmp(from.c_str(), to.c_str(), from.size()) != 0)
+      return false;
+    struct stat a, b;
+    return ::lstat(from.c_str(), &a) == 0 && ::lstat(to.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  }
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static PosixEnv env;
+  return env;
+}
+
+}  // namespace morvelle

@@ -1,0 +1,39 @@
+// File-name helpers. Paths come from Windows hosts and from this one, so
+// both "\" and "/" count as separators. Positions in the comments are as a
+// user counts them: "last" means right-most.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace morvelle {
+
+class Env;
+
+bool IsPathSeparator(char c);
+
+// The folder of `p` with a trailing separator: the text before the last
+// separator that is not `p`'s final character, followed by that separator
+// unless it already ends in one. Empty when there is no such separator;
+// callers make paths absolute first, so that never happens to them.
+std::string FolderOf(std::string_view p);
+
+// The text after the last separator of `p`; all of `p` when it has none.
+std::string FileNameOf(std::string_view p);
+
+// `s` followed by `separator`, unless `s` already ends in a separator.
+std::string AddBackslash(std::string_view s, char separator = '\\');
+
+// `p` without the text from its last "." on, when that dot comes after the
+// last separator; otherwise `p`. Works on raw field values: the dot may lie
+// in the NUL fill, and then the fill after it goes too.
+std::string StripExtension(std::string_view p);
+
+// The text after the last "." of `p`, cut at its first NUL; empty when `p`
+// has no dot. The dot is searched in all of `p`, separators included.
+std::string ExtensionOf(std::string_view p);
+
+// True when `p` is not empty and names a regular file.
+bool FileExists(Env& env, const std::string& p);
+
+}  // namespace morvelle

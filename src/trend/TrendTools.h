@@ -1,0 +1,152 @@
+// The two operations on a trend: rename and inspection.
+//
+// Both take plain UTF-8 strings, keep nothing between calls and reach the
+// file system only through the Env they are given. At most one trend file
+// is open at any time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Env.h"
+#include "trend/Reporter.h"
+#include "trend/TrendDefinitions.h"
+
+namespace morvelle {
+
+// ---- Inspection -----------------------------------------------------------
+
+struct TrendInfo {
+  std::string path;  // raw Path of entry 0 (field bytes), StripExtension'd
+  std::int32_t pathWidth = 0;  // 144 or 272; 0 when the trend is unreadable
+  std::string tag;             // raw Tag of entry 0, all of its width
+  std::int32_t tagWidth = 0;   // 32, 64 or 80; 0 when the trend is unreadable
+};
+
+// What entry 0 of `hstPath`'s file table holds, and the widths of its
+// fields. Reads only. A missing file, a Version outside 0-6 or a read error
+// is reported through `reporter` ("Trend '...' not found", "Invalid Trend
+// Version n") and yields empty values and zero widths.
+TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
+                        const std::string& hstPath);
+
+// A raw field value as the user sees it: up to its first NUL, decoded from
+// the field code page to UTF-8.
+std::string FieldDisplayText(std::string_view raw);
+
+// ---- Finding a trend's files ------------------------------------------------
+
+struct SkippedFile {
+  std::string name;    // bare name in the trend's folder
+  std::string reason;  // "not a data file name", "a folder", ...
+};
+
+struct TrendFiles {
+  std::vector<std::string> dataFiles;  // bare names, sorted
+  std::vector<SkippedFile> skipped;    // sorted by name
+};
+
+// Sorts the entries of the trend's folder. Candidates are the names the
+// Windows pattern `baseName`.* matches, the base compared without regard to
+// letter case. A data file is a regular file named base + "." + digits; any
+// name whose extension is "HST" in any case is a history file and never a
+// data file; `historyName` itself is not listed at all; every other
+// candidate (other extensions, folders, links) is skipped with its reason.
+TrendFiles FindTrendFiles(const std::vector<FolderEntry>& folder,
+                          std::string_view baseName,
+                          std::string_view historyName);
+
+// ---- Rename
+// -------------------------------------------------------------------
+
+enum class StepKind {
+  kRewriteTable,   // Path and Tag of entries 0..EntryCount-1 of the table
+  kRewriteHeader,  // Tag of a data file's header
+  kRename,         // a file's name, in its own folder
+};
+
+enum class StepState { kPending, kDone, kFailed };
+
+struct RenameStep {
+  StepKind kind = StepKind::kRename;
+  std::string path;     // the file, full path
+  std::string newPath;  // kRename: the new full path
+  StepState state = StepState::kPending;
+  Status error;  // kFailed: why
+};
+
+// Everything a rename will do, worked out and checked before any of it is
+// done.
+struct RenamePlan {
+  std::string hstPath;  // absolute
+  HstHeader header;
+  TrendLayout layout{};
+  std::string pathField;          // the new path as field bytes
+  std::string tagField;           // the new tag as field bytes
+  std::vector<RenameStep> steps;  // the history file's, then the data files'
+  std::size_t firstDataStep = 0;
+  std::vector<SkippedFile> skipped;
+  std::vector<std::string> warnings;  // values cut to their field width
+};
+
+enum class RenameOutcome {
+  kRenamed,       // every step done
+  kNotFound,      // no history file; nothing changed
+  kRefused,       // a new value or name was refused; nothing changed
+  kInvalidTrend,  // the history file cannot be this tool's; nothing changed
+  kFailed,        // the file system failed; steps before the failure stay done
+};
+
+struct RenameReport {
+  RenameOutcome outcome = RenameOutcome::kRefused;
+  std::string message;  // what was reported; empty when renamed
+  RenamePlan plan;      // steps carry their state
+
+  bool ok() const { return outcome == RenameOutcome::kRenamed; }
+};
+
+// Reads the trend and checks the rename without changing anything:
+// history file present and regular, new values storable and a valid
+// Windows file name, Version 0-6, table counts valid, and no new name that
+// exists already or that two files would share. Returns kRenamed with
+// `*plan` filled when the rename may go ahead; otherwise the outcome and,
+// in `*message`, why not.
+RenameOutcome PlanRename(Env& env, const std::string& hstPath,
+                         const std::string& newPath, const std::string& newTag,
+                         RenamePlan* plan, std::string* message);
+
+// Runs the steps of `plan` in order and stops at the first that fails,
+// leaving the steps before it done: there is no rollback. A rename never
+// replaces an existing file, so a name taken after the plan was checked
+// stops the run there.
+RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan);
+
+// Renames the trend whose history file is `hstPath`: rewrites Path and Tag
+// in the first EntryCount entries of its table, the Tag of every data
+// file's header, and renames the history file to FileNameOf(newPath) +
+// ".HST" and every data file to FileNameOf(newPath) + "." + its extension,
+// all in the folder they are in. `newPath` has no extension. A refusal or
+// failure is also told to `reporter`.
+RenameReport RenameTrend(Env& env, Reporter& reporter,
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag);
+
+// Rewrites the file table of an open history file: entries 0 to
+// `entryCount` - 1 get `newPath` + "." + their own old extension as Path
+// and `newTag` as Tag (both field bytes); the `extraCount` entries after
+// them are written back as read.
+Status UpdateFileEntries(File& file, std::string_view newPath,
+                         std::string_view newTag, const TrendLayout& layout,
+                         int entryCount, int extraCount);
+
+// Runs the data-file steps of `plan`: for each data file, the header
+// rewrite and then the rename. Returns false at the first failure, which is
+// recorded in its step.
+bool RenameDataFiles(Env& env, RenamePlan* plan);
+
+// A line for a step: "rename '/t/Trend1.000' to 'Trend1A.000'".
+std::string DescribeStep(const RenameStep& step);
+
+}  // namespace morvelle

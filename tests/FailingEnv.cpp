@@ -1,0 +1,73 @@
+#include "FailingEnv.h"
+
+namespace morvelle::testing {
+namespace {
+
+class FailingFile final : public File {
+ public:
+  FailingFile(FailingEnv& env, std::unique_ptr<File> base, std::string path)
+      : env_(env), base_(std::move(base)), path_(std::move(path)) {}
+
+  Status ReadAt(std::uint64_t offset, std::size_t n,
+                std::string* out) override {
+    Status s = env_.Count("read", path_);
+    return s.ok() ? base_->ReadAt(offset, n, out) : s;
+  }
+  Status WriteAt(std::uint64_t offset, std::string_view data) override {
+    Status s = env_.Count("write", path_);
+    return s.ok() ? base_->WriteAt(offset, data) : s;
+  }
+  Status Close() override {
+    Status s = env_.Count("close", path_);
+    Status closed = base_->Close();
+    return s.ok() ? closed : s;
+  }
+
+ private:
+  FailingEnv& env_;
+  std::unique_ptr<File> base_;
+  std::string path_;
+};
+
+}  // namespace
+
+Status FailingEnv::Count(const char* call, const std::string& path) {
+  if (++calls_ != failAt_) return Status::Ok();
+  failedCall_ = call;
+  return Status::Error(kind_, call, path, "injected failure");
+}
+
+Status FailingEnv::ListFolder(const std::string& folder,
+                              std::vector<FolderEntry>* entries) {
+  Status s = Count("list folder", folder);
+  return s.ok() ? base_.ListFolder(folder, entries) : s;
+}
+
+Status FailingEnv::OpenFile(const std::string& path, OpenMode mode,
+                            std::unique_ptr<File>* file) {
+  Status s = Count("open", path);
+  std::unique_ptr<File> opened;
+  if (s.ok()) s = base_.OpenFile(path, mode, &opened);
+  if (s.ok())
+    *file = std::make_unique<FailingFile>(*this, std::move(opened), path);
+  return s;
+}
+
+Status FailingEnv::RenameNoReplace(const std::string& from,
+                                   const std::string& to) {
+  Status s = Count("rename", from);
+  return s.ok() ? base_.RenameNoReplace(from, to) : s;
+}
+
+Status FailingEnv::GetFileInfo(const std::string& path, FileInfo* info) {
+  Status s = Count("stat", path);
+  return s.ok() ? base_.GetFileInfo(path, info) : s;
+}
+
+Status FailingEnv::AbsolutePath(const std::string& path,
+                                std::string* absolute) {
+  Status s = Count("absolute path", path);
+  return s.ok() ? base_.AbsolutePath(path, absolute) : s;
+}
+
+}  // namespace morvelle::testing

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "RecordingReporter.h"
+#include "TrendFixture.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+using namespace std::string_literals;
+using testing::TrendSpec;
+
+class ReadTrendInfoTest : public ::testing::Test {
+ protected:
+  TrendInfo Read(const TrendSpec& spec) {
+    return ReadTrendInfo(Env::Default(), reporter_,
+                         testing::WriteTrend(folder_.path(), spec));
+  }
+  testing::TempFolder folder_;
+  testing::RecordingReporter reporter_;
+};
+
+TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
+  struct Case {
+    int version, pathWidth, tagWidth;
+  } cases[] = {{0, 144, 32}, {1, 144, 32}, {2, 144, 32}, {3, 144, 32},
+               {4, 272, 64}, {5, 144, 80}, {6, 272, 80}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    TrendSpec spec;
+    spec.version = c.version;
+    spec.entryPath = "C:\\Ostrel\\v" + std::to_string(c.version) + "\\Trend1";
+    spec.tag = "Tag" + std::to_string(c.version);
+    spec.dataExtensions = {"007"};
+    TrendInfo info = Read(spec);
+    EXPECT_EQ(info.pathWidth, c.pathWidth);
+    EXPECT_EQ(info.tagWidth, c.tagWidth);
+    // The dot and digits are gone, and with them the NUL fill after them.
+    EXPECT_EQ(info.path, spec.entryPath);
+    EXPECT_EQ(info.tag, testing::Field(spec.tag, c.tagWidth));
+    EXPECT_EQ(FieldDisplayText(info.tag), spec.tag);
+  }
+  EXPECT_TRUE(reporter_.criticals.empty());
+}
+
+TEST_F(ReadTrendInfoTest, PathWithoutAnExtensionIsTheWholeRawField) {
+  TrendSpec spec;
+  spec.dataExtensions = {"000"};
+  spec.entryPath = "C:\\Ostrel.Data\\Trend1";
+  std::string hst = testing::WriteTrend(folder_.path(), spec);
+  std::string bytes = testing::ReadFile(hst);
+  bytes.replace(176, 144, testing::Field("C:\\Ostrel.Data\\Trend1", 144));
+  testing::WriteFile(hst, bytes);
+  TrendInfo info = ReadTrendInfo(Env::Default(), reporter_, hst);
+  EXPECT_EQ(info.path.size(), 144u);
+  EXPECT_EQ(FieldDisplayText(info.path), "C:\\Ostrel.Data\\Trend1");
+}
+
+TEST_F(ReadTrendInfoTest, StoredTextIsShownDecoded) {
+  TrendSpec spec;
+  spec.tag = "K\xFChlung \x80";  // Windows-1252 bytes
+  EXPECT_EQ(FieldDisplayText(Read(spec).tag), "K\xC3\xBChlung \xE2\x82\xAC");
+}
+
+TEST_F(ReadTrendInfoTest, UnknownVersionIsReportedWithEmptyResults) {
+  for (int version : {7, -1}) {
+    TrendSpec spec;
+    spec.version = version;
+    TrendInfo info = Read(spec);
+    EXPECT_EQ(info.path, "");
+    EXPECT_EQ(info.tag, "");
+    EXPECT_EQ(info.pathWidth, 0);
+    EXPECT_EQ(info.tagWidth, 0);
+  }
+  EXPECT_EQ(reporter_.criticals,
+            (std::vector<std::string>{"Invalid Trend Version 7",
+                                      "Invalid Trend Version -1"}));
+}
+
+TEST_F(ReadTrendInfoTest, EmptyFileReadsAsVersionZero) {
+  testing::WriteFile(folder_.path() / "Empty.HST", "");
+  TrendInfo info =
+      ReadTrendInfo(Env::Default(), reporter_, folder_.File("Empty.HST"));
+  EXPECT_EQ(info.pathWidth, 144);
+  EXPECT_EQ(info.tagWidth, 32);
+  EXPECT_EQ(info.path, std::string(144, '\0'));
+  EXPECT_EQ(FieldDisplayText(info.tag), "");
+  EXPECT_TRUE(reporter_.criticals.empty());
+}
+
+TEST_F(ReadTrendInfoTest, MissingFileIsReported) {
+  TrendInfo info =
+      ReadTrendInfo(Env::Default(), reporter_, folder_.File("None.HST"));
+  EXPECT_EQ(info.tagWidth, 0);
+  EXPECT_EQ(reporter_.warnings,
+            std::vector<std::string>{"Trend '" + folder_.File("None.HST") +
+                                     "' not found"});
+}
+
+}  // namespace
+}  // namespace morvelle

@@ -1,0 +1,404 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "FailingEnv.h"
+#include "RecordingReporter.h"
+#include "TrendFixture.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FolderImage;
+using testing::TrendSpec;
+
+constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
+constexpr const char* kNewTag = "Trend1A";
+
+class RenameTrendTest : public ::testing::Test {
+ protected:
+  std::string Write(const TrendSpec& spec) {
+    return testing::WriteTrend(folder_.path(), spec);
+  }
+  void Add(const std::string& name, const std::string& bytes = "other") {
+    testing::WriteFile(folder_.path() / name, bytes);
+  }
+  FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
+  RenameReport Rename(const std::string& hst, const std::string& newPath,
+                      const std::string& newTag) {
+    return RenameTrend(Env::Default(), reporter_, hst, newPath, newTag);
+  }
+  // Expects a refusal that changed nothing and told the user `message`.
+  void ExpectUntouched(const RenameReport& report, const FolderImage& before) {
+    EXPECT_FALSE(report.ok());
+    EXPECT_EQ(Image(), before);
+    for (const RenameStep& step : report.plan.steps)
+      EXPECT_EQ(step.state, StepState::kPending);
+  }
+
+  testing::TempFolder folder_;
+  testing::RecordingReporter reporter_;
+};
+
+TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
+  for (int version = 0; version <= 6; ++version) {
+    SCOPED_TRACE(version);
+    testing::TempFolder folder;
+    TrendSpec spec;
+    spec.version = version;
+    spec.entryCount = 3;
+    spec.extraCount = 2;
+    spec.dataExtensions = {"000", "001", "002", "0421"};
+    spec.seed = 100 + version;
+    std::string hst = testing::WriteTrend(folder.path(), spec);
+    testing::WriteFile(folder.path() / "Other.000", "unrelated");
+    FolderImage before = testing::ReadFolder(folder.path());
+
+    RenameReport report = Rename(hst, kNewPath, kNewTag);
+
+    EXPECT_TRUE(report.ok()) << report.message;
+    EXPECT_EQ(testing::ReadFolder(folder.path()),
+              testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+  }
+  EXPECT_TRUE(reporter_.warnings.empty());
+  EXPECT_TRUE(reporter_.criticals.empty());
+}
+
+TEST_F(RenameTrendTest, TableEdgeCases) {
+  struct Case {
+    int entryCount, extraCount;
+    std::string newPath, newTag;
+  } cases[] = {
+      {0, 1, kNewPath, kNewTag},             // table written back unchanged
+      {-1, 3, kNewPath, kNewTag},            // no entry rewritten
+      {1, 0, "D:\\Moved\\Trend1", kNewTag},  // only the folder changes
+      {2, 0, "C:\\" + std::string(150, 'p'), std::string(100, 't')},  // cut
+      {1, 0, "relative\\Trend1A", "T"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.newPath);
+    testing::TempFolder folder;
+    TrendSpec spec;
+    spec.version = 0;
+    spec.entryCount = c.entryCount;
+    spec.extraCount = c.extraCount;
+    std::string hst = testing::WriteTrend(folder.path(), spec);
+    FolderImage before = testing::ReadFolder(folder.path());
+    EXPECT_TRUE(Rename(hst, c.newPath, c.newTag).ok());
+    EXPECT_EQ(testing::ReadFolder(folder.path()),
+              testing::ExpectedAfterRename(spec, before, c.newPath, c.newTag));
+  }
+}
+
+TEST_F(RenameTrendTest, ValuesCutToTheirFieldAreWarnedAbout) {
+  TrendSpec spec;  // version 5: Path 144, Tag 80
+  std::string hst = Write(spec);
+  RenameReport report =
+      Rename(hst, "C:\\" + std::string(138, 'p'), std::string(81, 't'));
+  ASSERT_TRUE(report.ok());
+  ASSERT_EQ(report.plan.warnings.size(), 2u);
+  EXPECT_NE(report.plan.warnings[0].find("145 characters"), std::string::npos);
+  EXPECT_NE(report.plan.warnings[1].find("81 characters"), std::string::npos);
+  EXPECT_TRUE(Rename(folder_.File(std::string(138, 'p') + ".HST"),
+                     "C:\\" + std::string(137, 'p'), std::string(80, 't'))
+                  .plan.warnings.empty());
+}
+
+TEST_F(RenameTrendTest, ShortHistoryFileGrowsToItsFullTable) {
+  TrendSpec spec;
+  spec.version = 1;
+  spec.entryCount = 2;
+  spec.extraCount = 0;
+  std::string hst = Write(spec);
+  std::string bytes = testing::ReadFile(hst);
+  testing::WriteFile(hst, bytes.substr(0, 176 + 100));
+  ASSERT_TRUE(Rename(hst, kNewPath, kNewTag).ok());
+
+  // Entry 1 lay past the end: it read as zeros, so its path had no
+  // extension to keep.
+  std::string expected = bytes.substr(0, 176 + 100);
+  expected.resize(176 + 2 * 240, '\0');
+  const char* extensions[] = {".000", "."};
+  for (int i = 0; i < 2; ++i) {
+    expected.replace(
+        176 + i * 240, 144,
+        testing::Field(kNewPath + std::string(extensions[i]), 144));
+    expected.replace(176 + i * 240 + 160, 32, testing::Field(kNewTag, 32));
+  }
+  EXPECT_EQ(testing::ReadFile(folder_.File("Trend1A.HST")), expected);
+}
+
+TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {
+  Write(TrendSpec());
+  FolderImage before = Image();
+  std::string missing = folder_.File("Trend2.HST");
+  RenameReport report = Rename(missing, kNewPath, kNewTag);
+  EXPECT_EQ(report.outcome, RenameOutcome::kNotFound);
+  ExpectUntouched(report, before);
+  EXPECT_EQ(reporter_.warnings,
+            std::vector<std::string>{"Trend '" + missing + "' not found"});
+  EXPECT_EQ(Rename("", kNewPath, kNewTag).outcome, RenameOutcome::kNotFound);
+}
+
+TEST_F(RenameTrendTest, InvalidVersionOrCountsStopBeforeAnythingChanges) {
+  struct Case {
+    int version, entryCount, extraCount;
+    std::string message;
+  } cases[] = {
+      {7, 1, 0, "Invalid Trend Version 7"},
+      {-1, 1, 0, "Invalid Trend Version -1"},
+      {5, 0, 0, "(EntryCount 0, ExtraCount 0)"},
+      {5, 3, -1, "(EntryCount 3, ExtraCount -1)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    testing::TempFolder folder;
+    TrendSpec spec;
+    spec.version = c.version;
+    spec.entryCount = c.entryCount;
+    spec.extraCount = c.extraCount;
+    std::string hst = testing::WriteTrend(folder.path(), spec);
+    FolderImage before = testing::ReadFolder(folder.path());
+    reporter_.criticals.clear();
+    RenameReport report = Rename(hst, kNewPath, kNewTag);
+    EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
+    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    ASSERT_EQ(reporter_.criticals.size(), 1u);
+    EXPECT_NE(reporter_.criticals[0].find(c.message), std::string::npos)
+        << reporter_.criticals[0];
+  }
+}
+
+TEST_F(RenameTrendTest, RefusedNewValuesChangeNothing) {
+  std::string hst = Write(TrendSpec());
+  FolderImage before = Image();
+  const char* refused_paths[] = {
+      "C:\\Data\\",     "",
+      "C:\\Data\\Tr<1", "C:\\Data\\Tr>1",
+      "C:Trend",        "C:\\D\\T\"",
+      "C:\\D\\T|1",     "C:\\D\\T?",
+      "C:\\D\\T*",      "C:\\D\\T\x01",
+      "C:\\D\\Trend ",  "C:\\D\\Trend.",
+      "C:\\D\\CON",     "C:\\D\\nul",
+      "C:\\D\\Com1",    "C:\\D\\LPT9.old",
+      "C:\\D\\aux .x",  "C:\\D\\T\xCE\xA9",
+      "C:\\D\\T\xFF",
+  };
+  for (const char* path : refused_paths) {
+    SCOPED_TRACE(path);
+    RenameReport report = Rename(hst, path, kNewTag);
+    EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+    ExpectUntouched(report, before);
+  }
+  for (const char* tag : {"", "Pump \xCE\xA9"}) {
+    EXPECT_EQ(Rename(hst, kNewPath, tag).outcome, RenameOutcome::kRefused);
+    EXPECT_EQ(Image(), before);
+  }
+  EXPECT_EQ(reporter_.warnings.size(), std::size(refused_paths) + 2);
+  EXPECT_NE(reporter_.warnings.back().find("\xCE\xA9"), std::string::npos);
+
+  RenamePlan plan;
+  std::string message;
+  for (const char* allowed :
+       {"C:\\D\\COM0", "C:\\D\\CONSOLE", "C:\\D\\K\xC3\xBChler"})
+    EXPECT_EQ(
+        PlanRename(Env::Default(), hst, allowed, kNewTag, &plan, &message),
+        RenameOutcome::kRenamed)
+        << allowed << ": " << message;
+}
+
+TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
+  struct Case {
+    std::string extra;  // a file that is not the trend's, or another spelling
+    std::string message;
+  } cases[] = {
+      {"Trend1A.001", "Trend1A.001' already exists"},
+      {"Trend1A.HST", "Trend1A.HST' already exists"},
+      {"TREND1.001",
+       "to '"},  // same extension under another case: both go to Trend1A.001
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extra);
+    testing::TempFolder folder;
+    std::string hst = testing::WriteTrend(folder.path(), TrendSpec());
+    testing::WriteFile(folder.path() / c.extra, "precious");
+    FolderImage before = testing::ReadFolder(folder.path());
+    reporter_.warnings.clear();
+    RenameReport report = Rename(hst, kNewPath, kNewTag);
+    EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    ASSERT_EQ(reporter_.warnings.size(), 1u);
+    EXPECT_NE(reporter_.warnings[0].find(c.message), std::string::npos)
+        << reporter_.warnings[0];
+  }
+}
+
+TEST_F(RenameTrendTest, RenameToTheSameNameOnlyRewrites) {
+  TrendSpec spec;
+  std::string hst = Write(spec);
+  FolderImage before = Image();
+  RenameReport report = Rename(hst, "D:\\Elsewhere\\Trend1", kNewTag);
+  ASSERT_TRUE(report.ok()) << report.message;
+  for (const RenameStep& step : report.plan.steps)
+    EXPECT_NE(step.kind, StepKind::kRename) << step.path;
+  EXPECT_EQ(Image(), testing::ExpectedAfterRename(
+                         spec, before, "D:\\Elsewhere\\Trend1", kNewTag));
+}
+
+TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
+  TrendSpec spec;
+  spec.dataExtensions = {"000", "001"};
+  std::string hst = Write(spec);
+  for (const char* name :
+       {"Trend1.bak", "Trend1.HST.bak", "Trend1.csv", "Trend1.old.001",
+        "Trend1.", "Trend1", "Trend10.000", "Trend1.00a"})
+    Add(name);
+  fs::create_directory(folder_.path() / "Trend1.002");
+  fs::create_symlink(folder_.path() / "Trend1.000",
+                     folder_.path() / "Trend1.003");
+  FolderImage before = Image();
+
+  RenameReport report = Rename(hst, kNewPath, kNewTag);
+
+  ASSERT_TRUE(report.ok()) << report.message;
+  EXPECT_EQ(Image(),
+            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+  EXPECT_TRUE(fs::is_directory(folder_.path() / "Trend1.002"));
+  EXPECT_TRUE(fs::is_symlink(folder_.path() / "Trend1.003"));
+  std::vector<std::string> skipped;
+  for (const SkippedFile& file : report.plan.skipped)
+    skipped.push_back(file.name + ": " + file.reason);
+  EXPECT_EQ(skipped, (std::vector<std::string>{
+                         "Trend1.: not a data file name",
+                         "Trend1.002: a folder",
+                         "Trend1.003: a symbolic link",
+                         "Trend1.00a: not a data file name",
+                         "Trend1.HST.bak: not a data file name",
+                         "Trend1.bak: not a data file name",
+                         "Trend1.csv: not a data file name",
+                         "Trend1.old.001: not a data file name",
+                     }));
+}
+
+TEST_F(RenameTrendTest, HistoryFileIsRecognisedInAnyCase) {
+  TrendSpec spec;
+  spec.historyExtension = "hst";
+  std::string hst = Write(spec);
+  // A second history file that differs only in case is another trend's.
+  Add("Trend1.Hst", "another history file");
+  // Data files copied from Windows may differ from the base in case.
+  Add("TREND1.005", std::string(400, 'd'));
+  FolderImage before = Image();
+
+  RenameReport report = Rename(hst, kNewPath, kNewTag);
+
+  ASSERT_TRUE(report.ok()) << report.message;
+  FolderImage after = Image();
+  EXPECT_EQ(after.at("Trend1.Hst"), "another history file");
+  EXPECT_EQ(after.count("Trend1.hst"), 0u);
+  std::string expected_data = before.at("TREND1.005");
+  expected_data.replace(144, 80, testing::Field(kNewTag, 80));
+  EXPECT_EQ(after.at("Trend1A.005"), expected_data);
+  // The history file kept its counts: it was never written as a data file.
+  EXPECT_EQ(after.at("Trend1A.HST").substr(0, 176),
+            before.at("Trend1.hst").substr(0, 176));
+}
+
+TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {
+  TrendSpec spec;
+  Write(spec);
+  FolderImage before = Image();
+  fs::path previous = fs::current_path();
+  fs::current_path(folder_.path());
+  RenameReport report = Rename("Trend1.HST", kNewPath, kNewTag);
+  fs::current_path(previous);
+  ASSERT_TRUE(report.ok()) << report.message;
+  EXPECT_EQ(report.plan.hstPath, folder_.File("Trend1.HST"));
+  EXPECT_EQ(Image(),
+            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+}
+
+// A failure at any file-system call leaves every file under its old or its
+// new name, and the report's steps say exactly which.
+TEST_F(RenameTrendTest, FailurePartWayIsReportedStepByStep) {
+  TrendSpec spec;
+  int points = 0;
+  {
+    testing::TempFolder folder;
+    testing::FailingEnv counter(Env::Default());
+    testing::RecordingReporter quiet;
+    ASSERT_TRUE(RenameTrend(counter, quiet,
+                            testing::WriteTrend(folder.path(), spec), kNewPath,
+                            kNewTag)
+                    .ok());
+    points = counter.calls();
+  }
+  ASSERT_GT(points, 20);
+  int failed_part_way = 0;
+  for (int k = 1; k <= points; ++k) {
+    SCOPED_TRACE(k);
+    testing::TempFolder folder;
+    std::string hst = testing::WriteTrend(folder.path(), spec);
+    testing::FailingEnv env(Env::Default(), k);
+    testing::RecordingReporter reporter;
+    RenameReport report = RenameTrend(env, reporter, hst, kNewPath, kNewTag);
+    ASSERT_EQ(report.outcome, RenameOutcome::kFailed);
+    ASSERT_EQ(reporter.criticals.size(), 1u);
+    EXPECT_NE(reporter.criticals[0].find("injected failure"),
+              std::string::npos);
+    std::size_t renamed = 0;
+    for (const RenameStep& step : report.plan.steps) {
+      if (step.kind != StepKind::kRename) continue;
+      bool moved = fs::exists(step.newPath) && !fs::exists(step.path);
+      bool stayed = fs::exists(step.path) && !fs::exists(step.newPath);
+      EXPECT_TRUE(step.state == StepState::kDone ? moved : stayed) << step.path;
+      renamed += moved;
+    }
+    EXPECT_EQ(testing::ReadFolder(folder.path()).size(), 4u);
+    if (renamed > 0) {
+      ++failed_part_way;
+      EXPECT_NE(reporter.criticals[0].find("Done:\n  rewrite the path"),
+                std::string::npos);
+    }
+  }
+  EXPECT_GT(failed_part_way, 0);
+}
+
+TEST_F(RenameTrendTest, TenThousandDataFiles) {
+  TrendSpec spec;
+  spec.version = 4;
+  spec.dataBodySize = 8;
+  spec.dataExtensions.clear();
+  for (int i = 0; i < 10000; ++i) {
+    char extension[8];
+    std::snprintf(extension, sizeof extension, "%04d", i);
+    spec.dataExtensions.push_back(extension);
+  }
+  std::string hst = Write(spec);
+  FolderImage before = Image();
+  RenameReport report = Rename(hst, kNewPath, kNewTag);
+  ASSERT_TRUE(report.ok()) << report.message;
+  EXPECT_EQ(Image(),
+            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+}
+
+TEST(EnvTest, RenameNeverReplaces) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder.path() / "a", "A");
+  testing::WriteFile(folder.path() / "b", "B");
+  Status s = Env::Default().RenameNoReplace(folder.File("a"), folder.File("b"));
+  EXPECT_EQ(s.kind(), ErrorKind::kAlreadyExists);
+  EXPECT_NE(s.ToString().find(folder.File("b")), std::string::npos);
+  EXPECT_EQ(testing::ReadFile(folder.path() / "a"), "A");
+  EXPECT_EQ(testing::ReadFile(folder.path() / "b"), "B");
+  EXPECT_TRUE(
+      Env::Default().RenameNoReplace(folder.File("a"), folder.File("c")).ok());
+  EXPECT_EQ(testing::ReadFile(folder.path() / "c"), "A");
+}
+
+}  // namespace
+}  // namespace morvelle

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "TrendFixture.h"
+#include "app/Settings.h"
+
+namespace morvelle {
+namespace {
+
+// The store's location is fixed when Qt first looks it up, so the test
+// gets a folder of its own before anything else runs.
+testing::TempFolder* config = nullptr;
+
+TEST(SettingsTest, FileSetIsStoredWhereTheUserExpectsIt) {
+  EXPECT_EQ(LoadFileSet(), "");
+  SaveFileSet("/data/Trend \xC3\xBC.HST");
+  EXPECT_EQ(LoadFileSet(), QString::fromUtf8("/data/Trend \xC3\xBC.HST"));
+  std::string file =
+      testing::ReadFile(config->path() / "Morvelle" / "Morvelle.conf");
+  EXPECT_NE(file.find("[Settings]"), std::string::npos) << file;
+  EXPECT_NE(file.find("FileSet="), std::string::npos) << file;
+  SaveFileSet("");
+  EXPECT_EQ(LoadFileSet(), "");
+}
+
+}  // namespace
+}  // namespace morvelle
+
+int main(int argc, char** argv) {
+  morvelle::testing::TempFolder folder;
+  morvelle::config = &folder;
+  setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,87 @@
+// Synthetic trends for tests. Every byte that the program must carry
+// unchanged is random, so a test that compares files byte for byte sees
+// any byte the program should not have touched.
+//
+// The layout numbers here are written out again on purpose rather than
+// taken from the program, so that a wrong number in one is caught by the
+// other.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace morvelle::testing {
+
+struct FixtureLayout {
+  std::size_t entrySize, pathWidth, entryTagOffset, tagWidth;
+  std::size_t dataHeaderSize, dataTagOffset;
+};
+
+// The layout of versions 0-6, written from the file format's tables.
+FixtureLayout FixtureLayoutFor(int version);
+
+struct TrendSpec {
+  std::string name = "Trend1";  // base name of every file
+  int version = 5;              // stored as is, so 7 or -1 work too
+  int entryCount = 3;
+  int extraCount = 1;
+  // Extensions of the data files, which also become the extensions of the
+  // table entries' paths (entry i gets extensions[i % size]).
+  std::vector<std::string> dataExtensions = {"000", "001", "002"};
+  std::string entryPath = "C:\\Ostrel\\Data\\Trend1";  // before "." + ext
+  std::string tag = "Trend1";
+  std::string historyExtension = "HST";
+  std::size_t dataBodySize = 100;  // random bytes after each data header
+  std::uint32_t seed = 1;
+};
+
+// Every regular file of a folder, by bare name.
+using FolderImage = std::map<std::string, std::string>;
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string File(const std::string& name) const {
+    return (path_ / name).string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The bytes of a history file and of one data file of `spec`.
+std::string HistoryBytes(const TrendSpec& spec);
+std::string DataFileBytes(const TrendSpec& spec, std::size_t index);
+
+// Writes the history file and the data files of `spec` into `folder`;
+// returns the history file's path.
+std::string WriteTrend(const std::filesystem::path& folder,
+                       const TrendSpec& spec);
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadFile(const std::filesystem::path& path);
+FolderImage ReadFolder(const std::filesystem::path& folder);
+
+// `value` NUL-padded to `width`, cut to it when longer.
+std::string Field(const std::string& value, std::size_t width);
+
+// What the files of `spec` must hold after a rename to `newPath` and
+// `newTag` (both plain ASCII): history file and data files under their new
+// names, every byte but the rewritten fields as before. `before` is the
+// folder image before the rename; files that are not the trend's are
+// expected unchanged.
+FolderImage ExpectedAfterRename(const TrendSpec& spec,
+                                const FolderImage& before,
+                                const std::string& newPath,
+                                const std::string& newTag);
+
+}  // namespace morvelle::testing
