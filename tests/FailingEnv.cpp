@@ -15,7 +15,7 @@ class FailingFile final : public File {
   }
   Status WriteAt(std::uint64_t offset, std::string_view data) override {
     Status s = env_.Count("write", path_);
-    return s.ok() ? base_->WriteAt(offset, data) : s;
+    return s.ok() ? env_.Write(*base_, path_, offset, data) : s;
   }
   Status Close() override {
     Status s = env_.Count("close", path_);
@@ -31,10 +31,28 @@ class FailingFile final : public File {
 
 }  // namespace
 
+FailingEnv::FailingEnv(Env& base, int failAt, ErrorKind kind)
+    : FailingEnv(base, Fault{.at = failAt, .error = kind}) {}
+
+FailingEnv::FailingEnv(Env& base, Fault fault)
+    : base_(base), fault_(std::move(fault)) {}
+
 Status FailingEnv::Count(const char* call, const std::string& path) {
-  if (++calls_ != failAt_) return Status::Ok();
+  if (++calls_ != fault_.at || fault_.kind != FaultKind::kFail)
+    return Status::Ok();
   failedCall_ = call;
-  return Status::Error(kind_, call, path, "injected failure");
+  return Status::Error(fault_.error, call, path, "injected failure");
+}
+
+Status FailingEnv::Write(File& base, const std::string& path,
+                         std::uint64_t offset, std::string_view data) {
+  if (++writes_ != fault_.at || fault_.kind != FaultKind::kShortWrite)
+    return base.WriteAt(offset, data);
+  failedCall_ = "short write";
+  Status s = base.WriteAt(offset, data.substr(0, data.size() / 2));
+  return s.ok() ? Status::Error(ErrorKind::kNoSpace, "write", path,
+                                "injected short write")
+                : s;
 }
 
 Status FailingEnv::ListFolder(const std::string& folder,
@@ -56,7 +74,12 @@ Status FailingEnv::OpenFile(const std::string& path, OpenMode mode,
 Status FailingEnv::RenameNoReplace(const std::string& from,
                                    const std::string& to) {
   Status s = Count("rename", from);
-  return s.ok() ? base_.RenameNoReplace(from, to) : s;
+  if (!s.ok()) return s;
+  if (++renames_ == fault_.at && fault_.kind == FaultKind::kTargetAppears) {
+    failedCall_ = "target appears";
+    fault_.createFile(to);
+  }
+  return base_.RenameNoReplace(from, to);
 }
 
 Status FailingEnv::GetFileInfo(const std::string& path, FileInfo* info) {

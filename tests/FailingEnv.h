@@ -1,28 +1,52 @@
-// An Env that passes every call to a real one and fails the k-th call
-// (Env and File calls counted together, from 1), so a test can stop a
-// rename at any step.
+// An Env that passes every call to another one and injects one fault, so a
+// test can stop a rename at any step:
+//  - kFail: call number `at` (Env and File calls counted together, from 1)
+//    fails and does nothing;
+//  - kShortWrite: write number `at` writes the first half of its bytes and
+//    then fails, as a full disk does;
+//  - kTargetAppears: right before rename number `at`, `createFile` makes a
+//    file under the rename's new name, as another program may do after the
+//    rename was checked.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Env.h"
 
 namespace morvelle::testing {
 
+enum class FaultKind { kFail, kShortWrite, kTargetAppears };
+
+struct Fault {
+  FaultKind kind = FaultKind::kFail;
+  int at = 0;  // 0 never injects
+  ErrorKind error = ErrorKind::kIoError;
+  std::function<void(const std::string& path)> createFile =
+      {};  // kTargetAppears
+};
+
 class FailingEnv final : public Env {
  public:
   // Fails call number `failAt` with `kind`; 0 never fails.
   explicit FailingEnv(Env& base, int failAt = 0,
-                      ErrorKind kind = ErrorKind::kIoError)
-      : base_(base), failAt_(failAt), kind_(kind) {}
+                      ErrorKind kind = ErrorKind::kIoError);
+  FailingEnv(Env& base, Fault fault);
 
+  // What was passed on or failed so far: every call, the writes, the
+  // renames. A clean run's figures are the number of places to inject at.
   int calls() const { return calls_; }
-  // The name of the call that failed, empty while none has.
+  int writes() const { return writes_; }
+  int renames() const { return renames_; }
+  // The name of the call the fault hit, empty while none has.
   const std::string& failedCall() const { return failedCall_; }
 
   // Counts one call; returns the error when it is the one to fail.
   Status Count(const char* call, const std::string& path);
+  // Counts one write and passes it to `base`, cut short when it is the one.
+  Status Write(File& base, const std::string& path, std::uint64_t offset,
+               std::string_view data);
 
   Status ListFolder(const std::string& folder,
                     std::vector<FolderEntry>* entries) override;
@@ -35,9 +59,10 @@ class FailingEnv final : public Env {
 
  private:
   Env& base_;
-  int failAt_;
-  ErrorKind kind_;
+  Fault fault_;
   int calls_ = 0;
+  int writes_ = 0;
+  int renames_ = 0;
   std::string failedCall_;
 };
 

@@ -109,28 +109,26 @@ TEST_F(RenameTrendTest, ValuesCutToTheirFieldAreWarnedAbout) {
                   .plan.warnings.empty());
 }
 
-TEST_F(RenameTrendTest, ShortHistoryFileGrowsToItsFullTable) {
+// The table is rewritten whole, so a file that ends inside it would grow,
+// its missing entries made up of zeros and the new path. Refused instead.
+TEST_F(RenameTrendTest, ShortHistoryFileIsRefusedUnchanged) {
   TrendRecipe recipe;
   recipe.version = 1;
   recipe.entryCount = 2;
   recipe.extraCount = 0;
   std::string hst = Write(recipe);
   std::string bytes = testing::ReadFile(hst);
-  testing::WriteFile(hst, bytes.substr(0, 176 + 100));
-  ASSERT_TRUE(Rename(hst, kNewPath, kNewTag).ok());
-
-  // Entry 1 lay past the end: it read as zeros, so its path had no
-  // extension to keep.
-  std::string expected = bytes.substr(0, 176 + 100);
-  expected.resize(176 + 2 * 240, '\0');
-  const char* extensions[] = {".000", "."};
-  for (int i = 0; i < 2; ++i) {
-    expected.replace(
-        176 + i * 240, 144,
-        testing::Field(kNewPath + std::string(extensions[i]), 144));
-    expected.replace(176 + i * 240 + 160, 32, testing::Field(kNewTag, 32));
-  }
-  EXPECT_EQ(testing::ReadFile(folder_.File("Trend1A.HST")), expected);
+  testing::WriteFile(hst, bytes.substr(0, 176 + 240 + 100));
+  FolderImage before = Image();
+  RenameReport report = Rename(hst, kNewPath, kNewTag);
+  EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
+  ExpectUntouched(report, before);
+  ASSERT_EQ(reporter_.criticals.size(), 1u);
+  EXPECT_NE(reporter_.criticals[0].find(
+                "is cut short: 2 entries (EntryCount 2, ExtraCount 0) need "
+                "656 bytes, the file holds 516"),
+            std::string::npos)
+      << reporter_.criticals[0];
 }
 
 TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {

@@ -25,11 +25,12 @@ struct FolderEntry {
   EntryType type;
 };
 
-// What the core needs to know about a path that exists: what it is, and an
-// identity that is equal for two names of the same file (device and inode,
-// or volume and file index).
+// What the core needs to know about a path that exists: what it is, its
+// length, and an identity that is equal for two names of the same file
+// (device and inode, or volume and file index).
 struct FileInfo {
   EntryType type = EntryType::kOther;
+  std::uint64_t size = 0;  // bytes; meaningful for a regular file only
   std::uint64_t device = 0;
   std::uint64_t index = 0;
 };

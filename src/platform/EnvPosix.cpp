@@ -197,6 +197,7 @@ class PosixEnv final : public Env {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return PosixError("stat", path, errno);
     info->type = TypeOfMode(st.st_mode);
+    info->size = static_cast<std::uint64_t>(st.st_size);
     info->device = static_cast<std::uint64_t>(st.st_dev);
     info->index = static_cast<std::uint64_t>(st.st_ino);
     return Status::Ok();

@@ -39,6 +39,18 @@ Status ReadHeader(File& file, HstHeader* header) {
   return ReadRecord(file, 0, kHstHeaderSize, &header->bytes);
 }
 
+// Reads a record that is to be written back. It must lie wholly inside the
+// file: padding it with zeros would make the write-back grow the file.
+Status ReadWholeRecord(File& file, const std::string& path,
+                       std::uint64_t offset, std::size_t size,
+                       std::string* record) {
+  Status s = file.ReadAt(offset, size, record);
+  if (s.ok() && record->size() < size)
+    return Status::Error(ErrorKind::kOther, "read", path,
+                         "The file ends inside the record to be rewritten");
+  return s;
+}
+
 std::size_t TableSize(const TrendLayout& layout, int entryCount,
                       int extraCount) {
   return layout.entrySize * static_cast<std::size_t>(entryCount + extraCount);
@@ -56,6 +68,43 @@ std::string InvalidVersionMessage(int version) {
 
 std::string NotFoundMessage(const std::string& hstPath) {
   return "Trend '" + hstPath + "' not found";
+}
+
+// Whether `path` names a history file that may be opened, and if not,
+// why: kNotFound, kInvalidTrend for something that is not a regular file
+// (a link is refused rather than followed: renaming it would rename the
+// link, not the trend), kFailed when the file system cannot tell.
+RenameOutcome CheckHistoryFile(Env& env, const std::string& path,
+                               const std::string& shownPath,
+                               std::string* message) {
+  FileInfo info;
+  Status s = env.GetFileInfo(path, &info);
+  if (s.kind() == ErrorKind::kNotFound) {
+    *message = NotFoundMessage(shownPath);
+    return RenameOutcome::kNotFound;
+  }
+  if (!s.ok()) {
+    *message = "Could not read the trend: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  const std::string quoted = "'" + shownPath + "'";
+  switch (info.type) {
+    case EntryType::kRegular:
+      return RenameOutcome::kRenamed;
+    case EntryType::kDirectory:
+      *message = quoted + " is a folder, not a history file";
+      break;
+    case EntryType::kSymlink:
+      *message =
+          quoted + " is a symbolic link; choose the history file it points to";
+      break;
+    case EntryType::kOther:
+      *message = quoted +
+                 " is not a regular file (a device, a pipe or a socket), so "
+                 "it cannot be a history file";
+      break;
+  }
+  return RenameOutcome::kInvalidTrend;
 }
 
 // ---- Checks of the new values ---------------------------------------------
@@ -143,9 +192,23 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
     outcome = RenameOutcome::kInvalidTrend;
   } else if (s.ok()) {
     plan->layout = *layout;
-    s = ReadRecord(*file, kFileTableOffset,
-                   TableSize(*layout, header.EntryCount(), header.ExtraCount()),
-                   table);
+    std::size_t size =
+        TableSize(*layout, header.EntryCount(), header.ExtraCount());
+    s = file->ReadAt(kFileTableOffset, size, table);
+    // A file that ends inside its table is refused rather than grown: the
+    // zeros the write-back would add, with the new path in every missing
+    // entry, would be entries the runtime never wrote (EntryCount and
+    // ExtraCount of 32767 each grow a short file to 29 MB).
+    if (s.ok() && table->size() < size) {
+      *message = "The file table of '" + plan->hstPath + "' is cut short: " +
+                 std::to_string(header.EntryCount() + header.ExtraCount()) +
+                 " entries (EntryCount " + std::to_string(header.EntryCount()) +
+                 ", ExtraCount " + std::to_string(header.ExtraCount()) +
+                 ") need " + std::to_string(kFileTableOffset + size) +
+                 " bytes, the file holds " +
+                 std::to_string(kFileTableOffset + table->size());
+      outcome = RenameOutcome::kInvalidTrend;
+    }
   }
   if (file) s = CloseKeepingError(std::move(file), s);
   if (!s.ok()) {
@@ -213,6 +276,33 @@ Status PlanSteps(Env& env, const std::string& newPath, RenamePlan* plan) {
   return Status::Ok();
 }
 
+// Every data file must hold a whole header: a shorter one would grow when
+// its header is written back, and is damaged or no data file of this trend.
+RenameOutcome CheckDataFiles(Env& env, const RenamePlan& plan,
+                             std::string* message) {
+  for (const RenameStep& step : plan.steps) {
+    if (step.kind != StepKind::kRewriteHeader) continue;
+    FileInfo info;
+    Status s = env.GetFileInfo(step.path, &info);
+    if (!s.ok()) {
+      *message = "Could not check the data file: " + s.ToString();
+      return RenameOutcome::kFailed;
+    }
+    if (info.type != EntryType::kRegular) {
+      *message = "The data file '" + step.path + "' is no longer a file";
+      return RenameOutcome::kRefused;
+    }
+    if (info.size < plan.layout.dataHeaderSize) {
+      *message = "The data file '" + step.path + "' is " +
+                 std::to_string(info.size) + " bytes long, shorter than the " +
+                 std::to_string(plan.layout.dataHeaderSize) +
+                 "-byte header of this trend's data files; it may be damaged";
+      return RenameOutcome::kInvalidTrend;
+    }
+  }
+  return RenameOutcome::kRenamed;
+}
+
 // A target that exists is a conflict unless it is the source itself under
 // another spelling of its name, which is what a case-folding file system
 // reports for a case-only rename.
@@ -270,7 +360,7 @@ Status RewriteDataHeader(Env& env, const std::string& path,
   Status s = env.OpenFile(path, OpenMode::kReadWrite, &file);
   if (!s.ok()) return s;
   std::string header;
-  s = ReadRecord(*file, 0, plan.layout.dataHeaderSize, &header);
+  s = ReadWholeRecord(*file, path, 0, plan.layout.dataHeaderSize, &header);
   if (s.ok()) {
     StoreField(&header, plan.layout.DataTag(), plan.tagField);
     s = file->WriteAt(0, header);
@@ -323,12 +413,19 @@ std::string FailureMessage(const RenamePlan& plan) {
 
 TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
                         const std::string& hstPath) {
+  std::string message;
+  switch (CheckHistoryFile(env, hstPath, hstPath, &message)) {
+    case RenameOutcome::kRenamed:
+      break;
+    case RenameOutcome::kNotFound:
+      reporter.Warning(message);
+      return {};
+    default:
+      reporter.Critical(message);
+      return {};
+  }
   std::unique_ptr<File> file;
   Status s = env.OpenFile(hstPath, OpenMode::kRead, &file);
-  if (s.kind() == ErrorKind::kNotFound) {
-    reporter.Warning(NotFoundMessage(hstPath));
-    return {};
-  }
   HstHeader header;
   if (s.ok()) s = ReadHeader(*file, &header);
   TrendInfo info;
@@ -407,24 +504,13 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
     *message = "Could not find the trend: " + s.ToString();
     return RenameOutcome::kFailed;
   }
-  FileInfo info;
-  s = env.GetFileInfo(plan->hstPath, &info);
-  if (s.kind() == ErrorKind::kNotFound) {
-    *message = NotFoundMessage(hstPath);
-    return RenameOutcome::kNotFound;
-  }
-  if (s.ok() && info.type != EntryType::kRegular) {
-    *message = "'" + hstPath + "' is not a regular file";
-    return RenameOutcome::kInvalidTrend;
-  }
-  if (!s.ok()) {
-    *message = "Could not read the trend: " + s.ToString();
-    return RenameOutcome::kFailed;
-  }
+  RenameOutcome outcome =
+      CheckHistoryFile(env, plan->hstPath, hstPath, message);
+  if (outcome != RenameOutcome::kRenamed) return outcome;
   if (!CheckNewValues(newPath, newTag, plan, message))
     return RenameOutcome::kRefused;
   std::string table;
-  RenameOutcome outcome = ReadHistory(env, plan, &table, message);
+  outcome = ReadHistory(env, plan, &table, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
   WarnAboutCutValues(table, plan);
   s = PlanSteps(env, newPath, plan);
@@ -432,7 +518,9 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
     *message = "Could not list the trend's folder: " + s.ToString();
     return RenameOutcome::kFailed;
   }
-  return CheckConflicts(env, *plan, message);
+  outcome = CheckConflicts(env, *plan, message);
+  if (outcome != RenameOutcome::kRenamed) return outcome;
+  return CheckDataFiles(env, *plan, message);
 }
 
 RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan) {
@@ -472,8 +560,8 @@ Status UpdateFileEntries(File& file, std::string_view newPath,
                          std::string_view newTag, const TrendLayout& layout,
                          int entryCount, int extraCount) {
   std::string table;
-  Status s = ReadRecord(file, kFileTableOffset,
-                        TableSize(layout, entryCount, extraCount), &table);
+  Status s = ReadWholeRecord(file, {}, kFileTableOffset,
+                             TableSize(layout, entryCount, extraCount), &table);
   if (!s.ok()) return s;
   for (int i = 0; i < entryCount; ++i) {
     std::string entry = table.substr(i * layout.entrySize, layout.entrySize);

@@ -26,8 +26,10 @@ struct TrendInfo {
 };
 
 // What entry 0 of `hstPath`'s file table holds, and the widths of its
-// fields. Reads only. A missing file, a Version outside 0-6 or a read error
-// is reported through `reporter` ("Trend '...' not found", "Invalid Trend
+// fields. Reads only; a file shorter than the header and entry 0 reads as
+// if zeros followed. A missing file, a path that is not a regular file (a
+// folder, a link, a device), a Version outside 0-6 or a read error is
+// reported through `reporter` ("Trend '...' not found", "Invalid Trend
 // Version n") and yields empty values and zero widths.
 TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
                         const std::string& hstPath);
@@ -108,9 +110,11 @@ struct RenameReport {
 };
 
 // Reads the trend and checks the rename without changing anything:
-// history file present and regular, new values storable and a valid
-// Windows file name, Version 0-6, table counts valid, and no new name that
-// exists already or that two files would share. Returns kRenamed with
+// history file present and regular (a link is refused, not followed), new
+// values storable and a valid Windows file name, Version 0-6, table counts
+// valid and the whole table inside the file, every data file at least a
+// header long, and no new name that exists already or that two files would
+// share. So a rename never changes a file's length. Returns kRenamed with
 // `*plan` filled when the rename may go ahead; otherwise the outcome and,
 // in `*message`, why not.
 RenameOutcome PlanRename(Env& env, const std::string& hstPath,
@@ -136,7 +140,8 @@ RenameReport RenameTrend(Env& env, Reporter& reporter,
 // Rewrites the file table of an open history file: entries 0 to
 // `entryCount` - 1 get `newPath` + "." + their own old extension as Path
 // and `newTag` as Tag (both field bytes); the `extraCount` entries after
-// them are written back as read.
+// them are written back as read. Fails, writing nothing, when the file ends
+// inside the table.
 Status UpdateFileEntries(File& file, std::string_view newPath,
                          std::string_view newTag, const TrendLayout& layout,
                          int entryCount, int extraCount);

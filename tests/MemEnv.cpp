@@ -1,0 +1,203 @@
+#include "MemEnv.h"
+
+#include <algorithm>
+
+namespace morvelle::testing {
+namespace {
+
+std::string ParentOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+Status Missing(const char* operation, const std::string& path) {
+  return Status::Error(ErrorKind::kNotFound, operation, path,
+                       "No such file or directory");
+}
+
+class MemFile final : public File {
+ public:
+  MemFile(std::shared_ptr<std::string> bytes, std::string path, bool writable,
+          std::shared_ptr<int> openFiles, std::shared_ptr<int> misuses)
+      : bytes_(std::move(bytes)),
+        path_(std::move(path)),
+        writable_(writable),
+        openFiles_(std::move(openFiles)),
+        misuses_(std::move(misuses)) {}
+  ~MemFile() override {
+    if (!closed_) --*openFiles_;
+  }
+
+  Status ReadAt(std::uint64_t offset, std::size_t n,
+                std::string* out) override {
+    if (closed_) return Misuse("read");
+    out->clear();
+    if (offset < bytes_->size())
+      out->assign(*bytes_, static_cast<std::size_t>(offset), n);
+    return Status::Ok();
+  }
+
+  Status WriteAt(std::uint64_t offset, std::string_view data) override {
+    if (closed_) return Misuse("write");
+    if (!writable_)
+      return Status::Error(ErrorKind::kPermissionDenied, "write", path_,
+                           "Bad file descriptor");
+    std::size_t end = static_cast<std::size_t>(offset) + data.size();
+    if (bytes_->size() < end) bytes_->resize(end, '\0');
+    bytes_->replace(static_cast<std::size_t>(offset), data.size(), data);
+    return Status::Ok();
+  }
+
+  Status Close() override {
+    if (closed_) return Misuse("close");
+    closed_ = true;
+    --*openFiles_;
+    return Status::Ok();
+  }
+
+ private:
+  Status Misuse(const char* call) {
+    ++*misuses_;
+    return Status::Error(ErrorKind::kInvalidArgument, call, path_,
+                         "File already closed");
+  }
+
+  std::shared_ptr<std::string> bytes_;
+  std::string path_;
+  bool writable_;
+  bool closed_ = false;
+  std::shared_ptr<int> openFiles_;
+  std::shared_ptr<int> misuses_;
+};
+
+}  // namespace
+
+MemEnv::MemEnv(std::string currentFolder)
+    : currentFolder_(WithoutTrailingSlash(std::move(currentFolder))) {
+  nodes_["/"] = {EntryType::kDirectory, nextIndex_++, nullptr};
+  MakeFolders(currentFolder_);
+}
+
+void MemEnv::MakeFolders(const std::string& path) {
+  if (nodes_.count(path)) return;
+  MakeFolders(ParentOf(path));
+  nodes_[path] = {EntryType::kDirectory, nextIndex_++, nullptr};
+}
+
+bool MemEnv::Add(const std::string& path, EntryType type, std::string bytes) {
+  if (nodes_.count(path)) return false;
+  MakeFolders(ParentOf(path));
+  nodes_[path] = {type, nextIndex_++,
+                  type == EntryType::kRegular
+                      ? std::make_shared<std::string>(std::move(bytes))
+                      : nullptr};
+  return true;
+}
+
+bool MemEnv::AddFile(const std::string& path, std::string bytes) {
+  return Add(path, EntryType::kRegular, std::move(bytes));
+}
+bool MemEnv::AddFolder(const std::string& path) {
+  return Add(path, EntryType::kDirectory, {});
+}
+bool MemEnv::AddSymlink(const std::string& path) {
+  return Add(path, EntryType::kSymlink, {});
+}
+bool MemEnv::AddDevice(const std::string& path) {
+  return Add(path, EntryType::kOther, {});
+}
+
+const std::string* MemEnv::Bytes(const std::string& path) const {
+  auto it = nodes_.find(path);
+  return it == nodes_.end() || !it->second.bytes ? nullptr
+                                                 : it->second.bytes.get();
+}
+
+FolderImage MemEnv::Image(const std::string& folder) const {
+  std::string parent = WithoutTrailingSlash(folder);
+  FolderImage image;
+  for (const auto& [path, node] : nodes_)
+    if (node.bytes && path != "/" && ParentOf(path) == parent)
+      image[path.substr(path.rfind('/') + 1)] = *node.bytes;
+  return image;
+}
+
+std::map<std::string, EntryType> MemEnv::Tree() const {
+  std::map<std::string, EntryType> tree;
+  for (const auto& [path, node] : nodes_) tree[path] = node.type;
+  return tree;
+}
+
+Status MemEnv::ListFolder(const std::string& folder,
+                          std::vector<FolderEntry>* entries) {
+  std::string parent = WithoutTrailingSlash(folder);
+  auto it = nodes_.find(parent);
+  if (it == nodes_.end()) return Missing("list folder", folder);
+  if (it->second.type != EntryType::kDirectory)
+    return Status::Error(ErrorKind::kNotFound, "list folder", folder,
+                         "Not a directory");
+  for (const auto& [path, node] : nodes_)
+    if (path != "/" && ParentOf(path) == parent)
+      entries->push_back({path.substr(path.rfind('/') + 1), node.type});
+  return Status::Ok();
+}
+
+Status MemEnv::OpenFile(const std::string& path, OpenMode mode,
+                        std::unique_ptr<File>* file) {
+  auto it = nodes_.find(path);
+  if (it == nodes_.end()) return Missing("open", path);
+  if (it->second.type != EntryType::kRegular)
+    return Status::Error(ErrorKind::kNotARegularFile, "open", path,
+                         "Not a regular file");
+  *mostOpen_ = std::max(*mostOpen_, ++*openFiles_);
+  *file = std::make_unique<MemFile>(it->second.bytes, path,
+                                    mode == OpenMode::kReadWrite, openFiles_,
+                                    misuses_);
+  return Status::Ok();
+}
+
+Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {
+  auto source = nodes_.find(from);
+  if (source == nodes_.end() || from == "/") return Missing("rename", from);
+  auto parent = nodes_.find(ParentOf(to));
+  if (parent == nodes_.end() || parent->second.type != EntryType::kDirectory)
+    return Missing("rename", to);
+  if (nodes_.count(to))
+    return Status::Error(ErrorKind::kAlreadyExists, "rename",
+                         from + "' to '" + to, "File exists");
+  if (source->second.type == EntryType::kDirectory &&
+      std::any_of(nodes_.begin(), nodes_.end(), [&](const auto& node) {
+        return ParentOf(node.first) == from;
+      }))
+    return Status::Error(
+        ErrorKind::kInvalidArgument, "rename", from,
+        "Renaming a folder that holds entries is not modelled");
+  Node node = source->second;
+  nodes_.erase(source);
+  nodes_[to] = node;
+  return Status::Ok();
+}
+
+Status MemEnv::GetFileInfo(const std::string& path, FileInfo* info) {
+  auto it = nodes_.find(path);
+  if (it == nodes_.end()) return Missing("stat", path);
+  info->type = it->second.type;
+  info->size = it->second.bytes ? it->second.bytes->size() : 0;
+  info->device = 1;
+  info->index = it->second.index;
+  return Status::Ok();
+}
+
+Status MemEnv::AbsolutePath(const std::string& path, std::string* absolute) {
+  *absolute = !path.empty() && path.front() == '/'
+                  ? path
+                  : currentFolder_ + (currentFolder_ == "/" ? "" : "/") + path;
+  return Status::Ok();
+}
+
+}  // namespace morvelle::testing
