@@ -26,11 +26,13 @@ struct FolderEntry {
 };
 
 // What the core needs to know about a path that exists: what it is, its
-// length, and an identity that is equal for two names of the same file
-// (device and inode, or volume and file index).
+// length, how many names (hard links) the file has, and an identity that is
+// equal for two names of the same file (device and inode, or volume and
+// file index).
 struct FileInfo {
   EntryType type = EntryType::kOther;
-  std::uint64_t size = 0;  // bytes; meaningful for a regular file only
+  std::uint64_t size = 0;   // bytes; meaningful for a regular file only
+  std::uint64_t links = 1;  // names of the file, this one included
   std::uint64_t device = 0;
   std::uint64_t index = 0;
 };

@@ -198,6 +198,7 @@ class PosixEnv final : public Env {
     if (::lstat(path.c_str(), &st) != 0) return PosixError("stat", path, errno);
     info->type = TypeOfMode(st.st_mode);
     info->size = static_cast<std::uint64_t>(st.st_size);
+    info->links = static_cast<std::uint64_t>(st.st_nlink);
     info->device = static_cast<std::uint64_t>(st.st_dev);
     info->index = static_cast<std::uint64_t>(st.st_ino);
     return Status::Ok();

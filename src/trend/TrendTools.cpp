@@ -276,23 +276,33 @@ Status PlanSteps(Env& env, const std::string& newPath, RenamePlan* plan) {
   return Status::Ok();
 }
 
-// Every data file must hold a whole header: a shorter one would grow when
-// its header is written back, and is damaged or no data file of this trend.
-RenameOutcome CheckDataFiles(Env& env, const RenamePlan& plan,
-                             std::string* message) {
+// Every file to be rewritten must be a file of its own: one that has
+// other names (hard links, perhaps in a backup folder) would change under
+// those names too. And every data file must hold a whole header: a shorter
+// one would grow when its header is written back, and is damaged or no
+// data file of this trend.
+RenameOutcome CheckFilesToRewrite(Env& env, const RenamePlan& plan,
+                                  std::string* message) {
   for (const RenameStep& step : plan.steps) {
-    if (step.kind != StepKind::kRewriteHeader) continue;
+    if (step.kind == StepKind::kRename) continue;
     FileInfo info;
     Status s = env.GetFileInfo(step.path, &info);
     if (!s.ok()) {
-      *message = "Could not check the data file: " + s.ToString();
+      *message = "Could not check the file: " + s.ToString();
       return RenameOutcome::kFailed;
     }
     if (info.type != EntryType::kRegular) {
-      *message = "The data file '" + step.path + "' is no longer a file";
+      *message = "'" + step.path + "' is no longer a regular file";
       return RenameOutcome::kRefused;
     }
-    if (info.size < plan.layout.dataHeaderSize) {
+    if (info.links > 1) {
+      *message = "'" + step.path + "' has " + std::to_string(info.links) +
+                 " names (hard links): rewriting it would change it under "
+                 "every other name too; make it a copy of its own first";
+      return RenameOutcome::kRefused;
+    }
+    if (step.kind == StepKind::kRewriteHeader &&
+        info.size < plan.layout.dataHeaderSize) {
       *message = "The data file '" + step.path + "' is " +
                  std::to_string(info.size) + " bytes long, shorter than the " +
                  std::to_string(plan.layout.dataHeaderSize) +
@@ -520,7 +530,7 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
   }
   outcome = CheckConflicts(env, *plan, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
-  return CheckDataFiles(env, *plan, message);
+  return CheckFilesToRewrite(env, *plan, message);
 }
 
 RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan) {

@@ -113,8 +113,9 @@ struct RenameReport {
 // history file present and regular (a link is refused, not followed), new
 // values storable and a valid Windows file name, Version 0-6, table counts
 // valid and the whole table inside the file, every data file at least a
-// header long, and no new name that exists already or that two files would
-// share. So a rename never changes a file's length. Returns kRenamed with
+// header long, every file to rewrite without other names (hard links), and
+// no new name that exists already or that two files would share. So a
+// rename never changes a file's length or a file outside the folder. Returns kRenamed with
 // `*plan` filled when the rename may go ahead; otherwise the outcome and,
 // in `*message`, why not.
 RenameOutcome PlanRename(Env& env, const std::string& hstPath,

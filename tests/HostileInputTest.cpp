@@ -1,0 +1,329 @@
+// Trend folders that hold what no trend should: links, folders and devices
+// under trend file names, files with other names elsewhere, tables that
+// claim more than the file holds, files that change between the check and
+// the rename. Each is refused with a message or handled as documented, and
+// nothing outside the trend's folder is ever written.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "MemEnv.h"
+#include "RecordingReporter.h"
+#include "TrendFixture.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FolderImage;
+using testing::TrendRecipe;
+
+constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
+constexpr const char* kNewTag = "Trend1A";
+
+// Every entry below a folder, with the bytes of its regular files and the
+// target of its links.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::string name = entry.path().lexically_relative(root).string();
+    if (entry.is_symlink())
+      tree[name] = "link to " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_regular_file())
+      tree[name] = testing::ReadFile(entry.path());
+    else
+      tree[name] = entry.is_directory() ? "folder" : "other";
+  }
+  return tree;
+}
+
+// A trend in root/trend beside a folder root/outside holding a valid
+// trend of its own.
+class HostileInputTest : public ::testing::Test {
+ protected:
+  HostileInputTest()
+      : trend_(root_.path() / "trend"), outside_(root_.path() / "outside") {
+    fs::create_directories(trend_);
+    fs::create_directories(outside_);
+    TrendRecipe other = recipe_;
+    other.name = "Victim";
+    other.seed = 99;
+    testing::WriteTrend(outside_, other);
+  }
+
+  std::string WriteTrend() { return testing::WriteTrend(trend_, recipe_); }
+  std::string InTrend(const std::string& name) const {
+    return (trend_ / name).string();
+  }
+  RenameReport Rename(const std::string& hst) {
+    return RenameTrend(Env::Default(), reporter_, hst, kNewPath, kNewTag);
+  }
+  // The one message the user was shown.
+  std::string Message() const {
+    EXPECT_EQ(reporter_.warnings.size() + reporter_.criticals.size(), 1u);
+    return reporter_.warnings.empty() ? reporter_.criticals.at(0)
+                                      : reporter_.warnings.at(0);
+  }
+
+  TrendRecipe recipe_;
+  testing::TempFolder root_;
+  fs::path trend_, outside_;
+  testing::RecordingReporter reporter_;
+};
+
+TEST_F(HostileInputTest, DataFileNamesHoldingLinksAndFoldersAreLeftAlone) {
+  std::string hst = WriteTrend();
+  fs::create_symlink(outside_ / "Victim.000", trend_ / "Trend1.003");
+  fs::create_symlink(outside_ / "missing", trend_ / "Trend1.004");
+  fs::create_directory(trend_ / "Trend1.005");
+  testing::WriteFile(trend_ / "Trend1.005" / "Trend1.000", "inside a folder");
+  auto outside_before = Tree(outside_);
+  FolderImage before = testing::ReadFolder(trend_);
+
+  RenameReport report = Rename(hst);
+
+  ASSERT_TRUE(report.ok()) << report.message;
+  EXPECT_EQ(testing::ReadFolder(trend_),
+            testing::ExpectedAfterRename(recipe_, before, kNewPath, kNewTag));
+  auto after = Tree(trend_);
+  EXPECT_EQ(after["Trend1.003"],
+            "link to " + (outside_ / "Victim.000").string());
+  EXPECT_EQ(after["Trend1.004"], "link to " + (outside_ / "missing").string());
+  EXPECT_EQ(after["Trend1.005/Trend1.000"], "inside a folder");
+  EXPECT_EQ(Tree(outside_), outside_before);
+  std::vector<std::string> skipped;
+  for (const SkippedFile& file : report.plan.skipped)
+    skipped.push_back(file.name + ": " + file.reason);
+  EXPECT_EQ(skipped, (std::vector<std::string>{"Trend1.003: a symbolic link",
+                                               "Trend1.004: a symbolic link",
+                                               "Trend1.005: a folder"}));
+}
+
+// A link or a folder under a new name is a name taken like any other.
+TEST_F(HostileInputTest, LinkOrFolderUnderANewNameIsAConflict) {
+  for (const char* name : {"Trend1A.001", "Trend1A.HST"}) {
+    for (bool folder : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (folder ? " folder" : " link"));
+      testing::TempFolder scratch;
+      std::string hst = testing::WriteTrend(scratch.path(), recipe_);
+      if (folder)
+        fs::create_directory(scratch.path() / name);
+      else
+        fs::create_symlink(outside_ / "Victim.000", scratch.path() / name);
+      auto before = Tree(scratch.path());
+      auto outside_before = Tree(outside_);
+      reporter_.warnings.clear();
+      RenameReport report = Rename(hst);
+      EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+      EXPECT_NE(Message().find(std::string(name) + "' already exists"),
+                std::string::npos);
+      EXPECT_EQ(Tree(scratch.path()), before);
+      EXPECT_EQ(Tree(outside_), outside_before);
+    }
+  }
+}
+
+// A history file that is a link, a folder or a fifo is refused by both
+// operations before it is opened: a fifo would block a read, a link would
+// be renamed instead of the trend.
+TEST_F(HostileInputTest, HistoryFileThatIsNotARegularFileIsRefused) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    const char* message;
+  } cases[] = {
+      {"link",
+       [&](const fs::path& p) {
+         fs::create_symlink(outside_ / "Victim.HST", p);
+       },
+       "' is a symbolic link; choose the history file it points to"},
+      {"folder", [](const fs::path& p) { fs::create_directory(p); },
+       "' is a folder, not a history file"},
+      {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+       "' is not a regular file (a device, a pipe or a socket), so it cannot "
+       "be a history file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempFolder scratch;
+    TrendRecipe recipe = recipe_;
+    testing::WriteTrend(scratch.path(), recipe);
+    fs::path hst = scratch.path() / "Trend1.HST";
+    fs::remove(hst);
+    c.make(hst);
+    auto before = Tree(scratch.path());
+    auto outside_before = Tree(outside_);
+
+    reporter_ = {};
+    RenameReport report = Rename(hst.string());
+    EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
+    EXPECT_EQ(Message(), "'" + hst.string() + c.message);
+
+    reporter_ = {};
+    TrendInfo info = ReadTrendInfo(Env::Default(), reporter_, hst.string());
+    EXPECT_EQ(Message(), "'" + hst.string() + c.message);
+    EXPECT_EQ(info.pathWidth, 0);
+    EXPECT_TRUE(info.tag.empty());
+
+    EXPECT_EQ(Tree(scratch.path()), before);
+    EXPECT_EQ(Tree(outside_), outside_before);
+  }
+}
+
+TEST_F(HostileInputTest, HistoryFileThatIsADeviceIsRefused) {
+  testing::MemEnv env;
+  ASSERT_TRUE(env.AddDevice("/t/Trend1.HST"));
+  ASSERT_TRUE(env.AddFile("/t/Trend1.000", testing::DataFileBytes(recipe_, 0)));
+  auto before = env.Tree();
+  RenameReport report =
+      RenameTrend(env, reporter_, "/t/Trend1.HST", kNewPath, kNewTag);
+  EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
+  EXPECT_NE(Message().find("is not a regular file (a device"),
+            std::string::npos);
+  EXPECT_EQ(env.Tree(), before);
+  EXPECT_EQ(*env.Bytes("/t/Trend1.000"), testing::DataFileBytes(recipe_, 0));
+}
+
+// A file with a second name, say in a backup made with hard links, would
+// change under that name too.
+TEST_F(HostileInputTest, FileWithOtherNamesIsRefused) {
+  for (const char* name : {"Trend1.HST", "Trend1.002"}) {
+    SCOPED_TRACE(name);
+    testing::TempFolder scratch;
+    std::string hst = testing::WriteTrend(scratch.path(), recipe_);
+    fs::create_hard_link(scratch.path() / name, outside_ / name);
+    auto before = Tree(scratch.path());
+    auto outside_before = Tree(outside_);
+    reporter_ = {};
+    RenameReport report = Rename(hst);
+    EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+    EXPECT_NE(Message().find(std::string(name) + "' has 2 names (hard links)"),
+              std::string::npos)
+        << Message();
+    EXPECT_EQ(Tree(scratch.path()), before);
+    EXPECT_EQ(Tree(outside_), outside_before);
+    fs::remove(outside_ / name);
+  }
+}
+
+// EntryCount and ExtraCount of 32767 each claim 65,534 entries: 29 MB of
+// table in version 6. A file that holds them all is renamed; one that ends
+// early is refused rather than grown to that size.
+TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
+  TrendRecipe recipe = recipe_;
+  recipe.version = 6;
+  recipe.entryCount = 32767;
+  recipe.extraCount = 32767;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = testing::WriteTrend(trend_, recipe);
+  std::string full = testing::ReadFile(hst);
+  ASSERT_EQ(full.size(), 176u + 65534u * 448u);
+
+  for (std::size_t kept :
+       {std::size_t{176}, std::size_t{176 + 2 * 448}, full.size() - 1}) {
+    SCOPED_TRACE(kept);
+    testing::WriteFile(hst, full.substr(0, kept));
+    FolderImage before = testing::ReadFolder(trend_);
+    reporter_ = {};
+    EXPECT_EQ(Rename(hst).outcome, RenameOutcome::kInvalidTrend);
+    EXPECT_EQ(Message(),
+              "The file table of '" + hst +
+                  "' is cut short: 65534 entries (EntryCount 32767, "
+                  "ExtraCount 32767) need 29359408 bytes, the file holds " +
+                  std::to_string(kept));
+    EXPECT_EQ(testing::ReadFolder(trend_), before);
+  }
+  // Inspection reads entry 0 only, whatever the counts claim.
+  reporter_ = {};
+  TrendInfo info = ReadTrendInfo(Env::Default(), reporter_, hst);
+  EXPECT_EQ(info.path, recipe.entryPath);
+  EXPECT_TRUE(reporter_.criticals.empty());
+
+  testing::WriteFile(hst, full);
+  full.clear();
+  FolderImage before = testing::ReadFolder(trend_);
+  RenameReport report = Rename(hst);
+  ASSERT_TRUE(report.ok()) << report.message;
+  EXPECT_TRUE(testing::ReadFolder(trend_) ==
+              testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+}
+
+TEST_F(HostileInputTest, DataFileShorterThanItsHeaderIsRefused) {
+  std::string hst = WriteTrend();  // version 5: 272-byte data headers
+  testing::WriteFile(trend_ / "Trend1.001", std::string(271, 'd'));
+  FolderImage before = testing::ReadFolder(trend_);
+  RenameReport report = Rename(hst);
+  EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
+  EXPECT_EQ(Message(), "The data file '" + InTrend("Trend1.001") +
+                           "' is 271 bytes long, shorter than the 272-byte "
+                           "header of this trend's data files; it may be "
+                           "damaged");
+  EXPECT_EQ(testing::ReadFolder(trend_), before);
+}
+
+// What another program does between the check and the rename: the rename
+// stops at that file and neither grows it nor follows a link out of the
+// folder.
+TEST_F(HostileInputTest, FilesChangedAfterTheCheck) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path& trend, const fs::path& outside)> change;
+    std::string failedStep;
+  } cases[] = {
+      {"history file cut short",
+       [](const fs::path& trend, const fs::path&) {
+         std::string bytes = testing::ReadFile(trend / "Trend1.HST");
+         testing::WriteFile(trend / "Trend1.HST", bytes.substr(0, 500));
+       },
+       "rewrite the path and tag in the file table of '"},
+      {"data file cut short",
+       [](const fs::path& trend, const fs::path&) {
+         testing::WriteFile(trend / "Trend1.001", "short");
+       },
+       "rewrite the tag in the header of '"},
+      {"data file swapped for a link out of the folder",
+       [](const fs::path& trend, const fs::path& outside) {
+         fs::remove(trend / "Trend1.001");
+         fs::create_symlink(outside / "Victim.000", trend / "Trend1.001");
+       },
+       "rewrite the tag in the header of '"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(trend_);
+    fs::create_directories(trend_);
+    std::string hst = WriteTrend();
+    RenamePlan plan;
+    std::string message;
+    ASSERT_EQ(
+        PlanRename(Env::Default(), hst, kNewPath, kNewTag, &plan, &message),
+        RenameOutcome::kRenamed);
+    c.change(trend_, outside_);
+    auto before = Tree(trend_);
+    auto outside_before = Tree(outside_);
+
+    RenameReport report = ExecuteRenamePlan(Env::Default(), plan);
+
+    EXPECT_EQ(report.outcome, RenameOutcome::kFailed);
+    const RenameStep* failed = nullptr;
+    for (const RenameStep& step : report.plan.steps)
+      if (step.state == StepState::kFailed) failed = &step;
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(DescribeStep(*failed).rfind(c.failedStep, 0), 0u)
+        << DescribeStep(*failed);
+    // The failed file is as it was; the ones before it are renamed.
+    auto after = Tree(trend_);
+    std::string failed_name = fs::path(failed->path).filename().string();
+    EXPECT_EQ(after.at(failed_name), before.at(failed_name));
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(Tree(outside_), outside_before);
+  }
+}
+
+}  // namespace
+}  // namespace morvelle
