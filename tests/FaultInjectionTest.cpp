@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 #include "FailingEnv.h"
+#include "MemEnv.h"
 #include "RecordingReporter.h"
 #include "RenameAudit.h"
 #include "TrendFixture.h"
@@ -28,16 +30,78 @@ constexpr const char* kNewTag = "Trend1A";
 const char* const kUnrelatedFiles[] = {"Trend1.bak", "Trend1.HST.old",
                                        "Trend10.000", "Other.000"};
 
-TrendRecipe RecipeFor(int version) {
+// A trend and the rename asked of it.
+struct Shape {
   TrendRecipe recipe;
-  recipe.version = version;
-  recipe.entryCount = 3;
-  recipe.extraCount = 2;
-  recipe.dataExtensions = {"000", "001", "002", "0421"};
-  recipe.dataBodySize = 64;
-  recipe.seed = 300 + version;
-  return recipe;
+  std::string newPath = kNewPath;
+  std::string newTag = kNewTag;
+};
+
+Shape ShapeFor(int version) {
+  Shape shape;
+  shape.recipe.version = version;
+  shape.recipe.entryCount = 3;
+  shape.recipe.extraCount = 2;
+  shape.recipe.dataExtensions = {"000", "001", "002", "0421"};
+  shape.recipe.dataBodySize = 64;
+  shape.recipe.seed = 300 + version;
+  return shape;
 }
+
+// Where the trend lies: a temporary folder on disk, or a MemEnv, which is
+// a hundred times faster and so can run more shapes.
+class TrendFolder {
+ public:
+  virtual ~TrendFolder() = default;
+  virtual Env& env() = 0;
+  // Writes the trend and the unrelated files; returns the history path.
+  virtual std::string Write(const TrendRecipe& recipe) = 0;
+  virtual void Plant(const std::string& path, const std::string& bytes) = 0;
+  virtual FolderImage Image() const = 0;
+};
+
+class DiskFolder final : public TrendFolder {
+ public:
+  Env& env() override { return Env::Default(); }
+  std::string Write(const TrendRecipe& recipe) override {
+    for (const char* name : kUnrelatedFiles)
+      testing::WriteFile(temp_.path() / name,
+                         std::string("not the trend's ") + name);
+    return testing::WriteTrend(temp_.path(), recipe);
+  }
+  void Plant(const std::string& path, const std::string& bytes) override {
+    testing::WriteFile(path, bytes);
+  }
+  FolderImage Image() const override {
+    return testing::ReadFolder(temp_.path());
+  }
+
+ private:
+  testing::TempFolder temp_;
+};
+
+class MemoryFolder final : public TrendFolder {
+ public:
+  Env& env() override { return env_; }
+  std::string Write(const TrendRecipe& recipe) override {
+    for (const char* name : kUnrelatedFiles)
+      env_.AddFile(std::string("/t/") + name,
+                   std::string("not the trend's ") + name);
+    for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
+      env_.AddFile("/t/" + recipe.name + "." + recipe.dataExtensions[i],
+                   testing::DataFileBytes(recipe, i));
+    std::string hst = "/t/" + recipe.name + "." + recipe.historyExtension;
+    env_.AddFile(hst, testing::HistoryBytes(recipe));
+    return hst;
+  }
+  void Plant(const std::string& path, const std::string& bytes) override {
+    env_.AddFile(path, bytes);
+  }
+  FolderImage Image() const override { return env_.Image("/t"); }
+
+ private:
+  testing::MemEnv env_;
+};
 
 struct Attempt {
   RenameReport report;
@@ -49,27 +113,25 @@ struct Attempt {
   std::string failedCall;
 };
 
-void RenameWithFault(const TrendRecipe& recipe, Fault fault, Attempt* run) {
-  testing::TempFolder folder;
-  std::string hst = testing::WriteTrend(folder.path(), recipe);
-  for (const char* name : kUnrelatedFiles)
-    testing::WriteFile(folder.path() / name,
-                       std::string("not the trend's ") + name);
-  run->files.before = testing::ReadFolder(folder.path());
-  run->files.newPath = kNewPath;
-  run->files.newTag = kNewTag;
-  run->expectedClean = testing::ExpectedAfterRename(recipe, run->files.before,
-                                                    kNewPath, kNewTag);
-  fault.createFile = [run](const std::string& path) {
+void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
+                     Attempt* run) {
+  std::string hst = folder.Write(shape.recipe);
+  run->files.before = folder.Image();
+  run->files.newPath = shape.newPath;
+  run->files.newTag = shape.newTag;
+  run->expectedClean = testing::ExpectedAfterRename(
+      shape.recipe, run->files.before, shape.newPath, shape.newTag);
+  fault.createFile = [run, &folder](const std::string& path) {
     std::string name = path.substr(path.rfind('/') + 1);
     run->files.planted[name] = "made by another program as " + name;
-    testing::WriteFile(path, run->files.planted[name]);
+    folder.Plant(path, run->files.planted[name]);
   };
 
-  testing::FailingEnv env(Env::Default(), fault);
-  run->report = RenameTrend(env, run->reporter, hst, kNewPath, kNewTag);
+  testing::FailingEnv env(folder.env(), fault);
+  run->report =
+      RenameTrend(env, run->reporter, hst, shape.newPath, shape.newTag);
 
-  run->files.after = testing::ReadFolder(folder.path());
+  run->files.after = folder.Image();
   run->problems = testing::AuditRename(run->files, run->report);
   run->calls = env.calls();
   run->writes = env.writes();
@@ -83,10 +145,13 @@ std::string Lines(const std::vector<std::string>& lines) {
   return text;
 }
 
+using FolderMaker = std::function<std::unique_ptr<TrendFolder>()>;
+
 // Runs the rename with fault `kind` at `k` and checks that it survived.
-void ExpectSurvived(const TrendRecipe& recipe, FaultKind kind, int k) {
+void ExpectSurvived(const FolderMaker& make, const Shape& shape, FaultKind kind,
+                    int k) {
   Attempt run;
-  RenameWithFault(recipe, Fault{.kind = kind, .at = k}, &run);
+  RenameWithFault(*make(), shape, Fault{.kind = kind, .at = k}, &run);
   ASSERT_FALSE(run.failedCall.empty()) << "no fault was injected";
   EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
   EXPECT_NE(run.report.outcome, RenameOutcome::kRenamed);
@@ -104,50 +169,93 @@ void ExpectSurvived(const TrendRecipe& recipe, FaultKind kind, int k) {
   }
 }
 
-TEST(FaultInjectionTest, EveryCallWriteAndRenameOfEveryLayout) {
+// Renames `shape` cleanly to count its calls, then once with every fault
+// at every place; returns how many faulty runs there were.
+int Sweep(const FolderMaker& make, const Shape& shape) {
+  Attempt clean;
+  RenameWithFault(*make(), shape, Fault{}, &clean);
+  EXPECT_TRUE(clean.report.ok()) << clean.report.message;
+  EXPECT_TRUE(clean.problems.empty()) << Lines(clean.problems);
+  EXPECT_EQ(clean.files.after, clean.expectedClean);
+  // The table and each data file are written once and renamed once.
+  std::size_t files = 1 + shape.recipe.dataExtensions.size();
+  EXPECT_EQ(clean.writes, static_cast<int>(files));
+  bool same_name =
+      shape.newPath.substr(shape.newPath.rfind('\\') + 1) == shape.recipe.name;
+  EXPECT_EQ(clean.renames, same_name ? 0 : static_cast<int>(files));
+
+  const std::pair<FaultKind, int> faults[] = {
+      {FaultKind::kFail, clean.calls},
+      {FaultKind::kShortWrite, clean.writes},
+      {FaultKind::kTargetAppears, clean.renames},
+  };
+  int points = 0;
+  for (auto [kind, count] : faults)
+    for (int k = 1; k <= count; ++k) {
+      SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(kind)) +
+                   " at " + std::to_string(k));
+      ExpectSurvived(make, shape, kind, k);
+      ++points;
+    }
+  return points;
+}
+
+// One trend of each of the four layouts, on disk.
+TEST(FaultInjectionTest, EveryCallWriteAndRenameOfEveryLayoutOnDisk) {
+  int points = 0;
+  for (int version : {2, 4, 5, 6}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    points +=
+        Sweep([] { return std::make_unique<DiskFolder>(); }, ShapeFor(version));
+  }
+  std::printf("[ figures  ] %d injection points run on disk, all survived\n",
+              points);
+  EXPECT_GT(points, 4 * 40);
+}
+
+// Every version, and renames of other shapes: a table with no entry to
+// rewrite, values cut to their fields, a new name equal to the old one.
+TEST(FaultInjectionTest, EveryCallWriteAndRenameOfManyShapesInMemory) {
+  auto make = [] { return std::make_unique<MemoryFolder>(); };
   int points = 0;
   for (int version = 0; version <= 6; ++version) {
     SCOPED_TRACE("version " + std::to_string(version));
-    TrendRecipe recipe = RecipeFor(version);
-    Attempt clean;
-    RenameWithFault(recipe, Fault{}, &clean);
-    ASSERT_TRUE(clean.report.ok()) << clean.report.message;
-    EXPECT_TRUE(clean.problems.empty()) << Lines(clean.problems);
-    EXPECT_EQ(clean.files.after, clean.expectedClean);
-    // The table, four data files: five rewrites and five renames.
-    ASSERT_EQ(clean.writes, 5);
-    ASSERT_EQ(clean.renames, 5);
+    Shape shape = ShapeFor(version);
+    points += Sweep(make, shape);
 
-    const std::pair<FaultKind, int> faults[] = {
-        {FaultKind::kFail, clean.calls},
-        {FaultKind::kShortWrite, clean.writes},
-        {FaultKind::kTargetAppears, clean.renames},
-    };
-    for (auto [kind, count] : faults)
-      for (int k = 1; k <= count; ++k) {
-        SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(kind)) +
-                     " at " + std::to_string(k));
-        ExpectSurvived(recipe, kind, k);
-        ++points;
-      }
+    Shape none_rewritten = shape;
+    none_rewritten.recipe.entryCount = 0;
+    none_rewritten.recipe.extraCount = 1;
+    points += Sweep(make, none_rewritten);
+
+    Shape cut = shape;
+    cut.newPath = "C:\\" + std::string(300, 'p');
+    cut.newTag = std::string(100, 't');
+    points += Sweep(make, cut);
+
+    Shape same_name = shape;
+    same_name.newPath = "D:\\Elsewhere\\Trend1";
+    points += Sweep(make, same_name);
   }
-  std::printf("[ figures  ] %d injection points run, all survived\n", points);
-  EXPECT_GT(points, 7 * 40);
+  std::printf("[ figures  ] %d injection points run in memory, all survived\n",
+              points);
+  EXPECT_GT(points, 7 * 4 * 30);
 }
 
 // A fault of each kind the platform reports, in the middle of the data
 // files, leaves the same coherent state.
 TEST(FaultInjectionTest, EveryErrorKindPartWay) {
-  TrendRecipe recipe = RecipeFor(4);
+  Shape shape = ShapeFor(4);
   Attempt clean;
-  RenameWithFault(recipe, Fault{}, &clean);
+  RenameWithFault(*std::make_unique<DiskFolder>(), shape, Fault{}, &clean);
   for (ErrorKind error :
        {ErrorKind::kNotFound, ErrorKind::kAlreadyExists,
         ErrorKind::kPermissionDenied, ErrorKind::kInUse, ErrorKind::kNoSpace,
         ErrorKind::kNotARegularFile, ErrorKind::kOther}) {
     SCOPED_TRACE(static_cast<int>(error));
     Attempt run;
-    RenameWithFault(recipe, Fault{.at = clean.calls - 3, .error = error}, &run);
+    RenameWithFault(*std::make_unique<DiskFolder>(), shape,
+                    Fault{.at = clean.calls - 3, .error = error}, &run);
     EXPECT_EQ(run.report.outcome, RenameOutcome::kFailed);
     EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
     ASSERT_EQ(run.reporter.criticals.size(), 1u);
@@ -160,7 +268,8 @@ TEST(FaultInjectionTest, EveryErrorKindPartWay) {
 // tampered with afterwards is caught.
 TEST(FaultInjectionTest, AuditCatchesDamage) {
   Attempt run;
-  RenameWithFault(RecipeFor(5), Fault{}, &run);
+  DiskFolder folder;
+  RenameWithFault(folder, ShapeFor(5), Fault{}, &run);
   ASSERT_TRUE(run.problems.empty()) << Lines(run.problems);
   const testing::RenameRun& files = run.files;
   struct Case {

@@ -167,6 +167,7 @@ Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {
   auto parent = nodes_.find(ParentOf(to));
   if (parent == nodes_.end() || parent->second.type != EntryType::kDirectory)
     return Missing("rename", to);
+  if (from == to) return Status::Ok();  // leaves the file as it is
   if (nodes_.count(to))
     return Status::Error(ErrorKind::kAlreadyExists, "rename",
                          from + "' to '" + to, "File exists");

@@ -1,0 +1,155 @@
+// The promises of Env.h, held by the platform's Env and by the in-memory
+// one alike, so that what the fuzzer finds with the one holds for the
+// other.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "MemEnv.h"
+#include "TrendFixture.h"
+#include "platform/Env.h"
+
+namespace morvelle {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder holding "file" (5 bytes), "folder" and "link" (to "file").
+class Sandbox {
+ public:
+  virtual ~Sandbox() = default;
+  virtual Env& env() = 0;
+  virtual std::string folder() const = 0;  // with a trailing "/"
+  virtual std::string Read(const std::string& name) const = 0;
+};
+
+class DiskSandbox final : public Sandbox {
+ public:
+  DiskSandbox() {
+    testing::WriteFile(temp_.path() / "file", "12345");
+    fs::create_directory(temp_.path() / "folder");
+    fs::create_symlink(temp_.path() / "file", temp_.path() / "link");
+  }
+  Env& env() override { return Env::Default(); }
+  std::string folder() const override { return temp_.path().string() + "/"; }
+  std::string Read(const std::string& name) const override {
+    return testing::ReadFile(temp_.path() / name);
+  }
+
+ private:
+  testing::TempFolder temp_;
+};
+
+class MemSandbox final : public Sandbox {
+ public:
+  MemSandbox() {
+    env_.AddFile("/s/file", "12345");
+    env_.AddFolder("/s/folder");
+    env_.AddSymlink("/s/link");
+  }
+  Env& env() override { return env_; }
+  std::string folder() const override { return "/s/"; }
+  std::string Read(const std::string& name) const override {
+    const std::string* bytes = env_.Bytes("/s/" + name);
+    return bytes ? *bytes : std::string();
+  }
+
+ private:
+  testing::MemEnv env_;
+};
+
+class EnvContractTest : public ::testing::TestWithParam<bool> {
+ protected:
+  EnvContractTest()
+      : sandbox_(GetParam() ? std::unique_ptr<Sandbox>(new MemSandbox)
+                            : std::unique_ptr<Sandbox>(new DiskSandbox)) {}
+  Env& env() { return sandbox_->env(); }
+  std::string At(const std::string& name) const {
+    return sandbox_->folder() + name;
+  }
+  std::unique_ptr<Sandbox> sandbox_;
+};
+
+TEST_P(EnvContractTest, OpensOnlyRegularFilesAndNeverFollowsALink) {
+  struct Case {
+    const char* name;
+    ErrorKind kind;
+  } cases[] = {{"file", ErrorKind::kNone},
+               {"missing", ErrorKind::kNotFound},
+               {"folder", ErrorKind::kNotARegularFile},
+               {"link", ErrorKind::kNotARegularFile}};
+  for (const Case& c : cases)
+    for (OpenMode mode : {OpenMode::kRead, OpenMode::kReadWrite}) {
+      SCOPED_TRACE(c.name);
+      std::unique_ptr<File> file;
+      Status s = env().OpenFile(At(c.name), mode, &file);
+      EXPECT_EQ(s.kind(), c.kind) << s.ToString();
+      EXPECT_EQ(file != nullptr, s.ok());
+      if (file) {
+        EXPECT_TRUE(file->Close().ok());
+      }
+    }
+}
+
+TEST_P(EnvContractTest, ReadsStopAtTheEndAndWritesGrowTheFile) {
+  std::unique_ptr<File> file;
+  ASSERT_TRUE(env().OpenFile(At("file"), OpenMode::kReadWrite, &file).ok());
+  std::string bytes;
+  EXPECT_TRUE(file->ReadAt(3, 10, &bytes).ok());
+  EXPECT_EQ(bytes, "45");
+  EXPECT_TRUE(file->ReadAt(9, 4, &bytes).ok());
+  EXPECT_EQ(bytes, "");
+  EXPECT_TRUE(file->WriteAt(7, "ab").ok());
+  EXPECT_TRUE(file->Close().ok());
+  EXPECT_EQ(sandbox_->Read("file"), std::string("12345\0\0ab", 9));
+}
+
+TEST_P(EnvContractTest, RenameNeverReplacesAndKeepsTheFilesIdentity) {
+  FileInfo before;
+  ASSERT_TRUE(env().GetFileInfo(At("file"), &before).ok());
+  EXPECT_EQ(before.type, EntryType::kRegular);
+  EXPECT_EQ(before.size, 5u);
+  EXPECT_EQ(before.links, 1u);
+  for (const char* taken : {"folder", "link"})
+    EXPECT_EQ(env().RenameNoReplace(At("file"), At(taken)).kind(),
+              ErrorKind::kAlreadyExists)
+        << taken;
+  EXPECT_TRUE(env().RenameNoReplace(At("file"), At("file")).ok());
+  EXPECT_EQ(env().RenameNoReplace(At("missing"), At("new")).kind(),
+            ErrorKind::kNotFound);
+  EXPECT_EQ(env().RenameNoReplace(At("file"), At("missing/new")).kind(),
+            ErrorKind::kNotFound);
+  ASSERT_TRUE(env().RenameNoReplace(At("file"), At("new")).ok());
+  FileInfo after;
+  ASSERT_TRUE(env().GetFileInfo(At("new"), &after).ok());
+  EXPECT_EQ(after.index, before.index);
+  EXPECT_EQ(after.device, before.device);
+  EXPECT_EQ(env().GetFileInfo(At("file"), &after).kind(), ErrorKind::kNotFound);
+  EXPECT_EQ(sandbox_->Read("new"), "12345");
+}
+
+TEST_P(EnvContractTest, ListsEveryEntryWithItsType) {
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(env().ListFolder(sandbox_->folder(), &entries).ok());
+  std::map<std::string, EntryType> types;
+  for (const FolderEntry& entry : entries) types[entry.name] = entry.type;
+  EXPECT_EQ(types,
+            (std::map<std::string, EntryType>{{"file", EntryType::kRegular},
+                                              {"folder", EntryType::kDirectory},
+                                              {"link", EntryType::kSymlink}}));
+  FileInfo info;
+  ASSERT_TRUE(env().GetFileInfo(At("link"), &info).ok());
+  EXPECT_EQ(info.type, EntryType::kSymlink);
+  EXPECT_EQ(env().ListFolder(At("missing"), &entries).kind(),
+            ErrorKind::kNotFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(DiskAndMemory, EnvContractTest,
+                         ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Memory" : "Disk";
+                         });
+
+}  // namespace
+}  // namespace morvelle
