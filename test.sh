@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds Morvelle and its tests and runs every test.
+# Builds Morvelle and its tests, runs every test, then fuzzes the trend
+# core for a minute (MORVELLE_FUZZ_SECONDS sets how long; 0 skips).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
+./scripts/fuzz.sh

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev)
+# clang and its runtime libraries build the fuzzer (scripts/fuzz.sh).
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||

@@ -1,0 +1,212 @@
+#include "fuzz/RenameFuzzCase.h"
+
+#include <string_view>
+
+#include "FailingEnv.h"
+#include "MemEnv.h"
+#include "RecordingReporter.h"
+#include "RenameAudit.h"
+#include "platform/FieldEncoding.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle::testing {
+namespace {
+
+constexpr const char* kFolder = "/t";
+constexpr const char* kHistory = "/t/Trend1.HST";
+
+struct NewValues {
+  std::string path, tag;
+};
+
+// Plain renames, a name that stays, values cut to their fields, a
+// case-only change, a bare name, a name with a dot, and two refusals.
+const NewValues& NewValuesAt(int index) {
+  static const NewValues kNewValues[8] = {
+      {"C:\\Ostrel\\Data\\Trend1A", "Trend1A"},
+      {"D:\\Elsewhere\\Trend1", "Tag"},
+      {"C:\\" + std::string(300, 'p'), std::string(100, 't')},
+      {"C:\\D\\TREND1", "T"},
+      {"Trend1B", "Trend1B"},
+      {"C:\\D\\Trend1A.x", "A"},
+      {"C:\\D\\CON", "x"},
+      {"C:\\D\\Trend1A", ""},
+  };
+  return kNewValues[index & 7];
+}
+
+// Data files, names that only look like them, other history files and the
+// new names of some of the trend's files.
+const char* const kEntryNames[16] = {
+    "Trend1.000",  "Trend1.001",  "Trend1.002", "Trend1.0421",
+    "TREND1.003",  "Trend1.hst",  "Trend1.Hst", "Trend1.bak",
+    "Trend1A.000", "Trend1A.HST", "Trend1.",    "Trend1.HST.old",
+    "Other.000",   "Trend10.000", "trend1.004", "Trend1.99999",
+};
+
+bool AddEntry(MemEnv& env, const std::string& path, int type,
+              const std::string& bytes) {
+  switch (type & 3) {
+    case 0:
+      return env.AddFile(path, bytes);
+    case 1:
+      return env.AddFolder(path);
+    case 2:
+      return env.AddSymlink(path);
+    default:
+      return env.AddDevice(path);
+  }
+}
+
+bool RoundTrips(const std::string& raw) {
+  std::optional<std::string> back = EncodeFieldText(DecodeFieldText(raw));
+  return back && *back == raw;
+}
+
+void CheckUse(const MemEnv& env, const char* operation,
+              std::vector<std::string>* problems) {
+  if (env.openFiles() != 0)
+    problems->push_back(std::string(operation) + " left a file open");
+  if (env.mostOpenAtOnce() > 1)
+    problems->push_back(std::string(operation) + " had two files open");
+  if (env.misuses() != 0)
+    problems->push_back(std::string(operation) + " used a closed file");
+}
+
+void CheckInspection(MemEnv& env, std::vector<std::string>* problems) {
+  auto tree = env.Tree();
+  RecordingReporter reporter;
+  TrendInfo info = ReadTrendInfo(env, reporter, kHistory);
+  std::size_t messages = reporter.warnings.size() + reporter.criticals.size();
+  bool read = info.pathWidth != 0;
+  if (messages != (read ? 0u : 1u))
+    problems->push_back("inspection told " + std::to_string(messages) +
+                        " messages");
+  std::pair<int, int> widths{info.pathWidth, info.tagWidth};
+  if (widths != std::pair{0, 0} && widths != std::pair{144, 32} &&
+      widths != std::pair{272, 64} && widths != std::pair{144, 80} &&
+      widths != std::pair{272, 80})
+    problems->push_back("inspection gave widths " +
+                        std::to_string(info.pathWidth) + ", " +
+                        std::to_string(info.tagWidth));
+  if (info.tag.size() != static_cast<std::size_t>(info.tagWidth) ||
+      info.path.size() > static_cast<std::size_t>(info.pathWidth))
+    problems->push_back("inspection gave values wider than their fields");
+  if (!RoundTrips(info.path) || !RoundTrips(info.tag))
+    problems->push_back("a field's text does not survive decoding");
+  if (env.Tree() != tree) problems->push_back("inspection changed a file");
+  CheckUse(env, "inspection", problems);
+}
+
+// Links, folders and devices are never renamed or removed, and nothing
+// outside the trend's folder changes.
+void CheckOtherEntries(const std::map<std::string, EntryType>& before,
+                       const std::map<std::string, EntryType>& after,
+                       std::vector<std::string>* problems) {
+  auto others = [](const std::map<std::string, EntryType>& tree) {
+    std::map<std::string, EntryType> kept;
+    for (const auto& [path, type] : tree)
+      if (type != EntryType::kRegular ||
+          path.rfind(std::string(kFolder) + "/", 0) != 0)
+        kept.emplace(path, type);
+    return kept;
+  };
+  if (others(before) != others(after))
+    problems->push_back("a link, folder, device or outside entry changed");
+}
+
+RenameOutcome CheckRename(const FuzzCase& fuzzCase, MemEnv& env,
+                          std::vector<std::string>* problems) {
+  const NewValues& values = NewValuesAt(fuzzCase.newValues);
+  RenameRun run;
+  run.before = env.Image(kFolder);
+  run.newPath = values.path;
+  run.newTag = values.tag;
+  auto tree = env.Tree();
+
+  Fault fault;
+  if (int kind = fuzzCase.faultKind & 3; kind != 0) {
+    fault.kind = static_cast<FaultKind>(kind - 1);
+    fault.at = fuzzCase.faultAt;
+  }
+  fault.createFile = [&](const std::string& path) {
+    std::string bytes = "made by another program";
+    if (env.AddFile(path, bytes))
+      run.planted[path.substr(path.rfind('/') + 1)] = bytes;
+  };
+  FailingEnv failing(env, fault);
+  RecordingReporter reporter;
+  RenameReport report =
+      RenameTrend(failing, reporter, kHistory, values.path, values.tag);
+
+  run.after = env.Image(kFolder);
+  std::vector<std::string> found = AuditRename(run, report);
+  problems->insert(problems->end(), found.begin(), found.end());
+  CheckOtherEntries(tree, env.Tree(), problems);
+  CheckUse(env, "the rename", problems);
+  bool struck = !failing.failedCall().empty();
+  if (!struck && report.outcome == RenameOutcome::kFailed)
+    problems->push_back("failed with no fault injected: " + report.message);
+  if (struck && report.ok())
+    problems->push_back("renamed although a fault was injected");
+  if (reporter.warnings.size() + reporter.criticals.size() !=
+      (report.ok() ? 0u : 1u))
+    problems->push_back("the rename told the wrong number of messages");
+  return report.outcome;
+}
+
+}  // namespace
+
+FuzzCase DecodeFuzzCase(const std::uint8_t* data, std::size_t size) {
+  FuzzCase fuzzCase;
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  if (input.size() < 2) return fuzzCase;
+  auto options = static_cast<unsigned char>(input[0]);
+  fuzzCase.newValues = options & 7;
+  fuzzCase.faultKind = (options >> 3) & 3;
+  fuzzCase.historyType = (options >> 5) & 3;
+  fuzzCase.faultAt = static_cast<unsigned char>(input[1]);
+  input.remove_prefix(2);
+  std::string_view separator = kFuzzSeparator;
+  std::size_t end = input.find(separator);
+  fuzzCase.history = std::string(input.substr(0, end));
+  while (end != std::string_view::npos) {
+    input.remove_prefix(end + separator.size());
+    end = input.find(separator);
+    std::string_view entry = input.substr(0, end);
+    if (entry.empty()) continue;
+    auto control = static_cast<unsigned char>(entry[0]);
+    fuzzCase.entries.push_back(
+        {control & 15, (control >> 4) & 3, std::string(entry.substr(1))});
+  }
+  return fuzzCase;
+}
+
+std::string EncodeFuzzCase(const FuzzCase& fuzzCase) {
+  std::string bytes;
+  bytes += static_cast<char>((fuzzCase.newValues & 7) |
+                             (fuzzCase.faultKind & 3) << 3 |
+                             (fuzzCase.historyType & 3) << 5);
+  bytes += static_cast<char>(fuzzCase.faultAt);
+  bytes += fuzzCase.history;
+  for (const FuzzEntry& entry : fuzzCase.entries) {
+    bytes += kFuzzSeparator;
+    bytes += static_cast<char>((entry.name & 15) | (entry.type & 3) << 4);
+    bytes += entry.bytes;
+  }
+  return bytes;
+}
+
+FuzzResult RunFuzzCase(const FuzzCase& fuzzCase) {
+  MemEnv env;
+  AddEntry(env, kHistory, fuzzCase.historyType, fuzzCase.history);
+  for (const FuzzEntry& entry : fuzzCase.entries)
+    AddEntry(env, std::string(kFolder) + "/" + kEntryNames[entry.name & 15],
+             entry.type, entry.bytes);
+  FuzzResult result;
+  CheckInspection(env, &result.problems);
+  result.outcome = CheckRename(fuzzCase, env, &result.problems);
+  return result;
+}
+
+}  // namespace morvelle::testing
