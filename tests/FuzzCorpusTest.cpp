@@ -32,7 +32,7 @@ TEST(FuzzCorpusTest, EverySeedKeepsEveryPromise) {
 
 TEST(FuzzCorpusTest, InputLayoutRoundTrips) {
   testing::FuzzCase fuzzCase;
-  fuzzCase.newValues = 5;
+  fuzzCase.newValues = 13;
   fuzzCase.faultKind = 2;
   fuzzCase.faultAt = 200;
   fuzzCase.historyType = 3;
@@ -41,7 +41,7 @@ TEST(FuzzCorpusTest, InputLayoutRoundTrips) {
   std::string bytes = testing::EncodeFuzzCase(fuzzCase);
   testing::FuzzCase back = testing::DecodeFuzzCase(
       reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  EXPECT_EQ(back.newValues, 5);
+  EXPECT_EQ(back.newValues, 13);
   EXPECT_EQ(back.faultKind, 2);
   EXPECT_EQ(back.faultAt, 200);
   EXPECT_EQ(back.historyType, 3);

@@ -115,9 +115,9 @@ struct RenameReport {
 // valid and the whole table inside the file, every data file at least a
 // header long, every file to rewrite without other names (hard links), and
 // no new name that exists already or that two files would share. So a
-// rename never changes a file's length or a file outside the folder. Returns kRenamed with
-// `*plan` filled when the rename may go ahead; otherwise the outcome and,
-// in `*message`, why not.
+// rename never changes a file's length or a file outside the folder.
+// Returns kRenamed with `*plan` filled when the rename may go ahead;
+// otherwise the outcome and, in `*message`, why not.
 RenameOutcome PlanRename(Env& env, const std::string& hstPath,
                          const std::string& newPath, const std::string& newTag,
                          RenamePlan* plan, std::string* message);

@@ -56,12 +56,12 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(folder);
   for (int version = -1; version <= 7; ++version)
     Write(folder, "version" + std::to_string(version), TrendCase(version));
-  for (int values = 1; values < 8; ++values) {
+  for (int values = 1; values < 16; ++values) {
     FuzzCase fuzzCase = TrendCase(5);
     fuzzCase.newValues = values;
     Write(folder, "new-values" + std::to_string(values), fuzzCase);
   }
-  const int fault_at[] = {0, 17, 2, 2};
+  const int fault_at[] = {0, 200, 128, 128};
   for (int kind = 1; kind < 4; ++kind) {
     FuzzCase fuzzCase = TrendCase(4);
     fuzzCase.faultKind = kind;

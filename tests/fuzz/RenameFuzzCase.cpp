@@ -20,9 +20,10 @@ struct NewValues {
 };
 
 // Plain renames, a name that stays, values cut to their fields, a
-// case-only change, a bare name, a name with a dot, and two refusals.
+// case-only change, a bare name, a name with a dot, code-page text, a
+// "/" separator, and refusals of every kind.
 const NewValues& NewValuesAt(int index) {
-  static const NewValues kNewValues[8] = {
+  static const NewValues kNewValues[16] = {
       {"C:\\Ostrel\\Data\\Trend1A", "Trend1A"},
       {"D:\\Elsewhere\\Trend1", "Tag"},
       {"C:\\" + std::string(300, 'p'), std::string(100, 't')},
@@ -31,12 +32,21 @@ const NewValues& NewValuesAt(int index) {
       {"C:\\D\\Trend1A.x", "A"},
       {"C:\\D\\CON", "x"},
       {"C:\\D\\Trend1A", ""},
+      {"C:\\D\\K\xC3\xBChler", "K\xC3\xBChler"},
+      {"C:\\D\\Pump\xCE\xA9", "x"},
+      {"C:\\D\\Bad\xFF", "x"},
+      {"C:\\D\\Tr\x01nd", "x"},
+      {"C:\\D\\Trend1A.", "x"},
+      {"C:\\D\\LPT1.old", "x"},
+      {"/unix/style/Trend1C", "Trend1C"},
+      {"C:\\D\\Trend1A", std::string(80, 'x')},
   };
-  return kNewValues[index & 7];
+  return kNewValues[index & 15];
 }
 
-// Data files, names that only look like them, other history files and the
-// new names of some of the trend's files.
+// Data files, names that only look like them, other history files, the
+// new names of some of the trend's files, and two names that differ in
+// case only (both would take one new name).
 const char* const kEntryNames[16] = {
     "Trend1.000",  "Trend1.001",  "Trend1.002", "Trend1.0421",
     "TREND1.003",  "Trend1.hst",  "Trend1.Hst", "Trend1.bak",
@@ -56,6 +66,33 @@ bool AddEntry(MemEnv& env, const std::string& path, int type,
     default:
       return env.AddDevice(path);
   }
+}
+
+void LayOut(const FuzzCase& fuzzCase, MemEnv* env) {
+  AddEntry(*env, kHistory, fuzzCase.historyType, fuzzCase.history);
+  for (const FuzzEntry& entry : fuzzCase.entries)
+    AddEntry(*env, std::string(kFolder) + "/" + kEntryNames[entry.name & 15],
+             entry.type, entry.bytes);
+}
+
+// The fault the input asks for, placed among the calls, writes or renames
+// that an unhindered rename of the same folder makes.
+Fault PlaceFault(const FuzzCase& fuzzCase) {
+  Fault fault;
+  int kind = fuzzCase.faultKind & 3;
+  if (kind == 0) return fault;
+  MemEnv scratch;
+  LayOut(fuzzCase, &scratch);
+  FailingEnv counter(scratch);
+  RecordingReporter quiet;
+  const NewValues& values = NewValuesAt(fuzzCase.newValues);
+  RenameTrend(counter, quiet, kHistory, values.path, values.tag);
+  fault.kind = static_cast<FaultKind>(kind - 1);
+  int places = fault.kind == FaultKind::kFail         ? counter.calls()
+               : fault.kind == FaultKind::kShortWrite ? counter.writes()
+                                                      : counter.renames();
+  if (places > 0) fault.at = 1 + fuzzCase.faultAt * places / 256;
+  return fault;
 }
 
 bool RoundTrips(const std::string& raw) {
@@ -120,15 +157,12 @@ RenameOutcome CheckRename(const FuzzCase& fuzzCase, MemEnv& env,
   const NewValues& values = NewValuesAt(fuzzCase.newValues);
   RenameRun run;
   run.before = env.Image(kFolder);
-  run.newPath = values.path;
-  run.newTag = values.tag;
+  // The audit compares field bytes.
+  run.newPath = EncodeFieldText(values.path).value_or(values.path);
+  run.newTag = EncodeFieldText(values.tag).value_or(values.tag);
   auto tree = env.Tree();
 
-  Fault fault;
-  if (int kind = fuzzCase.faultKind & 3; kind != 0) {
-    fault.kind = static_cast<FaultKind>(kind - 1);
-    fault.at = fuzzCase.faultAt;
-  }
+  Fault fault = PlaceFault(fuzzCase);
   fault.createFile = [&](const std::string& path) {
     std::string bytes = "made by another program";
     if (env.AddFile(path, bytes))
@@ -162,9 +196,9 @@ FuzzCase DecodeFuzzCase(const std::uint8_t* data, std::size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
   if (input.size() < 2) return fuzzCase;
   auto options = static_cast<unsigned char>(input[0]);
-  fuzzCase.newValues = options & 7;
-  fuzzCase.faultKind = (options >> 3) & 3;
-  fuzzCase.historyType = (options >> 5) & 3;
+  fuzzCase.newValues = options & 15;
+  fuzzCase.faultKind = (options >> 4) & 3;
+  fuzzCase.historyType = (options >> 6) & 3;
   fuzzCase.faultAt = static_cast<unsigned char>(input[1]);
   input.remove_prefix(2);
   std::string_view separator = kFuzzSeparator;
@@ -184,9 +218,9 @@ FuzzCase DecodeFuzzCase(const std::uint8_t* data, std::size_t size) {
 
 std::string EncodeFuzzCase(const FuzzCase& fuzzCase) {
   std::string bytes;
-  bytes += static_cast<char>((fuzzCase.newValues & 7) |
-                             (fuzzCase.faultKind & 3) << 3 |
-                             (fuzzCase.historyType & 3) << 5);
+  bytes += static_cast<char>((fuzzCase.newValues & 15) |
+                             (fuzzCase.faultKind & 3) << 4 |
+                             (fuzzCase.historyType & 3) << 6);
   bytes += static_cast<char>(fuzzCase.faultAt);
   bytes += fuzzCase.history;
   for (const FuzzEntry& entry : fuzzCase.entries) {
@@ -199,10 +233,7 @@ std::string EncodeFuzzCase(const FuzzCase& fuzzCase) {
 
 FuzzResult RunFuzzCase(const FuzzCase& fuzzCase) {
   MemEnv env;
-  AddEntry(env, kHistory, fuzzCase.historyType, fuzzCase.history);
-  for (const FuzzEntry& entry : fuzzCase.entries)
-    AddEntry(env, std::string(kFolder) + "/" + kEntryNames[entry.name & 15],
-             entry.type, entry.bytes);
+  LayOut(fuzzCase, &env);
   FuzzResult result;
   CheckInspection(env, &result.problems);
   result.outcome = CheckRename(fuzzCase, env, &result.problems);

@@ -3,11 +3,13 @@
 // target, the seed writer and the unit test that replays the seed corpus.
 //
 // Input layout:
-//   byte 0       bits 0-2: the new path and tag (kNewValues below)
-//                bits 3-4: the fault: none, a failing call, a short write,
+//   byte 0       bits 0-3: the new path and tag (NewValuesAt)
+//                bits 4-5: the fault: none, a failing call, a short write,
 //                          a name taken before a rename
-//                bits 5-6: the history file's type, as for entries below
-//   byte 1       where the fault strikes: call, write or rename number
+//                bits 6-7: the history file's type, as for entries below
+//   byte 1       where the fault strikes, as a fraction of the calls,
+//                writes or renames an unhindered rename makes, so that
+//                every value strikes somewhere
 //   bytes 2...   the history file, up to the first separator
 //   then, after each separator, one entry of the folder:
 //     byte 0     bits 0-3: its name (kEntryNames below)
