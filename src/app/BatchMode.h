@@ -49,6 +49,12 @@ std::optional<BatchValues> ParseBatchArguments(
 int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
              std::ostream& err);
 
+// Plans the rename without changing anything: the plan goes to `out`, a
+// refusal to `err`. Returns kExitRenamed when the rename would go ahead,
+// kExitNotRenamed when it would not.
+int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
+              std::ostream& err);
+
 // The text --help prints.
 std::string UsageText();
 

@@ -1,12 +1,21 @@
-// Start-up: with values on the command line Morvelle renames one trend and
-// ends without a window (and without a GUI application object, so it runs
-// where there is no display); without, it opens the window.
+// Start-up: with values on the command line Morvelle renames, plans or
+// shows trends and ends without a window (and without a GUI application
+// object, so it runs where there is no display); without, it opens the
+// window.
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/AppInfo.h"
+#ifdef _WIN32
+#include <io.h>
+#define MORVELLE_ISATTY _isatty
+#else
+#include <unistd.h>
+#define MORVELLE_ISATTY isatty
+#endif
+
 #include "app/BatchMode.h"
+#include "app/CommandLine.h"
 #include "app/Interactive.h"
 #include "platform/Env.h"
 
@@ -14,20 +23,12 @@ int main(int argc, char** argv) {
   using namespace morvelle;
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return RunInteractive(argc, argv);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << UsageText();
-    return kExitRenamed;
-  }
-  if (args.size() == 1 && args[0] == "--version") {
-    std::cout << VersionText() << "\n";
-    return kExitRenamed;
-  }
-  std::optional<BatchValues> values = ParseBatchArguments(args);
-  if (!values) {
-    std::cerr << "Morvelle needs three values: history file, new tag, new "
-                 "path.\n\n"
-              << UsageText();
+  std::string problem;
+  std::optional<Command> command = ParseCommandLine(args, &problem);
+  if (!command) {
+    std::cerr << problem << "\n\n" << UsageText();
     return kExitUsage;
   }
-  return RunBatch(Env::Default(), *values, std::cout, std::cerr);
+  return RunCommand(Env::Default(), *command, MORVELLE_ISATTY(2) != 0,
+                    std::cout, std::cerr);
 }
