@@ -185,5 +185,31 @@ TEST_F(BatchProcessTest, NoSettingsFileIsCreated) {
   testing::WriteFile(settings(), "[Settings]\nFileSet=/remembered/T.HST\n");
 }
 
+TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string list = scratch_.File("list.csv");
+  testing::WriteFile(list, hst + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n");
+
+  ProcessResult info = Morvelle({"--info", "--json", hst});
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("\"dataFiles\": [\n    \"Trend1.000\","),
+            std::string::npos);
+  ProcessResult dry = Morvelle({"--dry-run", "--batch", list});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find("  Trend1.HST -> Trend1A.HST\n"), std::string::npos);
+  EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+
+  ProcessResult run = Morvelle({"--batch", list});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(testing::ReadFolder(trend_.path()),
+            testing::ExpectedAfterRename(
+                TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
+  ProcessResult again = Morvelle({"--batch", list});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("not found"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace morvelle

@@ -45,8 +45,10 @@ TEST(FolderIndexTest, FindsTheSameFilesAsTheWholeListing) {
         "Trend1.old.HST: not a data file name",
         "trend1.hst: another history file"}},
       {"Trend1.old", "Trend1.old.HST", {"Trend1.old.001", "Trend1.old.002"}},
-      {"TREND1.OLD", "TREND1.OLD.HST", {"Trend1.old.001", "Trend1.old.002",
-                                        "Trend1.old.HST: another history file"}},
+      {"TREND1.OLD",
+       "TREND1.OLD.HST",
+       {"Trend1.old.001", "Trend1.old.002",
+        "Trend1.old.HST: another history file"}},
       {"A.B.C", "A.B.C.HST", {"A.B.C.000", "a.b.c.d: not a data file name"}},
       {"A.B",
        "A.B.HST",
@@ -110,8 +112,8 @@ TEST(PlanRenamesTest, ListsEachFolderOnceAndStatsOnlyWhatTheListingHolds) {
   std::vector<RenameRequest> requests;
   for (int i = 0; i < 20; ++i) {
     std::string name = "T" + std::to_string(i);
-    requests.push_back(
-        {WriteNamed(folder.path(), name), name + "X", "C:\\New\\" + name + "X"});
+    requests.push_back({WriteNamed(folder.path(), name), name + "X",
+                        "C:\\New\\" + name + "X"});
   }
   for (int i = 0; i < 200; ++i)
     testing::WriteFile(folder.path() / ("Other" + std::to_string(i)), "x");
@@ -133,24 +135,37 @@ TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
     std::string message;
   } cases[] = {
       {"two trends bound for one name",
-       {{"A.HST", "N", "C:\\N"}, {"B.HST", "M", "C:\\X"},
+       {{"A.HST", "N", "C:\\N"},
+        {"B.HST", "M", "C:\\X"},
         {"C.HST", "N2", "D:\\Else\\n"}},
-       2, 0, "another row renames a file to that name too"},
+       2,
+       0,
+       "another row renames a file to that name too"},
       {"two trends bound for one name in different folders of the table",
        {{"A.HST", "N", "C:\\N"}, {"B.HST", "M", "E:\\N"}},
-       1, 0, "another row renames a file to that name too"},
+       1,
+       0,
+       "another row renames a file to that name too"},
       {"a trend renamed onto another in the list",
        {{"A.HST", "B", "C:\\B"}, {"B.HST", "D", "C:\\D"}},
-       0, kNoRequest, "already exists"},
+       0,
+       kNoRequest,
+       "already exists"},
       {"the other order",
        {{"B.HST", "D", "C:\\D"}, {"A.HST", "B", "C:\\B"}},
-       1, kNoRequest, "already exists"},
+       1,
+       kNoRequest,
+       "already exists"},
       {"the same trend twice",
        {{"A.HST", "X", "C:\\X"}, {"./A.HST", "Y", "C:\\Y"}},
-       1, 0, "is a file of another row's trend too"},
+       1,
+       0,
+       "is a file of another row's trend too"},
       {"history files that differ in case",
        {{"C.HST", "X", "C:\\X"}, {"c.hst", "Y", "C:\\Y"}},
-       1, 0, "is a file of another row's trend too"},
+       1,
+       0,
+       "is a file of another row's trend too"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -201,24 +216,24 @@ TEST(PlanRenamesTest, UndoRequestRenamesBackOrSaysWhyItCannot) {
          testing::WriteFile(hst, bytes);
        },
        "entry 0 of its table"},
-      {"a new path cut to its field, extension lost", 5,
-       "C:\\" + std::string(139, 'p'), {},
+      {"a new path cut to its field, extension lost",
+       5,
+       "C:\\" + std::string(139, 'p'),
+       {},
        "entry 0 of its table"},
       {"files not named after the path", 5, "C:\\New\\B",
        [](const fs::path& hst) {
          std::string bytes = testing::ReadFile(hst);
          for (int i = 0; i < 4; ++i)
-           bytes.replace(176 + i * 288, 144,
-                         testing::Field("C:\\Old\\Pump.00" +
-                                            std::to_string(i % 3),
-                                        144));
+           bytes.replace(
+               176 + i * 288, 144,
+               testing::Field("C:\\Old\\Pump.00" + std::to_string(i % 3), 144));
          testing::WriteFile(hst, bytes);
        },
        "'A.HST' would come back as 'Pump.HST'"},
       {"a data file named in other case", 5, "C:\\New\\B",
        [](const fs::path& hst) {
-         fs::rename(hst.parent_path() / "A.001",
-                    hst.parent_path() / "a.001");
+         fs::rename(hst.parent_path() / "A.001", hst.parent_path() / "a.001");
        },
        "'a.001' would come back as 'A.001'"},
   };

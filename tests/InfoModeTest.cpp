@@ -34,8 +34,8 @@ TEST(JsonCheckerTest, AcceptsJsonAndRejectsTheRest) {
     EXPECT_TRUE(testing::ParseJson(good)) << good;
   for (const char* bad :
        {"", "{", "{\"a\":1,}", "[1,]", "{\"a\" 1}", "{a:1}", "01", "1.",
-        "\"\x01\"", "\"\\x\"", "\"\\ud800\"", "\"\xC3\"", "\"\xFF\"",
-        "{} {}", "{\"a\":1,\"a\":2}", "tru", "'a'"})
+        "\"\x01\"", "\"\\x\"", "\"\\ud800\"", "\"\xC3\"", "\"\xFF\"", "{} {}",
+        "{\"a\":1,\"a\":2}", "tru", "'a'"})
     EXPECT_FALSE(testing::ParseJson(bad)) << bad;
 }
 
@@ -50,7 +50,9 @@ TEST(JsonStringTest, EscapesWhatJsonNeedsAndKeepsTheRest) {
       {"K\xC3\xBChlung \xE2\x82\xAC \xF0\x9F\x98\x80",
        "\"K\xC3\xBChlung \xE2\x82\xAC \xF0\x9F\x98\x80\""},
       // Bytes that are not UTF-8: stray, cut short, overlong, surrogate.
-      {"a\xFF" "b\xC3", "\"a\\ufffdb\\ufffd\""},
+      {"a\xFF"
+       "b\xC3",
+       "\"a\\ufffdb\\ufffd\""},
       {"\xC0\xAF\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\""},
   };
   for (const Case& c : cases) {
@@ -88,10 +90,9 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   ASSERT_EQ(json->type, JsonValue::Type::kObject);
   EXPECT_EQ(json->keys,
             (std::vector<std::string>{"historyFile", "version", "entryCount",
-                                      "extraCount", "tableValid", "path",
-                                      "tag", "pathWidth", "tagWidth",
-                                      "pathEditLimit", "tagEditLimit",
-                                      "dataFiles", "skipped"}));
+                                      "extraCount", "tableValid", "path", "tag",
+                                      "pathWidth", "tagWidth", "pathEditLimit",
+                                      "tagEditLimit", "dataFiles", "skipped"}));
   const auto& o = json->object;
   EXPECT_EQ(o.at("historyFile").string, hst);
   EXPECT_EQ(o.at("version").number, 4);

@@ -119,8 +119,8 @@ class Reader {
       if (!digits()) return Fail("digits expected in exponent");
     }
     v->type = JsonValue::Type::kNumber;
-    v->number = std::strtod(std::string(text_.substr(start, pos_ - start)).c_str(),
-                            nullptr);
+    v->number = std::strtod(
+        std::string(text_.substr(start, pos_ - start)).c_str(), nullptr);
     return true;
   }
 
@@ -180,8 +180,12 @@ class Reader {
   // Copies one UTF-8 sequence, checking it is well formed.
   bool Utf8(std::string* out) {
     auto lead = static_cast<unsigned char>(text_[pos_]);
-    std::size_t n = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2
-                                    : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    std::size_t n = lead < 0x80   ? 1
+                    : lead < 0xC2 ? 0
+                    : lead < 0xE0 ? 2
+                    : lead < 0xF0 ? 3
+                    : lead < 0xF5 ? 4
+                                  : 0;
     if (n == 0 || pos_ + n > text_.size()) return Fail("invalid UTF-8");
     for (std::size_t i = 1; i < n; ++i)
       if ((static_cast<unsigned char>(text_[pos_ + i]) & 0xC0) != 0x80)

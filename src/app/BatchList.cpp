@@ -206,9 +206,10 @@ class UndoList {
       *error = "Could not create the undo list '" + path + "'";
       return false;
     }
-    return Put("# Morvelle undo list: renames the trends back.\n"
-               "# Run it with: morvelle --batch THIS-FILE\n",
-               error);
+    return Put(
+        "# Morvelle undo list: renames the trends back.\n"
+        "# Run it with: morvelle --batch THIS-FILE\n",
+        error);
   }
 
   bool Add(const RenameRequest& undo, std::string* error) {
@@ -364,7 +365,8 @@ class BatchListRun {
     Tally tally;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       bar.Show(i);
-      RenameReport report = ExecuteRenamePlan(env_, std::move((*plans)[i].plan));
+      RenameReport report =
+          ExecuteRenamePlan(env_, std::move((*plans)[i].plan));
       bar.Hide();
       if (!report.ok()) {
         err_ << Where(rows[i]) << report.message;
@@ -382,7 +384,7 @@ class BatchListRun {
     bar.Hide();
     if (!options_.undoListPath.empty() && (!keep_undo || !undo.Close(&error)))
       err_ << error << "; it lacks trends that were renamed.\n";
-    PrintSummary(tally, tally.renamed > 0, out_);
+    PrintSummary(tally, true, out_);
     return tally.renamed == rows.size() && error.empty() ? kExitRenamed
                                                          : kExitNotRenamed;
   }

@@ -70,8 +70,7 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   if (!ReadOptions(args, &options, problem)) return std::nullopt;
   Command command;
   if (options.help || options.version) {
-    if (args.size() != 1)
-      return Refuse(args[0] + " stands alone.", problem);
+    if (args.size() != 1) return Refuse(args[0] + " stands alone.", problem);
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
@@ -81,9 +80,10 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
     return Refuse("--undo-list goes with --batch.", problem);
   if (options.info) {
     if (options.batch || options.dryRun)
-      return Refuse("--info shows one trend and changes nothing; it takes "
-                    "no other option but --json.",
-                    problem);
+      return Refuse(
+          "--info shows one trend and changes nothing; it takes "
+          "no other option but --json.",
+          problem);
     if (options.values.size() != 1)
       return Refuse("--info needs one value: the history file.", problem);
     command.kind = CommandKind::kInfo;
@@ -94,9 +94,10 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   command.dryRun = options.dryRun;
   if (options.batch) {
     if (!options.values.empty())
-      return Refuse("--batch takes its trends from the list, not from "
-                    "values on the command line.",
-                    problem);
+      return Refuse(
+          "--batch takes its trends from the list, not from "
+          "values on the command line.",
+          problem);
     command.kind = CommandKind::kBatchList;
     command.listPath = *options.batch;
     command.undoListPath = options.undoList.value_or("");

@@ -28,12 +28,12 @@ enum class CommandKind { kHelp, kVersion, kRename, kInfo, kBatchList };
 
 struct Command {
   CommandKind kind = CommandKind::kHelp;
-  bool dryRun = false;        // kRename, kBatchList: plan only
-  bool json = false;          // kInfo
-  BatchValues values;         // kRename
-  std::string hstPath;        // kInfo
-  std::string listPath;       // kBatchList
-  std::string undoListPath;   // kBatchList; empty when none is asked for
+  bool dryRun = false;       // kRename, kBatchList: plan only
+  bool json = false;         // kInfo
+  BatchValues values;        // kRename
+  std::string hstPath;       // kInfo
+  std::string listPath;      // kBatchList
+  std::string undoListPath;  // kBatchList; empty when none is asked for
 };
 
 // The command for the arguments after the program name (at least one).

@@ -27,14 +27,13 @@ void DescribePlan(const RenamePlan& plan, std::ostream& out) {
     out << "  no table entry in use: the table is written back unchanged\n";
   if (plan.steps.size() > plan.firstDataStep)
     out << "  data-file headers: tag -> "
-        << Shown(plan.tagField.substr(0, plan.layout.tagWidth))
-        << "\n";
+        << Shown(plan.tagField.substr(0, plan.layout.tagWidth)) << "\n";
   const std::vector<RenameStep>& steps = plan.steps;
   for (std::size_t i = 0; i < steps.size(); ++i) {
     if (steps[i].kind == StepKind::kRename) continue;
     out << "  " << FileNameOf(steps[i].path);
-    bool renamed = i + 1 < steps.size() &&
-                   steps[i + 1].kind == StepKind::kRename;
+    bool renamed =
+        i + 1 < steps.size() && steps[i + 1].kind == StepKind::kRename;
     out << (renamed ? " -> " + FileNameOf(steps[i + 1].newPath)
                     : " (keeps its name)")
         << "\n";

@@ -136,9 +136,8 @@ std::vector<PlannedRename> PlanRenames(
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const RenameRequest& request = requests[i];
     PlannedRename& row = rows[i];
-    row.outcome =
-        PlanRename(env, listings, request.hstPath, request.newPath,
-                   request.newTag, &row.plan, &row.message);
+    row.outcome = PlanRename(env, listings, request.hstPath, request.newPath,
+                             request.newTag, &row.plan, &row.message);
     if (row.outcome == RenameOutcome::kRenamed) checker.Check(i, &row);
   }
   return rows;

@@ -440,9 +440,9 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
 }
 
 RenameOutcome PlanRename(Env& env, FolderListings& listings,
-                         const std::string& hstPath,
-                         const std::string& newPath, const std::string& newTag,
-                         RenamePlan* plan, std::string* message) {
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag, RenamePlan* plan,
+                         std::string* message) {
   *plan = RenamePlan();
   if (hstPath.empty()) {
     *message = NotFoundMessage(hstPath);
@@ -542,7 +542,8 @@ std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan) {
   const TrendLayout& layout = plan.layout;
   std::vector<EntryChange> changes;
   for (int i = 0; i < plan.header.EntryCount(); ++i) {
-    std::string entry = plan.table.substr(i * layout.entrySize, layout.entrySize);
+    std::string entry =
+        plan.table.substr(i * layout.entrySize, layout.entrySize);
     EntryChange change;
     change.oldPath = ReadField(entry, layout.EntryPath());
     change.oldTag = ReadField(entry, layout.EntryTag());

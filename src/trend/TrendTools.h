@@ -114,7 +114,7 @@ struct RenamePlan {
   TrendLayout layout{};
   std::string pathField;          // the new path as field bytes
   std::string tagField;           // the new tag as field bytes
-  std::string table;  // the file table as read while planning
+  std::string table;              // the file table as read while planning
   std::vector<RenameStep> steps;  // the history file's, then the data files'
   std::size_t firstDataStep = 0;
   std::vector<SkippedFile> skipped;
@@ -152,9 +152,9 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
 // against that listing and asked of the file system only when the listing
 // holds it under some spelling.
 RenameOutcome PlanRename(Env& env, FolderListings& listings,
-                         const std::string& hstPath,
-                         const std::string& newPath, const std::string& newTag,
-                         RenamePlan* plan, std::string* message);
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag, RenamePlan* plan,
+                         std::string* message);
 
 // What the table rewrite of `plan` changes, entry by entry, as raw field
 // bytes: the same values UpdateFileEntries writes.
