@@ -1,5 +1,6 @@
 #include "trend/FolderIndex.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace morvelle {
@@ -13,31 +14,36 @@ std::string FoldCase(std::string_view s) {
 
 FolderIndex::FolderIndex(std::vector<FolderEntry> entries)
     : entries_(std::move(entries)) {
-  foldedNames_.reserve(entries_.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    std::string folded = FoldCase(entries_[i].name);
-    // A dot at the very end leaves nothing after the base: "Trend1." is
-    // still a candidate of "Trend1" (with an empty extension), so every
-    // dot counts.
-    for (std::size_t dot = folded.find('.'); dot != std::string::npos;
-         dot = folded.find('.', dot + 1))
-      byBase_[folded.substr(0, dot)].push_back(i);
-    foldedNames_.insert(std::move(folded));
-  }
+  folded_.reserve(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    folded_.push_back({FoldCase(entries_[i].name), i});
+  std::sort(
+      folded_.begin(), folded_.end(),
+      [](const FoldedName& a, const FoldedName& b) { return a.name < b.name; });
+}
+
+std::vector<FolderIndex::FoldedName>::const_iterator
+FolderIndex::FirstNotBefore(const std::string& key) const {
+  return std::lower_bound(
+      folded_.begin(), folded_.end(), key,
+      [](const FoldedName& a, const std::string& k) { return a.name < k; });
 }
 
 std::vector<const FolderEntry*> FolderIndex::Candidates(
     std::string_view baseName) const {
+  std::string prefix = FoldCase(baseName) + ".";
   std::vector<const FolderEntry*> found;
-  auto it = byBase_.find(FoldCase(baseName));
-  if (it == byBase_.end()) return found;
-  found.reserve(it->second.size());
-  for (std::size_t i : it->second) found.push_back(&entries_[i]);
+  for (auto it = FirstNotBefore(prefix);
+       it != folded_.end() && it->name.compare(0, prefix.size(), prefix) == 0;
+       ++it)
+    found.push_back(&entries_[it->entry]);
   return found;
 }
 
 bool FolderIndex::HoldsNameFolded(std::string_view name) const {
-  return foldedNames_.count(FoldCase(name)) != 0;
+  std::string key = FoldCase(name);
+  auto it = FirstNotBefore(key);
+  return it != folded_.end() && it->name == key;
 }
 
 Status FolderListings::Get(const std::string& folder,
