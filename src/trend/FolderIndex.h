@@ -1,7 +1,8 @@
 // A folder's listing indexed by the trend base names its entries could
 // belong to, so that finding the files of many trends in one folder reads
-// the listing once: K trends in a folder of F entries cost O(F + the
-// entries they match), not K * F.
+// the listing once: K trends in a folder of F entries cost one sort of the
+// listing and, per trend, a binary search and the entries it matches, not
+// K * F.
 //
 // A trend's files are the names the Windows pattern base.* matches, the
 // base compared without regard to letter case. The index keeps the names
