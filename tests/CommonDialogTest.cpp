@@ -140,21 +140,6 @@ TEST(MessageBoxesTest, BoxesAreTitledMorvelleWithTheirLook) {
   }
 }
 
-TEST(MessageBoxesTest, DeferredMessagesAreShownInOrderOnce) {
-  DeferredReporter reporter;
-  reporter.Warning("first");
-  reporter.Critical("second");
-  std::vector<std::pair<MessageLook, QString>> shown;
-  auto show = [&](MessageLook look, const QString& text) {
-    shown.emplace_back(look, text);
-  };
-  reporter.ShowAll(show);
-  reporter.ShowAll(show);
-  EXPECT_EQ(shown, (std::vector<std::pair<MessageLook, QString>>{
-                       {MessageLook::kExclamation, "first"},
-                       {MessageLook::kCritical, "second"}}));
-}
-
 TEST(ControlsTest, CaptionsShowASingleAmpersandForTwo) {
   struct Case {
     const char* caption;

@@ -12,9 +12,11 @@
 #include <functional>
 
 #include "FailingEnv.h"
+#include "RecordingReporter.h"
 #include "TrendFixture.h"
 #include "app/AppInfo.h"
 #include "app/Settings.h"
+#include "trend/TrendTools.h"
 #include "ui/Controls.h"
 #include "ui/frmHelp.h"
 #include "ui/frmMain.h"
@@ -43,45 +45,6 @@ bool WaitCursorIsOn() {
   return QApplication::overrideCursor() &&
          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
 }
-
-// Passes every call on to the real file system and notes whether any ran
-// without the wait cursor.
-class CursorWatchingEnv final : public Env {
- public:
-  bool everyCallUnderWaitCursor = true;
-  int calls = 0;
-
-  Status ListFolder(const std::string& folder,
-                    std::vector<FolderEntry>* entries) override {
-    Note();
-    return base_.ListFolder(folder, entries);
-  }
-  Status OpenFile(const std::string& path, OpenMode mode,
-                  std::unique_ptr<File>* file) override {
-    Note();
-    return base_.OpenFile(path, mode, file);
-  }
-  Status RenameNoReplace(const std::string& from,
-                         const std::string& to) override {
-    Note();
-    return base_.RenameNoReplace(from, to);
-  }
-  Status GetFileInfo(const std::string& path, FileInfo* info) override {
-    Note();
-    return base_.GetFileInfo(path, info);
-  }
-  Status AbsolutePath(const std::string& path, std::string* absolute) override {
-    Note();
-    return base_.AbsolutePath(path, absolute);
-  }
-
- private:
-  void Note() {
-    ++calls;
-    everyCallUnderWaitCursor = everyCallUnderWaitCursor && WaitCursorIsOn();
-  }
-  Env& base_ = Env::Default();
-};
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -265,7 +228,11 @@ TEST_F(WindowTest, UnknownVersionIsReportedAndLeavesEmptyBoxes) {
 }
 
 TEST_F(WindowTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
-  CursorWatchingEnv env;
+  testing::FailingEnv env(Env::Default());
+  bool everyCallUnderWaitCursor = true;
+  env.onCall = [&] {
+    everyCallUnderWaitCursor = everyCallUnderWaitCursor && WaitCursorIsOn();
+  };
   auto window = NewWindow(&env);
   TrendRecipe recipe;
   // Typed by hand, without Browse: Save takes the box as it stands.
@@ -283,8 +250,8 @@ TEST_F(WindowTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
   EXPECT_EQ(shown_[0].look, MessageLook::kNoIcon);
   EXPECT_EQ(shown_[0].text, "Done");
   EXPECT_FALSE(shown_[0].underWaitCursor);
-  EXPECT_GT(env.calls, 0);
-  EXPECT_TRUE(env.everyCallUnderWaitCursor);
+  EXPECT_GT(env.calls(), 0);
+  EXPECT_TRUE(everyCallUnderWaitCursor);
   // Save does not read the trend again: the box keeps the old name.
   EXPECT_EQ(window->txtFileSet->text(), hst);
   EXPECT_EQ(window->txtPathOriginal->text(), "");
@@ -293,20 +260,16 @@ TEST_F(WindowTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
 TEST_F(WindowTest, FailedSaveShowsItsMessageAndNeverDone) {
   TrendRecipe recipe;
   QString hst = Write(recipe);
-  // The number of file-system calls of a whole rename, so that the last
-  // one, the rename of the last data file, can be made to fail.
+  // Fails the last file-system call of the rename: that of the last data
+  // file, counted on a copy.
   int renameCalls = 0;
   {
     testing::TempFolder copy;
-    std::string copied = testing::WriteTrend(copy.path(), recipe);
     testing::FailingEnv counting(Env::Default());
-    auto window = NewWindow(&counting);
-    window->txtFileSet->setText(QString::fromStdString(copied));
-    window->txtPathNew->setText(kNewPath);
-    window->txtTagNew->setText(kNewTag);
-    window->cmdSave->click();
+    testing::RecordingReporter ignored;
+    RenameTrend(counting, ignored, testing::WriteTrend(copy.path(), recipe),
+                kNewPath, kNewTag);
     renameCalls = counting.calls();
-    shown_.clear();
   }
   testing::FailingEnv failing(Env::Default(), renameCalls);
 
