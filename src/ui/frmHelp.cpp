@@ -60,12 +60,12 @@ frmHelp::frmHelp() {
   setWindowTitle("Help");
   setFont(WindowFont());
   setFixedSize(Pixels(6585), Pixels(4920));
-  for (const HelpLabel& spec : kLabels) {
-    QLabel* label =
-        NewLabel(this, spec.name, spec.text,
-                 TwipsRect(kLabelLeft, spec.top, kLabelWidth, spec.height));
+  for (const HelpLabel& help_label : kLabels) {
+    QLabel* label = NewLabel(
+        this, help_label.name, help_label.text,
+        TwipsRect(kLabelLeft, help_label.top, kLabelWidth, help_label.height));
     label->setWordWrap(true);
-    this->*spec.control = label;
+    this->*help_label.control = label;
   }
   Form_Load();
   FitTextToLabels({lblVersion, Label1, Label3, Label2, Label4, Label5});
