@@ -1,33 +1,53 @@
 // Start-up: with values on the command line Morvelle renames one trend and
 // ends without a window (and without a GUI application object, so it runs
 // where there is no display); without, it opens the window.
-#include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/AppInfo.h"
 #include "app/BatchMode.h"
+#include "app/CommandLine.h"
 #include "app/Interactive.h"
 #include "platform/Env.h"
 
-int main(int argc, char** argv) {
-  using namespace morvelle;
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return RunInteractive(argc, argv);
+namespace {
+
+using namespace morvelle;
+
+// Help, version or a rename; what it has to tell goes to `*text`.
+int RunCommandLine(const std::vector<std::string>& args, BatchText* text) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << UsageText();
+    text->out = UsageText();
+    text->outAskedFor = true;
     return kExitRenamed;
   }
   if (args.size() == 1 && args[0] == "--version") {
-    std::cout << VersionText() << "\n";
+    text->out = VersionText() + "\n";
+    text->outAskedFor = true;
     return kExitRenamed;
   }
-  std::optional<BatchValues> values = ParseBatchArguments(args);
+  std::optional<BatchValues> values = BatchValuesOfCommandLine(args);
   if (!values) {
-    std::cerr << "Morvelle needs three values: history file, new tag, new "
-                 "path.\n\n"
-              << UsageText();
+    text->err =
+        "Morvelle needs three values: history file, new tag, new path.\n\n" +
+        UsageText();
     return kExitUsage;
   }
-  return RunBatch(Env::Default(), *values, std::cout, std::cerr);
+  std::ostringstream out, err;
+  int status = RunBatch(Env::Default(), *values, out, err);
+  text->out = out.str();
+  text->err = err.str();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args = ProgramArguments(argc, argv);
+  if (args.empty()) return RunInteractive(argc, argv);
+  BatchText text;
+  int status = RunCommandLine(args, &text);
+  ShowBatchText(text);
+  return status;
 }

@@ -192,12 +192,37 @@ void AddRename(const std::string& from, const std::string& to,
   if (from != to) AddStep(StepKind::kRename, from, plan, to);
 }
 
+// The history file's name as its folder lists it. Where the file system
+// folds letter case the user may have typed it in another case, and the
+// listed spelling must not pass for another history file.
+Status ListedName(Env& env, const std::vector<FolderEntry>& listing,
+                  const std::string& folder, std::string* name) {
+  if (std::any_of(listing.begin(), listing.end(),
+                  [&](const FolderEntry& e) { return e.name == *name; }))
+    return Status::Ok();
+  FileInfo history;
+  Status s = env.GetFileInfo(folder + *name, &history);
+  for (const FolderEntry& entry : listing) {
+    if (!s.ok()) return s;
+    if (!EqualsIgnoringCase(entry.name, *name)) continue;
+    FileInfo info;
+    s = env.GetFileInfo(folder + entry.name, &info);
+    if (s.ok() && info.device == history.device &&
+        info.index == history.index) {
+      *name = entry.name;
+      break;
+    }
+  }
+  return s;
+}
+
 Status PlanSteps(Env& env, const std::string& newPath, RenamePlan* plan) {
   std::string folder = FolderOf(plan->hstPath);
   std::string history_name = FileNameOf(plan->hstPath);
   std::string new_name = FileNameOf(newPath);
   std::vector<FolderEntry> listing;
   Status s = env.ListFolder(folder, &listing);
+  if (s.ok()) s = ListedName(env, listing, folder, &history_name);
   if (!s.ok()) return s;
   TrendFiles files = FindTrendFiles(
       listing, FileNameOf(StripExtension(plan->hstPath)), history_name);
