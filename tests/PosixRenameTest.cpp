@@ -1,4 +1,5 @@
-// Renames among symbolic links, which only POSIX tests can make.
+// Renames among what only a POSIX file system holds: symbolic links that
+// tests can make, names that differ in case only, names ending in a dot.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,13 +18,14 @@ using testing::TrendSpec;
 constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
 constexpr const char* kNewTag = "Trend1A";
 
-TEST(PosixRenameTest, SymbolicLinksAreLeftAlone) {
+TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
   testing::TempFolder folder;
   TrendSpec spec;
   spec.dataExtensions = {"000", "001"};
   std::string hst = testing::WriteTrend(folder.path(), spec);
   fs::create_symlink(folder.path() / "Trend1.000",
                      folder.path() / "Trend1.003");
+  testing::WriteFile(folder.path() / "Trend1.", "other");
   FolderImage before = testing::ReadFolder(folder.path());
   testing::RecordingReporter reporter;
 
@@ -34,9 +36,13 @@ TEST(PosixRenameTest, SymbolicLinksAreLeftAlone) {
   EXPECT_EQ(testing::ReadFolder(folder.path()),
             testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_symlink(folder.path() / "Trend1.003"));
-  ASSERT_EQ(report.plan.skipped.size(), 1u);
-  EXPECT_EQ(report.plan.skipped[0].name + ": " + report.plan.skipped[0].reason,
-            "Trend1.003: a symbolic link");
+  std::vector<std::string> skipped;
+  for (const SkippedFile& file : report.plan.skipped)
+    skipped.push_back(file.name + ": " + file.reason);
+  EXPECT_EQ(skipped, (std::vector<std::string>{
+                         "Trend1.: not a data file name",
+                         "Trend1.003: a symbolic link",
+                     }));
 }
 
 TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
@@ -52,6 +58,51 @@ TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
   EXPECT_EQ(testing::ReadFolder(folder.path()), before);
   EXPECT_TRUE(fs::is_symlink(folder.path() / "Link.HST"));
+}
+
+TEST(PosixRenameTest, HistoryFileIsRecognisedInAnyCase) {
+  testing::TempFolder folder;
+  TrendSpec spec;
+  spec.historyExtension = "hst";
+  std::string hst = testing::WriteTrend(folder.path(), spec);
+  // A second history file that differs only in case is another trend's.
+  testing::WriteFile(folder.path() / "Trend1.Hst", "another history file");
+  // Data files copied from Windows may differ from the base in case.
+  testing::WriteFile(folder.path() / "TREND1.005", std::string(400, 'd'));
+  FolderImage before = testing::ReadFolder(folder.path());
+  testing::RecordingReporter reporter;
+
+  RenameReport report =
+      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+
+  ASSERT_TRUE(report.ok()) << report.message;
+  FolderImage after = testing::ReadFolder(folder.path());
+  EXPECT_EQ(after.at("Trend1.Hst"), "another history file");
+  EXPECT_EQ(after.count("Trend1.hst"), 0u);
+  std::string expected_data = before.at("TREND1.005");
+  expected_data.replace(144, 80, testing::Field(kNewTag, 80));
+  EXPECT_EQ(after.at("Trend1A.005"), expected_data);
+  // The history file kept its counts: it was never written as a data file.
+  EXPECT_EQ(after.at("Trend1A.HST").substr(0, 176),
+            before.at("Trend1.hst").substr(0, 176));
+}
+
+// Both would go to Trend1A.001.
+TEST(PosixRenameTest, SameExtensionInAnotherCaseIsAConflict) {
+  testing::TempFolder folder;
+  std::string hst = testing::WriteTrend(folder.path(), TrendSpec());
+  testing::WriteFile(folder.path() / "TREND1.001", "precious");
+  FolderImage before = testing::ReadFolder(folder.path());
+  testing::RecordingReporter reporter;
+
+  RenameReport report =
+      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+
+  EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+  EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+  ASSERT_EQ(reporter.warnings.size(), 1u);
+  EXPECT_NE(reporter.warnings[0].find("to '"), std::string::npos)
+      << reporter.warnings[0];
 }
 
 }  // namespace

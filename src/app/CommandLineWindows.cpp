@@ -1,7 +1,7 @@
 // The program is built for the window subsystem, so Windows gives it no
 // console of its own: batch mode looks for one.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "app/AppInfo.h"
 #include "app/CommandLine.h"
@@ -66,10 +66,9 @@ void ShowBatchText(const BatchText& text) {
     unshown += text.out;
   if (unshown.empty()) return;
   std::wstring title = WideFromUtf8(kApplicationTitle).value_or(L"");
-  MessageBoxW(nullptr, WideFromUtf8(unshown).value_or(L"").c_str(),
-              title.c_str(),
-              MB_OK | (text.err.empty() ? MB_ICONINFORMATION
-                                        : MB_ICONEXCLAMATION));
+  MessageBoxW(
+      nullptr, WideFromUtf8(unshown).value_or(L"").c_str(), title.c_str(),
+      MB_OK | (text.err.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
 }
 
 }  // namespace morvelle

@@ -110,8 +110,8 @@ EntryType TypeOfAttributes(DWORD attributes, DWORD reparseTag) {
     return IsReparseTagNameSurrogate(reparseTag) ? EntryType::kSymlink
                                                  : EntryType::kOther;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kDirectory;
-  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                    FILE_ATTRIBUTE_DEVICE))
+  if (attributes &
+      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE))
     return EntryType::kOther;
   return EntryType::kRegular;
 }
@@ -263,10 +263,9 @@ class WindowsEnv final : public Env {
       pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW data;
-    HANDLE find =
-        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
-                         FindExSearchNameMatch, nullptr,
-                         FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       // A drive's root folder has no "." entry: empty, it matches nothing.
@@ -296,10 +295,10 @@ class WindowsEnv final : public Env {
     // the Ostrel runtime holds open is refused (kInUse) rather than changed
     // under its feet. Reading lets others read and write.
     bool write = mode == OpenMode::kReadWrite;
-    HANDLE h = CreateFileW(
-        wide.c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
-        write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE h =
+        CreateFileW(wide.c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
+                    write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       // Win32 answers "access denied" when asked to open a folder as a file.
@@ -312,7 +311,8 @@ class WindowsEnv final : public Env {
     }
     FileInfo info;
     s = DescribeHandle(h, "open", path, &info);
-    if (s.ok() && info.type != EntryType::kRegular) s = NotRegular("open", path);
+    if (s.ok() && info.type != EntryType::kRegular)
+      s = NotRegular("open", path);
     if (!s.ok()) {
       CloseHandle(h);
       return s;
@@ -353,8 +353,8 @@ class WindowsEnv final : public Env {
     HANDLE h = CreateFileW(
         wide.c_str(), FILE_READ_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-        nullptr);
+        OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastError("stat", path);
     s = DescribeHandle(h, "stat", path, info);
     CloseHandle(h);
@@ -367,9 +367,8 @@ class WindowsEnv final : public Env {
     if (!s.ok()) return s;
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
-      DWORD length = GetFullPathNameW(wide.c_str(),
-                                      static_cast<DWORD>(full.size()),
-                                      full.data(), nullptr);
+      DWORD length = GetFullPathNameW(
+          wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
       if (length == 0) return LastError("get full path", path);
       if (length < full.size()) {
         full.resize(length);

@@ -21,10 +21,9 @@ std::optional<std::string> AnsiBytesOf(std::wstring_view c) {
   bool utf8 = GetACP() == CP_UTF8;
   char bytes[8];
   BOOL used_default = FALSE;
-  int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS,
-                              c.data(), static_cast<int>(c.size()), bytes,
-                              sizeof bytes, nullptr,
-                              utf8 ? nullptr : &used_default);
+  int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, c.data(),
+                              static_cast<int>(c.size()), bytes, sizeof bytes,
+                              nullptr, utf8 ? nullptr : &used_default);
   if (n <= 0 || used_default) return std::nullopt;
   wchar_t back[4];
   int m = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, n, back, 4);
@@ -60,8 +59,7 @@ std::optional<std::string> EncodeFieldText(std::string_view utf8,
 std::string DecodeFieldText(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > INT_MAX) return {};
   int size = static_cast<int>(bytes.size());
-  int length =
-      MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
   return Utf8FromWide(wide);
