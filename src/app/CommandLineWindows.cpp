@@ -1,7 +1,8 @@
 // The program is built for the window subsystem, so Windows gives it no
 // console of its own: batch mode looks for one.
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include "app/AppInfo.h"
 #include "app/CommandLine.h"
