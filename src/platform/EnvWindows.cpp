@@ -100,6 +100,12 @@ Status NotRegular(const std::string& operation, const std::string& path) {
                        "Not a normal file");
 }
 
+bool IsFolder(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // A regular file here is what Windows calls a normal file: no folder, no
 // reparse point and neither hidden nor system, which listings of normal
 // files leave out. Links and junctions are the reparse points that name
@@ -248,8 +254,8 @@ Status RenameThroughTemporaryName(const std::wstring& from,
   DWORD error = GetLastError();
   if (MoveFileExW(temporary.c_str(), from.c_str(), 0))
     return WindowsError("rename", what, error);
-  return WindowsError("rename", what + "' (now '" + Utf8FromWide(temporary),
-                      error);
+  return WindowsError(
+      "rename", what + "'; the file is now '" + Utf8FromWide(temporary), error);
 }
 
 class WindowsEnv final : public Env {
@@ -302,10 +308,7 @@ class WindowsEnv final : public Env {
     if (h == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       // Win32 answers "access denied" when asked to open a folder as a file.
-      DWORD attributes = GetFileAttributesW(wide.c_str());
-      if (error == ERROR_ACCESS_DENIED &&
-          attributes != INVALID_FILE_ATTRIBUTES &&
-          (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      if (error == ERROR_ACCESS_DENIED && IsFolder(wide))
         return NotRegular("open", path);
       return WindowsError("open", path, error);
     }
