@@ -32,6 +32,7 @@ class FailingFile final : public File {
 }  // namespace
 
 Status FailingEnv::Count(const char* call, const std::string& path) {
+  if (onCall) onCall();
   if (++calls_ != failAt_) return Status::Ok();
   failedCall_ = call;
   return Status::Error(kind_, call, path, "injected failure");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Env.h"
@@ -20,6 +21,10 @@ class FailingEnv final : public Env {
   int calls() const { return calls_; }
   // The name of the call that failed, empty while none has.
   const std::string& failedCall() const { return failedCall_; }
+
+  // Runs before every counted call, so a test can look at the state the
+  // call is made in.
+  std::function<void()> onCall;
 
   // Counts one call; returns the error when it is the one to fail.
   Status Count(const char* call, const std::string& path);

@@ -13,7 +13,7 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TrendSpec;
+using testing::TrendRecipe;
 
 // Runs the built program with `args` in a folder of its own whose settings
 // store is `config`; returns the exit status.
@@ -64,9 +64,9 @@ class BatchProcessTest : public ::testing::Test {
 };
 
 TEST_F(BatchProcessTest, RenamesAndSummarises) {
-  TrendSpec spec;
-  spec.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(trend_.path(), spec);
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = testing::WriteTrend(trend_.path(), recipe);
   testing::FolderImage before = testing::ReadFolder(trend_.path());
 
   ProcessResult run =
@@ -82,11 +82,11 @@ TEST_F(BatchProcessTest, RenamesAndSummarises) {
                          "Rewrote the file table and 2 data-file headers.\n");
   EXPECT_EQ(testing::ReadFolder(trend_.path()),
             testing::ExpectedAfterRename(
-                spec, before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
+                recipe, before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
 TEST_F(BatchProcessTest, FailuresExitOneWithTheirMessage) {
-  TrendSpec bad_version;
+  TrendRecipe bad_version;
   bad_version.name = "Bad";
   bad_version.version = 7;
   std::string bad = testing::WriteTrend(trend_.path(), bad_version);
@@ -109,7 +109,7 @@ TEST_F(BatchProcessTest, FailuresExitOneWithTheirMessage) {
 }
 
 TEST_F(BatchProcessTest, CutValuesAreWarnedAbout) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
   ProcessResult run = Morvelle({hst, std::string(81, 't'), "/d/T"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err,
@@ -118,7 +118,7 @@ TEST_F(BatchProcessTest, CutValuesAreWarnedAbout) {
 }
 
 TEST_F(BatchProcessTest, UsageHelpAndVersion) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
   testing::FolderImage before = testing::ReadFolder(trend_.path());
   ProcessResult two_values = Morvelle({"\"" + hst + "\",", "\"Trend1A\""});
   EXPECT_EQ(two_values.status, 2);
@@ -135,7 +135,7 @@ TEST_F(BatchProcessTest, UsageHelpAndVersion) {
 
 TEST_F(BatchProcessTest, NoSettingsFileIsCreated) {
   fs::remove(settings());
-  std::string hst = testing::WriteTrend(trend_.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
   ProcessResult run =
       RunMorvelle({hst, "T", "/d/T"}, config_.path(), scratch_.path());
   EXPECT_EQ(run.status, 0) << run.err;

@@ -13,16 +13,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FolderImage;
-using testing::TrendSpec;
+using testing::TrendRecipe;
 
 constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
 constexpr const char* kNewTag = "Trend1A";
 
 TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
   testing::TempFolder folder;
-  TrendSpec spec;
-  spec.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(folder.path(), spec);
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = testing::WriteTrend(folder.path(), recipe);
   fs::create_symlink(folder.path() / "Trend1.000",
                      folder.path() / "Trend1.003");
   testing::WriteFile(folder.path() / "Trend1.", "other");
@@ -34,7 +34,7 @@ TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
 
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(testing::ReadFolder(folder.path()),
-            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_symlink(folder.path() / "Trend1.003"));
   std::vector<std::string> skipped;
   for (const SkippedFile& file : report.plan.skipped)
@@ -47,7 +47,7 @@ TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
 
 TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
   testing::TempFolder folder;
-  std::string hst = testing::WriteTrend(folder.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
   fs::create_symlink(hst, folder.path() / "Link.HST");
   FolderImage before = testing::ReadFolder(folder.path());
   testing::RecordingReporter reporter;
@@ -62,9 +62,9 @@ TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
 
 TEST(PosixRenameTest, HistoryFileIsRecognisedInAnyCase) {
   testing::TempFolder folder;
-  TrendSpec spec;
-  spec.historyExtension = "hst";
-  std::string hst = testing::WriteTrend(folder.path(), spec);
+  TrendRecipe recipe;
+  recipe.historyExtension = "hst";
+  std::string hst = testing::WriteTrend(folder.path(), recipe);
   // A second history file that differs only in case is another trend's.
   testing::WriteFile(folder.path() / "Trend1.Hst", "another history file");
   // Data files copied from Windows may differ from the base in case.
@@ -90,7 +90,7 @@ TEST(PosixRenameTest, HistoryFileIsRecognisedInAnyCase) {
 // Both would go to Trend1A.001.
 TEST(PosixRenameTest, SameExtensionInAnotherCaseIsAConflict) {
   testing::TempFolder folder;
-  std::string hst = testing::WriteTrend(folder.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
   testing::WriteFile(folder.path() / "TREND1.001", "precious");
   FolderImage before = testing::ReadFolder(folder.path());
   testing::RecordingReporter reporter;

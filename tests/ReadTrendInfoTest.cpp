@@ -8,13 +8,13 @@ namespace morvelle {
 namespace {
 
 using namespace std::string_literals;
-using testing::TrendSpec;
+using testing::TrendRecipe;
 
 class ReadTrendInfoTest : public ::testing::Test {
  protected:
-  TrendInfo Read(const TrendSpec& spec) {
+  TrendInfo Read(const TrendRecipe& recipe) {
     return ReadTrendInfo(Env::Default(), reporter_,
-                         testing::WriteTrend(folder_.path(), spec));
+                         testing::WriteTrend(folder_.path(), recipe));
   }
   testing::TempFolder folder_;
   testing::RecordingReporter reporter_;
@@ -27,27 +27,27 @@ TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
                {4, 272, 64}, {5, 144, 80}, {6, 272, 80}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version);
-    TrendSpec spec;
-    spec.version = c.version;
-    spec.entryPath = "C:\\Ostrel\\v" + std::to_string(c.version) + "\\Trend1";
-    spec.tag = "Tag" + std::to_string(c.version);
-    spec.dataExtensions = {"007"};
-    TrendInfo info = Read(spec);
+    TrendRecipe recipe;
+    recipe.version = c.version;
+    recipe.entryPath = "C:\\Ostrel\\v" + std::to_string(c.version) + "\\Trend1";
+    recipe.tag = "Tag" + std::to_string(c.version);
+    recipe.dataExtensions = {"007"};
+    TrendInfo info = Read(recipe);
     EXPECT_EQ(info.pathWidth, c.pathWidth);
     EXPECT_EQ(info.tagWidth, c.tagWidth);
     // The dot and digits are gone, and with them the NUL fill after them.
-    EXPECT_EQ(info.path, spec.entryPath);
-    EXPECT_EQ(info.tag, testing::Field(spec.tag, c.tagWidth));
-    EXPECT_EQ(FieldDisplayText(info.tag), spec.tag);
+    EXPECT_EQ(info.path, recipe.entryPath);
+    EXPECT_EQ(info.tag, testing::Field(recipe.tag, c.tagWidth));
+    EXPECT_EQ(FieldDisplayText(info.tag), recipe.tag);
   }
   EXPECT_TRUE(reporter_.criticals.empty());
 }
 
 TEST_F(ReadTrendInfoTest, PathWithoutAnExtensionIsTheWholeRawField) {
-  TrendSpec spec;
-  spec.dataExtensions = {"000"};
-  spec.entryPath = "C:\\Ostrel.Data\\Trend1";
-  std::string hst = testing::WriteTrend(folder_.path(), spec);
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000"};
+  recipe.entryPath = "C:\\Ostrel.Data\\Trend1";
+  std::string hst = testing::WriteTrend(folder_.path(), recipe);
   std::string bytes = testing::ReadFile(hst);
   bytes.replace(176, 144, testing::Field("C:\\Ostrel.Data\\Trend1", 144));
   testing::WriteFile(hst, bytes);
@@ -57,16 +57,16 @@ TEST_F(ReadTrendInfoTest, PathWithoutAnExtensionIsTheWholeRawField) {
 }
 
 TEST_F(ReadTrendInfoTest, StoredTextIsShownDecoded) {
-  TrendSpec spec;
-  spec.tag = "K\xFChlung \x80";  // Windows-1252 bytes
-  EXPECT_EQ(FieldDisplayText(Read(spec).tag), "K\xC3\xBChlung \xE2\x82\xAC");
+  TrendRecipe recipe;
+  recipe.tag = "K\xFChlung \x80";  // Windows-1252 bytes
+  EXPECT_EQ(FieldDisplayText(Read(recipe).tag), "K\xC3\xBChlung \xE2\x82\xAC");
 }
 
 TEST_F(ReadTrendInfoTest, UnknownVersionIsReportedWithEmptyResults) {
   for (int version : {7, -1}) {
-    TrendSpec spec;
-    spec.version = version;
-    TrendInfo info = Read(spec);
+    TrendRecipe recipe;
+    recipe.version = version;
+    TrendInfo info = Read(recipe);
     EXPECT_EQ(info.path, "");
     EXPECT_EQ(info.tag, "");
     EXPECT_EQ(info.pathWidth, 0);

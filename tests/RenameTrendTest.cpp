@@ -14,15 +14,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FolderImage;
-using testing::TrendSpec;
+using testing::TrendRecipe;
 
 constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
 constexpr const char* kNewTag = "Trend1A";
 
 class RenameTrendTest : public ::testing::Test {
  protected:
-  std::string Write(const TrendSpec& spec) {
-    return testing::WriteTrend(folder_.path(), spec);
+  std::string Write(const TrendRecipe& recipe) {
+    return testing::WriteTrend(folder_.path(), recipe);
   }
   void Add(const std::string& name, const std::string& bytes = "other") {
     testing::WriteFile(folder_.path() / name, bytes);
@@ -48,13 +48,13 @@ TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
   for (int version = 0; version <= 6; ++version) {
     SCOPED_TRACE(version);
     testing::TempFolder folder;
-    TrendSpec spec;
-    spec.version = version;
-    spec.entryCount = 3;
-    spec.extraCount = 2;
-    spec.dataExtensions = {"000", "001", "002", "0421"};
-    spec.seed = 100 + version;
-    std::string hst = testing::WriteTrend(folder.path(), spec);
+    TrendRecipe recipe;
+    recipe.version = version;
+    recipe.entryCount = 3;
+    recipe.extraCount = 2;
+    recipe.dataExtensions = {"000", "001", "002", "0421"};
+    recipe.seed = 100 + version;
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
     testing::WriteFile(folder.path() / "Other.000", "unrelated");
     FolderImage before = testing::ReadFolder(folder.path());
 
@@ -62,7 +62,7 @@ TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
 
     EXPECT_TRUE(report.ok()) << report.message;
     EXPECT_EQ(testing::ReadFolder(folder.path()),
-              testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+              testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   }
   EXPECT_TRUE(reporter_.warnings.empty());
   EXPECT_TRUE(reporter_.criticals.empty());
@@ -82,21 +82,22 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.newPath);
     testing::TempFolder folder;
-    TrendSpec spec;
-    spec.version = 0;
-    spec.entryCount = c.entryCount;
-    spec.extraCount = c.extraCount;
-    std::string hst = testing::WriteTrend(folder.path(), spec);
+    TrendRecipe recipe;
+    recipe.version = 0;
+    recipe.entryCount = c.entryCount;
+    recipe.extraCount = c.extraCount;
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     EXPECT_TRUE(Rename(hst, c.newPath, c.newTag).ok());
-    EXPECT_EQ(testing::ReadFolder(folder.path()),
-              testing::ExpectedAfterRename(spec, before, c.newPath, c.newTag));
+    EXPECT_EQ(
+        testing::ReadFolder(folder.path()),
+        testing::ExpectedAfterRename(recipe, before, c.newPath, c.newTag));
   }
 }
 
 TEST_F(RenameTrendTest, ValuesCutToTheirFieldAreWarnedAbout) {
-  TrendSpec spec;  // version 5: Path 144, Tag 80
-  std::string hst = Write(spec);
+  TrendRecipe recipe;  // version 5: Path 144, Tag 80
+  std::string hst = Write(recipe);
   RenameReport report =
       Rename(hst, "C:\\" + std::string(138, 'p'), std::string(81, 't'));
   ASSERT_TRUE(report.ok());
@@ -109,11 +110,11 @@ TEST_F(RenameTrendTest, ValuesCutToTheirFieldAreWarnedAbout) {
 }
 
 TEST_F(RenameTrendTest, ShortHistoryFileGrowsToItsFullTable) {
-  TrendSpec spec;
-  spec.version = 1;
-  spec.entryCount = 2;
-  spec.extraCount = 0;
-  std::string hst = Write(spec);
+  TrendRecipe recipe;
+  recipe.version = 1;
+  recipe.entryCount = 2;
+  recipe.extraCount = 0;
+  std::string hst = Write(recipe);
   std::string bytes = testing::ReadFile(hst);
   testing::WriteFile(hst, bytes.substr(0, 176 + 100));
   ASSERT_TRUE(Rename(hst, kNewPath, kNewTag).ok());
@@ -133,7 +134,7 @@ TEST_F(RenameTrendTest, ShortHistoryFileGrowsToItsFullTable) {
 }
 
 TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {
-  Write(TrendSpec());
+  Write(TrendRecipe());
   FolderImage before = Image();
   std::string missing = folder_.File("Trend2.HST");
   RenameReport report = Rename(missing, kNewPath, kNewTag);
@@ -157,11 +158,11 @@ TEST_F(RenameTrendTest, InvalidVersionOrCountsStopBeforeAnythingChanges) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     testing::TempFolder folder;
-    TrendSpec spec;
-    spec.version = c.version;
-    spec.entryCount = c.entryCount;
-    spec.extraCount = c.extraCount;
-    std::string hst = testing::WriteTrend(folder.path(), spec);
+    TrendRecipe recipe;
+    recipe.version = c.version;
+    recipe.entryCount = c.entryCount;
+    recipe.extraCount = c.extraCount;
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     reporter_.criticals.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
@@ -174,7 +175,7 @@ TEST_F(RenameTrendTest, InvalidVersionOrCountsStopBeforeAnythingChanges) {
 }
 
 TEST_F(RenameTrendTest, RefusedNewValuesChangeNothing) {
-  std::string hst = Write(TrendSpec());
+  std::string hst = Write(TrendRecipe());
   FolderImage before = Image();
   const char* refused_paths[] = {
       "C:\\Data\\",     "",
@@ -222,7 +223,7 @@ TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.extra);
     testing::TempFolder folder;
-    std::string hst = testing::WriteTrend(folder.path(), TrendSpec());
+    std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
     testing::WriteFile(folder.path() / c.extra, "precious");
     FolderImage before = testing::ReadFolder(folder.path());
     reporter_.warnings.clear();
@@ -236,21 +237,21 @@ TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
 }
 
 TEST_F(RenameTrendTest, RenameToTheSameNameOnlyRewrites) {
-  TrendSpec spec;
-  std::string hst = Write(spec);
+  TrendRecipe recipe;
+  std::string hst = Write(recipe);
   FolderImage before = Image();
   RenameReport report = Rename(hst, "D:\\Elsewhere\\Trend1", kNewTag);
   ASSERT_TRUE(report.ok()) << report.message;
   for (const RenameStep& step : report.plan.steps)
     EXPECT_NE(step.kind, StepKind::kRename) << step.path;
   EXPECT_EQ(Image(), testing::ExpectedAfterRename(
-                         spec, before, "D:\\Elsewhere\\Trend1", kNewTag));
+                         recipe, before, "D:\\Elsewhere\\Trend1", kNewTag));
 }
 
 TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
-  TrendSpec spec;
-  spec.dataExtensions = {"000", "001"};
-  std::string hst = Write(spec);
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = Write(recipe);
   for (const char* name :
        {"Trend1.bak", "Trend1.HST.bak", "Trend1.csv", "Trend1.old.001",
         "Trend1", "Trend10.000", "Trend1.00a"})
@@ -262,7 +263,7 @@ TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
 
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_directory(folder_.path() / "Trend1.002"));
   std::vector<std::string> skipped;
   for (const SkippedFile& file : report.plan.skipped)
@@ -278,8 +279,8 @@ TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
 }
 
 TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {
-  TrendSpec spec;
-  Write(spec);
+  TrendRecipe recipe;
+  Write(recipe);
   FolderImage before = Image();
   fs::path previous = fs::current_path();
   fs::current_path(folder_.path());
@@ -288,21 +289,21 @@ TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(report.plan.hstPath, folder_.File("Trend1.HST"));
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 }
 
 // A failure at any file-system call leaves every file under its old or its
 // new name, and the report's steps say exactly which.
 TEST_F(RenameTrendTest, FailurePartWayIsReportedStepByStep) {
-  TrendSpec spec;
+  TrendRecipe recipe;
   int points = 0;
   {
     testing::TempFolder folder;
     testing::FailingEnv counter(Env::Default());
     testing::RecordingReporter quiet;
     ASSERT_TRUE(RenameTrend(counter, quiet,
-                            testing::WriteTrend(folder.path(), spec), kNewPath,
-                            kNewTag)
+                            testing::WriteTrend(folder.path(), recipe),
+                            kNewPath, kNewTag)
                     .ok());
     points = counter.calls();
   }
@@ -311,7 +312,7 @@ TEST_F(RenameTrendTest, FailurePartWayIsReportedStepByStep) {
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE(k);
     testing::TempFolder folder;
-    std::string hst = testing::WriteTrend(folder.path(), spec);
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
     testing::FailingEnv env(Env::Default(), k);
     testing::RecordingReporter reporter;
     RenameReport report = RenameTrend(env, reporter, hst, kNewPath, kNewTag);
@@ -341,21 +342,21 @@ TEST_F(RenameTrendTest, FailurePartWayIsReportedStepByStep) {
 // so a run under Wine asks for fewer files through MORVELLE_MANY_FILES.
 TEST_F(RenameTrendTest, TenThousandDataFiles) {
   const char* many = std::getenv("MORVELLE_MANY_FILES");
-  TrendSpec spec;
-  spec.version = 4;
-  spec.dataBodySize = 8;
-  spec.dataExtensions.clear();
+  TrendRecipe recipe;
+  recipe.version = 4;
+  recipe.dataBodySize = 8;
+  recipe.dataExtensions.clear();
   for (int i = 0; i < (many ? std::atoi(many) : 10000); ++i) {
     char extension[8];
     std::snprintf(extension, sizeof extension, "%04d", i);
-    spec.dataExtensions.push_back(extension);
+    recipe.dataExtensions.push_back(extension);
   }
-  std::string hst = Write(spec);
+  std::string hst = Write(recipe);
   FolderImage before = Image();
   RenameReport report = Rename(hst, kNewPath, kNewTag);
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 }
 
 TEST(EnvTest, RenameNeverReplaces) {

@@ -26,14 +26,14 @@ void Put(std::string* bytes, std::size_t offset, const std::string& value) {
   bytes->replace(offset, value.size(), value);
 }
 
-std::string ExtensionOfEntry(const TrendSpec& spec, int i) {
-  return spec.dataExtensions.empty()
+std::string ExtensionOfEntry(const TrendRecipe& recipe, int i) {
+  return recipe.dataExtensions.empty()
              ? "000"
-             : spec.dataExtensions[i % spec.dataExtensions.size()];
+             : recipe.dataExtensions[i % recipe.dataExtensions.size()];
 }
 
-std::string HistoryName(const TrendSpec& spec) {
-  return spec.name + "." + spec.historyExtension;
+std::string HistoryName(const TrendRecipe& recipe) {
+  return recipe.name + "." + recipe.historyExtension;
 }
 
 }  // namespace
@@ -93,41 +93,41 @@ std::string Field(const std::string& value, std::size_t width) {
   return field;
 }
 
-std::string HistoryBytes(const TrendSpec& spec) {
-  std::mt19937 rng(spec.seed);
-  FixtureLayout layout = FixtureLayoutFor(spec.version);
+std::string HistoryBytes(const TrendRecipe& recipe) {
+  std::mt19937 rng(recipe.seed);
+  FixtureLayout layout = FixtureLayoutFor(recipe.version);
   std::string bytes = RandomBytes(rng, kHeaderSize);
-  PutInt16(&bytes, 138, spec.version);
-  PutInt16(&bytes, 150, spec.entryCount);
-  PutInt16(&bytes, 154, spec.extraCount);
-  int entries = std::max(0, spec.entryCount + spec.extraCount);
+  PutInt16(&bytes, 138, recipe.version);
+  PutInt16(&bytes, 150, recipe.entryCount);
+  PutInt16(&bytes, 154, recipe.extraCount);
+  int entries = std::max(0, recipe.entryCount + recipe.extraCount);
   for (int i = 0; i < entries; ++i) {
     std::string entry = RandomBytes(rng, layout.entrySize);
     Put(&entry, 0,
-        Field(spec.entryPath + "." + ExtensionOfEntry(spec, i),
+        Field(recipe.entryPath + "." + ExtensionOfEntry(recipe, i),
               layout.pathWidth));
-    Put(&entry, layout.entryTagOffset, Field(spec.tag, layout.tagWidth));
+    Put(&entry, layout.entryTagOffset, Field(recipe.tag, layout.tagWidth));
     bytes += entry;
   }
   return bytes;
 }
 
-std::string DataFileBytes(const TrendSpec& spec, std::size_t index) {
-  std::mt19937 rng(spec.seed * 7919 + static_cast<std::uint32_t>(index) + 1);
-  FixtureLayout layout = FixtureLayoutFor(spec.version);
+std::string DataFileBytes(const TrendRecipe& recipe, std::size_t index) {
+  std::mt19937 rng(recipe.seed * 7919 + static_cast<std::uint32_t>(index) + 1);
+  FixtureLayout layout = FixtureLayoutFor(recipe.version);
   std::string bytes =
-      RandomBytes(rng, layout.dataHeaderSize + spec.dataBodySize);
-  Put(&bytes, layout.dataTagOffset, Field(spec.tag, layout.tagWidth));
+      RandomBytes(rng, layout.dataHeaderSize + recipe.dataBodySize);
+  Put(&bytes, layout.dataTagOffset, Field(recipe.tag, layout.tagWidth));
   return bytes;
 }
 
 std::string WriteTrend(const std::filesystem::path& folder,
-                       const TrendSpec& spec) {
-  std::filesystem::path hst = folder / PathOf(HistoryName(spec));
-  WriteFile(hst, HistoryBytes(spec));
-  for (std::size_t i = 0; i < spec.dataExtensions.size(); ++i)
-    WriteFile(folder / PathOf(spec.name + "." + spec.dataExtensions[i]),
-              DataFileBytes(spec, i));
+                       const TrendRecipe& recipe) {
+  std::filesystem::path hst = folder / PathOf(HistoryName(recipe));
+  WriteFile(hst, HistoryBytes(recipe));
+  for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
+    WriteFile(folder / PathOf(recipe.name + "." + recipe.dataExtensions[i]),
+              DataFileBytes(recipe, i));
   return Utf8Of(hst);
 }
 
@@ -150,28 +150,28 @@ FolderImage ReadFolder(const std::filesystem::path& folder) {
   return image;
 }
 
-FolderImage ExpectedAfterRename(const TrendSpec& spec,
+FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
                                 const FolderImage& before,
                                 const std::string& newPath,
                                 const std::string& newTag) {
-  FixtureLayout layout = FixtureLayoutFor(spec.version);
+  FixtureLayout layout = FixtureLayoutFor(recipe.version);
   std::string newName = newPath.substr(newPath.find_last_of("\\/") + 1);
   FolderImage expected = before;
 
-  std::string history = expected.at(HistoryName(spec));
-  expected.erase(HistoryName(spec));
-  for (int i = 0; i < spec.entryCount; ++i) {
+  std::string history = expected.at(HistoryName(recipe));
+  expected.erase(HistoryName(recipe));
+  for (int i = 0; i < recipe.entryCount; ++i) {
     std::size_t entry = kHeaderSize + i * layout.entrySize;
     Put(&history, entry,
-        Field(newPath + "." + ExtensionOfEntry(spec, i), layout.pathWidth));
+        Field(newPath + "." + ExtensionOfEntry(recipe, i), layout.pathWidth));
     Put(&history, entry + layout.entryTagOffset,
         Field(newTag, layout.tagWidth));
   }
   expected[newName + ".HST"] = history;
 
-  for (const std::string& extension : spec.dataExtensions) {
-    std::string data = expected.at(spec.name + "." + extension);
-    expected.erase(spec.name + "." + extension);
+  for (const std::string& extension : recipe.dataExtensions) {
+    std::string data = expected.at(recipe.name + "." + extension);
+    expected.erase(recipe.name + "." + extension);
     Put(&data, layout.dataTagOffset, Field(newTag, layout.tagWidth));
     expected[newName + "." + extension] = data;
   }

@@ -24,7 +24,7 @@ struct FixtureLayout {
 // The layout of versions 0-6, written from the file format's tables.
 FixtureLayout FixtureLayoutFor(int version);
 
-struct TrendSpec {
+struct TrendRecipe {
   std::string name = "Trend1";  // base name of every file
   int version = 5;              // stored as is, so 7 or -1 work too
   int entryCount = 3;
@@ -63,14 +63,14 @@ class TempFolder {
 std::filesystem::path PathOf(const std::string& utf8);
 std::string Utf8Of(const std::filesystem::path& path);
 
-// The bytes of a history file and of one data file of `spec`.
-std::string HistoryBytes(const TrendSpec& spec);
-std::string DataFileBytes(const TrendSpec& spec, std::size_t index);
+// The bytes of a history file and of one data file of `recipe`.
+std::string HistoryBytes(const TrendRecipe& recipe);
+std::string DataFileBytes(const TrendRecipe& recipe, std::size_t index);
 
-// Writes the history file and the data files of `spec` into `folder`;
+// Writes the history file and the data files of `recipe` into `folder`;
 // returns the history file's path.
 std::string WriteTrend(const std::filesystem::path& folder,
-                       const TrendSpec& spec);
+                       const TrendRecipe& recipe);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
@@ -79,12 +79,12 @@ FolderImage ReadFolder(const std::filesystem::path& folder);
 // `value` NUL-padded to `width`, cut to it when longer.
 std::string Field(const std::string& value, std::size_t width);
 
-// What the files of `spec` must hold after a rename to `newPath` and
+// What the files of `recipe` must hold after a rename to `newPath` and
 // `newTag` (both plain ASCII): history file and data files under their new
 // names, every byte but the rewritten fields as before. `before` is the
 // folder image before the rename; files that are not the trend's are
 // expected unchanged.
-FolderImage ExpectedAfterRename(const TrendSpec& spec,
+FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
                                 const FolderImage& before,
                                 const std::string& newPath,
                                 const std::string& newTag);

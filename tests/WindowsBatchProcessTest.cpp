@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FolderImage;
-using testing::TrendSpec;
+using testing::TrendRecipe;
 
 constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
 
@@ -62,9 +62,9 @@ class WindowsBatchProcessTest : public ::testing::Test {
 };
 
 TEST_F(WindowsBatchProcessTest, TheExampleCommandLineRenames) {
-  TrendSpec spec;
-  spec.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(trend_.path(), spec);
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = testing::WriteTrend(trend_.path(), recipe);
   FolderImage before = Image();
 
   ProcessResult run =
@@ -79,14 +79,14 @@ TEST_F(WindowsBatchProcessTest, TheExampleCommandLineRenames) {
                          "  Trend1.001 -> Trend1A.001\n"
                          "Rewrote the file table and 2 data-file headers.\n");
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(spec, before, kNewPath, "Trend1A"));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
 }
 
 // The C runtime would read `\"` as a quote inside the value; split at the
 // quotes, the backslash stays in its value and the next value stays whole.
 TEST_F(WindowsBatchProcessTest, BackslashBeforeAClosingQuoteStaysInItsValue) {
-  TrendSpec spec;
-  std::string hst = testing::WriteTrend(trend_.path(), spec);
+  TrendRecipe recipe;
+  std::string hst = testing::WriteTrend(trend_.path(), recipe);
   FolderImage before = Image();
 
   ProcessResult folder_only =
@@ -99,7 +99,7 @@ TEST_F(WindowsBatchProcessTest, BackslashBeforeAClosingQuoteStaysInItsValue) {
   ProcessResult tag = Run(Quoted(hst) + ", \"Pump\\\", " + Quoted(kNewPath));
   EXPECT_EQ(tag.status, kExitRenamed) << tag.err;
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(spec, before, kNewPath, "Pump\\"));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, "Pump\\"));
 }
 
 TEST_F(WindowsBatchProcessTest, SeparatorsMayBeAnythingWithoutAQuote) {
@@ -108,20 +108,21 @@ TEST_F(WindowsBatchProcessTest, SeparatorsMayBeAnythingWithoutAQuote) {
   for (const auto& separator : separators) {
     SCOPED_TRACE(std::string(separator[0]) + "|" + separator[1]);
     testing::TempFolder folder;
-    TrendSpec spec;
-    std::string hst = testing::WriteTrend(folder.path(), spec);
+    TrendRecipe recipe;
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     ProcessResult run =
         Run(Quoted(hst) + separator[0] + "\"Trend1A\"" + separator[1] +
             Quoted(kNewPath) + " tail \"ignored\" \"too\"");
     EXPECT_EQ(run.status, kExitRenamed) << run.err;
-    EXPECT_EQ(testing::ReadFolder(folder.path()),
-              testing::ExpectedAfterRename(spec, before, kNewPath, "Trend1A"));
+    EXPECT_EQ(
+        testing::ReadFolder(folder.path()),
+        testing::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
   }
 }
 
 TEST_F(WindowsBatchProcessTest, FewerThanSixPiecesAreRefused) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
   FolderImage before = Image();
   const std::string lines[] = {
       Quoted(hst) + ", \"Trend1A\"",
@@ -145,7 +146,7 @@ TEST_F(WindowsBatchProcessTest, ProgramNameWithSpacesOrWithoutQuotes) {
   fs::create_directory(tools);
   fs::copy_file(testing::PathOf(ProgramPath()), tools / "morvelle.exe");
   std::string values = ", \"Trend1A\", " + Quoted(kNewPath);
-  TrendSpec spec;
+  TrendRecipe recipe;
   struct Case {
     std::string program;
   } cases[] = {{Quoted(testing::Utf8Of(tools / "morvelle.exe"))},
@@ -153,12 +154,13 @@ TEST_F(WindowsBatchProcessTest, ProgramNameWithSpacesOrWithoutQuotes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.program);
     testing::TempFolder folder;
-    std::string hst = testing::WriteTrend(folder.path(), spec);
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     ProcessResult run = RunLine(c.program + " " + Quoted(hst) + values);
     EXPECT_EQ(run.status, kExitRenamed) << run.err;
-    EXPECT_EQ(testing::ReadFolder(folder.path()),
-              testing::ExpectedAfterRename(spec, before, kNewPath, "Trend1A"));
+    EXPECT_EQ(
+        testing::ReadFolder(folder.path()),
+        testing::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
   }
 }
 
@@ -167,9 +169,9 @@ TEST_F(WindowsBatchProcessTest, NamesOutsideAsciiOnTheCommandLine) {
                                        "Pr\xC3\xBC"
                                        "fstand");
   fs::create_directory(where);
-  TrendSpec spec;
-  spec.name = "K\xC3\xBChlung";
-  std::string hst = testing::WriteTrend(where, spec);
+  TrendRecipe recipe;
+  recipe.name = "K\xC3\xBChlung";
+  std::string hst = testing::WriteTrend(where, recipe);
 
   ProcessResult run =
       Run(Quoted(hst) + ", \"Trend1A\", \"C:\\Daten\\Pumpe \xC3\xBC\"");

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FolderImage;
-using testing::TrendSpec;
+using testing::TrendRecipe;
 
 constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
 constexpr const char* kNewTag = "Trend1A";
@@ -58,12 +58,13 @@ TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typedName);
     testing::TempFolder folder;
-    TrendSpec spec;
-    spec.dataExtensions.clear();
-    testing::WriteTrend(folder.path(), spec);
+    TrendRecipe recipe;
+    recipe.dataExtensions.clear();
+    testing::WriteTrend(folder.path(), recipe);
     for (const std::string& name : c.dataNames) {
-      spec.dataExtensions.push_back(name.substr(7));
-      testing::WriteFile(folder.path() / name, testing::DataFileBytes(spec, 0));
+      recipe.dataExtensions.push_back(name.substr(7));
+      testing::WriteFile(folder.path() / name,
+                         testing::DataFileBytes(recipe, 0));
     }
     FolderImage before = testing::ReadFolder(folder.path());
 
@@ -76,13 +77,13 @@ TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
     std::vector<std::string> names;
     for (const auto& [name, bytes] : after) names.push_back(name);
     std::vector<std::string> expected = {"Trend1A.HST"};
-    for (const std::string& extension : spec.dataExtensions)
+    for (const std::string& extension : recipe.dataExtensions)
       expected.push_back("Trend1A." + extension);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
     std::string data = before.at(c.dataNames[0]);
     data.replace(144, 80, testing::Field(kNewTag, 80));
-    EXPECT_EQ(after.at("Trend1A." + spec.dataExtensions[0]), data);
+    EXPECT_EQ(after.at("Trend1A." + recipe.dataExtensions[0]), data);
   }
 }
 
@@ -95,13 +96,13 @@ TEST_F(WindowsEnvTest, CaseOnlyRenameTakesTheNewSpelling) {
   EXPECT_EQ(Names(), std::vector<std::string>{"PUMP.000"});
   EXPECT_EQ(testing::ReadFile(folder_.path() / "PUMP.000"), "bytes");
 
-  TrendSpec spec;
-  std::string hst = testing::WriteTrend(folder_.path(), spec);
+  TrendRecipe recipe;
+  std::string hst = testing::WriteTrend(folder_.path(), recipe);
   FolderImage before = Image();
   RenameReport report = Rename(hst, "C:\\Ostrel\\Data\\TREND1");
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(Image(), testing::ExpectedAfterRename(
-                         spec, before, "C:\\Ostrel\\Data\\TREND1", kNewTag));
+                         recipe, before, "C:\\Ostrel\\Data\\TREND1", kNewTag));
 }
 
 TEST_F(WindowsEnvTest, RenameOntoAnExistingNameChangesNothing) {
@@ -126,7 +127,7 @@ TEST_F(WindowsEnvTest, RenameOntoAnExistingNameChangesNothing) {
   }
 
   // The plan finds the taken name in any case and refuses the whole rename.
-  std::string hst = testing::WriteTrend(folder_.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(folder_.path(), TrendRecipe());
   testing::WriteFile(folder_.path() / "TREND1A.001", "precious");
   FolderImage before = Image();
   RenameReport report = Rename(hst, kNewPath);
@@ -135,9 +136,9 @@ TEST_F(WindowsEnvTest, RenameOntoAnExistingNameChangesNothing) {
 }
 
 TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
-  TrendSpec spec;
+  TrendRecipe recipe;
   fs::create_directory(folder_.path() / "Sub");
-  testing::WriteTrend(folder_.path() / "Sub", spec);
+  testing::WriteTrend(folder_.path() / "Sub", recipe);
   std::string sub = folder_.File("Sub");
   std::string slashed = sub + "/Trend1.HST";
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
@@ -165,18 +166,18 @@ TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
       EXPECT_EQ(step.newPath.find('/'), std::string::npos) << step.newPath;
     }
     EXPECT_EQ(testing::ReadFolder(folder_.path() / "Sub"),
-              testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+              testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
     // Back to the old name and values for the next case.
     ASSERT_TRUE(
-        Rename(sub + "\\Trend1A.HST", "C:\\Ostrel\\Data\\Trend1", spec.tag)
+        Rename(sub + "\\Trend1A.HST", "C:\\Ostrel\\Data\\Trend1", recipe.tag)
             .ok());
   }
 }
 
 TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
-  TrendSpec spec;
-  spec.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(folder_.path(), spec);
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = testing::WriteTrend(folder_.path(), recipe);
   testing::WriteFile(folder_.path() / "Trend1.002", "hidden");
   testing::WriteFile(folder_.path() / "Trend1.003", "system");
   ASSERT_TRUE(SetFileAttributesW(Wide(folder_.File("Trend1.002")).c_str(),
@@ -189,7 +190,7 @@ TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
 
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(spec, before, kNewPath, kNewTag));
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   std::vector<std::string> skipped;
   for (const SkippedFile& file : report.plan.skipped)
     skipped.push_back(file.name + ": " + file.reason);
@@ -205,9 +206,9 @@ TEST_F(WindowsEnvTest, NamesOutsideAsciiCrossTheLayerAsUtf8) {
       "fstand \xCE\xA9";  // Prüfstand Ω
   fs::create_directory(folder_.path() / testing::PathOf(folder));
   fs::path where = folder_.path() / testing::PathOf(folder);
-  TrendSpec spec;
-  spec.name = "K\xC3\xBChlung";  // Kühlung
-  std::string hst = testing::WriteTrend(where, spec);
+  TrendRecipe recipe;
+  recipe.name = "K\xC3\xBChlung";  // Kühlung
+  std::string hst = testing::WriteTrend(where, recipe);
   FolderImage before = testing::ReadFolder(where);
 
   RenameReport report = Rename(hst, "C:\\Daten\\K\xC3\xBChlung2");
@@ -215,7 +216,7 @@ TEST_F(WindowsEnvTest, NamesOutsideAsciiCrossTheLayerAsUtf8) {
   ASSERT_TRUE(report.ok()) << report.message;
   // The field holds the code page's byte for ü; the file names hold ü.
   FolderImage expected = testing::ExpectedAfterRename(
-      spec, before, "C:\\Daten\\K\xFChlung2", kNewTag);
+      recipe, before, "C:\\Daten\\K\xFChlung2", kNewTag);
   FolderImage renamed;
   for (auto& [name, bytes] : expected)
     renamed["K\xC3\xBChlung2" + name.substr(name.find('.'))] = bytes;
@@ -223,7 +224,7 @@ TEST_F(WindowsEnvTest, NamesOutsideAsciiCrossTheLayerAsUtf8) {
 }
 
 TEST_F(WindowsEnvTest, AFileHeldOpenByAnotherProgramIsNotChanged) {
-  std::string hst = testing::WriteTrend(folder_.path(), TrendSpec());
+  std::string hst = testing::WriteTrend(folder_.path(), TrendRecipe());
   FolderImage before = Image();
   // The Ostrel runtime appends to its history file and lets others read.
   HANDLE runtime = CreateFileW(Wide(hst).c_str(), GENERIC_READ | GENERIC_WRITE,
