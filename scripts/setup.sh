@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing,
+# and the packages named as arguments.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev)
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||

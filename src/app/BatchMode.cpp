@@ -45,6 +45,19 @@ std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine) {
                      std::string(pieces[5])};
 }
 
+std::string_view TextAfterProgramName(std::string_view commandLine) {
+  bool quoted = false;
+  std::size_t end = 0;
+  for (; end < commandLine.size(); ++end) {
+    char c = commandLine[end];
+    if (c == '"') quoted = !quoted;
+    if (!quoted && (c == ' ' || c == '\t')) break;
+  }
+  std::size_t start = commandLine.find_first_not_of(" \t", end);
+  return start == std::string_view::npos ? std::string_view()
+                                         : commandLine.substr(start);
+}
+
 std::optional<BatchValues> ParseBatchArguments(
     const std::vector<std::string>& args) {
   std::string joined;
@@ -114,7 +127,7 @@ std::string UsageText() {
          "FILE     where to write the list that renames every trend back\n"
          "Options go before the values; -- ends them.\n"
          "\n"
-         "The Windows form works too:\n"
+         "The Windows form works too; on Windows it is the only one:\n"
          "  morvelle \"C:\\Temp\\Trend1.HST\", \"Trend1A\", "
          "\"C:\\Ostrel\\Data\\Trend1A\"\n"
          "\n"

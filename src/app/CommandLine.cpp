@@ -65,7 +65,8 @@ std::optional<Command> Refuse(const std::string& why, std::string* problem) {
 }  // namespace
 
 std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
-                                        std::string* problem) {
+                                        std::string* problem,
+                                        BatchValuesReader readValues) {
   Options options;
   if (!ReadOptions(args, &options, problem)) return std::nullopt;
   Command command;
@@ -103,7 +104,7 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.undoListPath = options.undoList.value_or("");
     return command;
   }
-  std::optional<BatchValues> values = ParseBatchArguments(options.values);
+  std::optional<BatchValues> values = readValues(options.values);
   if (!values)
     return Refuse(
         "Morvelle needs three values: history file, new tag, new path.",

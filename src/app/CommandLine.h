@@ -36,10 +36,17 @@ struct Command {
   std::string undoListPath;  // kBatchList; empty when none is asked for
 };
 
+// How the three values of a rename are taken from the values after the
+// options: ParseBatchArguments, or the platform's own reading of the raw
+// command line (StartUp.h).
+using BatchValuesReader =
+    std::optional<BatchValues> (*)(const std::vector<std::string>& values);
+
 // The command for the arguments after the program name (at least one).
 // Nothing when they make no sense; `*problem` then says why.
-std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
-                                        std::string* problem);
+std::optional<Command> ParseCommandLine(
+    const std::vector<std::string>& args, std::string* problem,
+    BatchValuesReader readValues = ParseBatchArguments);
 
 // Runs `command` and returns the exit status. `progress`: standard error
 // is a terminal, so a long list may draw a progress bar on `err`.

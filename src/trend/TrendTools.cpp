@@ -190,11 +190,38 @@ void AddRename(const std::string& from, const std::string& to,
   if (from != to) AddStep(StepKind::kRename, from, plan, to);
 }
 
-void PlanSteps(const FolderIndex& listing, const std::string& newPath,
-               RenamePlan* plan) {
+// The history file's name as its folder lists it. Where the file system
+// folds letter case the user may have typed it in another case, and the
+// listed spelling must not pass for another history file.
+Status ListedName(Env& env, const FolderIndex& listing,
+                  const std::string& folder, std::string* name) {
+  std::vector<const FolderEntry*> spellings;
+  for (const FolderEntry* entry : listing.Candidates(StripExtension(*name))) {
+    if (entry->name == *name) return Status::Ok();
+    if (EqualsIgnoringCase(entry->name, *name)) spellings.push_back(entry);
+  }
+  if (spellings.empty()) return Status::Ok();
+  FileInfo history;
+  Status s = env.GetFileInfo(folder + *name, &history);
+  for (const FolderEntry* entry : spellings) {
+    FileInfo info;
+    if (s.ok()) s = env.GetFileInfo(folder + entry->name, &info);
+    if (s.ok() && info.device == history.device &&
+        info.index == history.index) {
+      *name = entry->name;
+      break;
+    }
+  }
+  return s;
+}
+
+Status PlanSteps(Env& env, const FolderIndex& listing,
+                 const std::string& newPath, RenamePlan* plan) {
   std::string folder = FolderOf(plan->hstPath);
   std::string history_name = FileNameOf(plan->hstPath);
   std::string new_name = FileNameOf(newPath);
+  Status s = ListedName(env, listing, folder, &history_name);
+  if (!s.ok()) return s;
   TrendFiles files = FindTrendFiles(
       listing, FileNameOf(StripExtension(plan->hstPath)), history_name);
 
@@ -206,6 +233,7 @@ void PlanSteps(const FolderIndex& listing, const std::string& newPath,
     AddRename(folder + name, folder + new_name + "." + ExtensionOf(name), plan);
   }
   plan->skipped = std::move(files.skipped);
+  return Status::Ok();
 }
 
 // A target that exists is a conflict unless it is the source itself under
@@ -478,7 +506,11 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
     *message = "Could not list the trend's folder: " + s.ToString();
     return RenameOutcome::kFailed;
   }
-  PlanSteps(*listing, newPath, plan);
+  s = PlanSteps(env, *listing, newPath, plan);
+  if (!s.ok()) {
+    *message = "Could not check the trend's folder: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
   return CheckConflicts(env, *listing, *plan, message);
 }
 
