@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target morvelle
+cmake --build build -j2 --target morvelle
 exec ./build/morvelle "$@"

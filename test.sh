@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build
+cmake --build build -j2
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
 ./scripts/fuzz.sh

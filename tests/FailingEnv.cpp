@@ -38,6 +38,7 @@ FailingEnv::FailingEnv(Env& base, Fault fault)
     : base_(base), fault_(std::move(fault)) {}
 
 Status FailingEnv::Count(const char* call, const std::string& path) {
+  if (onCall) onCall();
   if (++calls_ != fault_.at || fault_.kind != FaultKind::kFail)
     return Status::Ok();
   failedCall_ = call;

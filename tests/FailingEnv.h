@@ -42,6 +42,10 @@ class FailingEnv final : public Env {
   // The name of the call the fault hit, empty while none has.
   const std::string& failedCall() const { return failedCall_; }
 
+  // Runs before every counted call, so a test can look at the state the
+  // call is made in.
+  std::function<void()> onCall;
+
   // Counts one call; returns the error when it is the one to fail.
   Status Count(const char* call, const std::string& path);
   // Counts one write and passes it to `base`, cut short when it is the one.

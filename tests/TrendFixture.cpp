@@ -1,5 +1,6 @@
 #include "TrendFixture.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -51,10 +52,19 @@ FixtureLayout FixtureLayoutFor(int version) {
 }
 
 TempFolder::TempFolder() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "morvelle-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  static std::mt19937_64 rng(std::random_device{}());
+  std::filesystem::path temp = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "morvelle-%012llx",
+                  static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFull));
+    // create_directory is false, not an error, when the name is taken.
+    if (std::filesystem::create_directory(temp / name)) {
+      path_ = temp / name;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempFolder::~TempFolder() {
@@ -62,6 +72,19 @@ TempFolder::~TempFolder() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                ignored);
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempFolder::File(const std::string& name) const {
+  return Utf8Of(path_ / PathOf(name));
+}
+
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+  std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
 }
 
 std::string Field(const std::string& value, std::size_t width) {
@@ -100,18 +123,18 @@ std::string DataFileBytes(const TrendRecipe& recipe, std::size_t index) {
 
 std::string WriteTrend(const std::filesystem::path& folder,
                        const TrendRecipe& recipe) {
-  std::filesystem::path hst = folder / HistoryName(recipe);
+  std::filesystem::path hst = folder / PathOf(HistoryName(recipe));
   WriteFile(hst, HistoryBytes(recipe));
   for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
-    WriteFile(folder / (recipe.name + "." + recipe.dataExtensions[i]),
+    WriteFile(folder / PathOf(recipe.name + "." + recipe.dataExtensions[i]),
               DataFileBytes(recipe, i));
-  return hst.string();
+  return Utf8Of(hst);
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + Utf8Of(path));
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -123,7 +146,7 @@ FolderImage ReadFolder(const std::filesystem::path& folder) {
   FolderImage image;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     if (entry.is_regular_file() && !entry.is_symlink())
-      image[entry.path().filename().string()] = ReadFile(entry.path());
+      image[Utf8Of(entry.path().filename())] = ReadFile(entry.path());
   return image;
 }
 

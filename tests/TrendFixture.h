@@ -39,7 +39,7 @@ struct TrendRecipe {
   std::uint32_t seed = 1;
 };
 
-// Every regular file of a folder, by bare name.
+// Every regular file of a folder, by bare UTF-8 name.
 using FolderImage = std::map<std::string, std::string>;
 
 class TempFolder {
@@ -50,13 +50,18 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::string File(const std::string& name) const {
-    return (path_ / name).string();
-  }
+  // The UTF-8 path of `name` (UTF-8) in the folder.
+  std::string File(const std::string& name) const;
 
  private:
   std::filesystem::path path_;
 };
+
+// UTF-8, the encoding of every path the program handles, to and from the
+// paths of std::filesystem, which on Windows would read a std::string in
+// the ANSI code page.
+std::filesystem::path PathOf(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
 
 // The bytes of a history file and of one data file of `recipe`.
 std::string HistoryBytes(const TrendRecipe& recipe);

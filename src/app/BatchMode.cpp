@@ -2,24 +2,14 @@
 
 #include <ostream>
 
+#include "app/PlanText.h"
+#include "app/StreamReporter.h"
 #include "platform/Env.h"
 #include "trend/FileTools.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
 namespace {
-
-class StreamReporter final : public Reporter {
- public:
-  explicit StreamReporter(std::ostream& err) : err_(err) {}
-  void Warning(const std::string& message) override { err_ << message << "\n"; }
-  void Critical(const std::string& message) override {
-    err_ << message << "\n";
-  }
-
- private:
-  std::ostream& err_;
-};
 
 void PrintSummary(const RenameReport& report, std::ostream& out) {
   const RenamePlan& plan = report.plan;
@@ -55,6 +45,19 @@ std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine) {
                      std::string(pieces[5])};
 }
 
+std::string_view TextAfterProgramName(std::string_view commandLine) {
+  bool quoted = false;
+  std::size_t end = 0;
+  for (; end < commandLine.size(); ++end) {
+    char c = commandLine[end];
+    if (c == '"') quoted = !quoted;
+    if (!quoted && (c == ' ' || c == '\t')) break;
+  }
+  std::size_t start = commandLine.find_first_not_of(" \t", end);
+  return start == std::string_view::npos ? std::string_view()
+                                         : commandLine.substr(start);
+}
+
 std::optional<BatchValues> ParseBatchArguments(
     const std::vector<std::string>& args) {
   std::string joined;
@@ -85,21 +88,52 @@ int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
   return kExitRenamed;
 }
 
+int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
+              std::ostream& err) {
+  RenamePlan plan;
+  std::string message;
+  RenameOutcome outcome = PlanRename(env, values.hstPath, values.newPath,
+                                     values.newTag, &plan, &message);
+  if (outcome != RenameOutcome::kRenamed) {
+    err << message << "\n";
+    return kExitNotRenamed;
+  }
+  DescribePlan(plan, out);
+  for (const std::string& warning : plan.warnings)
+    out << "Warning: " << warning << "\n";
+  out << "Dry run: nothing was changed.\n";
+  return kExitRenamed;
+}
+
 std::string UsageText() {
   return "Usage:\n"
          "  morvelle                                  open the window\n"
          "  morvelle HST NEWTAG NEWPATH               rename a trend\n"
+         "  morvelle --dry-run HST NEWTAG NEWPATH     show the plan, change "
+         "nothing\n"
+         "  morvelle --info [--json] HST              show what a trend "
+         "holds\n"
+         "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
+         "                                            rename every trend of "
+         "a list\n"
          "  morvelle --help | --version\n"
          "\n"
          "HST      the trend's history file, for example /data/Trend1.HST\n"
          "NEWTAG   the new tag name\n"
          "NEWPATH  the new path and file name, without extension\n"
+         "LIST     a CSV file, one row per trend: HST,NEWTAG,NEWPATH (blank "
+         "lines\n"
+         "         and lines starting with # are ignored)\n"
+         "FILE     where to write the list that renames every trend back\n"
+         "Options go before the values; -- ends them.\n"
          "\n"
-         "The Windows form works too:\n"
+         "The Windows form works too; on Windows it is the only one:\n"
          "  morvelle \"C:\\Temp\\Trend1.HST\", \"Trend1A\", "
          "\"C:\\Ostrel\\Data\\Trend1A\"\n"
          "\n"
-         "Exit status: 0 renamed, 1 not renamed (see the message), 2 usage.\n";
+         "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
+         "with\n"
+         "--info, shown), 1 not done (see the message), 2 usage.\n";
 }
 
 }  // namespace morvelle

@@ -4,8 +4,9 @@
 //
 // The values are the history file, the new tag and the new path and file
 // name (without extension). Written as on Windows, the values are quoted
-// and separated by ", "; a POSIX shell strips the quotes and leaves the
-// commas, which are dropped again here.
+// and separated by ", ". On Windows the program gets that text as it was
+// typed and splits it at the quotes; a POSIX shell strips the quotes and
+// leaves the commas, which are dropped again here.
 #pragma once
 
 #include <iosfwd>
@@ -35,6 +36,12 @@ inline constexpr int kExitUsage = 2;
 // are fewer than six pieces.
 std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine);
 
+// The text after the program name of a Windows command line, from its
+// first character that is neither a space nor a tab. The program name
+// ends at the first space or tab outside double quotes; its quotes escape
+// nothing, as the C runtime reads it.
+std::string_view TextAfterProgramName(std::string_view commandLine);
+
 // The three values from the arguments after the program name. An argument
 // that is just "," is dropped and one trailing "," is removed from each
 // value. When an argument holds a double quote, the arguments joined by
@@ -48,6 +55,12 @@ std::optional<BatchValues> ParseBatchArguments(
 // Never touches the settings store.
 int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
              std::ostream& err);
+
+// Plans the rename without changing anything: the plan goes to `out`, a
+// refusal to `err`. Returns kExitRenamed when the rename would go ahead,
+// kExitNotRenamed when it would not.
+int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
+              std::ostream& err);
 
 // The text --help prints.
 std::string UsageText();

@@ -86,7 +86,9 @@ class Env {
   virtual Status GetFileInfo(const std::string& path, FileInfo* info) = 0;
 
   // `path` made absolute against the current folder; unchanged when it
-  // already is. Does not ask whether it exists.
+  // already is, except that Windows puts it in the form every Win32 call
+  // reads it in ("/" as "\", "." and ".." resolved, trailing dots and
+  // spaces dropped). Does not ask whether it exists.
   virtual Status AbsolutePath(const std::string& path,
                               std::string* absolute) = 0;
 };

@@ -172,8 +172,7 @@ bool CheckNewValues(const std::string& newPath, const std::string& newTag,
 
 // Opens the history file read-only and reads what the plan needs: the
 // header and, when the header is sound, the whole table.
-RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
-                          std::string* message) {
+RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* message) {
   std::unique_ptr<File> file;
   Status s = env.OpenFile(plan->hstPath, OpenMode::kRead, &file);
   if (s.ok()) s = ReadHeader(*file, &plan->header);
@@ -183,8 +182,7 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
   if (s.ok() && !layout) {
     *message = InvalidVersionMessage(header.Version());
     outcome = RenameOutcome::kInvalidTrend;
-  } else if (s.ok() && (header.EntryCount() + header.ExtraCount() < 1 ||
-                        header.ExtraCount() < 0)) {
+  } else if (s.ok() && !TableCountsValid(header)) {
     *message = "The file table of '" + plan->hstPath +
                "' is invalid (EntryCount " +
                std::to_string(header.EntryCount()) + ", ExtraCount " +
@@ -194,19 +192,19 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
     plan->layout = *layout;
     std::size_t size =
         TableSize(*layout, header.EntryCount(), header.ExtraCount());
-    s = file->ReadAt(kFileTableOffset, size, table);
+    s = file->ReadAt(kFileTableOffset, size, &plan->table);
     // A file that ends inside its table is refused rather than grown: the
     // zeros the write-back would add, with the new path in every missing
     // entry, would be entries the runtime never wrote (EntryCount and
     // ExtraCount of 32767 each grow a short file to 29 MB).
-    if (s.ok() && table->size() < size) {
+    if (s.ok() && plan->table.size() < size) {
       *message = "The file table of '" + plan->hstPath + "' is cut short: " +
                  std::to_string(header.EntryCount() + header.ExtraCount()) +
                  " entries (EntryCount " + std::to_string(header.EntryCount()) +
                  ", ExtraCount " + std::to_string(header.ExtraCount()) +
                  ") need " + std::to_string(kFileTableOffset + size) +
                  " bytes, the file holds " +
-                 std::to_string(kFileTableOffset + table->size());
+                 std::to_string(kFileTableOffset + plan->table.size());
       outcome = RenameOutcome::kInvalidTrend;
     }
   }
@@ -218,10 +216,10 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
   return outcome;
 }
 
-void WarnAboutCutValues(const std::string& table, RenamePlan* plan) {
+void WarnAboutCutValues(RenamePlan* plan) {
   const TrendLayout& layout = plan->layout;
   for (int i = 0; i < plan->header.EntryCount(); ++i) {
-    std::string_view entry(table.data() + i * layout.entrySize,
+    std::string_view entry(plan->table.data() + i * layout.entrySize,
                            layout.entrySize);
     std::size_t length =
         plan->pathField.size() + 1 +
@@ -255,12 +253,37 @@ void AddRename(const std::string& from, const std::string& to,
   if (from != to) AddStep(StepKind::kRename, from, plan, to);
 }
 
-Status PlanSteps(Env& env, const std::string& newPath, RenamePlan* plan) {
+// The history file's name as its folder lists it. Where the file system
+// folds letter case the user may have typed it in another case, and the
+// listed spelling must not pass for another history file.
+Status ListedName(Env& env, const FolderIndex& listing,
+                  const std::string& folder, std::string* name) {
+  std::vector<const FolderEntry*> spellings;
+  for (const FolderEntry* entry : listing.Candidates(StripExtension(*name))) {
+    if (entry->name == *name) return Status::Ok();
+    if (EqualsIgnoringCase(entry->name, *name)) spellings.push_back(entry);
+  }
+  if (spellings.empty()) return Status::Ok();
+  FileInfo history;
+  Status s = env.GetFileInfo(folder + *name, &history);
+  for (const FolderEntry* entry : spellings) {
+    FileInfo info;
+    if (s.ok()) s = env.GetFileInfo(folder + entry->name, &info);
+    if (s.ok() && info.device == history.device &&
+        info.index == history.index) {
+      *name = entry->name;
+      break;
+    }
+  }
+  return s;
+}
+
+Status PlanSteps(Env& env, const FolderIndex& listing,
+                 const std::string& newPath, RenamePlan* plan) {
   std::string folder = FolderOf(plan->hstPath);
   std::string history_name = FileNameOf(plan->hstPath);
   std::string new_name = FileNameOf(newPath);
-  std::vector<FolderEntry> listing;
-  Status s = env.ListFolder(folder, &listing);
+  Status s = ListedName(env, listing, folder, &history_name);
   if (!s.ok()) return s;
   TrendFiles files = FindTrendFiles(
       listing, FileNameOf(StripExtension(plan->hstPath)), history_name);
@@ -315,9 +338,14 @@ RenameOutcome CheckFilesToRewrite(Env& env, const RenamePlan& plan,
 
 // A target that exists is a conflict unless it is the source itself under
 // another spelling of its name, which is what a case-folding file system
-// reports for a case-only rename.
-RenameOutcome CheckTarget(Env& env, const RenameStep& step,
-                          std::string* message) {
+// reports for a case-only rename. A name the folder's listing does not
+// hold under any spelling did not exist when the folder was listed; the
+// rename itself never replaces, so a file that appears since cannot be
+// lost either.
+RenameOutcome CheckTarget(Env& env, const FolderIndex& listing,
+                          const RenameStep& step, std::string* message) {
+  if (!listing.HoldsNameFolded(FileNameOf(step.newPath)))
+    return RenameOutcome::kRenamed;
   FileInfo target;
   Status s = env.GetFileInfo(step.newPath, &target);
   if (s.kind() == ErrorKind::kNotFound) return RenameOutcome::kRenamed;
@@ -335,8 +363,8 @@ RenameOutcome CheckTarget(Env& env, const RenameStep& step,
   return RenameOutcome::kRefused;
 }
 
-RenameOutcome CheckConflicts(Env& env, const RenamePlan& plan,
-                             std::string* message) {
+RenameOutcome CheckConflicts(Env& env, const FolderIndex& listing,
+                             const RenamePlan& plan, std::string* message) {
   std::map<std::string, const RenameStep*> targets;
   for (const RenameStep& step : plan.steps) {
     if (step.kind != StepKind::kRename) continue;
@@ -346,7 +374,7 @@ RenameOutcome CheckConflicts(Env& env, const RenamePlan& plan,
                  step.path + "' to '" + step.newPath + "'";
       return RenameOutcome::kRefused;
     }
-    RenameOutcome outcome = CheckTarget(env, step, message);
+    RenameOutcome outcome = CheckTarget(env, listing, step, message);
     if (outcome != RenameOutcome::kRenamed) return outcome;
   }
   return RenameOutcome::kRenamed;
@@ -423,6 +451,12 @@ std::string FailureMessage(const RenamePlan& plan) {
 
 TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
                         const std::string& hstPath) {
+  HstHeader header;
+  return ReadTrendInfo(env, reporter, hstPath, &header);
+}
+
+TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
+                        const std::string& hstPath, HstHeader* headerRead) {
   std::string message;
   switch (CheckHistoryFile(env, hstPath, hstPath, &message)) {
     case RenameOutcome::kRenamed:
@@ -436,7 +470,7 @@ TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
   }
   std::unique_ptr<File> file;
   Status s = env.OpenFile(hstPath, OpenMode::kRead, &file);
-  HstHeader header;
+  HstHeader& header = *headerRead;
   if (s.ok()) s = ReadHeader(*file, &header);
   TrendInfo info;
   std::optional<TrendLayout> layout = LayoutForVersion(header.Version());
@@ -461,18 +495,50 @@ std::string FieldDisplayText(std::string_view raw) {
   return DecodeFieldText(TrimAtNul(raw));
 }
 
+bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
+                  TrendInspection* inspection) {
+  *inspection = TrendInspection();
+  Status s = env.AbsolutePath(hstPath, &inspection->hstPath);
+  if (!s.ok()) {
+    reporter.Critical("Could not find the trend: " + s.ToString());
+    return false;
+  }
+  inspection->info =
+      ReadTrendInfo(env, reporter, inspection->hstPath, &inspection->header);
+  if (inspection->info.pathWidth == 0) return false;
+  inspection->tableValid = TableCountsValid(inspection->header);
+  std::vector<FolderEntry> listing;
+  s = env.ListFolder(FolderOf(inspection->hstPath), &listing);
+  if (!s.ok()) {
+    reporter.Critical("Could not list the trend's folder: " + s.ToString());
+    return false;
+  }
+  inspection->files =
+      FindTrendFiles(listing, FileNameOf(StripExtension(inspection->hstPath)),
+                     FileNameOf(inspection->hstPath));
+  return true;
+}
+
+bool TableCountsValid(const HstHeader& header) {
+  return header.EntryCount() + header.ExtraCount() >= 1 &&
+         header.ExtraCount() >= 0;
+}
+
 // ---- Finding a trend's files ------------------------------------------------
 
 TrendFiles FindTrendFiles(const std::vector<FolderEntry>& folder,
                           std::string_view baseName,
                           std::string_view historyName) {
+  return FindTrendFiles(FolderIndex(folder), baseName, historyName);
+}
+
+TrendFiles FindTrendFiles(const FolderIndex& folder, std::string_view baseName,
+                          std::string_view historyName) {
   TrendFiles files;
-  for (const FolderEntry& entry : folder) {
+  for (const FolderEntry* candidate : folder.Candidates(baseName)) {
+    const FolderEntry& entry = *candidate;
     std::string_view name = entry.name;
-    if (name.size() <= baseName.size() || name[baseName.size()] != '.' ||
-        !EqualsIgnoringCase(name.substr(0, baseName.size()), baseName) ||
-        name == historyName)
-      continue;
+    if (name == historyName) continue;
     std::string_view extension = name.substr(baseName.size() + 1);
     const char* reason = nullptr;
     if (entry.type == EntryType::kDirectory)
@@ -504,6 +570,14 @@ TrendFiles FindTrendFiles(const std::vector<FolderEntry>& folder,
 RenameOutcome PlanRename(Env& env, const std::string& hstPath,
                          const std::string& newPath, const std::string& newTag,
                          RenamePlan* plan, std::string* message) {
+  FolderListings listings(env);
+  return PlanRename(env, listings, hstPath, newPath, newTag, plan, message);
+}
+
+RenameOutcome PlanRename(Env& env, FolderListings& listings,
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag, RenamePlan* plan,
+                         std::string* message) {
   *plan = RenamePlan();
   if (hstPath.empty()) {
     *message = NotFoundMessage(hstPath);
@@ -519,16 +593,21 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
   if (outcome != RenameOutcome::kRenamed) return outcome;
   if (!CheckNewValues(newPath, newTag, plan, message))
     return RenameOutcome::kRefused;
-  std::string table;
-  outcome = ReadHistory(env, plan, &table, message);
+  outcome = ReadHistory(env, plan, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
-  WarnAboutCutValues(table, plan);
-  s = PlanSteps(env, newPath, plan);
+  WarnAboutCutValues(plan);
+  const FolderIndex* listing = nullptr;
+  s = listings.Get(FolderOf(plan->hstPath), &listing);
   if (!s.ok()) {
     *message = "Could not list the trend's folder: " + s.ToString();
     return RenameOutcome::kFailed;
   }
-  outcome = CheckConflicts(env, *plan, message);
+  s = PlanSteps(env, *listing, newPath, plan);
+  if (!s.ok()) {
+    *message = "Could not check the trend's folder: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  outcome = CheckConflicts(env, *listing, *plan, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
   return CheckFilesToRewrite(env, *plan, message);
 }
@@ -575,14 +654,35 @@ Status UpdateFileEntries(File& file, std::string_view newPath,
   if (!s.ok()) return s;
   for (int i = 0; i < entryCount; ++i) {
     std::string entry = table.substr(i * layout.entrySize, layout.entrySize);
-    // Each entry keeps its own extension: take it before the field changes.
-    std::string extension = ExtensionOf(ReadField(entry, layout.EntryPath()));
-    StoreField(&entry, layout.EntryPath(),
-               std::string(newPath) + "." + extension);
-    StoreField(&entry, layout.EntryTag(), newTag);
+    RewriteEntry(&entry, newPath, newTag, layout);
     table.replace(i * layout.entrySize, layout.entrySize, entry);
   }
   return file.WriteAt(kFileTableOffset, table);
+}
+
+void RewriteEntry(std::string* entry, std::string_view newPath,
+                  std::string_view newTag, const TrendLayout& layout) {
+  // Each entry keeps its own extension: take it before the field changes.
+  std::string extension = ExtensionOf(ReadField(*entry, layout.EntryPath()));
+  StoreField(entry, layout.EntryPath(), std::string(newPath) + "." + extension);
+  StoreField(entry, layout.EntryTag(), newTag);
+}
+
+std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan) {
+  const TrendLayout& layout = plan.layout;
+  std::vector<EntryChange> changes;
+  for (int i = 0; i < plan.header.EntryCount(); ++i) {
+    std::string entry =
+        plan.table.substr(i * layout.entrySize, layout.entrySize);
+    EntryChange change;
+    change.oldPath = ReadField(entry, layout.EntryPath());
+    change.oldTag = ReadField(entry, layout.EntryTag());
+    RewriteEntry(&entry, plan.pathField, plan.tagField, layout);
+    change.newPath = ReadField(entry, layout.EntryPath());
+    change.newTag = ReadField(entry, layout.EntryTag());
+    changes.push_back(std::move(change));
+  }
+  return changes;
 }
 
 bool RenameDataFiles(Env& env, RenamePlan* plan) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Env.h"
+#include "trend/FolderIndex.h"
 #include "trend/Reporter.h"
 #include "trend/TrendDefinitions.h"
 
@@ -33,6 +34,10 @@ struct TrendInfo {
 // Version n") and yields empty values and zero widths.
 TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
                         const std::string& hstPath);
+
+// The same, also giving the header it read (all zeros when none was).
+TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
+                        const std::string& hstPath, HstHeader* header);
 
 // A raw field value as the user sees it: up to its first NUL, decoded from
 // the field code page to UTF-8.
@@ -59,6 +64,30 @@ struct TrendFiles {
 TrendFiles FindTrendFiles(const std::vector<FolderEntry>& folder,
                           std::string_view baseName,
                           std::string_view historyName);
+
+// The same, from an indexed listing: costs the candidates, not the folder.
+TrendFiles FindTrendFiles(const FolderIndex& folder, std::string_view baseName,
+                          std::string_view historyName);
+
+// What a person inspecting a trend wants to see: what ReadTrendInfo sees,
+// the header it read, and the trend's files.
+struct TrendInspection {
+  std::string hstPath;  // absolute
+  HstHeader header;
+  TrendInfo info;
+  bool tableValid = false;  // counts a rename accepts (TableCountsValid)
+  TrendFiles files;
+};
+
+// Reads the trend as ReadTrendInfo does (reporting what it reports) and
+// lists its folder. False when the trend cannot be shown: no history
+// file, a Version outside 0-6 or a file-system error, each told to
+// `reporter`.
+bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
+                  TrendInspection* inspection);
+
+// A rename accepts a table of at least one entry and no negative count.
+bool TableCountsValid(const HstHeader& header);
 
 // ---- Rename
 // -------------------------------------------------------------------
@@ -87,6 +116,7 @@ struct RenamePlan {
   TrendLayout layout{};
   std::string pathField;          // the new path as field bytes
   std::string tagField;           // the new tag as field bytes
+  std::string table;              // the file table as read while planning
   std::vector<RenameStep> steps;  // the history file's, then the data files'
   std::size_t firstDataStep = 0;
   std::vector<SkippedFile> skipped;
@@ -122,6 +152,22 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
                          const std::string& newPath, const std::string& newTag,
                          RenamePlan* plan, std::string* message);
 
+// The same, with the trend's folder taken from `listings`, so that the
+// plans of many trends in one folder list it once. A new name is checked
+// against that listing and asked of the file system only when the listing
+// holds it under some spelling.
+RenameOutcome PlanRename(Env& env, FolderListings& listings,
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag, RenamePlan* plan,
+                         std::string* message);
+
+// What the table rewrite of `plan` changes, entry by entry, as raw field
+// bytes: the same values UpdateFileEntries writes.
+struct EntryChange {
+  std::string oldPath, newPath, oldTag, newTag;
+};
+std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan);
+
 // Runs the steps of `plan` in order and stops at the first that fails,
 // leaving the steps before it done: there is no rollback. A rename never
 // replaces an existing file, so a name taken after the plan was checked
@@ -146,6 +192,11 @@ RenameReport RenameTrend(Env& env, Reporter& reporter,
 Status UpdateFileEntries(File& file, std::string_view newPath,
                          std::string_view newTag, const TrendLayout& layout,
                          int entryCount, int extraCount);
+
+// Gives one table entry `newPath` + "." + its own old extension as Path
+// and `newTag` as Tag (both field bytes, NUL-padded, cut to the width).
+void RewriteEntry(std::string* entry, std::string_view newPath,
+                  std::string_view newTag, const TrendLayout& layout);
 
 // Runs the data-file steps of `plan`: for each data file, the header
 // rewrite and then the rename. Returns false at the first failure, which is

@@ -1,0 +1,433 @@
+#include "app/BatchList.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+#include "app/BatchMode.h"
+#include "app/PlanText.h"
+#include "platform/Env.h"
+#include "trend/FileTools.h"
+
+namespace morvelle {
+namespace {
+
+constexpr std::size_t kValuesPerRow = 3;
+
+class ListParser {
+ public:
+  explicit ListParser(std::string_view text) : text_(text) {}
+
+  RenameList Parse() {
+    RenameList list;
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+    std::size_t nul = text_.find('\0');
+    if (nul != std::string_view::npos) {
+      list.errors.push_back(
+          {LineOf(nul), "holds a NUL byte; save the list as UTF-8 text"});
+      return list;
+    }
+    while (!AtEnd()) {
+      if (SkipIgnoredLine()) continue;
+      ListRow row;
+      row.line = line_;
+      std::vector<std::string> values;
+      std::string error;
+      if (!ReadValues(&values, &error)) {
+        list.errors.push_back({row.line, error});
+        if (unclosed_) break;
+        continue;
+      }
+      if (values.size() != kValuesPerRow) {
+        list.errors.push_back(
+            {row.line, "has " + std::to_string(values.size()) +
+                           " values; a row has three: history file, new "
+                           "tag, new path"});
+        continue;
+      }
+      row.request = {values[0], values[1], values[2]};
+      list.rows.push_back(std::move(row));
+    }
+    return list;
+  }
+
+ private:
+  bool AtEnd() const { return pos_ >= text_.size(); }
+
+  std::size_t LineOf(std::size_t pos) const {
+    std::string_view before = text_.substr(0, pos);
+    return 1 + static_cast<std::size_t>(
+                   std::count(before.begin(), before.end(), '\n'));
+  }
+
+  void SkipLine() {
+    std::size_t end = text_.find('\n', pos_);
+    pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+    ++line_;
+  }
+
+  // Skips the line at `pos_` when it is blank (spaces and tabs only) or a
+  // comment.
+  bool SkipIgnoredLine() {
+    std::size_t first = text_.find_first_not_of(" \t\r", pos_);
+    bool blank = first == std::string_view::npos || text_[first] == '\n';
+    if (!blank && text_[pos_] != '#') return false;
+    SkipLine();
+    return true;
+  }
+
+  // One quoted value, `pos_` at its opening quote.
+  bool ReadQuoted(std::string* value, std::string* error) {
+    ++pos_;
+    for (;;) {
+      if (AtEnd()) {
+        *error = "a quoted value is not closed";
+        unclosed_ = true;
+        return false;
+      }
+      char c = text_[pos_++];
+      if (c == '"') {
+        if (AtEnd() || text_[pos_] != '"') break;
+        ++pos_;
+      }
+      if (c == '\n') ++line_;
+      *value += c;
+    }
+    if (text_.substr(pos_, 2) == "\r\n") ++pos_;
+    if (!AtEnd() && text_[pos_] != ',' && text_[pos_] != '\n') {
+      *error = "text follows the closing double quote of a value";
+      SkipLine();
+      return false;
+    }
+    return true;
+  }
+
+  bool ReadPlain(std::string* value, std::string* error) {
+    std::size_t end = std::min(text_.find_first_of(",\n", pos_), text_.size());
+    *value = std::string(text_.substr(pos_, end - pos_));
+    pos_ = end;
+    if (!value->empty() && value->back() == '\r' &&
+        (AtEnd() || text_[pos_] == '\n'))
+      value->pop_back();
+    if (value->find('"') != std::string::npos) {
+      *error =
+          "a value holds a double quote but does not start with one; quote "
+          "the whole value and double the quotes inside";
+      SkipLine();
+      return false;
+    }
+    return true;
+  }
+
+  // The values of the row at `pos_`, up to the end of its line.
+  bool ReadValues(std::vector<std::string>* values, std::string* error) {
+    for (;;) {
+      std::string value;
+      bool read = !AtEnd() && text_[pos_] == '"' ? ReadQuoted(&value, error)
+                                                 : ReadPlain(&value, error);
+      if (!read) return false;
+      values->push_back(std::move(value));
+      if (AtEnd()) return true;
+      if (text_[pos_++] == '\n') {
+        ++line_;
+        return true;
+      }
+    }
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::size_t line_ = 1;
+  bool unclosed_ = false;  // the rest of the text is inside a quoted value
+};
+
+Status ReadWholeFile(Env& env, const std::string& path, std::string* text) {
+  std::unique_ptr<File> file;
+  Status s = env.OpenFile(path, OpenMode::kRead, &file);
+  constexpr std::size_t kChunk = 1 << 20;
+  std::string chunk;
+  while (s.ok()) {
+    s = file->ReadAt(text->size(), kChunk, &chunk);
+    *text += chunk;
+    if (chunk.size() < kChunk) break;
+  }
+  if (file) {
+    Status closed = file->Close();
+    if (s.ok()) s = closed;
+  }
+  return s;
+}
+
+class ProgressBar {
+ public:
+  ProgressBar(std::ostream& err, bool shown, std::size_t total)
+      : err_(err), shown_(shown && total > 1), total_(total) {}
+
+  void Show(std::size_t done) {
+    std::size_t percent = done * 100 / total_;
+    if (!shown_ || percent == percent_) return;
+    percent_ = percent;
+    std::size_t filled = done * kWidth / total_;
+    line_ = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') +
+            "] " + std::to_string(done) + "/" + std::to_string(total_) +
+            " trends";
+    err_ << "\r" << line_ << std::flush;
+  }
+
+  // Takes the bar off the line, so that other output starts clean.
+  void Hide() {
+    if (!shown_ || line_.empty()) return;
+    err_ << "\r" << std::string(line_.size(), ' ') << "\r" << std::flush;
+    percent_ = kNone;
+  }
+
+ private:
+  static constexpr std::size_t kWidth = 30;
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::ostream& err_;
+  bool shown_;
+  std::size_t total_;
+  std::size_t percent_ = kNone;
+  std::string line_;
+};
+
+class UndoList {
+ public:
+  ~UndoList() {
+    if (file_) std::fclose(file_);
+  }
+
+  // Creates the file, failing when it exists already.
+  bool Create(const std::string& path, std::string* error) {
+    path_ = path;
+    file_ = std::fopen(path.c_str(), "wbx");
+    if (!file_) {
+      *error = "Could not create the undo list '" + path + "'";
+      return false;
+    }
+    return Put(
+        "# Morvelle undo list: renames the trends back.\n"
+        "# Run it with: morvelle --batch THIS-FILE\n",
+        error);
+  }
+
+  bool Add(const RenameRequest& undo, std::string* error) {
+    return Put(CsvValue(undo.hstPath) + "," + CsvValue(undo.newTag) + "," +
+                   CsvValue(undo.newPath) + "\n",
+               error);
+  }
+
+  bool Close(std::string* error) {
+    bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed) *error = "Could not write the undo list '" + path_ + "'";
+    return closed;
+  }
+
+ private:
+  // Each row reaches the operating system at once, so the list matches the
+  // files even when the run is cut short.
+  bool Put(const std::string& text, std::string* error) {
+    if (std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+        std::fflush(file_) == 0)
+      return true;
+    *error = "Could not write the undo list '" + path_ + "'";
+    return false;
+  }
+
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+struct Tally {
+  std::size_t renamed = 0, refused = 0, failed = 0, notRun = 0;
+};
+
+void PrintSummary(const Tally& tally, bool changed, std::ostream& out) {
+  out << "Summary: " << tally.renamed << " renamed, " << tally.refused
+      << " refused, " << tally.failed << " failed, " << tally.notRun
+      << " not run." << (changed ? "" : " Nothing was changed.") << "\n";
+}
+
+class BatchListRun {
+ public:
+  BatchListRun(Env& env, const BatchListOptions& options, std::ostream& out,
+               std::ostream& err)
+      : env_(env), options_(options), out_(out), err_(err) {}
+
+  int Run() {
+    std::vector<ListRow> rows;
+    if (!ReadList(&rows) || !UndoListIsFree()) return kExitNotRenamed;
+    std::vector<RenameRequest> requests;
+    for (const ListRow& row : rows) requests.push_back(row.request);
+    std::vector<PlannedRename> plans = PlanRenames(env_, requests);
+    if (!CheckPlans(rows, plans)) return kExitNotRenamed;
+    if (options_.dryRun) return ShowPlans(plans);
+    return RenameAll(rows, &plans);
+  }
+
+ private:
+  std::string Where(const ListRow& row) const {
+    return options_.listPath + ":" + std::to_string(row.line) + ": ";
+  }
+
+  bool ReadList(std::vector<ListRow>* rows) {
+    std::string text;
+    Status s = ReadWholeFile(env_, options_.listPath, &text);
+    if (!s.ok()) {
+      err_ << "Could not read the list: " << s.ToString()
+           << "\nNothing was changed.\n";
+      return false;
+    }
+    RenameList list = ParseRenameList(text);
+    for (const ListError& e : list.errors)
+      err_ << options_.listPath << ":" << e.line << ": " << e.message << "\n";
+    if (!list.errors.empty()) {
+      err_ << "The list is not sound. Nothing was changed.\n";
+      return false;
+    }
+    if (list.rows.empty()) {
+      err_ << "The list '" << options_.listPath
+           << "' holds no trend. Nothing was changed.\n";
+      return false;
+    }
+    *rows = std::move(list.rows);
+    return true;
+  }
+
+  bool UndoListIsFree() {
+    if (options_.undoListPath.empty()) return true;
+    FileInfo info;
+    Status s = env_.GetFileInfo(options_.undoListPath, &info);
+    if (s.kind() == ErrorKind::kNotFound) return true;
+    err_ << (s.ok() ? "The undo list '" + options_.undoListPath +
+                          "' exists already; Morvelle does not overwrite it."
+                    : "Could not check the undo list: " + s.ToString())
+         << "\nNothing was changed.\n";
+    return false;
+  }
+
+  // Tells every refusal, warning and undo-list problem; true when every
+  // row may run.
+  bool CheckPlans(const std::vector<ListRow>& rows,
+                  const std::vector<PlannedRename>& plans) {
+    Tally tally;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+      const PlannedRename& plan = plans[i];
+      if (plan.outcome != RenameOutcome::kRenamed) {
+        err_ << Where(rows[i]) << plan.message;
+        if (plan.conflictsWith != kNoRequest)
+          err_ << " (line " << rows[plan.conflictsWith].line << ")";
+        err_ << "\n";
+        ++(plan.outcome == RenameOutcome::kFailed ? tally.failed
+                                                  : tally.refused);
+        continue;
+      }
+      if (!options_.dryRun)
+        for (const std::string& warning : plan.plan.warnings)
+          err_ << Where(rows[i]) << "warning: " << warning << "\n";
+      std::string problem;
+      if (!options_.undoListPath.empty()) UndoRequest(plan.plan, &problem);
+      if (!problem.empty())
+        err_ << Where(rows[i])
+             << "warning: the undo list cannot restore this trend exactly: "
+             << problem << "\n";
+    }
+    if (tally.refused + tally.failed == 0) return true;
+    tally.notRun = plans.size() - tally.refused - tally.failed;
+    PrintSummary(tally, false, err_);
+    return false;
+  }
+
+  int ShowPlans(const std::vector<PlannedRename>& plans) {
+    for (const PlannedRename& plan : plans) {
+      DescribePlan(plan.plan, out_);
+      for (const std::string& warning : plan.plan.warnings)
+        out_ << "  Warning: " << warning << "\n";
+    }
+    out_ << "Dry run: " << plans.size() << " trend"
+         << (plans.size() == 1 ? "" : "s")
+         << " would be renamed. Nothing was changed.\n";
+    return kExitRenamed;
+  }
+
+  int RenameAll(const std::vector<ListRow>& rows,
+                std::vector<PlannedRename>* plans) {
+    UndoList undo;
+    std::string error;
+    bool keep_undo = !options_.undoListPath.empty();
+    if (keep_undo && !undo.Create(options_.undoListPath, &error)) {
+      err_ << error << ".\nNothing was changed.\n";
+      return kExitNotRenamed;
+    }
+    ProgressBar bar(err_, options_.progress, rows.size());
+    Tally tally;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      bar.Show(i);
+      RenameReport report =
+          ExecuteRenamePlan(env_, std::move((*plans)[i].plan));
+      bar.Hide();
+      if (!report.ok()) {
+        err_ << Where(rows[i]) << report.message;
+        err_ << "The rows after it were not run.\n";
+        tally.failed = 1;
+        tally.notRun = rows.size() - i - 1;
+        break;
+      }
+      ++tally.renamed;
+      PrintRenamed(rows[i], report.plan);
+      std::string problem;
+      if (keep_undo && !undo.Add(UndoRequest(report.plan, &problem), &error))
+        keep_undo = false;
+    }
+    bar.Hide();
+    if (!options_.undoListPath.empty() && (!keep_undo || !undo.Close(&error)))
+      err_ << error << "; it lacks trends that were renamed.\n";
+    PrintSummary(tally, true, out_);
+    return tally.renamed == rows.size() && error.empty() ? kExitRenamed
+                                                         : kExitNotRenamed;
+  }
+
+  void PrintRenamed(const ListRow& row, const RenamePlan& plan) {
+    std::size_t data_files = 0;
+    for (const RenameStep& step : plan.steps)
+      data_files += step.kind == StepKind::kRewriteHeader;
+    std::string new_name = FileNameOf(plan.hstPath);
+    if (plan.steps.size() > 1 && plan.steps[1].kind == StepKind::kRename)
+      new_name = FileNameOf(plan.steps[1].newPath);
+    out_ << Where(row) << "renamed '" << plan.hstPath << "' to '" << new_name
+         << "' with " << data_files << " data file"
+         << (data_files == 1 ? "" : "s") << "\n";
+  }
+
+  Env& env_;
+  const BatchListOptions& options_;
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+}  // namespace
+
+RenameList ParseRenameList(std::string_view text) {
+  return ListParser(text).Parse();
+}
+
+std::string CsvValue(std::string_view value) {
+  bool quote = value.find_first_of(",\"\r\n") != std::string_view::npos ||
+               (!value.empty() && value.front() == '#');
+  if (!quote) return std::string(value);
+  std::string quoted = "\"";
+  for (char c : value) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+int RunBatchList(Env& env, const BatchListOptions& options, std::ostream& out,
+                 std::ostream& err) {
+  return BatchListRun(env, options, out, err).Run();
+}
+
+}  // namespace morvelle

@@ -1,0 +1,143 @@
+#include "app/CommandLine.h"
+
+#include <ostream>
+
+#include "app/AppInfo.h"
+#include "app/BatchList.h"
+#include "app/InfoMode.h"
+
+namespace morvelle {
+namespace {
+
+struct Options {
+  bool help = false, version = false, info = false, json = false,
+       dryRun = false;
+  std::optional<std::string> batch, undoList;
+  std::vector<std::string> values;
+};
+
+bool IsOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+// Splits `args` into options and values; false with `*problem` for an
+// option that is unknown or lacks its file.
+bool ReadOptions(const std::vector<std::string>& args, Options* options,
+                 std::string* problem) {
+  std::size_t i = 0;
+  for (; i < args.size() && IsOption(args[i]); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (arg == "--help" || arg == "-h") {
+      options->help = true;
+    } else if (arg == "--version") {
+      options->version = true;
+    } else if (arg == "--info") {
+      options->info = true;
+    } else if (arg == "--json") {
+      options->json = true;
+    } else if (arg == "--dry-run") {
+      options->dryRun = true;
+    } else if (arg == "--batch" || arg == "--undo-list") {
+      if (i + 1 == args.size()) {
+        *problem = arg + " needs a file name.";
+        return false;
+      }
+      (arg == "--batch" ? options->batch : options->undoList) = args[++i];
+    } else {
+      *problem = "Unknown option '" + arg + "'.";
+      return false;
+    }
+  }
+  options->values.assign(args.begin() + static_cast<std::ptrdiff_t>(i),
+                         args.end());
+  return true;
+}
+
+std::optional<Command> Refuse(const std::string& why, std::string* problem) {
+  *problem = why;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
+                                        std::string* problem,
+                                        BatchValuesReader readValues) {
+  Options options;
+  if (!ReadOptions(args, &options, problem)) return std::nullopt;
+  Command command;
+  if (options.help || options.version) {
+    if (args.size() != 1) return Refuse(args[0] + " stands alone.", problem);
+    command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
+    return command;
+  }
+  if (options.json && !options.info)
+    return Refuse("--json goes with --info.", problem);
+  if (options.undoList && !options.batch)
+    return Refuse("--undo-list goes with --batch.", problem);
+  if (options.info) {
+    if (options.batch || options.dryRun)
+      return Refuse(
+          "--info shows one trend and changes nothing; it takes "
+          "no other option but --json.",
+          problem);
+    if (options.values.size() != 1)
+      return Refuse("--info needs one value: the history file.", problem);
+    command.kind = CommandKind::kInfo;
+    command.json = options.json;
+    command.hstPath = options.values[0];
+    return command;
+  }
+  command.dryRun = options.dryRun;
+  if (options.batch) {
+    if (!options.values.empty())
+      return Refuse(
+          "--batch takes its trends from the list, not from "
+          "values on the command line.",
+          problem);
+    command.kind = CommandKind::kBatchList;
+    command.listPath = *options.batch;
+    command.undoListPath = options.undoList.value_or("");
+    return command;
+  }
+  std::optional<BatchValues> values = readValues(options.values);
+  if (!values)
+    return Refuse(
+        "Morvelle needs three values: history file, new tag, new path.",
+        problem);
+  command.kind = CommandKind::kRename;
+  command.values = *values;
+  return command;
+}
+
+int RunCommand(Env& env, const Command& command, bool progress,
+               std::ostream& out, std::ostream& err) {
+  switch (command.kind) {
+    case CommandKind::kHelp:
+      out << UsageText();
+      return kExitRenamed;
+    case CommandKind::kVersion:
+      out << VersionText() << "\n";
+      return kExitRenamed;
+    case CommandKind::kRename:
+      return command.dryRun ? RunDryRun(env, command.values, out, err)
+                            : RunBatch(env, command.values, out, err);
+    case CommandKind::kInfo:
+      return RunInfo(env, command.hstPath, command.json, out, err);
+    case CommandKind::kBatchList: {
+      BatchListOptions options;
+      options.listPath = command.listPath;
+      options.undoListPath = command.undoListPath;
+      options.dryRun = command.dryRun;
+      options.progress = progress;
+      return RunBatchList(env, options, out, err);
+    }
+  }
+  return kExitUsage;
+}
+
+}  // namespace morvelle

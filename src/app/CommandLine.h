@@ -1,0 +1,56 @@
+// The command line: which mode the program runs in, and its values.
+//
+//   morvelle                                   the window
+//   morvelle HST NEWTAG NEWPATH                rename one trend
+//   morvelle --dry-run HST NEWTAG NEWPATH      show that rename's plan
+//   morvelle --info [--json] HST               show what a trend holds
+//   morvelle --batch LIST [--dry-run] [--undo-list FILE]
+//                                              rename every trend of a list
+//   morvelle --help | --version
+//
+// Options come before the values; "--" ends them, for a history file whose
+// name starts with "--". After the first value everything is a value, so
+// a tag may start with "--".
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/BatchMode.h"
+
+namespace morvelle {
+
+class Env;
+
+enum class CommandKind { kHelp, kVersion, kRename, kInfo, kBatchList };
+
+struct Command {
+  CommandKind kind = CommandKind::kHelp;
+  bool dryRun = false;       // kRename, kBatchList: plan only
+  bool json = false;         // kInfo
+  BatchValues values;        // kRename
+  std::string hstPath;       // kInfo
+  std::string listPath;      // kBatchList
+  std::string undoListPath;  // kBatchList; empty when none is asked for
+};
+
+// How the three values of a rename are taken from the values after the
+// options: ParseBatchArguments, or the platform's own reading of the raw
+// command line (StartUp.h).
+using BatchValuesReader =
+    std::optional<BatchValues> (*)(const std::vector<std::string>& values);
+
+// The command for the arguments after the program name (at least one).
+// Nothing when they make no sense; `*problem` then says why.
+std::optional<Command> ParseCommandLine(
+    const std::vector<std::string>& args, std::string* problem,
+    BatchValuesReader readValues = ParseBatchArguments);
+
+// Runs `command` and returns the exit status. `progress`: standard error
+// is a terminal, so a long list may draw a progress bar on `err`.
+int RunCommand(Env& env, const Command& command, bool progress,
+               std::ostream& out, std::ostream& err);
+
+}  // namespace morvelle

@@ -1,0 +1,132 @@
+#include "app/InfoMode.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "app/BatchMode.h"
+#include "app/StreamReporter.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+std::size_t Utf8SequenceLength(std::string_view s) {
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  unsigned char lead = byte(0);
+  std::size_t length = lead < 0x80   ? 1
+                       : lead < 0xC2 ? 0
+                       : lead < 0xE0 ? 2
+                       : lead < 0xF0 ? 3
+                       : lead < 0xF5 ? 4
+                                     : 0;
+  if (length == 0 || length > s.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i)
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+  // Overlong three- and four-byte forms, surrogates, beyond U+10FFFF.
+  if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) > 0x9F) ||
+      (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) > 0x8F))
+    return 0;
+  return length;
+}
+
+std::size_t PathEditLimit(const TrendInspection& trend) {
+  return LayoutForVersion(trend.header.Version())->PathEditLimit();
+}
+
+void PrintText(const TrendInspection& trend, std::ostream& out) {
+  const TrendInfo& info = trend.info;
+  out << "History file:  " << trend.hstPath << "\n"
+      << "Version:       " << trend.header.Version() << "\n"
+      << "EntryCount:    " << trend.header.EntryCount() << "\n"
+      << "ExtraCount:    " << trend.header.ExtraCount() << "\n";
+  if (!trend.tableValid)
+    out << "File table:    invalid counts; a rename refuses this trend\n";
+  out << "Path:          " << FieldDisplayText(info.path) << "\n"
+      << "Tag:           " << FieldDisplayText(info.tag) << "\n"
+      << "Path field:    " << info.pathWidth << " characters; new paths up to "
+      << PathEditLimit(trend) << " keep a 3-digit extension\n"
+      << "Tag field:     " << info.tagWidth << " characters\n"
+      << "Data files:    " << trend.files.dataFiles.size() << "\n";
+  for (const std::string& name : trend.files.dataFiles)
+    out << "  " << name << "\n";
+  out << "Skipped:       " << trend.files.skipped.size() << "\n";
+  for (const SkippedFile& file : trend.files.skipped)
+    out << "  " << file.name << " (" << file.reason << ")\n";
+}
+
+void PrintJson(const TrendInspection& trend, std::ostream& out) {
+  const TrendInfo& info = trend.info;
+  out << "{\n"
+      << "  \"historyFile\": " << JsonString(trend.hstPath) << ",\n"
+      << "  \"version\": " << trend.header.Version() << ",\n"
+      << "  \"entryCount\": " << trend.header.EntryCount() << ",\n"
+      << "  \"extraCount\": " << trend.header.ExtraCount() << ",\n"
+      << "  \"tableValid\": " << (trend.tableValid ? "true" : "false") << ",\n"
+      << "  \"path\": " << JsonString(FieldDisplayText(info.path)) << ",\n"
+      << "  \"tag\": " << JsonString(FieldDisplayText(info.tag)) << ",\n"
+      << "  \"pathWidth\": " << info.pathWidth << ",\n"
+      << "  \"tagWidth\": " << info.tagWidth << ",\n"
+      << "  \"pathEditLimit\": " << PathEditLimit(trend) << ",\n"
+      << "  \"tagEditLimit\": " << info.tagWidth << ",\n"
+      << "  \"dataFiles\": [";
+  const char* separator = "";
+  for (const std::string& name : trend.files.dataFiles) {
+    out << separator << "\n    " << JsonString(name);
+    separator = ",";
+  }
+  out << (trend.files.dataFiles.empty() ? "" : "\n  ") << "],\n"
+      << "  \"skipped\": [";
+  separator = "";
+  for (const SkippedFile& file : trend.files.skipped) {
+    out << separator << "\n    {\"name\": " << JsonString(file.name)
+        << ", \"reason\": " << JsonString(file.reason) << "}";
+    separator = ",";
+  }
+  out << (trend.files.skipped.empty() ? "" : "\n  ") << "]\n}\n";
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string json = "\"";
+  while (!text.empty()) {
+    std::size_t length = Utf8SequenceLength(text);
+    char c = text[0];
+    if (length == 0) {
+      json += "\\ufffd";
+      length = 1;
+    } else if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (c == '\n') {
+      json += "\\n";
+    } else if (c == '\t') {
+      json += "\\t";
+    } else if (c == '\r') {
+      json += "\\r";
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      json += escaped;
+    } else {
+      json.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return json + "\"";
+}
+
+int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
+            std::ostream& err) {
+  StreamReporter reporter(err);
+  TrendInspection trend;
+  if (!InspectTrend(env, reporter, hstPath, &trend)) return kExitNotRenamed;
+  if (json)
+    PrintJson(trend, out);
+  else
+    PrintText(trend, out);
+  return kExitRenamed;
+}
+
+}  // namespace morvelle

@@ -1,0 +1,43 @@
+// What start-up needs from the platform: the command line and where batch
+// mode's text goes. StartUpPosix.cpp and StartUpWindows.cpp implement it;
+// CMake picks one.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/BatchMode.h"
+
+namespace morvelle {
+
+// The arguments after the program name, as UTF-8. Empty means the window.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// The three values of a rename. POSIX: ParseBatchArguments(args).
+// Windows: the raw command line, the text after the program name split
+// with SplitAtQuotes; `args` are not used. The C runtime's argument
+// splitting would read the backslash of "C:\Data\" as escaping the quote
+// after it.
+std::optional<BatchValues> BatchValuesOfCommandLine(
+    const std::vector<std::string>& args);
+
+// Where batch mode writes its answer (a summary, a plan, the usage, the
+// version) and its warnings and errors. POSIX: standard output and
+// standard error as they are written. Windows: held until ShowBatchText.
+std::ostream& BatchOut();
+std::ostream& BatchErr();
+
+// True when BatchErr reaches a terminal, where a progress bar may be drawn.
+bool BatchErrIsTerminal();
+
+// Delivers what was written to BatchOut and BatchErr. Windows: to the
+// handles the parent process redirected, else the console the program was
+// started from, else a message box titled "Morvelle". `outAskedFor`: the
+// answer was asked for (--help, --version) and is shown even where there
+// is no console; a rename's summary is not, so that a run from a
+// scheduled task never waits for a click.
+void ShowBatchText(bool outAskedFor);
+
+}  // namespace morvelle

@@ -1,0 +1,396 @@
+// Env for Windows: the wide-character Win32 calls. Paths arrive as UTF-8
+// and are converted to UTF-16 here; names go back as UTF-8.
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <cwctype>
+#include <string>
+
+#include "platform/Env.h"
+#include "platform/WideText.h"
+
+namespace morvelle {
+namespace {
+
+ErrorKind KindOfError(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ErrorKind::kNotFound;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+      return ErrorKind::kAlreadyExists;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return ErrorKind::kPermissionDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+      return ErrorKind::kInUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_FILE_TOO_LARGE:
+      return ErrorKind::kNoSpace;
+    case ERROR_DIRECTORY:
+    case ERROR_CANT_ACCESS_FILE:
+    case ERROR_CANT_RESOLVE_FILENAME:
+      return ErrorKind::kNotARegularFile;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_NOT_SAME_DEVICE:
+      return ErrorKind::kInvalidArgument;
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_IO_DEVICE:
+    case ERROR_NOT_READY:
+    case ERROR_SEM_TIMEOUT:
+      return ErrorKind::kIoError;
+    default:
+      return ErrorKind::kOther;
+  }
+}
+
+// The system's own text for `error`, without its closing period.
+std::string DescribeError(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message(text ? text : L"", text ? length : 0);
+  LocalFree(text);
+  while (!message.empty() &&
+         (std::iswspace(message.back()) || message.back() == L'.'))
+    message.pop_back();
+  if (message.empty()) return "Windows error " + std::to_string(error);
+  return Utf8FromWide(message);
+}
+
+// The one place where a Win32 error code becomes a Status.
+Status WindowsError(const std::string& operation, const std::string& path,
+                    DWORD error) {
+  return Status::Error(KindOfError(error), operation, path,
+                       DescribeError(error));
+}
+
+Status LastError(const std::string& operation, const std::string& path) {
+  return WindowsError(operation, path, GetLastError());
+}
+
+// `path` for Win32. A NUL inside it would silently cut the name short.
+Status WidePath(const std::string& operation, const std::string& path,
+                std::wstring* wide) {
+  std::optional<std::wstring> converted = WideFromUtf8(path);
+  if (!converted || converted->find(L'\0') != std::wstring::npos)
+    return Status::Error(ErrorKind::kInvalidArgument, operation, path,
+                         "The path is not valid UTF-8 text");
+  *wide = std::move(*converted);
+  return Status::Ok();
+}
+
+Status NotRegular(const std::string& operation, const std::string& path) {
+  return Status::Error(ErrorKind::kNotARegularFile, operation, path,
+                       "Not a normal file");
+}
+
+bool IsFolder(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A regular file here is what Windows calls a normal file: no folder, no
+// reparse point and neither hidden nor system, which listings of normal
+// files leave out. Links and junctions are the reparse points that name
+// another file; the rest (deduplicated, cloud-backed files) hold their
+// data behind a filter, so they are not written here either.
+EntryType TypeOfAttributes(DWORD attributes, DWORD reparseTag) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return IsReparseTagNameSurrogate(reparseTag) ? EntryType::kSymlink
+                                                 : EntryType::kOther;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kDirectory;
+  if (attributes &
+      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE))
+    return EntryType::kOther;
+  return EntryType::kRegular;
+}
+
+// What the open handle `h` is: its type, and the volume serial number and
+// file index that are the same for every name of one file.
+Status DescribeHandle(HANDLE h, const std::string& operation,
+                      const std::string& path, FileInfo* info) {
+  if (GetFileType(h) != FILE_TYPE_DISK) {  // a device: CON, NUL, a pipe
+    *info = FileInfo();
+    return Status::Ok();
+  }
+  BY_HANDLE_FILE_INFORMATION data;
+  if (!GetFileInformationByHandle(h, &data)) return LastError(operation, path);
+  DWORD tag = 0;
+  FILE_ATTRIBUTE_TAG_INFO tag_info;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+      GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag_info,
+                                   sizeof tag_info))
+    tag = tag_info.ReparseTag;
+  info->type = TypeOfAttributes(data.dwFileAttributes, tag);
+  info->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  info->links = data.nNumberOfLinks;
+  info->device = data.dwVolumeSerialNumber;
+  info->index = (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow;
+  return Status::Ok();
+}
+
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
+// One ReadFile or WriteFile moves at most this much.
+constexpr std::size_t kChunk = std::size_t{1} << 30;
+
+DWORD ChunkOf(std::size_t left) {
+  return static_cast<DWORD>(std::min(left, kChunk));
+}
+
+class WindowsFile final : public File {
+ public:
+  WindowsFile(HANDLE handle, std::string path)
+      : handle_(handle), path_(std::move(path)) {}
+  ~WindowsFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+
+  Status ReadAt(std::uint64_t offset, std::size_t n,
+                std::string* out) override {
+    out->resize(n);
+    std::size_t done = 0;
+    while (done < n) {
+      OVERLAPPED at = At(offset + done);
+      DWORD got = 0;
+      if (!ReadFile(handle_, out->data() + done, ChunkOf(n - done), &got,
+                    &at)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_HANDLE_EOF) break;
+        out->resize(done);
+        return WindowsError("read", path_, error);
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    out->resize(done);
+    return Status::Ok();
+  }
+
+  Status WriteAt(std::uint64_t offset, std::string_view data) override {
+    std::size_t done = 0;
+    while (done < data.size()) {
+      OVERLAPPED at = At(offset + done);
+      DWORD put = 0;
+      if (!WriteFile(handle_, data.data() + done, ChunkOf(data.size() - done),
+                     &put, &at))
+        return LastError("write", path_);
+      if (put == 0) return WindowsError("write", path_, ERROR_WRITE_FAULT);
+      done += put;
+    }
+    return Status::Ok();
+  }
+
+  Status Close() override {
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(handle)) return LastError("close", path_);
+    return Status::Ok();
+  }
+
+ private:
+  HANDLE handle_;
+  std::string path_;
+};
+
+std::size_t LastSeparator(std::wstring_view path) {
+  return path.find_last_of(L"\\/");
+}
+
+bool IsCaseOnlyChange(const std::wstring& from, const std::wstring& to) {
+  return from != to && from.size() <= INT_MAX && to.size() <= INT_MAX &&
+         CompareStringOrdinal(from.c_str(), static_cast<int>(from.size()),
+                              to.c_str(), static_cast<int>(to.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+// The spelling the file system keeps for the last component of `path`.
+Status NameOnDisk(const std::wstring& path, const std::string& what,
+                  std::wstring* name) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data,
+                                 FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return LastError("rename", what);
+  FindClose(find);
+  *name = data.cFileName;
+  return Status::Ok();
+}
+
+// Some file systems (Wine's view of a Unix folder, some network shares)
+// accept a rename that changes letter case only and keep the old
+// spelling. Going through a name of its own gets the new spelling there;
+// should the second step fail, the file goes back to its old name.
+Status RenameThroughTemporaryName(const std::wstring& from,
+                                  const std::wstring& to,
+                                  const std::string& what) {
+  std::size_t separator = LastSeparator(to);
+  std::wstring temporary =
+      (separator == std::wstring::npos ? L"" : to.substr(0, separator + 1)) +
+      L"~morvelle-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+      std::to_wstring(GetTickCount64()) + L".tmp";
+  if (!MoveFileExW(from.c_str(), temporary.c_str(), 0))
+    return LastError("rename", what);
+  if (MoveFileExW(temporary.c_str(), to.c_str(), 0)) return Status::Ok();
+  DWORD error = GetLastError();
+  if (MoveFileExW(temporary.c_str(), from.c_str(), 0))
+    return WindowsError("rename", what, error);
+  return WindowsError(
+      "rename", what + "'; the file is now '" + Utf8FromWide(temporary), error);
+}
+
+class WindowsEnv final : public Env {
+ public:
+  Status ListFolder(const std::string& folder,
+                    std::vector<FolderEntry>* entries) override {
+    std::wstring pattern;
+    Status s = WidePath("list folder", folder, &pattern);
+    if (!s.ok()) return s;
+    if (pattern.empty() || LastSeparator(pattern) != pattern.size() - 1)
+      pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+      DWORD error = GetLastError();
+      // A drive's root folder has no "." entry: empty, it matches nothing.
+      if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();
+      return WindowsError("list folder", folder, error);
+    }
+    do {
+      std::wstring_view name = data.cFileName;
+      if (name != L"." && name != L"..")
+        entries->push_back(
+            {Utf8FromWide(name),
+             TypeOfAttributes(data.dwFileAttributes, data.dwReserved0)});
+    } while (FindNextFileW(find, &data));
+    DWORD error = GetLastError();
+    FindClose(find);
+    if (error != ERROR_NO_MORE_FILES)
+      return WindowsError("list folder", folder, error);
+    return Status::Ok();
+  }
+
+  Status OpenFile(const std::string& path, OpenMode mode,
+                  std::unique_ptr<File>* file) override {
+    std::wstring wide;
+    Status s = WidePath("open", path, &wide);
+    if (!s.ok()) return s;
+    // Writing takes the file for this program alone, so a trend file that
+    // the Ostrel runtime holds open is refused (kInUse) rather than changed
+    // under its feet. Reading lets others read and write.
+    bool write = mode == OpenMode::kReadWrite;
+    HANDLE h =
+        CreateFileW(wide.c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
+                    write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      DWORD error = GetLastError();
+      // Win32 answers "access denied" when asked to open a folder as a file.
+      if (error == ERROR_ACCESS_DENIED && IsFolder(wide))
+        return NotRegular("open", path);
+      return WindowsError("open", path, error);
+    }
+    FileInfo info;
+    s = DescribeHandle(h, "open", path, &info);
+    if (s.ok() && info.type != EntryType::kRegular)
+      s = NotRegular("open", path);
+    if (!s.ok()) {
+      CloseHandle(h);
+      return s;
+    }
+    *file = std::make_unique<WindowsFile>(h, path);
+    return Status::Ok();
+  }
+
+  Status RenameNoReplace(const std::string& from,
+                         const std::string& to) override {
+    std::string what = from + "' to '" + to;
+    std::wstring wide_from, wide_to;
+    Status s = WidePath("rename", from, &wide_from);
+    if (s.ok()) s = WidePath("rename", to, &wide_to);
+    if (!s.ok()) return s;
+    // Without MOVEFILE_REPLACE_EXISTING an existing target fails the call
+    // with ERROR_ALREADY_EXISTS and nothing changes; only a target that is
+    // the file itself under another spelling is let through.
+    if (!MoveFileExW(wide_from.c_str(), wide_to.c_str(), 0))
+      return LastError("rename", what);
+    if (!IsCaseOnlyChange(wide_from, wide_to)) return Status::Ok();
+    std::wstring on_disk;
+    s = NameOnDisk(wide_to, what, &on_disk);
+    if (!s.ok()) return s;
+    std::size_t separator = LastSeparator(wide_to);
+    std::wstring_view wanted = std::wstring_view(wide_to).substr(
+        separator == std::wstring::npos ? 0 : separator + 1);
+    if (on_disk == wanted) return Status::Ok();
+    return RenameThroughTemporaryName(wide_from, wide_to, what);
+  }
+
+  Status GetFileInfo(const std::string& path, FileInfo* info) override {
+    std::wstring wide;
+    Status s = WidePath("stat", path, &wide);
+    if (!s.ok()) return s;
+    // Asking for attributes only passes every sharing mode, so a file that
+    // another program holds open can still be described.
+    HANDLE h = CreateFileW(
+        wide.c_str(), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError("stat", path);
+    s = DescribeHandle(h, "stat", path, info);
+    CloseHandle(h);
+    return s;
+  }
+
+  Status AbsolutePath(const std::string& path, std::string* absolute) override {
+    std::wstring wide;
+    Status s = WidePath("get full path", path, &wide);
+    if (!s.ok()) return s;
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+      DWORD length = GetFullPathNameW(
+          wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+      if (length == 0) return LastError("get full path", path);
+      if (length < full.size()) {
+        full.resize(length);
+        break;
+      }
+      full.resize(length);
+    }
+    *absolute = Utf8FromWide(full);
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static WindowsEnv env;
+  return env;
+}
+
+}  // namespace morvelle

@@ -1,0 +1,522 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "FailingEnv.h"
+#include "TrendFixture.h"
+#include "app/BatchList.h"
+#include "app/CommandLine.h"
+#include "platform/Env.h"
+
+namespace morvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FolderImage;
+using testing::TrendRecipe;
+
+std::string Rows(const RenameList& list) {
+  std::string text;
+  for (const ListRow& row : list.rows)
+    text += std::to_string(row.line) + "[" + row.request.hstPath + "|" +
+            row.request.newTag + "|" + row.request.newPath + "]";
+  for (const ListError& error : list.errors)
+    text += std::to_string(error.line) + ": " + error.message + ";";
+  return text;
+}
+
+TEST(RenameListTest, ReadsCsvRowsAndNamesTheLineOfEachError) {
+  struct Case {
+    std::string text, rows;
+  } cases[] = {
+      {"a.HST,Tag,C:\\T\n", "1[a.HST|Tag|C:\\T]"},
+      {"\xEF\xBB\xBF"
+       "a,b,c\r\n\r\n  \n# x,y\nd,e,f",
+       "1[a|b|c]5[d|e|f]"},
+      {"\"a,1\",\"say \"\"hi\"\"\",\"two\nlines\"\nb,c,d\n",
+       "1[a,1|say \"hi\"|two\nlines]3[b|c|d]"},
+      {"\"#not a comment\",t,p\n", "1[#not a comment|t|p]"},
+      {"a,,c\n,b,\"\"\n", "1[a||c]2[|b|]"},
+      {" a , b ,c\r\n", "1[ a | b |c]"},
+      {"", ""},
+      {"a,b\nc,d,e,f\nok,ok,ok\n",
+       "3[ok|ok|ok]1: has 2 values; a row has three: history file, new tag, "
+       "new path;2: has 4 values; a row has three: history file, new tag, "
+       "new path;"},
+      {"a,b,c,\n",
+       "1: has 4 values; a row has three: history file, new "
+       "tag, new path;"},
+      {"a,b\"c,d\ne,f,g\n",
+       "2[e|f|g]1: a value holds a double quote but does not start with one; "
+       "quote the whole value and double the quotes inside;"},
+      {"\"a\"x,b,c\ne,f,g\n",
+       "2[e|f|g]1: text follows the closing double quote of a value;"},
+      {"ok,ok,ok\n\"a,b,c\nd,e,f\n",
+       "1[ok|ok|ok]2: a quoted value is not closed;"},
+      {std::string("a,b,c\nd,\0,f\n", 12),
+       "2: holds a NUL byte; save the list as UTF-8 text;"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Rows(ParseRenameList(c.text)), c.rows) << c.text;
+}
+
+TEST(RenameListTest, CsvValuesReadBackAsWritten) {
+  std::vector<std::string> values = {
+      "plain", "with,comma",    "with \"quotes\"", "two\nlines", "#hash",
+      "",      "C:\\Data\\T 1", "cr\rhere",        " spaced "};
+  std::string text;
+  for (std::size_t i = 0; i + 2 < values.size(); ++i)
+    text += CsvValue(values[i]) + "," + CsvValue(values[i + 1]) + "," +
+            CsvValue(values[i + 2]) + "\n";
+  RenameList list = ParseRenameList(text);
+  ASSERT_TRUE(list.errors.empty()) << list.errors[0].message;
+  ASSERT_EQ(list.rows.size(), values.size() - 2);
+  for (std::size_t i = 0; i < list.rows.size(); ++i) {
+    EXPECT_EQ(list.rows[i].request.hstPath, values[i]);
+    EXPECT_EQ(list.rows[i].request.newTag, values[i + 1]);
+    EXPECT_EQ(list.rows[i].request.newPath, values[i + 2]);
+  }
+  EXPECT_EQ(CsvValue("plain"), "plain");
+  EXPECT_EQ(CsvValue("a\"b"), "\"a\"\"b\"");
+}
+
+struct Output {
+  int status = -1;
+  std::string out, err;
+};
+
+// Trends A, B, C of different versions, each in a folder of its own, and
+// a folder for lists.
+class BatchListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* names[] = {"A", "B.old", "C"};
+    int versions[] = {0, 4, 6};
+    for (int i = 0; i < 3; ++i) {
+      TrendRecipe& recipe = recipes_[i];
+      recipe.name = names[i];
+      recipe.version = versions[i];
+      recipe.entryPath = std::string("C:\\Ostrel\\") + names[i];
+      recipe.tag = std::string("Tag ") + names[i];
+      recipe.seed = 10 + i;
+    }
+    Reset();
+  }
+
+  // Puts the three trends back as they were at the start.
+  void Reset() {
+    for (int i = 0; i < 3; ++i) {
+      for (const auto& entry : fs::directory_iterator(folders_[i].path()))
+        fs::remove(entry.path());
+      hst_[i] = testing::WriteTrend(folders_[i].path(), recipes_[i]);
+      testing::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"),
+                         "bak");
+    }
+  }
+
+  std::vector<FolderImage> Images() const {
+    return {testing::ReadFolder(folders_[0].path()),
+            testing::ReadFolder(folders_[1].path()),
+            testing::ReadFolder(folders_[2].path())};
+  }
+
+  std::string List(const std::string& text) {
+    std::string path = lists_.File("list.csv");
+    testing::WriteFile(path, text);
+    return path;
+  }
+
+  // The list that renames trend i to NEWi with tag "New i".
+  std::string StandardList() {
+    std::string text = "# history file, new tag, new path\n";
+    for (int i = 0; i < 3; ++i)
+      text += CsvValue(hst_[i]) + ",\"New, " + std::to_string(i) +
+              "\",C:\\Moved\\NEW" + std::to_string(i) + "\n";
+    return List(text);
+  }
+
+  FolderImage Expected(int i, const FolderImage& before) const {
+    return testing::ExpectedAfterRename(recipes_[i], before,
+                                        "C:\\Moved\\NEW" + std::to_string(i),
+                                        "New, " + std::to_string(i));
+  }
+
+  Output Run(const std::vector<std::string>& args, Env& env = Env::Default(),
+             bool progress = false) {
+    std::string problem;
+    std::optional<Command> command = ParseCommandLine(args, &problem);
+    EXPECT_TRUE(command) << problem;
+    if (!command) return {};
+    std::ostringstream out, err;
+    int status = RunCommand(env, *command, progress, out, err);
+    return {status, out.str(), err.str()};
+  }
+
+  TrendRecipe recipes_[3];
+  std::string hst_[3];
+  testing::TempFolder folders_[3], lists_;
+};
+
+TEST_F(BatchListTest, RenamesEveryRowAndSummarises) {
+  std::vector<FolderImage> before = Images();
+  std::string list = StandardList();
+  Output run = Run({"--batch", list});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, list + ":2: renamed '" + hst_[0] +
+                         "' to 'NEW0.HST' with 3 data files\n" + list +
+                         ":3: renamed '" + hst_[1] +
+                         "' to 'NEW1.HST' with 3 data files\n" + list +
+                         ":4: renamed '" + hst_[2] +
+                         "' to 'NEW2.HST' with 3 data files\n"
+                         "Summary: 3 renamed, 0 refused, 0 failed, 0 not "
+                         "run.\n");
+  std::vector<FolderImage> after = Images();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], Expected(i, before[i]));
+}
+
+// Reads what --dry-run printed: per trend, "old -> new" for each file and
+// the new path and tag shown for each table entry.
+struct PlanSeen {
+  std::map<std::string, std::string> names;
+  std::vector<std::string> entryPaths, entryTags;
+  std::string dataTag;
+};
+
+std::vector<PlanSeen> ReadPlans(const std::string& text) {
+  std::vector<PlanSeen> plans;
+  std::istringstream lines(text);
+  std::string line;
+  auto last_quoted = [](const std::string& s) {
+    std::size_t end = s.rfind('\'');
+    std::size_t begin = s.rfind('\'', end - 1);
+    return s.substr(begin + 1, end - begin - 1);
+  };
+  while (std::getline(lines, line)) {
+    if (line.rfind("Trend '", 0) == 0) plans.emplace_back();
+    if (plans.empty() || line.rfind("  ", 0) != 0) continue;
+    PlanSeen& plan = plans.back();
+    std::size_t arrow = line.find(" -> ");
+    if (line.rfind("  entry ", 0) == 0) {
+      plan.entryPaths.push_back(last_quoted(line.substr(0, line.size() - 1)));
+    } else if (line.rfind("           tag ", 0) == 0) {
+      plan.entryTags.push_back(last_quoted(line));
+    } else if (line.rfind("  data-file headers: ", 0) == 0) {
+      plan.dataTag = last_quoted(line);
+    } else if (line.rfind(" (keeps its name)") != std::string::npos) {
+      std::string name = line.substr(2, line.size() - 19);
+      plan.names[name] = name;
+    } else if (arrow != std::string::npos &&
+               line.find('\'') == std::string::npos) {
+      plan.names[line.substr(2, arrow - 2)] = line.substr(arrow + 4);
+    }
+  }
+  return plans;
+}
+
+// Checks the files of `folder` against a plan that was printed: every file
+// the plan renames is under its new name only, every other file as it was,
+// and the fields hold the values the plan showed.
+void ExpectFolderMatchesPlan(const FolderImage& before,
+                             const FolderImage& after, const PlanSeen& plan,
+                             const testing::FixtureLayout& layout) {
+  for (const auto& [name, bytes] : before) {
+    auto renamed = plan.names.find(name);
+    if (renamed == plan.names.end()) {
+      EXPECT_EQ(after.at(name), bytes) << name;
+      continue;
+    }
+    if (renamed->second != name) {
+      EXPECT_EQ(after.count(name), 0u) << name;
+    }
+    ASSERT_EQ(after.count(renamed->second), 1u) << renamed->second;
+    const std::string& now = after.at(renamed->second);
+    EXPECT_EQ(now.size(), bytes.size());
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".HST") {
+      ASSERT_GE(now.size(), 176 + plan.entryPaths.size() * layout.entrySize);
+      for (std::size_t i = 0; i < plan.entryPaths.size(); ++i) {
+        std::string entry = now.substr(176 + i * layout.entrySize);
+        EXPECT_EQ(testing::Field(plan.entryPaths[i], layout.pathWidth),
+                  entry.substr(0, layout.pathWidth));
+        EXPECT_EQ(testing::Field(plan.entryTags[i], layout.tagWidth),
+                  entry.substr(layout.entryTagOffset, layout.tagWidth));
+      }
+    } else {
+      EXPECT_EQ(now.substr(layout.dataTagOffset, layout.tagWidth),
+                testing::Field(plan.dataTag, layout.tagWidth));
+    }
+  }
+  EXPECT_EQ(after.size(), before.size());
+}
+
+TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
+  // A tag longer than version 0's Tag field: the plan shows it cut.
+  std::string long_tag = std::string(40, 't');
+  std::vector<FolderImage> before = Images();
+
+  Output single = Run({"--dry-run", hst_[0], long_tag, "C:\\Moved\\Single"});
+  ASSERT_EQ(single.status, 0) << single.err;
+  EXPECT_NE(single.out.find("Warning: The new tag is 40 characters long; the "
+                            "Tag field holds 32"),
+            std::string::npos);
+  EXPECT_NE(single.out.find("left untouched: A.bak (not a data file name)"),
+            std::string::npos);
+  EXPECT_EQ(Images(), before);
+  std::vector<PlanSeen> plans = ReadPlans(single.out);
+  ASSERT_EQ(plans.size(), 1u);
+  EXPECT_EQ(plans[0].names.size(), 4u);
+  EXPECT_EQ(plans[0].entryPaths.size(), 3u);
+  EXPECT_EQ(plans[0].dataTag, std::string(32, 't'));
+  ASSERT_EQ(Run({hst_[0], long_tag, "C:\\Moved\\Single"}).status, 0);
+  ExpectFolderMatchesPlan(before[0], Images()[0], plans[0],
+                          testing::FixtureLayoutFor(0));
+
+  before = Images();
+  std::string list =
+      List(CsvValue(folders_[0].File("Single.HST")) + ",Back,C:\\Ostrel\\A\n" +
+           CsvValue(hst_[1]) + ",\"New, 1\",C:\\Moved\\NEW1\n" +
+           CsvValue(hst_[2]) + ",New2,C:\\Moved\\C\n");
+  Output dry = Run({"--batch", list, "--dry-run"});
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find("Dry run: 3 trends would be renamed. Nothing was "
+                         "changed.\n"),
+            std::string::npos);
+  EXPECT_NE(dry.out.find("  C.000 (keeps its name)\n"), std::string::npos);
+  EXPECT_EQ(Images(), before);
+  plans = ReadPlans(dry.out);
+  ASSERT_EQ(plans.size(), 3u);
+  ASSERT_EQ(Run({"--batch", list}).status, 0);
+  std::vector<FolderImage> after = Images();
+  int versions[] = {0, 4, 6};
+  for (int i = 0; i < 3; ++i)
+    ExpectFolderMatchesPlan(before[i], after[i], plans[i],
+                            testing::FixtureLayoutFor(versions[i]));
+}
+
+TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
+  testing::WriteFile(folders_[0].path() / "Taken.HST", "another trend");
+  struct Case {
+    std::string what, list, message;
+  } cases[] = {
+      {"two trends bound for one name",
+       hst_[0] + ",X,C:\\Moved\\Same\n" + folders_[0].File("A.HST") +
+           "-not-there,Y,C:\\Y\n",
+       ""},
+      {"the same trend twice",
+       hst_[1] + ",X,C:\\X\n" + hst_[2] + ",Y,C:\\Y\n" +
+           folders_[1].File("./B.old.HST") + ",Z,C:\\Z\n",
+       ":3: '" + folders_[1].File("./B.old.HST") +
+           "' is a file of another row's trend too (line 1)\n"},
+      {"a trend renamed onto a name another holds",
+       hst_[0] + ",X,C:\\Taken\n" + hst_[1] + ",Y,C:\\Y\n",
+       ":1: Cannot rename '" + hst_[0] + "': '" +
+           folders_[0].File("Taken.HST") + "' already exists\n"},
+  };
+  // The first case needs two rows that both work on their own: copy trend A
+  // as trend D into folder 0 and send both to one name.
+  TrendRecipe d = recipes_[0];
+  d.name = "D";
+  std::string hst_d = testing::WriteTrend(folders_[0].path(), d);
+  cases[0].list = hst_[0] + ",X,C:\\Moved\\Same\n" + hst_[1] + ",Y,C:\\Y\n" +
+                  hst_d + ",Z,D:\\Other\\Same\n";
+  cases[0].message = ":3: Cannot rename '" + hst_d +
+                     "' to 'Same.HST': another row renames a file to that "
+                     "name too (line 1)\n";
+  std::vector<FolderImage> before = Images();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string list = List(c.list);
+    Output run = Run({"--batch", list, "--undo-list", lists_.File("undo")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(list + c.message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" renamed, 1 refused, 0 failed, "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Images(), before);
+    EXPECT_FALSE(fs::exists(lists_.File("undo")));
+  }
+}
+
+TEST_F(BatchListTest, OneRefusedRowChangesNothing) {
+  TrendRecipe bad;
+  bad.name = "Bad";
+  bad.version = 9;
+  std::string hst_bad = testing::WriteTrend(folders_[1].path(), bad);
+  std::vector<FolderImage> before = Images();
+  struct Case {
+    std::string row, message;
+  } cases[] = {
+      {"\"" + hst_[1] + "\",,C:\\X", "The new tag is empty"},
+      {hst_[1] + ",X,C:\\Data\\", "has no file name"},
+      {hst_[1] + ",X,C:\\Data\\CON", "reserves for a device"},
+      {folders_[1].File("Missing.HST") + ",X,C:\\X", "not found"},
+      {hst_bad + ",X,C:\\X", "Invalid Trend Version 9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    std::string list = List(hst_[0] + ",T0,C:\\N0\n" + c.row + "\n" + hst_[2] +
+                            ",T2,C:\\N2\n");
+    for (bool dry_run : {false, true}) {
+      std::vector<std::string> args = {"--batch", list};
+      if (dry_run) args.push_back("--dry-run");
+      Output run = Run(args);
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.out, "");
+      EXPECT_NE(run.err.find(list + ":2: "), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find("Summary: 0 renamed, 1 refused, 0 failed, 2 not "
+                             "run. Nothing was changed.\n"),
+                std::string::npos)
+          << run.err;
+      EXPECT_EQ(Images(), before);
+    }
+  }
+}
+
+TEST_F(BatchListTest, UnsoundListChangesNothing) {
+  std::vector<FolderImage> before = Images();
+  std::string good = CsvValue(hst_[0]) + ",T,C:\\T\n";
+  struct Case {
+    std::string list;  // empty: no such file
+    std::string message;
+  } cases[] = {
+      {good + hst_[1] + ",T\n", "list.csv:2: has 2 values"},
+      {good + "\"" + hst_[1] + ",T,C:\\T\n",
+       "list.csv:2: a quoted value is "
+       "not closed"},
+      {good + hst_[1] + ",T \"x\",C:\\T\n",
+       "list.csv:2: a value holds a "
+       "double quote"},
+      {"# only a comment\n\n", "holds no trend"},
+      {"", "Could not read the list: open '"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    fs::remove(lists_.File("list.csv"));
+    std::string list = c.list.empty() ? lists_.File("list.csv") : List(c.list);
+    Output run = Run({"--batch", list});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Nothing was changed.\n"), std::string::npos);
+    EXPECT_EQ(Images(), before);
+  }
+  Output folder = Run({"--batch", lists_.path().string()});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.err.find("Not a regular file"), std::string::npos);
+}
+
+TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
+  std::vector<FolderImage> before = Images();
+  std::string undo = lists_.File("undo.csv");
+  Output run = Run({"--batch", StandardList(), "--undo-list", undo});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  std::vector<FolderImage> renamed = Images();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(renamed[i], Expected(i, before[i]));
+
+  // Asked again, it refuses to overwrite the undo list it wrote.
+  Output again = Run({"--batch", StandardList(), "--undo-list", undo});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("exists already"), std::string::npos);
+
+  Output back = Run({"--batch", undo});
+  ASSERT_EQ(back.status, 0) << back.err;
+  EXPECT_EQ(Images(), before);
+}
+
+TEST_F(BatchListTest, UndoListWarnsWhenItCannotRestoreExactly) {
+  std::string bytes = testing::ReadFile(hst_[2]);
+  bytes.replace(176 + 448 + 304, 80, testing::Field("Another tag", 80));
+  testing::WriteFile(hst_[2], bytes);
+  Output run = Run({"--batch", StandardList(), "--dry-run", "--undo-list",
+                    lists_.File("undo.csv")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find(":4: warning: the undo list cannot restore this "
+                         "trend exactly: entry 1 of its table"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(fs::exists(lists_.File("undo.csv")));
+}
+
+// A file-system failure at any call stops the run at the row it hits: the
+// rows before it stay renamed and are in the undo list, the row itself is
+// reported step by step, the rows after it are untouched.
+TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
+  std::vector<FolderImage> original = Images();
+  std::string list = StandardList();
+  std::string undo = lists_.File("undo.csv");
+  int calls = 0;
+  {
+    testing::FailingEnv counter(Env::Default());
+    ASSERT_EQ(Run({"--batch", list, "--undo-list", undo}, counter).status, 0);
+    calls = counter.calls();
+  }
+  ASSERT_GT(calls, 60);
+  int failed_in_a_row = 0;
+  for (int k = 1; k <= calls; ++k) {
+    SCOPED_TRACE(k);
+    Reset();
+    fs::remove(undo);
+    ASSERT_EQ(Images(), original);
+
+    testing::FailingEnv env(Env::Default(), k);
+    Output run = Run({"--batch", list, "--undo-list", undo}, env);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("injected failure"), std::string::npos) << run.err;
+    std::size_t renamed = 0;
+    for (std::size_t at = run.out.find(": renamed '"); at != std::string::npos;
+         at = run.out.find(": renamed '", at + 1))
+      ++renamed;
+    std::vector<FolderImage> now = Images();
+    for (std::size_t i = 0; i < renamed; ++i)
+      EXPECT_EQ(now[i], Expected(static_cast<int>(i), original[i])) << i;
+    bool hit_a_row =
+        run.err.find("stopped at a file-system error") != std::string::npos;
+    for (std::size_t i = renamed + (hit_a_row ? 1 : 0); i < 3; ++i)
+      EXPECT_EQ(now[i], original[i]) << i;
+    if (hit_a_row) {
+      ++failed_in_a_row;
+      EXPECT_EQ(now[renamed].size(), original[renamed].size());
+      EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
+                             " renamed, 0 refused, 1 failed, " +
+                             std::to_string(2 - renamed) + " not run.\n"),
+                std::string::npos)
+          << run.out;
+      EXPECT_NE(run.err.find("The rows after it were not run.\n"),
+                std::string::npos);
+    }
+    if (fs::exists(undo)) {
+      RenameList rows = ParseRenameList(testing::ReadFile(undo));
+      EXPECT_EQ(rows.rows.size(), renamed);
+    } else {
+      EXPECT_EQ(renamed, 0u);
+    }
+  }
+  EXPECT_GT(failed_in_a_row, 40);
+}
+
+TEST_F(BatchListTest, ProgressBarOnlyWhenAskedAndGoneAtTheEnd) {
+  Output plain = Run({"--batch", StandardList()});
+  EXPECT_EQ(plain.err, "");
+  Reset();
+  Output one =
+      Run({"--batch", List(hst_[0] + ",T,C:\\A1\n")}, Env::Default(), true);
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.err, "") << "one row draws no bar";
+  Reset();
+  Output bar = Run({"--batch", StandardList()}, Env::Default(), true);
+  ASSERT_EQ(bar.status, 0) << bar.err;
+  EXPECT_NE(bar.err.find("\r[" + std::string(10, '#') + std::string(20, '.') +
+                         "] 1/3 trends"),
+            std::string::npos);
+  // Every bar drawn is wiped before anything else is written.
+  EXPECT_EQ(bar.err.back(), '\r');
+  EXPECT_EQ(bar.err.find('\n'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvelle

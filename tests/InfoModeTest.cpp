@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "JsonChecker.h"
+#include "TrendFixture.h"
+#include "app/CommandLine.h"
+#include "app/InfoMode.h"
+#include "platform/Env.h"
+
+namespace morvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::JsonValue;
+using testing::TrendRecipe;
+
+struct Output {
+  int status = -1;
+  std::string out, err;
+};
+
+Output Info(const std::string& hst, bool json) {
+  std::ostringstream out, err;
+  int status = RunInfo(Env::Default(), hst, json, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(JsonCheckerTest, AcceptsJsonAndRejectsTheRest) {
+  for (const char* good :
+       {"{}", "[]", " {\"a\": [1, -2.5e3, true, false, null, \"x\"]} ",
+        "\"\\u00e9\\ud83d\\ude00\\\"\\\\\\/\\b\\f\\n\\r\\t\"", "0"})
+    EXPECT_TRUE(testing::ParseJson(good)) << good;
+  for (const char* bad :
+       {"", "{", "{\"a\":1,}", "[1,]", "{\"a\" 1}", "{a:1}", "01", "1.",
+        "\"\x01\"", "\"\\x\"", "\"\\ud800\"", "\"\xC3\"", "\"\xFF\"", "{} {}",
+        "{\"a\":1,\"a\":2}", "tru", "'a'"})
+    EXPECT_FALSE(testing::ParseJson(bad)) << bad;
+}
+
+TEST(JsonStringTest, EscapesWhatJsonNeedsAndKeepsTheRest) {
+  struct Case {
+    std::string text, json;
+  } cases[] = {
+      {"plain", "\"plain\""},
+      {"C:\\Data\\\"T\"", "\"C:\\\\Data\\\\\\\"T\\\"\""},
+      {"a\nb\tc\rd", "\"a\\nb\\tc\\rd\""},
+      {std::string("\x01\x1f\x7f", 3), "\"\\u0001\\u001f\x7f\""},
+      {"K\xC3\xBChlung \xE2\x82\xAC \xF0\x9F\x98\x80",
+       "\"K\xC3\xBChlung \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+      // Bytes that are not UTF-8: stray, cut short, overlong, surrogate.
+      {"a\xFF"
+       "b\xC3",
+       "\"a\\ufffdb\\ufffd\""},
+      {"\xC0\xAF\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+    EXPECT_TRUE(testing::ParseJson(JsonString(c.text))) << c.text;
+  }
+}
+
+class InfoTest : public ::testing::Test {
+ protected:
+  testing::TempFolder folder_;
+};
+
+TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
+  TrendRecipe recipe;
+  recipe.name = "Pump.7";
+  recipe.version = 4;
+  recipe.entryCount = 2;
+  recipe.extraCount = 3;
+  recipe.dataExtensions = {"000", "001"};
+  recipe.entryPath = "C:\\Ostrel \"A\"\\Pump.7";
+  recipe.tag = "K\xFChlung\t\x80";  // Windows-1252 bytes and a tab
+  std::string hst = testing::WriteTrend(folder_.path(), recipe);
+  testing::WriteFile(folder_.path() / "Pump.7.bak", "x");
+  testing::WriteFile(folder_.path() / "Pump.7.old.001", "x");
+  testing::WriteFile(folder_.path() / "Pump.7.\xFF\n", "x");
+  fs::create_directory(folder_.path() / "Pump.7.002");
+
+  Output run = Info(hst, true);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  std::string error;
+  std::optional<JsonValue> json = testing::ParseJson(run.out, &error);
+  ASSERT_TRUE(json) << error << "\n" << run.out;
+  ASSERT_EQ(json->type, JsonValue::Type::kObject);
+  EXPECT_EQ(json->keys,
+            (std::vector<std::string>{"historyFile", "version", "entryCount",
+                                      "extraCount", "tableValid", "path", "tag",
+                                      "pathWidth", "tagWidth", "pathEditLimit",
+                                      "tagEditLimit", "dataFiles", "skipped"}));
+  const auto& o = json->object;
+  EXPECT_EQ(o.at("historyFile").string, hst);
+  EXPECT_EQ(o.at("version").number, 4);
+  EXPECT_EQ(o.at("entryCount").number, 2);
+  EXPECT_EQ(o.at("extraCount").number, 3);
+  EXPECT_TRUE(o.at("tableValid").boolean);
+  EXPECT_EQ(o.at("path").string, recipe.entryPath);
+  EXPECT_EQ(o.at("tag").string, "K\xC3\xBChlung\t\xE2\x82\xAC");
+  EXPECT_EQ(o.at("pathWidth").number, 272);
+  EXPECT_EQ(o.at("tagWidth").number, 64);
+  EXPECT_EQ(o.at("pathEditLimit").number, 268);
+  EXPECT_EQ(o.at("tagEditLimit").number, 64);
+  std::vector<std::string> data, skipped;
+  for (const JsonValue& name : o.at("dataFiles").array)
+    data.push_back(name.string);
+  for (const JsonValue& file : o.at("skipped").array)
+    skipped.push_back(file.object.at("name").string + ": " +
+                      file.object.at("reason").string);
+  EXPECT_EQ(data, (std::vector<std::string>{"Pump.7.000", "Pump.7.001"}));
+  EXPECT_EQ(skipped, (std::vector<std::string>{
+                         "Pump.7.002: a folder",
+                         "Pump.7.bak: not a data file name",
+                         "Pump.7.old.001: not a data file name",
+                         "Pump.7.\xEF\xBF\xBD\n: not a data file name",
+                     }));
+}
+
+TEST_F(InfoTest, TextShowsTheSameAndFlagsAnInvalidTable) {
+  TrendRecipe recipe;
+  recipe.entryCount = 0;
+  recipe.extraCount = 0;
+  recipe.dataExtensions = {"000"};
+  std::string hst = testing::WriteTrend(folder_.path(), recipe);
+  Output run = Info(hst, false);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "History file:  " + hst +
+                "\n"
+                "Version:       5\n"
+                "EntryCount:    0\n"
+                "ExtraCount:    0\n"
+                "File table:    invalid counts; a rename refuses this trend\n"
+                // With no entry at all, entry 0 reads as zeros.
+                "Path:          \n"
+                "Tag:           \n"
+                "Path field:    144 characters; new paths up to 140 keep a "
+                "3-digit extension\n"
+                "Tag field:     80 characters\n"
+                "Data files:    1\n"
+                "  Trend1.000\n"
+                "Skipped:       0\n");
+  std::optional<JsonValue> json = testing::ParseJson(Info(hst, true).out);
+  ASSERT_TRUE(json);
+  EXPECT_FALSE(json->object.at("tableValid").boolean);
+}
+
+TEST_F(InfoTest, MissingOrUnknownTrendExitsOneWithItsMessage) {
+  TrendRecipe recipe;
+  recipe.version = 7;
+  std::string bad = testing::WriteTrend(folder_.path(), recipe);
+  std::string missing = folder_.File("None.HST");
+  for (bool json : {false, true}) {
+    Output not_found = Info(missing, json);
+    EXPECT_EQ(not_found.status, 1);
+    EXPECT_EQ(not_found.out, "");
+    EXPECT_EQ(not_found.err, "Trend '" + missing + "' not found\n");
+    Output invalid = Info(bad, json);
+    EXPECT_EQ(invalid.status, 1);
+    EXPECT_EQ(invalid.out, "");
+    EXPECT_EQ(invalid.err, "Invalid Trend Version 7\n");
+  }
+}
+
+TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string command;  // kind and values, or the problem
+  } cases[] = {
+      {{"--help"}, "help"},
+      {{"-h"}, "help"},
+      {{"--version"}, "version"},
+      {{"--help", "x"}, "--help stands alone."},
+      {{"T.HST", "Tag", "/d/T"}, "rename T.HST|Tag|/d/T"},
+      {{"T.HST", "--tag", "/d/T"}, "rename T.HST|--tag|/d/T"},
+      {{"--", "--T.HST", "Tag", "/d/T"}, "rename --T.HST|Tag|/d/T"},
+      {{"--dry-run", "T.HST,", "Tag,", "/d/T"}, "dry-run T.HST|Tag|/d/T"},
+      {{"--dry-run", "T.HST"},
+       "Morvelle needs three values: history file, new tag, new path."},
+      {{"--info", "T.HST"}, "info T.HST"},
+      {{"--json", "--info", "T.HST"}, "info json T.HST"},
+      {{"--info", "T.HST", "x"}, "--info needs one value: the history file."},
+      {{"--json", "T.HST"}, "--json goes with --info."},
+      {{"--info", "--dry-run", "T.HST"},
+       "--info shows one trend and changes nothing; it takes no other option "
+       "but --json."},
+      {{"--batch", "l.csv"}, "batch l.csv undo="},
+      {{"--undo-list", "u.csv", "--dry-run", "--batch", "l.csv"},
+       "batch l.csv undo=u.csv dry-run"},
+      {{"--batch"}, "--batch needs a file name."},
+      {{"--batch", "l.csv", "T.HST"},
+       "--batch takes its trends from the list, not from values on the "
+       "command line."},
+      {{"--undo-list", "u.csv", "T.HST", "Tag", "/d/T"},
+       "--undo-list goes with --batch."},
+      {{"--force", "T.HST", "Tag", "/d/T"}, "Unknown option '--force'."},
+  };
+  for (const Case& c : cases) {
+    std::string problem;
+    std::optional<Command> command = ParseCommandLine(c.args, &problem);
+    std::string seen = problem;
+    if (command) {
+      switch (command->kind) {
+        case CommandKind::kHelp:
+          seen = "help";
+          break;
+        case CommandKind::kVersion:
+          seen = "version";
+          break;
+        case CommandKind::kRename:
+          seen = std::string(command->dryRun ? "dry-run " : "rename ") +
+                 command->values.hstPath + "|" + command->values.newTag + "|" +
+                 command->values.newPath;
+          break;
+        case CommandKind::kInfo:
+          seen = std::string("info ") + (command->json ? "json " : "") +
+                 command->hstPath;
+          break;
+        case CommandKind::kBatchList:
+          seen = "batch " + command->listPath +
+                 " undo=" + command->undoListPath +
+                 (command->dryRun ? " dry-run" : "");
+          break;
+      }
+    }
+    EXPECT_EQ(seen, c.command) << c.args[0];
+  }
+}
+
+}  // namespace
+}  // namespace morvelle

@@ -1,0 +1,109 @@
+// Renames among what only a POSIX file system holds: symbolic links that
+// tests can make, names that differ in case only, names ending in a dot.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "RecordingReporter.h"
+#include "TrendFixture.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FolderImage;
+using testing::TrendRecipe;
+
+constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
+constexpr const char* kNewTag = "Trend1A";
+
+TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
+  testing::TempFolder folder;
+  TrendRecipe recipe;
+  recipe.dataExtensions = {"000", "001"};
+  std::string hst = testing::WriteTrend(folder.path(), recipe);
+  fs::create_symlink(folder.path() / "Trend1.000",
+                     folder.path() / "Trend1.003");
+  testing::WriteFile(folder.path() / "Trend1.", "other");
+  FolderImage before = testing::ReadFolder(folder.path());
+  testing::RecordingReporter reporter;
+
+  RenameReport report =
+      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+
+  ASSERT_TRUE(report.ok()) << report.message;
+  EXPECT_EQ(testing::ReadFolder(folder.path()),
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+  EXPECT_TRUE(fs::is_symlink(folder.path() / "Trend1.003"));
+  std::vector<std::string> skipped;
+  for (const SkippedFile& file : report.plan.skipped)
+    skipped.push_back(file.name + ": " + file.reason);
+  EXPECT_EQ(skipped, (std::vector<std::string>{
+                         "Trend1.: not a data file name",
+                         "Trend1.003: a symbolic link",
+                     }));
+}
+
+TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
+  testing::TempFolder folder;
+  std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
+  fs::create_symlink(hst, folder.path() / "Link.HST");
+  FolderImage before = testing::ReadFolder(folder.path());
+  testing::RecordingReporter reporter;
+
+  RenameReport report = RenameTrend(Env::Default(), reporter,
+                                    folder.File("Link.HST"), kNewPath, kNewTag);
+
+  EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
+  EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+  EXPECT_TRUE(fs::is_symlink(folder.path() / "Link.HST"));
+}
+
+TEST(PosixRenameTest, HistoryFileIsRecognisedInAnyCase) {
+  testing::TempFolder folder;
+  TrendRecipe recipe;
+  recipe.historyExtension = "hst";
+  std::string hst = testing::WriteTrend(folder.path(), recipe);
+  // A second history file that differs only in case is another trend's.
+  testing::WriteFile(folder.path() / "Trend1.Hst", "another history file");
+  // Data files copied from Windows may differ from the base in case.
+  testing::WriteFile(folder.path() / "TREND1.005", std::string(400, 'd'));
+  FolderImage before = testing::ReadFolder(folder.path());
+  testing::RecordingReporter reporter;
+
+  RenameReport report =
+      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+
+  ASSERT_TRUE(report.ok()) << report.message;
+  FolderImage after = testing::ReadFolder(folder.path());
+  EXPECT_EQ(after.at("Trend1.Hst"), "another history file");
+  EXPECT_EQ(after.count("Trend1.hst"), 0u);
+  std::string expected_data = before.at("TREND1.005");
+  expected_data.replace(144, 80, testing::Field(kNewTag, 80));
+  EXPECT_EQ(after.at("Trend1A.005"), expected_data);
+  // The history file kept its counts: it was never written as a data file.
+  EXPECT_EQ(after.at("Trend1A.HST").substr(0, 176),
+            before.at("Trend1.hst").substr(0, 176));
+}
+
+// Both would go to Trend1A.001.
+TEST(PosixRenameTest, SameExtensionInAnotherCaseIsAConflict) {
+  testing::TempFolder folder;
+  std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
+  testing::WriteFile(folder.path() / "TREND1.001", "precious");
+  FolderImage before = testing::ReadFolder(folder.path());
+  testing::RecordingReporter reporter;
+
+  RenameReport report =
+      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+
+  EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+  EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+  ASSERT_EQ(reporter.warnings.size(), 1u);
+  EXPECT_NE(reporter.warnings[0].find("to '"), std::string::npos)
+      << reporter.warnings[0];
+}
+
+}  // namespace
+}  // namespace morvelle
