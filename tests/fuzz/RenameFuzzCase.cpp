@@ -131,6 +131,16 @@ void CheckInspection(MemEnv& env, std::vector<std::string>* problems) {
     problems->push_back("inspection gave values wider than their fields");
   if (!RoundTrips(info.path) || !RoundTrips(info.tag))
     problems->push_back("a field's text does not survive decoding");
+  // The fuller inspection sees the same and lists only trend files.
+  TrendInspection inspection;
+  RecordingReporter quiet;
+  bool shown = InspectTrend(env, quiet, kHistory, &inspection);
+  if (shown != read || inspection.info.path != info.path ||
+      inspection.info.tag != info.tag)
+    problems->push_back("the fuller inspection disagrees");
+  for (const std::string& name : inspection.files.dataFiles)
+    if (env.Bytes(std::string(kFolder) + "/" + name) == nullptr)
+      problems->push_back("inspection lists " + name + " as a data file");
   if (env.Tree() != tree) problems->push_back("inspection changed a file");
   CheckUse(env, "inspection", problems);
 }
