@@ -297,6 +297,10 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
 
 TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
   testing::WriteFile(folders_[0].path() / "Taken.HST", "another trend");
+  // Trend B once more, spelled another way. Messages name files by their
+  // absolute path, which on Windows has the "." resolved.
+  std::string b_again = folders_[1].File("./B.old.HST"), b_again_named;
+  ASSERT_TRUE(Env::Default().AbsolutePath(b_again, &b_again_named).ok());
   struct Case {
     std::string what, list, message;
   } cases[] = {
@@ -305,9 +309,8 @@ TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
            "-not-there,Y,C:\\Y\n",
        ""},
       {"the same trend twice",
-       hst_[1] + ",X,C:\\X\n" + hst_[2] + ",Y,C:\\Y\n" +
-           folders_[1].File("./B.old.HST") + ",Z,C:\\Z\n",
-       ":3: '" + folders_[1].File("./B.old.HST") +
+       hst_[1] + ",X,C:\\X\n" + hst_[2] + ",Y,C:\\Y\n" + b_again + ",Z,C:\\Z\n",
+       ":3: '" + b_again_named +
            "' is a file of another row's trend too (line 1)\n"},
       {"a trend renamed onto a name another holds",
        hst_[0] + ",X,C:\\Taken\n" + hst_[1] + ",Y,C:\\Y\n",
@@ -404,9 +407,19 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
     EXPECT_NE(run.err.find("Nothing was changed.\n"), std::string::npos);
     EXPECT_EQ(Images(), before);
   }
-  Output folder = Run({"--batch", lists_.path().string()});
+  // A folder as the list: refused as not a regular file, in the words of
+  // the platform's file-system layer.
+  std::string folder_path = testing::Utf8Of(lists_.path());
+  std::unique_ptr<File> opened;
+  Status not_regular =
+      Env::Default().OpenFile(folder_path, OpenMode::kRead, &opened);
+  EXPECT_EQ(not_regular.kind(), ErrorKind::kNotARegularFile);
+  Output folder = Run({"--batch", folder_path});
   EXPECT_EQ(folder.status, 1);
-  EXPECT_NE(folder.err.find("Not a regular file"), std::string::npos);
+  EXPECT_NE(folder.err.find("Could not read the list: " +
+                            not_regular.ToString() + "\nNothing was changed."),
+            std::string::npos)
+      << folder.err;
 }
 
 TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
