@@ -79,6 +79,10 @@ class CountingEnv final : public Env {
                   std::unique_ptr<File>* file) override {
     return base_.OpenFile(path, mode, file);
   }
+  Status CreateNewFile(const std::string& path,
+                       std::unique_ptr<File>* file) override {
+    return base_.CreateNewFile(path, file);
+  }
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override {
     return base_.RenameNoReplace(from, to);
