@@ -297,6 +297,10 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
 
 TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
   testing::WriteFile(folders_[0].path() / "Taken.HST", "another trend");
+  // Trend B once more, spelled another way. Messages name files by their
+  // absolute path, which on Windows has the "." resolved.
+  std::string b_again = folders_[1].File("./B.old.HST"), b_again_named;
+  ASSERT_TRUE(Env::Default().AbsolutePath(b_again, &b_again_named).ok());
   struct Case {
     std::string what, list, message;
   } cases[] = {
@@ -305,9 +309,8 @@ TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
            "-not-there,Y,C:\\Y\n",
        ""},
       {"the same trend twice",
-       hst_[1] + ",X,C:\\X\n" + hst_[2] + ",Y,C:\\Y\n" +
-           folders_[1].File("./B.old.HST") + ",Z,C:\\Z\n",
-       ":3: '" + folders_[1].File("./B.old.HST") +
+       hst_[1] + ",X,C:\\X\n" + hst_[2] + ",Y,C:\\Y\n" + b_again + ",Z,C:\\Z\n",
+       ":3: '" + b_again_named +
            "' is a file of another row's trend too (line 1)\n"},
       {"a trend renamed onto a name another holds",
        hst_[0] + ",X,C:\\Taken\n" + hst_[1] + ",Y,C:\\Y\n",
@@ -404,19 +407,31 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
     EXPECT_NE(run.err.find("Nothing was changed.\n"), std::string::npos);
     EXPECT_EQ(Images(), before);
   }
-  Output folder = Run({"--batch", lists_.path().string()});
+  // A folder as the list: refused as not a regular file, in the words of
+  // the platform's file-system layer.
+  std::string folder_path = testing::Utf8Of(lists_.path());
+  std::unique_ptr<File> opened;
+  Status not_regular =
+      Env::Default().OpenFile(folder_path, OpenMode::kRead, &opened);
+  EXPECT_EQ(not_regular.kind(), ErrorKind::kNotARegularFile);
+  Output folder = Run({"--batch", folder_path});
   EXPECT_EQ(folder.status, 1);
-  EXPECT_NE(folder.err.find("Not a regular file"), std::string::npos);
+  EXPECT_NE(folder.err.find("Could not read the list: " +
+                            not_regular.ToString() + "\nNothing was changed."),
+            std::string::npos)
+      << folder.err;
 }
 
 TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
   std::vector<FolderImage> before = Images();
-  std::string undo = lists_.File("undo.csv");
+  // A name beyond ASCII must reach the file system as given.
+  std::string undo = lists_.File("undo \xC3\xA9t\xC3\xA9.csv");
   Output run = Run({"--batch", StandardList(), "--undo-list", undo});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   std::vector<FolderImage> renamed = Images();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(renamed[i], Expected(i, before[i]));
+  EXPECT_TRUE(fs::exists(testing::PathOf(undo)));
 
   // Asked again, it refuses to overwrite the undo list it wrote.
   Output again = Run({"--batch", StandardList(), "--undo-list", undo});
@@ -444,7 +459,8 @@ TEST_F(BatchListTest, UndoListWarnsWhenItCannotRestoreExactly) {
 
 // A file-system failure at any call stops the run at the row it hits: the
 // rows before it stay renamed and are in the undo list, the row itself is
-// reported step by step, the rows after it are untouched.
+// reported step by step, the rows after it are untouched. A row the undo
+// list cannot take stays renamed, is named, and ends the run likewise.
 TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
   std::vector<FolderImage> original = Images();
   std::string list = StandardList();
@@ -456,7 +472,7 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
     calls = counter.calls();
   }
   ASSERT_GT(calls, 60);
-  int failed_in_a_row = 0;
+  int failed_in_a_row = 0, missing_from_undo = 0;
   for (int k = 1; k <= calls; ++k) {
     SCOPED_TRACE(k);
     Reset();
@@ -489,14 +505,33 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
       EXPECT_NE(run.err.find("The rows after it were not run.\n"),
                 std::string::npos);
     }
+    std::size_t not_in_undo = 0;
+    if (run.err.find(": renamed, but the undo list lacks it: ") !=
+        std::string::npos) {
+      ++missing_from_undo;
+      not_in_undo = 1;
+      EXPECT_NE(
+          run.err.find(":" + std::to_string(renamed + 1) +
+                       ": renamed, but the undo list lacks it: write '" + undo +
+                       "': injected failure\nThe rows after it "
+                       "were not run.\n"),
+          std::string::npos)
+          << run.err;
+      EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
+                             " renamed, 0 refused, 0 failed, " +
+                             std::to_string(3 - renamed) + " not run.\n"),
+                std::string::npos)
+          << run.out;
+    }
     if (fs::exists(undo)) {
       RenameList rows = ParseRenameList(testing::ReadFile(undo));
-      EXPECT_EQ(rows.rows.size(), renamed);
+      EXPECT_EQ(rows.rows.size() + not_in_undo, renamed);
     } else {
       EXPECT_EQ(renamed, 0u);
     }
   }
   EXPECT_GT(failed_in_a_row, 40);
+  EXPECT_EQ(missing_from_undo, 3);
 }
 
 TEST_F(BatchListTest, ProgressBarOnlyWhenAskedAndGoneAtTheEnd) {

@@ -105,6 +105,24 @@ TEST_P(EnvContractTest, ReadsStopAtTheEndAndWritesGrowTheFile) {
   EXPECT_EQ(sandbox_->Read("file"), std::string("12345\0\0ab", 9));
 }
 
+TEST_P(EnvContractTest, CreatesOnlyNewFiles) {
+  for (const char* taken : {"file", "folder", "link"}) {
+    std::unique_ptr<File> file;
+    EXPECT_EQ(env().CreateNewFile(At(taken), &file).kind(),
+              ErrorKind::kAlreadyExists)
+        << taken;
+    EXPECT_EQ(file, nullptr);
+  }
+  EXPECT_EQ(sandbox_->Read("file"), "12345");
+  std::unique_ptr<File> file;
+  ASSERT_TRUE(env().CreateNewFile(At("new"), &file).ok());
+  EXPECT_TRUE(file->WriteAt(0, "abc").ok());
+  EXPECT_TRUE(file->Close().ok());
+  EXPECT_EQ(sandbox_->Read("new"), "abc");
+  EXPECT_EQ(env().CreateNewFile(At("missing/new"), &file).kind(),
+            ErrorKind::kNotFound);
+}
+
 TEST_P(EnvContractTest, RenameNeverReplacesAndKeepsTheFilesIdentity) {
   FileInfo before;
   ASSERT_TRUE(env().GetFileInfo(At("file"), &before).ok());

@@ -72,6 +72,16 @@ Status FailingEnv::OpenFile(const std::string& path, OpenMode mode,
   return s;
 }
 
+Status FailingEnv::CreateNewFile(const std::string& path,
+                                 std::unique_ptr<File>* file) {
+  Status s = Count("create", path);
+  std::unique_ptr<File> created;
+  if (s.ok()) s = base_.CreateNewFile(path, &created);
+  if (s.ok())
+    *file = std::make_unique<FailingFile>(*this, std::move(created), path);
+  return s;
+}
+
 Status FailingEnv::RenameNoReplace(const std::string& from,
                                    const std::string& to) {
   Status s = Count("rename", from);

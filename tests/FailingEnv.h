@@ -56,6 +56,8 @@ class FailingEnv final : public Env {
                     std::vector<FolderEntry>* entries) override;
   Status OpenFile(const std::string& path, OpenMode mode,
                   std::unique_ptr<File>* file) override;
+  Status CreateNewFile(const std::string& path,
+                       std::unique_ptr<File>* file) override;
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;

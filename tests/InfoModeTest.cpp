@@ -78,7 +78,9 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   std::string hst = testing::WriteTrend(folder_.path(), recipe);
   testing::WriteFile(folder_.path() / "Pump.7.bak", "x");
   testing::WriteFile(folder_.path() / "Pump.7.old.001", "x");
-  testing::WriteFile(folder_.path() / "Pump.7.\xFF\n", "x");
+  // A name beyond ASCII, which the listing must hand on as UTF-8.
+  testing::WriteFile(
+      folder_.path() / testing::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"), "x");
   fs::create_directory(folder_.path() / "Pump.7.002");
 
   Output run = Info(hst, true);
@@ -116,7 +118,7 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
                          "Pump.7.002: a folder",
                          "Pump.7.bak: not a data file name",
                          "Pump.7.old.001: not a data file name",
-                         "Pump.7.\xEF\xBF\xBD\n: not a data file name",
+                         "Pump.7.\xC3\xA9t\xC3\xA9: not a data file name",
                      }));
 }
 

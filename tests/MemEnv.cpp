@@ -154,11 +154,28 @@ Status MemEnv::OpenFile(const std::string& path, OpenMode mode,
   if (it->second.type != EntryType::kRegular)
     return Status::Error(ErrorKind::kNotARegularFile, "open", path,
                          "Not a regular file");
-  *mostOpen_ = std::max(*mostOpen_, ++*openFiles_);
-  *file = std::make_unique<MemFile>(it->second.bytes, path,
-                                    mode == OpenMode::kReadWrite, openFiles_,
-                                    misuses_);
+  *file = Open(path, it->second, mode == OpenMode::kReadWrite);
   return Status::Ok();
+}
+
+Status MemEnv::CreateNewFile(const std::string& path,
+                             std::unique_ptr<File>* file) {
+  auto parent = nodes_.find(ParentOf(path));
+  if (parent == nodes_.end() || parent->second.type != EntryType::kDirectory)
+    return Missing("create", path);
+  if (nodes_.count(path))
+    return Status::Error(ErrorKind::kAlreadyExists, "create", path,
+                         "File exists");
+  Add(path, EntryType::kRegular, {});
+  *file = Open(path, nodes_.at(path), true);
+  return Status::Ok();
+}
+
+std::unique_ptr<File> MemEnv::Open(const std::string& path, const Node& node,
+                                   bool writable) {
+  *mostOpen_ = std::max(*mostOpen_, ++*openFiles_);
+  return std::make_unique<MemFile>(node.bytes, path, writable, openFiles_,
+                                   misuses_);
 }
 
 Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {

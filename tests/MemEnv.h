@@ -47,6 +47,8 @@ class MemEnv final : public Env {
                     std::vector<FolderEntry>* entries) override;
   Status OpenFile(const std::string& path, OpenMode mode,
                   std::unique_ptr<File>* file) override;
+  Status CreateNewFile(const std::string& path,
+                       std::unique_ptr<File>* file) override;
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;
@@ -60,6 +62,8 @@ class MemEnv final : public Env {
   };
 
   bool Add(const std::string& path, EntryType type, std::string bytes);
+  std::unique_ptr<File> Open(const std::string& path, const Node& node,
+                             bool writable);
   void MakeFolders(const std::string& path);
 
   std::string currentFolder_;

@@ -1,5 +1,6 @@
 // Renames among what only a POSIX file system holds: symbolic links that
 // tests can make, names that differ in case only, names ending in a dot.
+// Also the file-system layer on links.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -103,6 +104,20 @@ TEST(PosixRenameTest, SameExtensionInAnotherCaseIsAConflict) {
   ASSERT_EQ(reporter.warnings.size(), 1u);
   EXPECT_NE(reporter.warnings[0].find("to '"), std::string::npos)
       << reporter.warnings[0];
+}
+
+// A link, even one to nothing, is a name taken: creating a file there
+// neither replaces the link nor makes the file it points to.
+TEST(PosixEnvTest, CreateNewFileDoesNotFollowALink) {
+  testing::TempFolder folder;
+  fs::create_symlink(folder.path() / "target", folder.path() / "link");
+  std::unique_ptr<File> file;
+
+  Status s = Env::Default().CreateNewFile(folder.File("link"), &file);
+
+  EXPECT_EQ(s.kind(), ErrorKind::kAlreadyExists) << s.ToString();
+  EXPECT_FALSE(fs::exists(folder.path() / "target"));
+  EXPECT_TRUE(fs::is_symlink(folder.path() / "link"));
 }
 
 }  // namespace

@@ -371,5 +371,34 @@ TEST(EnvTest, RenameNeverReplaces) {
   EXPECT_EQ(testing::ReadFile(folder.path() / "c"), "A");
 }
 
+TEST(EnvTest, CreateNewFileNeverReplaces) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder.path() / "a", "A");
+  fs::create_directory(folder.path() / "d");
+  struct Case {
+    const char* name;
+    ErrorKind kind;
+  } cases[] = {
+      {"a", ErrorKind::kAlreadyExists},
+      {"d", ErrorKind::kAlreadyExists},
+      {"none/b", ErrorKind::kNotFound},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<File> file;
+    Status s = Env::Default().CreateNewFile(folder.File(c.name), &file);
+    EXPECT_EQ(s.kind(), c.kind) << c.name << ": " << s.ToString();
+    EXPECT_FALSE(file) << c.name;
+  }
+  EXPECT_EQ(testing::ReadFolder(folder.path()), (FolderImage{{"a", "A"}}));
+
+  std::unique_ptr<File> file;
+  ASSERT_TRUE(Env::Default().CreateNewFile(folder.File("b"), &file).ok());
+  EXPECT_EQ(testing::ReadFile(folder.path() / "b"), "");
+  ASSERT_TRUE(file->WriteAt(0, "new").ok());
+  ASSERT_TRUE(file->WriteAt(3, " file").ok());
+  ASSERT_TRUE(file->Close().ok());
+  EXPECT_EQ(testing::ReadFile(folder.path() / "b"), "new file");
+}
+
 }  // namespace
 }  // namespace morvelle

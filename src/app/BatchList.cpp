@@ -1,7 +1,6 @@
 #include "app/BatchList.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <ostream>
 
@@ -192,52 +191,44 @@ class ProgressBar {
   std::string line_;
 };
 
+// Written through the Env like the trend files, so that its name reaches
+// the file system as the user gave it on every platform.
 class UndoList {
  public:
-  ~UndoList() {
-    if (file_) std::fclose(file_);
-  }
+  explicit UndoList(Env& env) : env_(env) {}
 
   // Creates the file, failing when it exists already.
-  bool Create(const std::string& path, std::string* error) {
-    path_ = path;
-    file_ = std::fopen(path.c_str(), "wbx");
-    if (!file_) {
-      *error = "Could not create the undo list '" + path + "'";
-      return false;
-    }
+  Status Create(const std::string& path) {
+    Status s = env_.CreateNewFile(path, &file_);
+    if (!s.ok()) return s;
     return Put(
         "# Morvelle undo list: renames the trends back.\n"
-        "# Run it with: morvelle --batch THIS-FILE\n",
-        error);
+        "# Run it with: morvelle --batch THIS-FILE\n");
   }
 
-  bool Add(const RenameRequest& undo, std::string* error) {
+  Status Add(const RenameRequest& undo) {
     return Put(CsvValue(undo.hstPath) + "," + CsvValue(undo.newTag) + "," +
-                   CsvValue(undo.newPath) + "\n",
-               error);
+               CsvValue(undo.newPath) + "\n");
   }
 
-  bool Close(std::string* error) {
-    bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!closed) *error = "Could not write the undo list '" + path_ + "'";
-    return closed;
+  Status Close() {
+    Status s = file_->Close();
+    file_.reset();
+    return s;
   }
 
  private:
   // Each row reaches the operating system at once, so the list matches the
   // files even when the run is cut short.
-  bool Put(const std::string& text, std::string* error) {
-    if (std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
-        std::fflush(file_) == 0)
-      return true;
-    *error = "Could not write the undo list '" + path_ + "'";
-    return false;
+  Status Put(const std::string& text) {
+    Status s = file_->WriteAt(size_, text);
+    if (s.ok()) size_ += text.size();
+    return s;
   }
 
-  std::string path_;
-  std::FILE* file_ = nullptr;
+  Env& env_;
+  std::unique_ptr<File> file_;
+  std::uint64_t size_ = 0;
 };
 
 struct Tally {
@@ -354,39 +345,58 @@ class BatchListRun {
 
   int RenameAll(const std::vector<ListRow>& rows,
                 std::vector<PlannedRename>* plans) {
-    UndoList undo;
-    std::string error;
+    UndoList undo(env_);
     bool keep_undo = !options_.undoListPath.empty();
-    if (keep_undo && !undo.Create(options_.undoListPath, &error)) {
-      err_ << error << ".\nNothing was changed.\n";
-      return kExitNotRenamed;
+    if (keep_undo) {
+      Status s = undo.Create(options_.undoListPath);
+      if (!s.ok()) {
+        err_ << "Could not create the undo list: " << s.ToString()
+             << "\nNothing was changed.\n";
+        return kExitNotRenamed;
+      }
     }
     ProgressBar bar(err_, options_.progress, rows.size());
     Tally tally;
+    bool undo_whole = true;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       bar.Show(i);
       RenameReport report =
           ExecuteRenamePlan(env_, std::move((*plans)[i].plan));
       bar.Hide();
-      if (!report.ok()) {
+      if (report.ok()) {
+        ++tally.renamed;
+        PrintRenamed(rows[i], report.plan);
+        if (keep_undo) undo_whole = AddToUndoList(rows[i], report.plan, &undo);
+      } else {
         err_ << Where(rows[i]) << report.message;
-        err_ << "The rows after it were not run.\n";
         tally.failed = 1;
+      }
+      if (!report.ok() || !undo_whole) {
+        err_ << "The rows after it were not run.\n";
         tally.notRun = rows.size() - i - 1;
         break;
       }
-      ++tally.renamed;
-      PrintRenamed(rows[i], report.plan);
-      std::string problem;
-      if (keep_undo && !undo.Add(UndoRequest(report.plan, &problem), &error))
-        keep_undo = false;
     }
     bar.Hide();
-    if (!options_.undoListPath.empty() && (!keep_undo || !undo.Close(&error)))
-      err_ << error << "; it lacks trends that were renamed.\n";
+    Status closed = keep_undo ? undo.Close() : Status::Ok();
+    if (!closed.ok())
+      err_ << "Could not write the undo list: " << closed.ToString()
+           << "; it may lack trends that were renamed.\n";
     PrintSummary(tally, true, out_);
-    return tally.renamed == rows.size() && error.empty() ? kExitRenamed
-                                                         : kExitNotRenamed;
+    bool all_done = tally.renamed == rows.size() && undo_whole && closed.ok();
+    return all_done ? kExitRenamed : kExitNotRenamed;
+  }
+
+  // A trend the undo list lacks cannot be renamed back from it, so a
+  // write that fails ends the run.
+  bool AddToUndoList(const ListRow& row, const RenamePlan& plan,
+                     UndoList* undo) {
+    std::string problem;
+    Status s = undo->Add(UndoRequest(plan, &problem));
+    if (!s.ok())
+      err_ << Where(row)
+           << "renamed, but the undo list lacks it: " << s.ToString() << "\n";
+    return s.ok();
   }
 
   void PrintRenamed(const ListRow& row, const RenamePlan& plan) {

@@ -58,7 +58,8 @@ struct BatchListOptions {
 // are not run. The undo list (when asked for) must not exist yet: it is
 // created before the first rename and gets one row per renamed trend, each
 // written as soon as that trend is renamed, so that it matches the files
-// however the run ends. A summary ends the run. Returns kExitRenamed only
+// however the run ends; a row it cannot take stops the run after that
+// trend, which is named. A summary ends the run. Returns kExitRenamed only
 // when every row was renamed (with `dryRun`: would be).
 int RunBatchList(Env& env, const BatchListOptions& options, std::ostream& out,
                  std::ostream& err);

@@ -75,6 +75,14 @@ class Env {
   virtual Status OpenFile(const std::string& path, OpenMode mode,
                           std::unique_ptr<File>* file) = 0;
 
+  // Creates `path` as a new, empty regular file and opens it for reading
+  // and writing. Fails with kAlreadyExists, changing nothing, when
+  // anything has that name already, a link included: never replaces a
+  // file and never follows a link. On success `*file` is set; on failure
+  // it is left empty.
+  virtual Status CreateNewFile(const std::string& path,
+                               std::unique_ptr<File>* file) = 0;
+
   // Renames `from` to `to`. Fails with kAlreadyExists, changing nothing,
   // when `to` already exists; never replaces a file. Where the file system
   // folds letter case, `to` may differ from `from` in case only.

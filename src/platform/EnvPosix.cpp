@@ -177,6 +177,16 @@ class PosixEnv final : public Env {
     return Status::Ok();
   }
 
+  Status CreateNewFile(const std::string& path,
+                       std::unique_ptr<File>* file) override {
+    // With O_EXCL an existing name fails, a link included, which is not
+    // followed.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return PosixError("create", path, errno);
+    *file = std::make_unique<PosixFile>(fd, path);
+    return Status::Ok();
+  }
+
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),

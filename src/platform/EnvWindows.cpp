@@ -326,6 +326,21 @@ class WindowsEnv final : public Env {
     return Status::Ok();
   }
 
+  Status CreateNewFile(const std::string& path,
+                       std::unique_ptr<File>* file) override {
+    std::wstring wide;
+    Status s = WidePath("create", path, &wide);
+    if (!s.ok()) return s;
+    // CREATE_NEW fails on any existing name. Others may read the file
+    // while it is written.
+    HANDLE h =
+        CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError("create", path);
+    *file = std::make_unique<WindowsFile>(h, path);
+    return Status::Ok();
+  }
+
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override {
     std::string what = from + "' to '" + to;
