@@ -22,8 +22,8 @@ using testing::FaultKind;
 using testing::FolderImage;
 using testing::TrendRecipe;
 
-constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
-constexpr const char* kNewTag = "Trend1A";
+using testing::kNewPath;
+using testing::kNewTag;
 
 // Files beside the trend that the rename must leave alone; the first two
 // share its base name.

@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 using testing::FolderImage;
 using testing::TrendRecipe;
 
-constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
-constexpr const char* kNewTag = "Trend1A";
+using testing::kNewPath;
+using testing::kNewTag;
 
 // Every entry below a folder, with the bytes of its regular files and the
 // target of its links.

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 using testing::FolderImage;
 using testing::TrendRecipe;
 
-constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
-constexpr const char* kNewTag = "Trend1A";
+using testing::kNewPath;
+using testing::kNewTag;
 
 class RenameTrendTest : public ::testing::Test {
  protected:

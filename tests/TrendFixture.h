@@ -16,6 +16,11 @@
 
 namespace morvelle::testing {
 
+// The rename the help window gives as its example: the new path and file
+// name, and the new tag.
+inline constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
+inline constexpr const char* kNewTag = "Trend1A";
+
 struct FixtureLayout {
   std::size_t entrySize, pathWidth, entryTagOffset, tagWidth;
   std::size_t dataHeaderSize, dataTagOffset;

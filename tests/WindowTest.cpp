@@ -27,8 +27,8 @@ namespace {
 using testing::FolderImage;
 using testing::TrendRecipe;
 
-constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
-constexpr const char* kNewTag = "Trend1A";
+using testing::kNewPath;
+using testing::kNewTag;
 
 struct DialogCall {
   QString title, initialFile, filter;

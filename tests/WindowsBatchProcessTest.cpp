@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 using testing::FolderImage;
 using testing::TrendRecipe;
 
-constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
+using testing::kNewPath;
 
 struct ProcessResult {
   int status = -1;

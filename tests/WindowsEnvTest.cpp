@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 using testing::FolderImage;
 using testing::TrendRecipe;
 
-constexpr const char* kNewPath = "C:\\Ostrel\\Data\\Trend1A";
-constexpr const char* kNewTag = "Trend1A";
+using testing::kNewPath;
+using testing::kNewTag;
 
 std::wstring Wide(const std::string& utf8) {
   return testing::PathOf(utf8).wstring();
