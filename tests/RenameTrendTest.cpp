@@ -263,17 +263,15 @@ TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
   EXPECT_EQ(Image(),
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_directory(folder_.path() / "Trend1.002"));
-  std::vector<std::string> skipped;
-  for (const SkippedFile& file : report.plan.skipped)
-    skipped.push_back(file.name + ": " + file.reason);
-  EXPECT_EQ(skipped, (std::vector<std::string>{
-                         "Trend1.002: a folder",
-                         "Trend1.00a: not a data file name",
-                         "Trend1.HST.bak: not a data file name",
-                         "Trend1.bak: not a data file name",
-                         "Trend1.csv: not a data file name",
-                         "Trend1.old.001: not a data file name",
-                     }));
+  EXPECT_EQ(testing::SkippedLines(report.plan),
+            (std::vector<std::string>{
+                "Trend1.002: a folder",
+                "Trend1.00a: not a data file name",
+                "Trend1.HST.bak: not a data file name",
+                "Trend1.bak: not a data file name",
+                "Trend1.csv: not a data file name",
+                "Trend1.old.001: not a data file name",
+            }));
 }
 
 TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {

@@ -178,4 +178,11 @@ FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
   return expected;
 }
 
+std::vector<std::string> SkippedLines(const RenamePlan& plan) {
+  std::vector<std::string> lines;
+  for (const SkippedFile& file : plan.skipped)
+    lines.push_back(file.name + ": " + file.reason);
+  return lines;
+}
+
 }  // namespace morvelle::testing

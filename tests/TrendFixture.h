@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "trend/TrendTools.h"
+
 namespace morvelle::testing {
 
 // The rename the help window gives as its example: the new path and file
@@ -93,5 +95,8 @@ FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
                                 const FolderImage& before,
                                 const std::string& newPath,
                                 const std::string& newTag);
+
+// The files a plan leaves alone, one "name: reason" line each.
+std::vector<std::string> SkippedLines(const RenamePlan& plan);
 
 }  // namespace morvelle::testing

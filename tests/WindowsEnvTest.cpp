@@ -191,13 +191,11 @@ TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
   ASSERT_TRUE(report.ok()) << report.message;
   EXPECT_EQ(Image(),
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
-  std::vector<std::string> skipped;
-  for (const SkippedFile& file : report.plan.skipped)
-    skipped.push_back(file.name + ": " + file.reason);
-  EXPECT_EQ(skipped, (std::vector<std::string>{
-                         "Trend1.002: not a regular file",
-                         "Trend1.003: not a regular file",
-                     }));
+  EXPECT_EQ(testing::SkippedLines(report.plan),
+            (std::vector<std::string>{
+                "Trend1.002: not a regular file",
+                "Trend1.003: not a regular file",
+            }));
 }
 
 TEST_F(WindowsEnvTest, NamesOutsideAsciiCrossTheLayerAsUtf8) {
