@@ -15,6 +15,7 @@ enum class ErrorKind {
   kPermissionDenied,
   kInUse,  // locked or held open by another program
   kNoSpace,
+  kTooLarge,  // more than the caller accepts
   kNotARegularFile,
   kInvalidArgument,
   kIoError,
