@@ -400,13 +400,10 @@ class BatchListRun {
   }
 
   void PrintRenamed(const ListRow& row, const RenamePlan& plan) {
-    std::size_t data_files = 0;
-    for (const RenameStep& step : plan.steps)
-      data_files += step.kind == StepKind::kRewriteHeader;
-    std::string new_name = FileNameOf(plan.hstPath);
-    if (plan.steps.size() > 1 && plan.steps[1].kind == StepKind::kRename)
-      new_name = FileNameOf(plan.steps[1].newPath);
-    out_ << Where(row) << "renamed '" << plan.hstPath << "' to '" << new_name
+    std::size_t data_files = plan.files.size() - 1;
+    out_ << Where(row) << "renamed '" << EscapeControlCharacters(plan.hstPath)
+         << "' to '"
+         << EscapeControlCharacters(FileNameOf(plan.files.front().newPath))
          << "' with " << data_files << " data file"
          << (data_files == 1 ? "" : "s") << "\n";
   }

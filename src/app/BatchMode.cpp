@@ -13,20 +13,22 @@ namespace {
 
 void PrintSummary(const RenameReport& report, std::ostream& out) {
   const RenamePlan& plan = report.plan;
-  out << "Renamed trend '" << plan.hstPath << "':\n";
-  std::size_t headers = 0;
-  for (const RenameStep& step : plan.steps) {
-    if (step.kind == StepKind::kRewriteHeader) ++headers;
-    if (step.kind == StepKind::kRename)
-      out << "  " << FileNameOf(step.path) << " -> " << FileNameOf(step.newPath)
-          << "\n";
-  }
-  out << "Rewrote the file table and " << headers << " data-file header"
-      << (headers == 1 ? "" : "s") << ".\n";
+  out << "Renamed trend '" << EscapeControlCharacters(plan.hstPath) << "':\n";
+  for (const FileChange& file : plan.files)
+    if (file.renamed())
+      out << "  " << EscapeControlCharacters(FileNameOf(file.path)) << " -> "
+          << EscapeControlCharacters(FileNameOf(file.newPath)) << "\n";
+  std::size_t headers = plan.files.size() - 1;
+  // A table with no entry in use is written back as it was.
+  out << (plan.header.EntryCount() > 0
+              ? "Rewrote the file table and "
+              : "Left the file table as it was (no entry in use) and rewrote ")
+      << headers << " data-file header" << (headers == 1 ? "" : "s") << ".\n";
   if (plan.skipped.empty()) return;
   out << "Left untouched:\n";
   for (const SkippedFile& file : plan.skipped)
-    out << "  " << file.name << " (" << file.reason << ")\n";
+    out << "  " << EscapeControlCharacters(file.name) << " (" << file.reason
+        << ")\n";
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ class File {
   // error may leave part of `data` written.
   virtual Status WriteAt(std::uint64_t offset, std::string_view data) = 0;
 
-  // Cuts the file to `size` bytes (never grows it).
+  // Cuts the file to `size` bytes; a file no longer than that is left as
+  // it is.
   virtual Status Truncate(std::uint64_t size) = 0;
 
   // Closes the file. Called at most once; after it no other call is made.
