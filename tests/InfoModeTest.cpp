@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/InfoMode.h"
 #include "platform/Env.h"
+#include "platform/FieldEncoding.h"
 
 namespace morvelle {
 namespace {
@@ -107,6 +108,27 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
                          "Pump.7.old.001: not a data file name",
                          "Pump.7.\xC3\xA9t\xC3\xA9: not a data file name",
                      }));
+}
+
+TEST_F(InfoTest, JsonCarriesFieldsWhateverBytesTheyHold) {
+  // Every byte but NUL, which ends a field's text, in slices that fit the
+  // tag field of version 4. The JSON must hold text that encodes back to
+  // the very bytes of the field.
+  std::string bytes;
+  for (int b = 1; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+  for (std::size_t start = 0; start < bytes.size(); start += 64) {
+    TrendRecipe recipe;
+    recipe.version = 4;
+    recipe.tag = bytes.substr(start, 64);
+    recipe.entryPath = recipe.tag;
+    std::string hst = testing::WriteTrend(folder_.path(), recipe);
+    Output run = Info(hst, true);
+    ASSERT_EQ(run.status, 0) << run.err;
+    Json json = Json::parse(run.out);
+    for (const char* field : {"path", "tag"})
+      EXPECT_EQ(EncodeFieldText(json.at(field).get<std::string>()), recipe.tag)
+          << field << " from byte " << start + 1;
+  }
 }
 
 TEST_F(InfoTest, TextShowsTheSameAndFlagsAnInvalidTable) {
