@@ -28,9 +28,9 @@ NameKey KeyOf(const FileInfo& folder, const std::string& path) {
 // Checks the rows against each other. Every file a row rewrites is claimed
 // as its source, every new name as its target; a row meets another when it
 // claims a source again (the same trend twice, or history files whose names
-// differ in letter case only), a target again, or a target that is another
-// row's source: a trend renamed onto another listed trend's current name,
-// whatever the letter case.
+// differ in letter case only) or a target again. A trend renamed onto
+// another's current name, in any letter case, is refused by its own plan:
+// that name is taken, or the other trend's files would join it.
 class CrossChecker {
  public:
   explicit CrossChecker(Env& env) : env_(env) {}
@@ -51,24 +51,20 @@ class CrossChecker {
     for (NameKey& key : keys) sources_.emplace(std::move(key), index);
   }
 
-  // Claims the targets of `row`, or refuses it when one is claimed already
-  // or is another row's source.
+  // Claims the targets of `row`, or refuses it when one is claimed already.
   void ClaimTargets(std::size_t index, PlannedRename* row) {
     std::vector<NameKey> keys;
     for (const FileChange& file : row->plan.files) {
       if (!file.renamed()) continue;
       NameKey key;
       if (!Key(file.newPath, row, &key)) return;
-      const std::string why = "Cannot rename " + Quoted(file.path) + " to " +
-                              Quoted(FileNameOf(file.newPath)) + ": ";
-      auto source = sources_.find(key);
-      if (source != sources_.end() && source->second != index)
-        return Refuse(source->second,
-                      why + "another row's trend has a file of that name", row);
       auto target = targets_.find(key);
       if (target != targets_.end())
         return Refuse(target->second,
-                      why + "another row renames a file to that name too", row);
+                      "Cannot rename " + Quoted(file.path) + " to " +
+                          Quoted(FileNameOf(file.newPath)) +
+                          ": another row renames a file to that name too",
+                      row);
       keys.push_back(std::move(key));
     }
     for (NameKey& key : keys) targets_.emplace(std::move(key), index);
@@ -155,10 +151,8 @@ std::vector<PlannedRename> PlanRenames(
     row.outcome = PlanRename(env, listings, request.hstPath, request.newPath,
                              request.newTag, &row.plan, &row.message);
     if (row.outcome == RenameOutcome::kRenamed) checker.ClaimSources(i, &row);
+    if (row.outcome == RenameOutcome::kRenamed) checker.ClaimTargets(i, &row);
   }
-  for (std::size_t i = 0; i < rows.size(); ++i)
-    if (rows[i].outcome == RenameOutcome::kRenamed)
-      checker.ClaimTargets(i, &rows[i]);
   return rows;
 }
 

@@ -109,9 +109,15 @@ bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
     reporter.Critical("Could not list the trend's folder: " + s.ToString());
     return false;
   }
-  inspection->files =
+  TrendFiles& files = inspection->files;
+  files =
       FindTrendFiles(listing, FileNameOf(StripExtension(inspection->hstPath)),
                      FileNameOf(inspection->hstPath));
+  for (const std::string& name : files.ambiguous)
+    files.skipped.push_back(
+        {name,
+         "could be a data file of another trend named alike; a rename "
+         "refuses it"});
   return true;
 }
 
