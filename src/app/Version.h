@@ -6,5 +6,4 @@
 #define MORVELLE_VERSION_MINOR 0
 #define MORVELLE_VERSION_REVISION 3
 #define MORVELLE_VERSION_DOTTED "1.0.3"
-#define MORVELLE_COMMENTS \
-  "by the Morvelle developers, for engineers who keep Ostrel trends"
+#define MORVELLE_COMMENTS "by the Morvelle developers"

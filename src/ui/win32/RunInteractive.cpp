@@ -1,6 +1,7 @@
 // The program started without values: the Win32 window, until it closes.
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
 
 #include "app/Interactive.h"
 #include "app/Settings.h"

@@ -14,22 +14,25 @@ frmHelp::~frmHelp() { Close(); }
 void frmHelp::Show(HWND mainWindow) {
   if (!window_) {
     RegisterWindowClass(kClassName, &WindowProcedure<frmHelp>);
+    // Laid out at the DPI of the main window's monitor, where it goes.
+    UINT dpi = WindowDpi(mainWindow);
+    SIZE size = OuterSize(kHelpClient, kStyle, 0, dpi);
+    ScreenRect place = HelpWindowPlace(FrameOf(mainWindow), size.cx, size.cy,
+                                       WorkAreaOf(mainWindow));
     window_ = CreateWindowExW(0, kClassName, Wide(kHelpCaption).c_str(), kStyle,
-                              0, 0, 0, 0, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), this);
+                              place.left, place.top, size.cx, size.cy, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), this);
     for (std::size_t i = 0; i < kHelpLabels.size(); ++i)
       labels_[i] = NewChild(window_, L"STATIC", kHelpLabels[i].text,
                             SS_LEFT | SS_NOPREFIX, 0,
                             kFirstLabelId + static_cast<int>(i));
     Form_Load();
-    // Laid out at the DPI of the main window's monitor, where it goes.
-    UINT dpi = WindowDpi(mainWindow);
     LayOut(dpi);
-    SIZE size = OuterSize(kHelpClient, kStyle, 0, dpi);
-    ScreenRect place = HelpWindowPlace(FrameOf(mainWindow), size.cx, size.cy,
-                                       WorkAreaOf(mainWindow));
-    SetWindowPos(window_, nullptr, place.left, place.top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(window_, SW_SHOW);
+    // A window manager may place a new window where it likes when it
+    // first shows; once shown, it goes where the rule says.
+    SetWindowPos(window_, nullptr, place.left, place.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);

@@ -80,6 +80,21 @@ std::size_t IndexOf(Control control) {
   return static_cast<std::size_t>(&LayoutOf(control) - kMainControls.data());
 }
 
+// The user's actions: a control's notification and the form's handler.
+struct Handler {
+  Control control;
+  int event;
+  void (MainForm::*handler)();
+};
+constexpr Handler kHandlers[] = {
+    {Control::cmdBrowse, BN_CLICKED, &MainForm::cmdBrowse_Click},
+    {Control::cmdSave, BN_CLICKED, &MainForm::cmdSave_Click},
+    {Control::cmdClose, BN_CLICKED, &MainForm::cmdClose_Click},
+    {Control::cmdHelp, BN_CLICKED, &MainForm::cmdHelp_Click},
+    {Control::txtPathNew, EN_CHANGE, &MainForm::txtPathNew_Change},
+    {Control::txtTagNew, EN_CHANGE, &MainForm::txtTagNew_Change},
+};
+
 }  // namespace
 
 frmMain::frmMain(Env& env, SettingsStore& settings)
@@ -195,30 +210,8 @@ LRESULT frmMain::Handle(HWND window, UINT message, WPARAM wParam,
 }
 
 void frmMain::OnCommand(int id, int code) {
-  std::size_t index = static_cast<std::size_t>(id - kFirstControlId);
-  if (id < kFirstControlId || index >= kMainControls.size()) return;
-  switch (kMainControls[index].control) {
-    case Control::cmdBrowse:
-      if (code == BN_CLICKED) form_.cmdBrowse_Click();
-      break;
-    case Control::cmdSave:
-      if (code == BN_CLICKED) form_.cmdSave_Click();
-      break;
-    case Control::cmdClose:
-      if (code == BN_CLICKED) form_.cmdClose_Click();
-      break;
-    case Control::cmdHelp:
-      if (code == BN_CLICKED) form_.cmdHelp_Click();
-      break;
-    case Control::txtPathNew:
-      if (code == EN_CHANGE) form_.txtPathNew_Change();
-      break;
-    case Control::txtTagNew:
-      if (code == EN_CHANGE) form_.txtTagNew_Change();
-      break;
-    default:
-      break;
-  }
+  for (const auto& [control, event, handler] : kHandlers)
+    if (id == IdOf(IndexOf(control)) && code == event) (form_.*handler)();
 }
 
 // The grey of the Original boxes and the black or red of the counts, on
