@@ -29,18 +29,20 @@ export DISPLAY=":$(cat "$gui/display")"
 openbox >/dev/null 2>&1 &
 openbox=$!
 trap 'kill $openbox $xvfb 2>/dev/null || true' EXIT
+# Wine's processes of earlier runs know no display: a fresh start.
+/usr/lib/wine/wineserver -k 2>/dev/null || true
 
 # find_window TITLE: the window's id, waiting up to 30 s for it.
 find_window() {
   local id
   for _ in $(seq 150); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) || true
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.2
   done
   return 1
 }
-gone() { ! xdotool search --name "^$1\$" >/dev/null 2>&1; }
+gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 # geometry ID: X Y WIDTH HEIGHT of the window's client area.
 geometry() {
   xdotool getwindowgeometry --shell "$1" |
@@ -51,7 +53,10 @@ shot() { import -window root "$shots/$1.png"; }
 # The synthetic trend of the batch end-to-end test and what it becomes.
 cp -r "$build/e2e/before" "$gui/trend"
 hst="Z:${gui//\//\\}\\trend\\Trend1.HST"
+renamed="${hst%Trend1.HST}Trend1A.HST"
 
+# No File Set remembered from an earlier run.
+"$wine" reg delete 'HKCU\Software\Morvelle' /f >/dev/null 2>&1 || true
 "$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
 program=$!
 main=$(find_window "Ostrel Morvelle") || fail "no main window"
@@ -60,7 +65,7 @@ read -r x y width height <<<"$(geometry "$main")"
   fail "client area $width x $height, expected 847 x 248"
 
 # The File Set box has the focus at start; the New boxes are clicked.
-xdotool windowactivate --sync "$main"
+xdotool windowactivate --sync "$main" key End shift+Home
 xdotool type --delay 5 "$hst"
 xdotool mousemove --window "$main" 640 98 click --repeat 3 1
 xdotool type --delay 5 'Trend1A'
@@ -78,7 +83,7 @@ diff -r "$build/e2e/expected" "$gui/trend" ||
 xdotool windowactivate --sync "$main" key alt+b
 dialog=$(find_window "Open") || fail "no open-file dialog after Alt+B"
 xdotool windowactivate --sync "$dialog" key End shift+Home
-xdotool type --delay 5 "${hst%Trend1.HST}Trend1A.HST"
+xdotool type --delay 5 "$renamed"
 xdotool key Return
 for _ in $(seq 50); do gone Open && break; sleep 0.1; done
 gone Open || fail "the open-file dialog did not take the typed path"
@@ -120,6 +125,6 @@ gone "Ostrel Morvelle" || fail "Alt+C left the main window open"
 gone Help || fail "Alt+C left the help window open"
 wait "$program" || fail "the program ended with status $?"
 "$wine" reg query 'HKCU\Software\Morvelle\Morvelle\Settings' /v FileSet |
-  tr -d '\r' | grep -qF "REG_SZ    $hst" ||
+  tr -d '\r' | grep -qF "REG_SZ    $renamed" ||
   fail "FileSet is not in the registry"
 echo "window: 1 passed, 0 failed"

@@ -46,8 +46,9 @@ DWORD StyleOf(ControlKind kind) {
     case ControlKind::kFrame:
       return BS_GROUPBOX;
     case ControlKind::kCountLabel:
-      // SS_NOTIFY: the label sees the mouse, so its tooltip shows.
-      return SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+      // SS_NOTIFY: the label sees the mouse, so its tooltip shows. It
+      // overlaps the New box above it by a pixel, and draws under it.
+      return SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_CLIPSIBLINGS;
     default:
       return SS_LEFT;
   }
