@@ -5,7 +5,8 @@
 # it uses. Renames a trend through the window (typed values, Alt+S),
 # checks the renamed files byte for byte, the window's client size, the
 # help window beside it (right, or left where the right has no room),
-# Alt+C closing both, and FileSet in the registry. Screenshots go to
+# Alt+C closing both, FileSet in the registry, and the client size at 144
+# dots per inch. Screenshots go to
 # BUILD/screenshots.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -127,4 +128,19 @@ wait "$program" || fail "the program ended with status $?"
 "$wine" reg query 'HKCU\Software\Morvelle\Morvelle\Settings' /v FileSet |
   tr -d '\r' | grep -qF "REG_SZ    $renamed" ||
   fail "FileSet is not in the registry"
-echo "window: 1 passed, 0 failed"
+
+# At 150% (144 dots per inch) the same twips are half as many pixels again.
+desktop='HKCU\Control Panel\Desktop'
+"$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+"$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
+program=$!
+main=$(find_window "Ostrel Morvelle") || fail "no main window at 144 dpi"
+read -r x y width height <<<"$(geometry "$main")"
+shot main-window-144dpi
+xdotool windowactivate --sync "$main" key alt+c
+wait "$program" || fail "the program ended with status $?"
+"$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
+[ "$width $height" = "1271 372" ] ||
+  fail "client area at 144 dpi $width x $height, expected 1271 x 372"
+echo "window: 2 passed, 0 failed"

@@ -111,8 +111,6 @@ std::string HelpVersionLine();
 // A rectangle of the screen in pixels; right and bottom are outside it.
 struct ScreenRect {
   int left, top, right, bottom;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
   bool operator==(const ScreenRect&) const = default;
 };
 

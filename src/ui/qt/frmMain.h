@@ -39,9 +39,6 @@ class frmMain final : public QWidget, private MainView {
   explicit frmMain(Services services = Services());
   ~frmMain() override;
 
-  // The help window while it is open; null otherwise.
-  frmHelp* help() const;
-
   QLabel* Label1;
   QLineEdit* txtFileSet;
   QPushButton* cmdBrowse;
@@ -64,6 +61,8 @@ class frmMain final : public QWidget, private MainView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The help window while it is open; null otherwise.
+  frmHelp* help() const;
   void CreateControls();
   QWidget* CreateControl(const ControlLayout& layout);
   void SetTabOrder();

@@ -1,5 +1,7 @@
 #include "ui/win32/Controls.h"
 
+#include <algorithm>
+
 #include "platform/WideText.h"
 
 namespace morvelle {
@@ -23,10 +25,13 @@ ScreenRect ScreenRectOf(const RECT& rect) {
   return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-HFONT NewWindowFont(UINT dpi, bool bold) {
-  int height = -MulDiv(kFontHundredthsOfPoints, static_cast<int>(dpi),
-                       kHundredthsOfPointsPerInch);
-  return CreateFontW(height, 0, 0, 0, bold ? kBoldWeight : FW_NORMAL, FALSE,
+// Below this a stand-in face is no longer worth shrinking.
+constexpr int kSmallestPixelHeight = 8;
+
+// MS Sans Serif `pixels` high (the character height, without the
+// leading).
+HFONT NewWindowFont(int pixels, bool bold) {
+  return CreateFontW(-pixels, 0, 0, 0, bold ? kBoldWeight : FW_NORMAL, FALSE,
                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
@@ -67,10 +72,39 @@ RECT PixelRect(const TwipsRect& rect, UINT dpi) {
 
 WindowFonts::~WindowFonts() { Delete(); }
 
-void WindowFonts::Make(UINT dpi) {
-  Delete();
-  normal_ = NewWindowFont(dpi, false);
-  bold_ = NewWindowFont(dpi, true);
+void WindowFonts::Make(UINT dpi, std::span<const HWND> labels,
+                       std::span<const HWND> boldLabels) {
+  int pixels = MulDiv(kFontHundredthsOfPoints, static_cast<int>(dpi),
+                      kHundredthsOfPointsPerInch);
+  auto all_fit = [&] {
+    auto fit = [](std::span<const HWND> some, HFONT font) {
+      return std::all_of(some.begin(), some.end(),
+                         [&](HWND label) { return TextFits(label, font); });
+    };
+    return fit(labels, normal_) && fit(boldLabels, bold_);
+  };
+  do {
+    Delete();
+    normal_ = NewWindowFont(pixels, false);
+    bold_ = NewWindowFont(pixels, true);
+  } while (!all_fit() && --pixels >= kSmallestPixelHeight);
+}
+
+// The label's own text in `font`, wrapped as the label wraps it, against
+// the label's client area.
+bool TextFits(HWND label, HFONT font) {
+  RECT room;
+  GetClientRect(label, &room);
+  RECT needed = room;
+  UINT format = DT_CALCRECT | DT_WORDBREAK;
+  if (GetWindowLongW(label, GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+  std::wstring text = Wide(TextOf(label));
+  HDC dc = GetDC(label);
+  HGDIOBJ before = SelectObject(dc, font);
+  DrawTextW(dc, text.c_str(), -1, &needed, format);
+  SelectObject(dc, before);
+  ReleaseDC(label, dc);
+  return needed.right <= room.right && needed.bottom <= room.bottom;
 }
 
 void WindowFonts::Delete() {
@@ -87,9 +121,12 @@ HWND NewChild(HWND parent, const wchar_t* className, const std::string& text,
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-void PlaceControl(HWND control, const RECT& rect, HFONT font) {
+void PlaceControl(HWND control, const RECT& rect) {
   SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left,
                rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetFont(HWND control, HFONT font) {
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 
 #include "ui/FormLayout.h"
@@ -23,15 +24,20 @@ SIZE OuterSize(TwipsSize client, DWORD style, DWORD exStyle, UINT dpi);
 RECT PixelRect(const TwipsRect& rect, UINT dpi);
 
 // MS Sans Serif 8.25 pt at one DPI, the face the layouts were drawn for,
-// in weights 400 and 700; deleted with the object.
+// in weights 400 and 700; deleted with the object. Where a stand-in face
+// is wider (Windows draws the bitmap face only at some sizes), the fonts
+// are made smaller, alike, until every caption fits its label.
 class WindowFonts {
  public:
   WindowFonts() = default;
   ~WindowFonts();
   WindowFonts(const WindowFonts&) = delete;
   WindowFonts& operator=(const WindowFonts&) = delete;
-  // Makes the fonts for `dpi`, deleting those of the DPI before.
-  void Make(UINT dpi);
+  // Makes the fonts for `dpi`, deleting those made before, a pixel
+  // smaller at a time while the text of one of the placed `labels` does
+  // not fit in the normal font or that of one of `boldLabels` in bold.
+  void Make(UINT dpi, std::span<const HWND> labels,
+            std::span<const HWND> boldLabels = {});
   HFONT normal() const { return normal_; }
   HFONT bold() const { return bold_; }
 
@@ -45,8 +51,12 @@ class WindowFonts {
 HWND NewChild(HWND parent, const wchar_t* className, const std::string& text,
               DWORD style, DWORD exStyle, int id);
 
-// Places `control` at `rect` and gives it `font`.
-void PlaceControl(HWND control, const RECT& rect, HFONT font);
+void PlaceControl(HWND control, const RECT& rect);
+void SetFont(HWND control, HFONT font);
+
+// True when the label's text in `font`, wrapped as the label wraps it,
+// fits inside the label.
+bool TextFits(HWND label, HFONT font);
 
 std::wstring Wide(const std::string& utf8);
 std::string TextOf(HWND window);

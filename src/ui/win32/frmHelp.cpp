@@ -45,13 +45,12 @@ void frmHelp::Close() {
 void frmHelp::Form_Load() { SetTextOf(labels_[0], HelpVersionLine()); }
 
 void frmHelp::LayOut(UINT dpi) {
-  fonts_.Make(dpi);
   for (std::size_t i = 0; i < kHelpLabels.size(); ++i)
-    PlaceControl(labels_[i],
-                 PixelRect({kHelpLabelLeft, kHelpLabels[i].top, kHelpLabelWidth,
-                            kHelpLabels[i].height},
-                           dpi),
-                 fonts_.normal());
+    PlaceControl(labels_[i], PixelRect({kHelpLabelLeft, kHelpLabels[i].top,
+                                        kHelpLabelWidth, kHelpLabels[i].height},
+                                       dpi));
+  fonts_.Make(dpi, labels_);
+  for (HWND label : labels_) SetFont(label, fonts_.normal());
 }
 
 LRESULT frmHelp::Handle(HWND window, UINT message, WPARAM wParam,

@@ -162,13 +162,19 @@ void frmMain::CreateToolTips() {
 }
 
 void frmMain::LayOut(UINT dpi) {
-  fonts_.Make(dpi);
+  std::vector<HWND> labels, boldLabels;
   for (std::size_t i = 0; i < kMainControls.size(); ++i) {
     const ControlLayout& layout = kMainControls[i];
-    HFONT font = layout.kind == ControlKind::kBoldLabel ? fonts_.bold()
-                                                        : fonts_.normal();
-    PlaceControl(controls_[i], PixelRect(PlaceInWindow(layout), dpi), font);
+    PlaceControl(controls_[i], PixelRect(PlaceInWindow(layout), dpi));
+    if (layout.kind == ControlKind::kLabel) labels.push_back(controls_[i]);
+    if (layout.kind == ControlKind::kBoldLabel)
+      boldLabels.push_back(controls_[i]);
   }
+  fonts_.Make(dpi, labels, boldLabels);
+  for (std::size_t i = 0; i < kMainControls.size(); ++i)
+    SetFont(controls_[i], kMainControls[i].kind == ControlKind::kBoldLabel
+                              ? fonts_.bold()
+                              : fonts_.normal());
   SIZE size = OuterSize(kMainClient, kStyle, kExStyle, dpi);
   SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
