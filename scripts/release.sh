@@ -15,13 +15,19 @@ shown=$(printf '%d.%02d.%03d' "$major" "$minor" "$revision")
 dist="$PWD/dist"
 rm -rf "$dist"
 mkdir -p "$dist"
+# -s strips; the Release flags leave the cross build's -static in place.
 release=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVELLE_BUILD_TESTS=OFF
-         -DCMAKE_EXE_LINKER_FLAGS=-s)
+         -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s)
 
 # ---- Windows: one folder, no DLLs.
 cmake -S . -B build-release-windows "${release[@]}" \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build-release-windows -j2 --target morvelle morvelle_console
+if x86_64-w64-mingw32-objdump -p build-release-windows/morvelle.exe |
+  grep -iE 'DLL Name: (lib|mingw)'; then
+  echo "release: morvelle.exe needs MinGW's DLLs" >&2
+  exit 1
+fi
 stage="$dist/stage/Morvelle-$shown"
 mkdir -p "$stage/examples"
 cp build-release-windows/morvelle.exe build-release-windows/morvelle.com \
