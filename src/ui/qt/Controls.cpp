@@ -67,10 +67,12 @@ QFont FontThatFits(QFont font, std::initializer_list<QLabel*> labels) {
 void FitWindowFont(QWidget* window, std::initializer_list<QLabel*> labels) {
   QFont fitted = FontThatFits(window->font(), labels);
   window->setFont(fitted);
-  for (QLabel* label : labels) {
+  // Given to each control, since a platform theme may give buttons or
+  // edit boxes a font of their own that a window's font does not reach.
+  for (QWidget* control : window->findChildren<QWidget*>()) {
     QFont own = fitted;
-    own.setWeight(label->font().weight());
-    label->setFont(own);
+    own.setWeight(control->font().weight());
+    control->setFont(own);
   }
 }
 

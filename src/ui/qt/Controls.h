@@ -40,7 +40,8 @@ bool TextFitsLabel(const QLabel& label, const QFont& font);
 // text has one size.
 QFont FontThatFits(QFont font, std::initializer_list<QLabel*> labels);
 
-// Gives `window` and every label in it FontThatFits(window's font).
+// Gives `window` and every control in it FontThatFits(window's font),
+// each control keeping its weight.
 void FitWindowFont(QWidget* window, std::initializer_list<QLabel*> labels);
 
 }  // namespace morvelle
