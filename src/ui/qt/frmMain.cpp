@@ -140,19 +140,23 @@ void frmMain::SetTabOrder() {
                 controls_.at(order[i]->control));
 }
 
+// The user's actions, each to the form's handler.
 void frmMain::ConnectHandlers() {
-  connect(cmdBrowse, &QPushButton::clicked, this,
-          [this] { form_.cmdBrowse_Click(); });
-  connect(cmdSave, &QPushButton::clicked, this,
-          [this] { form_.cmdSave_Click(); });
-  connect(cmdClose, &QPushButton::clicked, this,
-          [this] { form_.cmdClose_Click(); });
-  connect(cmdHelp, &QPushButton::clicked, this,
-          [this] { form_.cmdHelp_Click(); });
-  connect(txtPathNew, &QLineEdit::textChanged, this,
-          [this] { form_.txtPathNew_Change(); });
-  connect(txtTagNew, &QLineEdit::textChanged, this,
-          [this] { form_.txtTagNew_Change(); });
+  using Handler = void (MainForm::*)();
+  const std::pair<QPushButton*, Handler> clicks[] = {
+      {cmdBrowse, &MainForm::cmdBrowse_Click},
+      {cmdSave, &MainForm::cmdSave_Click},
+      {cmdClose, &MainForm::cmdClose_Click},
+      {cmdHelp, &MainForm::cmdHelp_Click}};
+  for (auto [button, handler] : clicks)
+    connect(button, &QPushButton::clicked, this,
+            [this, handler = handler] { (form_.*handler)(); });
+  const std::pair<QLineEdit*, Handler> changes[] = {
+      {txtPathNew, &MainForm::txtPathNew_Change},
+      {txtTagNew, &MainForm::txtTagNew_Change}};
+  for (auto [box, handler] : changes)
+    connect(box, &QLineEdit::textChanged, this,
+            [this, handler = handler] { (form_.*handler)(); });
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
