@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 using testing::TrendRecipe;
 
 // Runs the built program with `args` in a folder of its own whose settings
-// store is `config`; returns the exit status.
+// store is `config`, with no display; returns the exit status.
 struct ProcessResult {
   int status = -1;
   std::string out, err;
@@ -31,8 +31,9 @@ std::string ShellQuote(const std::string& s) {
 
 ProcessResult RunMorvelle(const std::vector<std::string>& args,
                           const fs::path& config, const fs::path& scratch) {
-  std::string command = "XDG_CONFIG_HOME=" + ShellQuote(config.string()) +
-                        " QT_QPA_PLATFORM=none " + ShellQuote(MORVELLE_EXE);
+  std::string command =
+      "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME=" +
+      ShellQuote(config.string()) + " " + ShellQuote(MORVELLE_EXE);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote((scratch / "out").string()) + " 2>" +
              ShellQuote((scratch / "err").string()) + " </dev/null";
@@ -131,6 +132,11 @@ TEST_F(BatchProcessTest, UsageHelpAndVersion) {
   ProcessResult version = Morvelle({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Morvelle version 1.00.003\n");
+
+  // The window without a desktop: how to do without it, not an abort.
+  ProcessResult no_display = Morvelle({});
+  EXPECT_EQ(no_display.status, 2);
+  EXPECT_NE(no_display.err.find("Usage:"), std::string::npos);
 }
 
 TEST_F(BatchProcessTest, NoSettingsFileIsCreated) {
