@@ -196,6 +196,21 @@ TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
                 "Trend1.002: not a regular file",
                 "Trend1.003: not a regular file",
             }));
+
+  // A history file that is hidden or system is not found by either
+  // operation.
+  std::string renamed = folder_.File("Trend1A.HST");
+  for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+    ASSERT_TRUE(SetFileAttributesW(Wide(renamed).c_str(), attribute));
+    testing::RecordingReporter reporter;
+    FolderImage hidden_before = Image();
+    RenameReport hidden = RenameTrend(env(), reporter, renamed, kNewPath, "X");
+    EXPECT_EQ(hidden.outcome, RenameOutcome::kNotFound);
+    EXPECT_EQ(ReadTrendInfo(env(), reporter, renamed).pathWidth, 0);
+    EXPECT_EQ(reporter.warnings,
+              std::vector<std::string>(2, "Trend '" + renamed + "' not found"));
+    EXPECT_EQ(Image(), hidden_before);
+  }
 }
 
 TEST_F(WindowsEnvTest, NamesOutsideAsciiCrossTheLayerAsUtf8) {

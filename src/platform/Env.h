@@ -35,6 +35,9 @@ struct FileInfo {
   std::uint64_t links = 1;  // names of the file, this one included
   std::uint64_t device = 0;
   std::uint64_t index = 0;
+  // Windows: a hidden or system file, which a search for normal files does
+  // not find (its type is then kOther). Never set on POSIX.
+  bool hidden = false;
 };
 
 // kLocked: for reading and writing, and held for this process alone until

@@ -151,6 +151,8 @@ Status DescribeHandle(HANDLE h, const std::string& operation,
                                    sizeof tag_info))
     tag = tag_info.ReparseTag;
   info->type = TypeOfAttributes(data.dwFileAttributes, tag);
+  info->hidden = (data.dwFileAttributes &
+                  (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
   info->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   info->links = data.nNumberOfLinks;
   info->device = data.dwVolumeSerialNumber;

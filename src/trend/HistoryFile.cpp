@@ -64,7 +64,8 @@ HistoryCheck CheckHistoryFile(Env& env, const std::string& path,
                               std::string* message) {
   FileInfo info;
   Status s = env.GetFileInfo(path, &info);
-  if (s.kind() == ErrorKind::kNotFound) {
+  // A hidden or system file is no normal file: the trend is not there.
+  if (s.kind() == ErrorKind::kNotFound || (s.ok() && info.hidden)) {
     *message = NotFoundMessage(shownPath);
     return HistoryCheck::kNotFound;
   }
