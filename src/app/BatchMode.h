@@ -5,8 +5,9 @@
 // The values are the history file, the new tag and the new path and file
 // name (without extension). Written as on Windows, the values are quoted
 // and separated by ", ". On Windows the program gets that text as it was
-// typed and splits it at the quotes; a POSIX shell strips the quotes and
-// leaves the commas, which are dropped again here.
+// typed and splits it at the quotes. A POSIX shell hands over the values
+// as arguments of their own, with the quotes removed and the separating
+// commas left on the first two.
 #pragma once
 
 #include <iosfwd>
@@ -42,11 +43,12 @@ std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine);
 // nothing, as the C runtime reads it.
 std::string_view TextAfterProgramName(std::string_view commandLine);
 
-// The three values from the arguments after the program name. An argument
-// that is just "," is dropped and one trailing "," is removed from each
-// value. When an argument holds a double quote, the arguments joined by
-// single spaces are split with SplitAtQuotes instead. Nothing unless that
-// leaves exactly three values.
+// The three values from the POSIX arguments after the program name. Three
+// arguments are the three values as given, except that when the first two
+// both end in "," (the Windows form typed into a POSIX shell) that one
+// comma is removed from each: a value of its own may end in a comma. One
+// argument is a whole Windows command line, split with SplitAtQuotes.
+// Nothing for any other number of arguments.
 std::optional<BatchValues> ParseBatchArguments(
     const std::vector<std::string>& args);
 
