@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -57,6 +58,13 @@ TEST(RenameListTest, ReadsCsvRowsAndNamesTheLineOfEachError) {
        "1[ok|ok|ok]2: a quoted value is not closed;"},
       {std::string("a,b,c\nd,\0,f\n", 12),
        "2: holds a NUL byte; save the list as UTF-8 text;"},
+      // An undo list, marked by its first line, is written a whole row at
+      // a time: a last row without its line end was cut short.
+      {"# Morvelle undo list\na,b,c\nd,e,f",
+       "2[a|b|c]3: has no line end: this undo list was cut short while it "
+       "was written, so the row may lack the end of a value; restore its "
+       "trend by hand;"},
+      {"\xEF\xBB\xBF# Morvelle undo list\r\na,b,c\r\n# end", "2[a|b|c]"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Rows(ParseRenameList(c.text)), c.rows) << c.text;
@@ -144,13 +152,13 @@ class BatchListTest : public ::testing::Test {
   }
 
   Output Run(const std::vector<std::string>& args, Env& env = Env::Default(),
-             bool progress = false) {
+             bool progress = false, const std::atomic<bool>* stop = nullptr) {
     std::string problem;
     std::optional<Command> command = ParseCommandLine(args, &problem);
     EXPECT_TRUE(command) << problem;
     if (!command) return {};
     std::ostringstream out, err;
-    int status = RunCommand(env, *command, progress, out, err);
+    int status = RunCommand(env, *command, progress, stop, out, err);
     return {status, out.str(), err.str()};
   }
 
@@ -280,9 +288,10 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
            CsvValue(hst_[2]) + ",New2,C:\\Moved\\C\n");
   Output dry = Run({"--batch", list, "--dry-run"});
   ASSERT_EQ(dry.status, 0) << dry.err;
-  EXPECT_NE(dry.out.find("Dry run: 3 trends would be renamed. Nothing was "
-                         "changed.\n"),
-            std::string::npos);
+  EXPECT_TRUE(dry.out.ends_with(
+      "Dry run: 3 trends would be renamed.\nSummary: 0 renamed, 0 refused, "
+      "0 failed, 3 not run. Nothing was changed.\n"))
+      << dry.out;
   EXPECT_NE(dry.out.find("  C.000 (keeps its name)\n"), std::string::npos);
   EXPECT_EQ(Images(), before);
   plans = ReadPlans(dry.out);
@@ -379,51 +388,81 @@ TEST_F(BatchListTest, OneRefusedRowChangesNothing) {
   }
 }
 
+// Ends with the summary line of a run that changed nothing.
+void ExpectNothingChanged(const Output& run, const std::string& counts) {
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(
+      run.err.ends_with("\nSummary: " + counts + ". Nothing was changed.\n"))
+      << run.err;
+}
+
 TEST_F(BatchListTest, UnsoundListChangesNothing) {
   std::vector<FolderImage> before = Images();
   std::string good = CsvValue(hst_[0]) + ",T,C:\\T\n";
-  struct Case {
-    std::string list;  // empty: no such file
-    std::string message;
-  } cases[] = {
-      {good + hst_[1] + ",T\n", "list.csv:2: has 2 values"},
-      {good + "\"" + hst_[1] + ",T,C:\\T\n",
-       "list.csv:2: a quoted value is "
-       "not closed"},
-      {good + hst_[1] + ",T \"x\",C:\\T\n",
-       "list.csv:2: a value holds a "
-       "double quote"},
-      {"# only a comment\n\n", "holds no trend"},
-      {"", "Could not read the list: open '"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
-    fs::remove(lists_.File("list.csv"));
-    std::string list = c.list.empty() ? lists_.File("list.csv") : List(c.list);
-    Output run = Run({"--batch", list});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Nothing was changed.\n"), std::string::npos);
-    EXPECT_EQ(Images(), before);
-  }
-  // A folder as the list: refused as not a regular file, in the words of
-  // the platform's file-system layer.
+  const std::string undo_marker = "# Morvelle undo list: renames back\n";
+  // A folder as the list: refused in the words of the platform's
+  // file-system layer.
   std::string folder_path = testing::Utf8Of(lists_.path());
   std::unique_ptr<File> opened;
   Status not_regular =
       Env::Default().OpenFile(folder_path, OpenMode::kRead, &opened);
-  EXPECT_EQ(not_regular.kind(), ErrorKind::kNotARegularFile);
-  Output folder = Run({"--batch", folder_path});
-  EXPECT_EQ(folder.status, 1);
-  EXPECT_NE(folder.err.find("Could not read the list: " +
-                            not_regular.ToString() + "\nNothing was changed."),
-            std::string::npos)
-      << folder.err;
+  ASSERT_FALSE(not_regular.ok());
+  struct Case {
+    std::string list;  // empty: no such file
+    std::string message, counts;
+  } cases[] = {
+      {good + hst_[1] + ",T\n", "list.csv:2: has 2 values",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
+      {good + "\"" + hst_[1] + ",T,C:\\T\n",
+       "list.csv:2: a quoted value is not closed",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
+      {good + hst_[1] + ",T \"x\",C:\\T\n",
+       "list.csv:2: a value holds a double quote",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
+      {undo_marker + good + hst_[1] + ",T,C:\\T",
+       "list.csv:3: has no line end: this undo list was cut short",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
+      {"# only a comment\n\n", "holds no trend",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+      {"", "Could not read the list: open '",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+      {"folder", "Could not read the list: " + not_regular.ToString() + "\n",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    fs::remove(lists_.File("list.csv"));
+    std::string list = c.list == "folder" ? folder_path
+                       : c.list.empty()   ? lists_.File("list.csv")
+                                          : List(c.list);
+    Output run = Run({"--batch", list});
+    ExpectNothingChanged(run, c.counts);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(Images(), before);
+  }
 }
 
 TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
   std::vector<FolderImage> before = Images();
+  // Not under a name the run gives a file, whatever the letter case.
+  for (const std::string& taken :
+       {folders_[0].File("NEW0.HST"), folders_[2].File("new2.002")}) {
+    SCOPED_TRACE(taken);
+    for (bool dry_run : {false, true}) {
+      std::vector<std::string> args = {"--batch", StandardList(), "--undo-list",
+                                       taken};
+      if (dry_run) args.push_back("--dry-run");
+      Output refused = Run(args);
+      ExpectNothingChanged(refused,
+                           "0 renamed, 0 refused, 0 failed, 3 not run");
+      EXPECT_NE(refused.err.find("' would take the name of the trend file '"),
+                std::string::npos)
+          << refused.err;
+      EXPECT_EQ(Images(), before);
+      EXPECT_FALSE(fs::exists(testing::PathOf(taken)));
+    }
+  }
   // A name beyond ASCII must reach the file system as given.
   std::string undo = lists_.File("undo \xC3\xA9t\xC3\xA9.csv");
   Output run = Run({"--batch", StandardList(), "--undo-list", undo});
@@ -532,6 +571,63 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
   }
   EXPECT_GT(failed_in_a_row, 40);
   EXPECT_EQ(missing_from_undo, 3);
+}
+
+// A stop request is seen between rows: the row in progress is finished and
+// its undo row written, the rows after it are not run, and the run ends
+// with the status a shell gives an interrupted program.
+TEST_F(BatchListTest, StopRequestEndsTheRunBetweenRows) {
+  std::vector<FolderImage> original = Images();
+  const FolderImage first_renamed = Expected(0, original[0]);
+  std::string undo = lists_.File("undo.csv");
+  for (std::size_t renamed : {0, 1}) {
+    SCOPED_TRACE(renamed);
+    Reset();
+    fs::remove(undo);
+    std::atomic<bool> stop = renamed == 0;
+    testing::FailingEnv env(Env::Default());
+    env.onCall = [&] {
+      if (testing::ReadFolder(folders_[0].path()) == first_renamed) stop = true;
+    };
+    Output run = Run({"--batch", StandardList(), "--undo-list", undo}, env,
+                     false, &stop);
+    EXPECT_EQ(run.status, kExitInterrupted);
+    EXPECT_EQ(run.err, "Stopped on request before line " +
+                           std::to_string(2 + renamed) +
+                           "; the rows from it on were not run.\n");
+    EXPECT_TRUE(run.out.ends_with("Summary: " + std::to_string(renamed) +
+                                  " renamed, 0 refused, 0 failed, " +
+                                  std::to_string(3 - renamed) + " not run.\n"))
+        << run.out;
+    std::vector<FolderImage> now = Images();
+    for (std::size_t i = 0; i < 3; ++i)
+      EXPECT_EQ(now[i], i < renamed ? Expected(static_cast<int>(i), original[i])
+                                    : original[i])
+          << i;
+    EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+  }
+}
+
+// Names are shown with their control characters escaped, so that a name
+// can neither forge a line of output nor drive the terminal.
+TEST_F(BatchListTest, ControlCharactersInNamesAreShownEscaped) {
+  fs::create_directory(lists_.path() / "a\x1B[2Jb\nc");
+  TrendRecipe recipe;
+  recipe.name = "T\x7F";
+  std::string hst = testing::WriteTrend(lists_.path() / "a\x1B[2Jb\nc", recipe);
+  const std::string shown = lists_.File("a\\x1B[2Jb\\x0Ac") + "/T\\x7F.HST";
+  std::vector<std::vector<std::string>> commands = {
+      {"--info", hst},
+      {"--batch", List(CsvValue(hst) + ",New,C:\\New\n")},
+  };
+  for (const std::vector<std::string>& args : commands) {
+    SCOPED_TRACE(args[0]);
+    Output run = Run(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(shown), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find_first_of("\x1B\x7F"), std::string::npos);
+    EXPECT_EQ(run.out.find("b\nc"), std::string::npos);
+  }
 }
 
 TEST_F(BatchListTest, ProgressBarOnlyWhenAskedAndGoneAtTheEnd) {

@@ -10,6 +10,7 @@
 // on.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <iosfwd>
 #include <string>
@@ -47,6 +48,9 @@ struct BatchListOptions {
   std::string undoListPath;  // empty: no undo list
   bool dryRun = false;
   bool progress = false;  // draw a progress bar on `err` while renaming
+  // Checked before each row; once true, the rows left are not run. May be
+  // null.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Reads the list and plans every row before any file is touched: a list

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/PlanText.h"
+#include "app/ShownText.h"
 #include "app/StreamReporter.h"
 #include "platform/Env.h"
 #include "trend/FileTools.h"
@@ -13,7 +14,7 @@ namespace {
 
 void PrintSummary(const RenameReport& report, std::ostream& out) {
   const RenamePlan& plan = report.plan;
-  out << "Renamed trend '" << plan.hstPath << "':\n";
+  out << "Renamed trend '" << EscapeControlCharacters(plan.hstPath) << "':\n";
   std::size_t headers = 0;
   for (const RenameStep& step : plan.steps) {
     if (step.kind == StepKind::kRewriteHeader) ++headers;
@@ -26,7 +27,8 @@ void PrintSummary(const RenameReport& report, std::ostream& out) {
   if (plan.skipped.empty()) return;
   out << "Left untouched:\n";
   for (const SkippedFile& file : plan.skipped)
-    out << "  " << file.name << " (" << file.reason << ")\n";
+    out << "  " << EscapeControlCharacters(file.name) << " (" << file.reason
+        << ")\n";
 }
 
 bool EndsWithComma(const std::string& value) {

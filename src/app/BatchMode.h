@@ -30,6 +30,9 @@ struct BatchValues {
 inline constexpr int kExitRenamed = 0;
 inline constexpr int kExitNotRenamed = 1;
 inline constexpr int kExitUsage = 2;
+// A stop was requested (Ctrl+C, SIGTERM) and the run ended early, as
+// shells report a program that SIGINT ended.
+inline constexpr int kExitInterrupted = 130;
 
 // Splits a command line at every double quote into pieces 0, 1, 2, ...;
 // piece 1 is the history file, piece 3 the new tag, piece 5 the new path,

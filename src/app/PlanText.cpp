@@ -2,21 +2,22 @@
 
 #include <ostream>
 
+#include "app/ShownText.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {
 namespace {
 
 std::string Shown(const std::string& raw) {
-  return "'" + FieldDisplayText(raw) + "'";
+  return "'" + EscapeControlCharacters(FieldDisplayText(raw)) + "'";
 }
 
 }  // namespace
 
 void DescribePlan(const RenamePlan& plan, std::ostream& out) {
-  out << "Trend '" << plan.hstPath << "' (version " << plan.header.Version()
-      << ", EntryCount " << plan.header.EntryCount() << ", ExtraCount "
-      << plan.header.ExtraCount() << ")\n";
+  out << "Trend '" << EscapeControlCharacters(plan.hstPath) << "' (version "
+      << plan.header.Version() << ", EntryCount " << plan.header.EntryCount()
+      << ", ExtraCount " << plan.header.ExtraCount() << ")\n";
   std::vector<EntryChange> changes = PlannedEntryChanges(plan);
   for (std::size_t i = 0; i < changes.size(); ++i)
     out << "  entry " << i << ": " << Shown(changes[i].oldPath) << " -> "
@@ -39,7 +40,8 @@ void DescribePlan(const RenamePlan& plan, std::ostream& out) {
         << "\n";
   }
   for (const SkippedFile& file : plan.skipped)
-    out << "  left untouched: " << file.name << " (" << file.reason << ")\n";
+    out << "  left untouched: " << EscapeControlCharacters(file.name) << " ("
+        << file.reason << ")\n";
 }
 
 }  // namespace morvelle
