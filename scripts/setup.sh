@@ -2,9 +2,10 @@
 # Installs the Debian packages the build and the tests need, when missing,
 # and the packages named as arguments.
 set -euo pipefail
-# clang and its runtime libraries build the fuzzer (scripts/fuzz.sh).
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev clang
-          libclang-rt-14-dev "$@")
+# clang and its runtime libraries build the fuzzer (scripts/fuzz.sh); the
+# tests read the program's JSON output with nlohmann-json.
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev nlohmann-json3-dev
+          clang libclang-rt-14-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||

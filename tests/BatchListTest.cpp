@@ -403,11 +403,10 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
   const std::string undo_marker = "# Morvelle undo list: renames back\n";
   // A folder as the list: refused in the words of the platform's
   // file-system layer.
-  std::string folder_path = testing::Utf8Of(lists_.path());
-  std::unique_ptr<File> opened;
-  Status not_regular =
-      Env::Default().OpenFile(folder_path, OpenMode::kRead, &opened);
-  ASSERT_FALSE(not_regular.ok());
+  std::string folder_path = testing::Utf8Of(lists_.path()), text;
+  Status not_readable =
+      Env::Default().ReadTextFile(folder_path, 1 << 20, &text);
+  ASSERT_FALSE(not_readable.ok());
   struct Case {
     std::string list;  // empty: no such file
     std::string message, counts;
@@ -427,7 +426,9 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
        "0 renamed, 0 refused, 0 failed, 0 not run"},
       {"", "Could not read the list: open '",
        "0 renamed, 0 refused, 0 failed, 0 not run"},
-      {"folder", "Could not read the list: " + not_regular.ToString() + "\n",
+      {"folder", "Could not read the list: " + not_readable.ToString() + "\n",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+      {"huge", "' is larger than 64 MiB, the most Morvelle reads; split it",
        "0 renamed, 0 refused, 0 failed, 0 not run"},
   };
   for (const Case& c : cases) {
@@ -436,6 +437,9 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
     std::string list = c.list == "folder" ? folder_path
                        : c.list.empty()   ? lists_.File("list.csv")
                                           : List(c.list);
+    // Sparse: 64 MiB and one byte, of which only the first row is written.
+    if (c.list == "huge")
+      fs::resize_file(testing::PathOf(list), (std::uintmax_t{64} << 20) + 1);
     Output run = Run({"--batch", list});
     ExpectNothingChanged(run, c.counts);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
@@ -482,46 +486,66 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
   EXPECT_EQ(Images(), before);
 }
 
+// Warned about before anything is changed: a row the undo run would
+// refuse (trend A's old path holds a double quote) or could not restore
+// byte for byte (trend C's entries differ).
 TEST_F(BatchListTest, UndoListWarnsWhenItCannotRestoreExactly) {
+  recipes_[0].entryPath = "C:\\Ostrel\\Pump \"7\"";
+  Reset();
   std::string bytes = testing::ReadFile(hst_[2]);
   bytes.replace(176 + 448 + 304, 80, testing::Field("Another tag", 80));
   testing::WriteFile(hst_[2], bytes);
   Output run = Run({"--batch", StandardList(), "--dry-run", "--undo-list",
                     lists_.File("undo.csv")});
   EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find(":2: warning: the undo list cannot rename this trend "
+                         "back: The new path 'C:\\Ostrel\\Pump \"7\"' holds "
+                         "'\"', which a file name cannot hold\n"),
+            std::string::npos)
+      << run.err;
   EXPECT_NE(run.err.find(":4: warning: the undo list cannot restore this "
                          "trend exactly: entry 1 of its table"),
             std::string::npos)
       << run.err;
+  EXPECT_EQ(run.err.find(":3: warning"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(lists_.File("undo.csv")));
 }
 
-// A file-system failure at any call stops the run at the row it hits: the
-// rows before it stay renamed and are in the undo list, the row itself is
-// reported step by step, the rows after it are untouched. A row the undo
-// list cannot take stays renamed, is named, and ends the run likewise.
+// A file-system failure at any call, or a write cut short, stops the run
+// at the row it hits: the rows before it stay renamed and are in the undo
+// list, the row itself is rolled back, the rows after it are untouched. A
+// row the undo list cannot take stays renamed, is named, and ends the run
+// likewise; the list keeps its whole rows only. An undo list that cannot
+// be started is not left behind.
 TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
   std::vector<FolderImage> original = Images();
   std::string list = StandardList();
   std::string undo = lists_.File("undo.csv");
-  int calls = 0;
+  std::vector<testing::Fault> faults;
   {
     testing::FailingEnv counter(Env::Default());
     ASSERT_EQ(Run({"--batch", list, "--undo-list", undo}, counter).status, 0);
-    calls = counter.calls();
+    ASSERT_GT(counter.calls(), 60);
+    for (int k = 1; k <= counter.calls(); ++k)
+      faults.push_back({testing::FaultKind::kFail, k});
+    for (int k = 1; k <= counter.writes(); ++k)
+      faults.push_back({testing::FaultKind::kShortWrite, k});
   }
-  ASSERT_GT(calls, 60);
-  int failed_in_a_row = 0, missing_from_undo = 0;
-  for (int k = 1; k <= calls; ++k) {
-    SCOPED_TRACE(k);
+  int failed_in_a_row = 0, missing_from_undo = 0, undo_not_started = 0;
+  for (const testing::Fault& fault : faults) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(fault.kind)) + " at " +
+                 std::to_string(fault.at));
     Reset();
     fs::remove(undo);
     ASSERT_EQ(Images(), original);
 
-    testing::FailingEnv env(Env::Default(), k);
+    testing::FailingEnv env(Env::Default(), fault);
     Output run = Run({"--batch", list, "--undo-list", undo}, env);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("injected failure"), std::string::npos) << run.err;
+    const std::string injected = fault.kind == testing::FaultKind::kShortWrite
+                                     ? "injected short write"
+                                     : "injected failure";
+    EXPECT_NE(run.err.find(injected), std::string::npos) << run.err;
     std::size_t renamed = 0;
     for (std::size_t at = run.out.find(": renamed '"); at != std::string::npos;
          at = run.out.find(": renamed '", at + 1))
@@ -530,12 +554,11 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
     for (std::size_t i = 0; i < renamed; ++i)
       EXPECT_EQ(now[i], Expected(static_cast<int>(i), original[i])) << i;
     bool hit_a_row =
-        run.err.find("stopped at a file-system error") != std::string::npos;
-    for (std::size_t i = renamed + (hit_a_row ? 1 : 0); i < 3; ++i)
+        run.err.find("Every change was undone") != std::string::npos;
+    for (std::size_t i = renamed; i < 3; ++i)
       EXPECT_EQ(now[i], original[i]) << i;
     if (hit_a_row) {
       ++failed_in_a_row;
-      EXPECT_EQ(now[renamed].size(), original[renamed].size());
       EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
                              " renamed, 0 refused, 1 failed, " +
                              std::to_string(2 - renamed) + " not run.\n"),
@@ -549,12 +572,11 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
         std::string::npos) {
       ++missing_from_undo;
       not_in_undo = 1;
-      EXPECT_NE(
-          run.err.find(":" + std::to_string(renamed + 1) +
-                       ": renamed, but the undo list lacks it: write '" + undo +
-                       "': injected failure\nThe rows after it "
-                       "were not run.\n"),
-          std::string::npos)
+      EXPECT_NE(run.err.find(":" + std::to_string(renamed + 1) +
+                             ": renamed, but the undo list lacks it: write '" +
+                             undo + "': " + injected +
+                             "\nThe rows after it were not run.\n"),
+                std::string::npos)
           << run.err;
       EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
                              " renamed, 0 refused, 0 failed, " +
@@ -562,15 +584,25 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
                 std::string::npos)
           << run.out;
     }
-    if (fs::exists(undo)) {
-      RenameList rows = ParseRenameList(testing::ReadFile(undo));
-      EXPECT_EQ(rows.rows.size() + not_in_undo, renamed);
-    } else {
-      EXPECT_EQ(renamed, 0u);
+    if (run.err.find("Could not create the undo list: ") != std::string::npos) {
+      ++undo_not_started;
+      EXPECT_FALSE(fs::exists(testing::PathOf(undo)));
     }
+    if (!fs::exists(testing::PathOf(undo))) {
+      EXPECT_EQ(renamed, 0u);
+      continue;
+    }
+    std::string undo_text = testing::ReadFile(undo);
+    RenameList rows = ParseRenameList(undo_text);
+    EXPECT_TRUE(undo_text.ends_with("\n"));
+    EXPECT_TRUE(rows.errors.empty());
+    EXPECT_EQ(rows.rows.size() + not_in_undo, renamed);
   }
   EXPECT_GT(failed_in_a_row, 40);
-  EXPECT_EQ(missing_from_undo, 3);
+  // The three rows, each by a failed and by a short write.
+  EXPECT_EQ(missing_from_undo, 6);
+  // The creation, and the first lines by a failed and by a short write.
+  EXPECT_EQ(undo_not_started, 3);
 }
 
 // A stop request is seen between rows: the row in progress is finished and
@@ -618,6 +650,7 @@ TEST_F(BatchListTest, ControlCharactersInNamesAreShownEscaped) {
   const std::string shown = lists_.File("a\\x1B[2Jb\\x0Ac") + "/T\\x7F.HST";
   std::vector<std::vector<std::string>> commands = {
       {"--info", hst},
+      {"--dry-run", hst, "New", "C:\\New"},
       {"--batch", List(CsvValue(hst) + ",New,C:\\New\n")},
   };
   for (const std::vector<std::string>& args : commands) {

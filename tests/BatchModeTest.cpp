@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/BatchMode.h"
-#include "app/ShownText.h"
+#include "platform/Status.h"
 
 namespace morvelle {
 namespace {
@@ -55,7 +55,7 @@ TEST(BatchArgumentsTest, SplitAtQuotesTakesPiecesOneThreeAndFive) {
   EXPECT_EQ(Values(SplitAtQuotes("")), "(none)");
 }
 
-TEST(ShownTextTest, ControlCharactersAreEscaped) {
+TEST(EscapeControlCharactersTest, ControlBytesBecomeHex) {
   struct Case {
     std::string text, shown;
   } cases[] = {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "FailingEnv.h"
 #include "TrendFixture.h"
 #include "trend/BulkRename.h"
 #include "trend/FolderIndex.h"
@@ -19,6 +20,8 @@ std::vector<std::string> Names(const TrendFiles& files) {
   std::vector<std::string> names = files.dataFiles;
   for (const SkippedFile& file : files.skipped)
     names.push_back(file.name + ": " + file.reason);
+  for (const std::string& name : files.ambiguous)
+    names.push_back(name + ": ambiguous");
   return names;
 }
 
@@ -36,18 +39,30 @@ TEST(FolderIndexTest, FindsTheSameFilesAsTheWholeListing) {
     std::string base, history;
     std::vector<std::string> names;
   } cases[] = {
+      // trend1.hst makes two trends whose names differ in case only.
       {"Trend1",
        "Trend1.HST",
-       {"TREND1.001", "Trend1.000", "Trend1.: not a data file name",
-        "Trend1.002: a folder", "Trend1.bak: not a data file name",
+       {"Trend1.000", "Trend1.: not a data file name", "Trend1.002: a folder",
+        "Trend1.bak: not a data file name",
         "Trend1.old.001: not a data file name",
         "Trend1.old.002: not a data file name",
         "Trend1.old.HST: not a data file name",
-        "trend1.hst: another history file"}},
+        "trend1.hst: another history file", "TREND1.001: ambiguous"}},
+      {"trend1",
+       "trend1.hst",
+       {"Trend1.: not a data file name",
+        "Trend1.000: a data file of the "
+        "trend Trend1.HST",
+        "Trend1.002: a folder", "Trend1.HST: another history file",
+        "Trend1.bak: not a data file name",
+        "Trend1.old.001: not a data file name",
+        "Trend1.old.002: not a data file name",
+        "Trend1.old.HST: not a data file name", "TREND1.001: ambiguous"}},
       {"Trend1.old", "Trend1.old.HST", {"Trend1.old.001", "Trend1.old.002"}},
       {"TREND1.OLD",
        "TREND1.OLD.HST",
-       {"Trend1.old.001", "Trend1.old.002",
+       {"Trend1.old.001: a data file of the trend Trend1.old.HST",
+        "Trend1.old.002: a data file of the trend Trend1.old.HST",
         "Trend1.old.HST: another history file"}},
       {"A.B.C", "A.B.C.HST", {"A.B.C.000", "a.b.c.d: not a data file name"}},
       {"A.B",
@@ -66,39 +81,6 @@ TEST(FolderIndexTest, FindsTheSameFilesAsTheWholeListing) {
   EXPECT_FALSE(index.HoldsNameFolded("Trend1.old.00"));
   EXPECT_FALSE(index.HoldsNameFolded("Trend1.003"));
 }
-
-// Counts the listings it is asked for.
-class CountingEnv final : public Env {
- public:
-  Status ListFolder(const std::string& folder,
-                    std::vector<FolderEntry>* entries) override {
-    ++listings;
-    return base_.ListFolder(folder, entries);
-  }
-  Status OpenFile(const std::string& path, OpenMode mode,
-                  std::unique_ptr<File>* file) override {
-    return base_.OpenFile(path, mode, file);
-  }
-  Status CreateNewFile(const std::string& path,
-                       std::unique_ptr<File>* file) override {
-    return base_.CreateNewFile(path, file);
-  }
-  Status RenameNoReplace(const std::string& from,
-                         const std::string& to) override {
-    return base_.RenameNoReplace(from, to);
-  }
-  Status GetFileInfo(const std::string& path, FileInfo* info) override {
-    ++infos;
-    return base_.GetFileInfo(path, info);
-  }
-  Status AbsolutePath(const std::string& path, std::string* absolute) override {
-    return base_.AbsolutePath(path, absolute);
-  }
-  int listings = 0, infos = 0;
-
- private:
-  Env& base_ = Env::Default();
-};
 
 // Writes the trend `name` (files `name`.HST, .000, .001, .002) into
 // `folder`; returns its history file.
@@ -121,15 +103,15 @@ TEST(PlanRenamesTest, ListsEachFolderOnceAndStatsOnlyWhatTheListingHolds) {
   }
   for (int i = 0; i < 200; ++i)
     testing::WriteFile(folder.path() / ("Other" + std::to_string(i)), "x");
-  CountingEnv env;
+  testing::FailingEnv env(Env::Default());
   std::vector<PlannedRename> rows = PlanRenames(env, requests);
   for (const PlannedRename& row : rows)
     EXPECT_EQ(row.outcome, RenameOutcome::kRenamed) << row.message;
-  EXPECT_EQ(env.listings, 1);
+  EXPECT_EQ(env.callsOf("list folder"), 1);
   // One look at each history file and one at the folder, one at each file
   // to rewrite (its length and its other names: 20 trends of four files);
   // no new name is in the listing, so none is asked about.
-  EXPECT_EQ(env.infos, 21 + 20 * 4);
+  EXPECT_EQ(env.callsOf("stat"), 21 + 20 * 4);
 }
 
 TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
@@ -161,6 +143,11 @@ TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
        1,
        kNoRequest,
        "already exists"},
+      {"onto another trend in the list in another letter case",
+       {{"A.HST", "b", "C:\\b"}, {"B.HST", "D", "C:\\D"}},
+       0,
+       kNoRequest,
+       "is named like a file of that trend"},
       {"the same trend twice",
        {{"A.HST", "X", "C:\\X"}, {"./A.HST", "Y", "C:\\Y"}},
        1,

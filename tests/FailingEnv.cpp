@@ -17,6 +17,10 @@ class FailingFile final : public File {
     Status s = env_.Count("write", path_);
     return s.ok() ? env_.Write(*base_, path_, offset, data) : s;
   }
+  Status Truncate(std::uint64_t size) override {
+    Status s = env_.Count("truncate", path_);
+    return s.ok() ? base_->Truncate(size) : s;
+  }
   Status Close() override {
     Status s = env_.Count("close", path_);
     Status closed = base_->Close();
@@ -39,10 +43,17 @@ FailingEnv::FailingEnv(Env& base, Fault fault)
 
 Status FailingEnv::Count(const char* call, const std::string& path) {
   if (onCall) onCall();
-  if (++calls_ != fault_.at || fault_.kind != FaultKind::kFail)
-    return Status::Ok();
+  ++callsByName_[call];
+  ++calls_;
+  bool first = calls_ == fault_.at && fault_.kind == FaultKind::kFail;
+  if (!first && calls_ != fault_.alsoAt) return Status::Ok();
   failedCall_ = call;
   return Status::Error(fault_.error, call, path, "injected failure");
+}
+
+int FailingEnv::callsOf(const std::string& call) const {
+  auto it = callsByName_.find(call);
+  return it == callsByName_.end() ? 0 : it->second;
 }
 
 Status FailingEnv::Write(File& base, const std::string& path,
@@ -91,6 +102,27 @@ Status FailingEnv::RenameNoReplace(const std::string& from,
     fault_.createFile(to);
   }
   return base_.RenameNoReplace(from, to);
+}
+
+Status FailingEnv::RemoveFile(const std::string& path) {
+  Status s = Count("remove", path);
+  return s.ok() ? base_.RemoveFile(path) : s;
+}
+
+Status FailingEnv::CheckWritable(const std::string& path) {
+  Status s = Count("check for writing", path);
+  return s.ok() ? base_.CheckWritable(path) : s;
+}
+
+// A pure check of the name: no file-system call to fail.
+Status FailingEnv::CheckNameFits(const std::string& path) {
+  return base_.CheckNameFits(path);
+}
+
+Status FailingEnv::ReadTextFile(const std::string& path, std::size_t limit,
+                                std::string* text) {
+  Status s = Count("read text file", path);
+  return s.ok() ? base_.ReadTextFile(path, limit, text) : s;
 }
 
 Status FailingEnv::GetFileInfo(const std::string& path, FileInfo* info) {

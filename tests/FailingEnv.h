@@ -6,11 +6,14 @@
 //    then fails, as a full disk does;
 //  - kTargetAppears: right before rename number `at`, `createFile` makes a
 //    file under the rename's new name, as another program may do after the
-//    rename was checked.
+//    rename was checked;
+// and, besides that one, a plain failure of call number `alsoAt`, so that a
+// test can fail the undo of a run stopped by the first fault.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "platform/Env.h"
@@ -24,7 +27,8 @@ struct Fault {
   int at = 0;  // 0 never injects
   ErrorKind error = ErrorKind::kIoError;
   std::function<void(const std::string& path)> createFile =
-      {};  // kTargetAppears
+      {};          // kTargetAppears
+  int alsoAt = 0;  // a second, plain failure; 0 never
 };
 
 class FailingEnv final : public Env {
@@ -41,6 +45,8 @@ class FailingEnv final : public Env {
   int renames() const { return renames_; }
   // The name of the call the fault hit, empty while none has.
   const std::string& failedCall() const { return failedCall_; }
+  // Calls of one name ("stat", "open", ...) passed on or failed so far.
+  int callsOf(const std::string& call) const;
 
   // Runs before every counted call, so a test can look at the state the
   // call is made in.
@@ -60,6 +66,11 @@ class FailingEnv final : public Env {
                        std::unique_ptr<File>* file) override;
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override;
+  Status RemoveFile(const std::string& path) override;
+  Status CheckWritable(const std::string& path) override;
+  Status CheckNameFits(const std::string& path) override;
+  Status ReadTextFile(const std::string& path, std::size_t limit,
+                      std::string* text) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;
   Status AbsolutePath(const std::string& path, std::string* absolute) override;
 
@@ -70,6 +81,7 @@ class FailingEnv final : public Env {
   int writes_ = 0;
   int renames_ = 0;
   std::string failedCall_;
+  std::map<std::string, int> callsByName_;
 };
 
 }  // namespace morvelle::testing

@@ -147,7 +147,17 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 using FolderMaker = std::function<std::unique_ptr<TrendFolder>()>;
 
-// Runs the rename with fault `kind` at `k`; returns whether it survived.
+// The folder as it was before the run, with what another program made
+// during it.
+FolderImage AsItWas(const Attempt& run) {
+  FolderImage image = run.files.before;
+  for (const auto& [name, bytes] : run.files.planted) image[name] = bytes;
+  return image;
+}
+
+// Runs the rename with fault `kind` at `k`; returns whether it survived:
+// the trend is either renamed or byte for byte as it was, and the report
+// says which.
 bool Survives(const FolderMaker& make, const Shape& shape, FaultKind kind,
               int k) {
   Attempt run;
@@ -155,26 +165,19 @@ bool Survives(const FolderMaker& make, const Shape& shape, FaultKind kind,
   bool struck = !run.failedCall.empty();
   EXPECT_TRUE(struck) << "no fault was injected";
   EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
-  EXPECT_NE(run.report.outcome, RenameOutcome::kRenamed);
+  bool whole = run.report.ok() ? run.files.after == run.expectedClean
+                               : run.files.after == AsItWas(run);
+  EXPECT_TRUE(whole) << run.report.message;
   std::size_t messages =
       run.reporter.criticals.size() + run.reporter.warnings.size();
-  EXPECT_EQ(messages, 1u);
-  // A taken name stops the run at that rename and nowhere else.
-  bool stopped_right = true;
-  if (kind == FaultKind::kTargetAppears) {
-    std::size_t failed = 0;
-    for (const RenameStep& step : run.report.plan.steps)
-      if (step.state == StepState::kFailed) {
-        ++failed;
-        stopped_right &= step.kind == StepKind::kRename &&
-                         step.error.kind() == ErrorKind::kAlreadyExists;
-      }
-    stopped_right &= failed == 1;
-    EXPECT_TRUE(stopped_right) << run.report.message;
-  }
-  return struck && run.problems.empty() &&
-         run.report.outcome != RenameOutcome::kRenamed && messages == 1 &&
-         stopped_right;
+  EXPECT_EQ(messages, run.report.ok() ? 0u : 1u);
+  // A name taken after the checks is found by the rename itself.
+  bool stopped_right = kind != FaultKind::kTargetAppears ||
+                       (run.report.outcome == RenameOutcome::kRolledBack &&
+                        run.report.message.find("exists") != std::string::npos);
+  EXPECT_TRUE(stopped_right) << run.report.message;
+  return struck && run.problems.empty() && whole &&
+         messages == (run.report.ok() ? 0u : 1u) && stopped_right;
 }
 
 // The places a fault was injected at, and how many of them the rename
@@ -249,7 +252,7 @@ TEST(FaultInjectionTest, EveryCallWriteAndRenameOfManyShapesInMemory) {
     tally.Add(Sweep(make, none_rewritten));
 
     Shape cut = shape;
-    cut.newPath = "C:\\" + std::string(300, 'p');
+    cut.newPath = "C:\\" + std::string(60, 'd') + "\\" + std::string(250, 'p');
     cut.newTag = std::string(100, 't');
     tally.Add(Sweep(make, cut));
 
@@ -277,12 +280,54 @@ TEST(FaultInjectionTest, EveryErrorKindPartWay) {
     Attempt run;
     RenameWithFault(*std::make_unique<DiskFolder>(), shape,
                     Fault{.at = clean.calls - 3, .error = error}, &run);
-    EXPECT_EQ(run.report.outcome, RenameOutcome::kFailed);
+    EXPECT_EQ(run.report.outcome, RenameOutcome::kRolledBack);
     EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
+    EXPECT_EQ(run.files.after, run.files.before);
     ASSERT_EQ(run.reporter.criticals.size(), 1u);
-    EXPECT_NE(run.reporter.criticals[0].find("Nothing was undone"),
+    EXPECT_NE(run.reporter.criticals[0].find("the trend is as it was"),
               std::string::npos);
   }
+}
+
+// A second fault in the undo of a run stopped by the first: the report
+// tells, file by file, what the disk holds, with the old tag and path.
+// The first fault comes at the last call of a clean run (closing the
+// history file), so that every file has to be walked back, or at a short
+// write of the last data file.
+TEST(FaultInjectionTest, AFailedUndoIsReportedAsTheDiskHoldsIt) {
+  auto make = [] { return std::make_unique<MemoryFolder>(); };
+  Tally tally;
+  for (int version : {0, 4, 6}) {
+    Shape shape = ShapeFor(version);
+    Attempt clean;
+    RenameWithFault(*make(), shape, Fault{}, &clean);
+    for (Fault first :
+         {Fault{.at = clean.calls},
+          Fault{.kind = FaultKind::kShortWrite, .at = clean.writes}}) {
+      Attempt undone;
+      RenameWithFault(*make(), shape, first, &undone);
+      ASSERT_EQ(undone.report.outcome, RenameOutcome::kRolledBack);
+      for (int k = clean.calls + 1; k <= undone.calls; ++k) {
+        SCOPED_TRACE("version " + std::to_string(version) + ", undo fault at " +
+                     std::to_string(k));
+        Attempt run;
+        first.alsoAt = k;
+        RenameWithFault(*make(), shape, first, &run);
+        ++tally.points;
+        EXPECT_EQ(run.report.outcome, RenameOutcome::kUndoFailed);
+        EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
+        EXPECT_NE(run.report.message.find("old tag is 'Trend1'"),
+                  std::string::npos)
+            << run.report.message;
+        tally.survived += run.problems.empty() &&
+                          run.report.outcome == RenameOutcome::kUndoFailed;
+      }
+    }
+  }
+  std::printf("[ figures  ] %d undo faults run, %d reported as on disk\n",
+              tally.points, tally.survived);
+  EXPECT_GT(tally.points, 3 * 2 * 10);
+  EXPECT_EQ(tally.survived, tally.points);
 }
 
 // The audit itself must see damage: a run whose report or files were
@@ -302,7 +347,7 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        [](testing::RenameRun* f, RenameReport*) {
          f->after["Trend1A.001"][300] ^= 1;
        },
-       "Trend1.001: byte 300 is wrong for a done rewrite"},
+       "Trend1.001: byte 300 is wrong for a renamed file"},
       {"a file gone",
        [](testing::RenameRun* f, RenameReport*) {
          f->after.erase("Trend1A.000");
@@ -321,12 +366,19 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
       {"a file appeared",
        [](testing::RenameRun* f, RenameReport*) { f->after["Trend1A.bak"]; },
        "Trend1A.bak appeared"},
-      {"a rename reported pending",
+      {"a file reported untouched",
        [](testing::RenameRun*, RenameReport* r) {
-         r->outcome = RenameOutcome::kFailed;
-         r->plan.steps.back().state = StepState::kPending;
+         r->outcome = RenameOutcome::kUndoFailed;
+         r->plan.files.back().stage = FileStage::kUntouched;
+         r->plan.files.back().undoError =
+             Status::Error(ErrorKind::kIoError, "rename", "x", "y");
        },
        "Trend1.0421 is gone"},
+      {"an undo failure not reported",
+       [](testing::RenameRun*, RenameReport* r) {
+         r->outcome = RenameOutcome::kUndoFailed;
+       },
+       "an undo error is missing"},
       {"an intruder replaced",
        [](testing::RenameRun* f, RenameReport*) {
          f->planted["Trend1A.0421"] = "another program's file";

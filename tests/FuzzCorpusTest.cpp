@@ -27,7 +27,7 @@ TEST(FuzzCorpusTest, EverySeedKeepsEveryPromise) {
   EXPECT_EQ(outcomes,
             (std::set<RenameOutcome>{
                 RenameOutcome::kRenamed, RenameOutcome::kRefused,
-                RenameOutcome::kInvalidTrend, RenameOutcome::kFailed}));
+                RenameOutcome::kInvalidTrend, RenameOutcome::kRolledBack}));
 }
 
 TEST(FuzzCorpusTest, InputLayoutRoundTrips) {

@@ -263,32 +263,178 @@ TEST_F(HostileInputTest, DataFileShorterThanItsHeaderIsRefused) {
   EXPECT_EQ(testing::ReadFolder(trend_), before);
 }
 
-// What another program does between the check and the rename: the rename
-// stops at that file and neither grows it nor follows a link out of the
-// folder.
+// A trend in memory at /t: its history file, its data files and `extra`.
+std::string WriteInMemory(testing::MemEnv* env, const TrendRecipe& recipe,
+                          const std::vector<std::string>& extra = {}) {
+  for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
+    env->AddFile("/t/" + recipe.name + "." + recipe.dataExtensions[i],
+                 testing::DataFileBytes(recipe, i));
+  for (const std::string& name : extra)
+    env->AddFile("/t/" + name, "another program's " + name);
+  std::string hst = "/t/" + recipe.name + ".HST";
+  env->AddFile(hst, testing::HistoryBytes(recipe));
+  return hst;
+}
+
+// What would fail part-way, or touch a file that is not the trend's own,
+// is refused before anything is written, and named.
+TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> extra;  // files beside the trend
+    std::function<void(testing::MemEnv*)> prepare;
+    std::string hst = "/t/Trend1.HST";
+    std::string newPath = kNewPath;
+    std::string message;
+  } cases[] = {
+      {"a data file given as the history file",
+       {},
+       {},
+       "/t/Trend1.000",
+       kNewPath,
+       "'/t/Trend1.000' is not a history file"},
+      {"a data file of neither of two trends named alike",
+       {"trend1.HST", "TREND1.003"},
+       {},
+       "/t/Trend1.HST",
+       kNewPath,
+       "'/t/TREND1.003' could be a data file of this trend or of another"},
+      {"a stray data file under the new name",
+       {"Trend1A.005"},
+       {},
+       "/t/Trend1.HST",
+       kNewPath,
+       "'/t/Trend1A.005' is named like a file of that trend"},
+      {"another trend's history file under the new name in another case",
+       {"trend1a.hst"},
+       {},
+       "/t/Trend1.HST",
+       kNewPath,
+       "'/t/trend1a.hst' is named like a file of that trend"},
+      {"a read-only data file",
+       {},
+       [](testing::MemEnv* env) { env->MakeReadOnly("/t/Trend1.001"); },
+       "/t/Trend1.HST",
+       kNewPath,
+       "check for writing '/t/Trend1.001': Permission denied"},
+      {"a folder without write permission",
+       {},
+       [](testing::MemEnv* env) { env->MakeReadOnly("/t"); },
+       "/t/Trend1.HST",
+       kNewPath,
+       "check for writing '/t/': Permission denied"},
+      {"a new name longer than a file name can be",
+       {},
+       {},
+       "/t/Trend1.HST",
+       "C:\\" + std::string(252, 'n'),
+       "check name '/t/nnnn"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::MemEnv env;
+    WriteInMemory(&env, recipe_, c.extra);
+    if (c.prepare) c.prepare(&env);
+    FolderImage before = env.Image("/t");
+    reporter_ = {};
+    RenameReport report =
+        RenameTrend(env, reporter_, c.hst, c.newPath, kNewTag);
+    EXPECT_FALSE(report.ok());
+    EXPECT_NE(Message().find(c.message), std::string::npos) << Message();
+    EXPECT_EQ(env.Image("/t"), before);
+  }
+}
+
+// Two trends whose names differ in letter case only, as a case-sensitive
+// file system holds them: each keeps its own data files.
+TEST_F(HostileInputTest, TrendsNamedAlikeKeepTheirOwnDataFiles) {
+  testing::MemEnv env;
+  std::string hst = WriteInMemory(&env, recipe_);
+  TrendRecipe twin = recipe_;
+  twin.name = "trend1";
+  twin.dataExtensions = {"005", "006"};
+  twin.seed = 7;
+  std::string twin_hst = WriteInMemory(&env, twin);
+  FolderImage before = env.Image("/t");
+  RenameReport report = RenameTrend(env, reporter_, hst, kNewPath, kNewTag);
+  ASSERT_TRUE(report.ok()) << report.message;
+  FolderImage after = env.Image("/t");
+  for (const char* name : {"trend1.HST", "trend1.005", "trend1.006"})
+    EXPECT_EQ(after.at(name), before.at(name)) << name;
+  EXPECT_EQ(report.plan.files.size(), 1 + recipe_.dataExtensions.size());
+}
+
+// A second run on the same trend while one holds it is refused whole.
+TEST_F(HostileInputTest, ASecondRunOnTheTrendIsRefused) {
+  testing::MemEnv env;
+  std::string hst = WriteInMemory(&env, recipe_);
+  FolderImage before = env.Image("/t");
+  std::unique_ptr<File> first_run;
+  ASSERT_TRUE(env.OpenFile(hst, OpenMode::kLocked, &first_run).ok());
+  RenameReport report = RenameTrend(env, reporter_, hst, kNewPath, kNewTag);
+  EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+  EXPECT_NE(Message().find("another Morvelle run or the Ostrel runtime"),
+            std::string::npos)
+      << Message();
+  EXPECT_EQ(env.Image("/t"), before);
+}
+
+// Bytes another writer left after the NUL of a Path, or a dot in a folder
+// name, give no entry a stray extension.
+TEST_F(HostileInputTest, OnlyAPathsOwnExtensionIsKept) {
+  const std::string kept = "C:\\Data.old\\Trend1";
+  const std::string junk = "C:\\Data\\Trend1" + std::string(2, '\0') + "x.bak";
+  testing::MemEnv env;
+  std::string hst = WriteInMemory(&env, recipe_);
+  std::string bytes = *env.Bytes(hst);
+  bytes.replace(176, 144, testing::Field(kept, 144));
+  bytes.replace(176 + 288, 144, testing::Field(junk, 144));
+  ASSERT_TRUE(env.RemoveFile(hst).ok());
+  env.AddFile(hst, bytes);
+  ASSERT_TRUE(
+      RenameTrend(env, reporter_, hst, "D:\\New\\Trend1A", kNewTag).ok());
+  const std::string& after = *env.Bytes("/t/Trend1A.HST");
+  EXPECT_EQ(after.substr(176, 144), testing::Field("D:\\New\\Trend1A", 144));
+  EXPECT_EQ(after.substr(176 + 288, 144),
+            testing::Field("D:\\New\\Trend1A", 144));
+  EXPECT_EQ(after.substr(176 + 576, 144),
+            testing::Field("D:\\New\\Trend1A.002", 144));
+}
+
+// What another program does between the check and the rename: the run
+// finds it, changes nothing outside the folder, neither grows a file nor
+// follows a link, and leaves the trend as it found it.
 TEST_F(HostileInputTest, FilesChangedAfterTheCheck) {
   struct Case {
     const char* what;
     std::function<void(const fs::path& trend, const fs::path& outside)> change;
-    std::string failedStep;
+    RenameOutcome outcome;
+    std::string failedFile;  // the file whose step failed; none when refused
   } cases[] = {
       {"history file cut short",
        [](const fs::path& trend, const fs::path&) {
          std::string bytes = testing::ReadFile(trend / "Trend1.HST");
          testing::WriteFile(trend / "Trend1.HST", bytes.substr(0, 500));
        },
-       "rewrite the path and tag in the file table of '"},
+       RenameOutcome::kRefused, ""},
+      {"history file's table rewritten by another program",
+       [](const fs::path& trend, const fs::path&) {
+         std::string bytes = testing::ReadFile(trend / "Trend1.HST");
+         bytes[176] ^= 1;
+         testing::WriteFile(trend / "Trend1.HST", bytes);
+       },
+       RenameOutcome::kRefused, ""},
       {"data file cut short",
        [](const fs::path& trend, const fs::path&) {
          testing::WriteFile(trend / "Trend1.001", "short");
        },
-       "rewrite the tag in the header of '"},
+       RenameOutcome::kRolledBack, "Trend1.001"},
       {"data file swapped for a link out of the folder",
        [](const fs::path& trend, const fs::path& outside) {
          fs::remove(trend / "Trend1.001");
          fs::create_symlink(outside / "Victim.000", trend / "Trend1.001");
        },
-       "rewrite the tag in the header of '"},
+       RenameOutcome::kRolledBack, "Trend1.001"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -306,18 +452,12 @@ TEST_F(HostileInputTest, FilesChangedAfterTheCheck) {
 
     RenameReport report = ExecuteRenamePlan(Env::Default(), plan);
 
-    EXPECT_EQ(report.outcome, RenameOutcome::kFailed);
-    const RenameStep* failed = nullptr;
-    for (const RenameStep& step : report.plan.steps)
-      if (step.state == StepState::kFailed) failed = &step;
-    ASSERT_NE(failed, nullptr);
-    EXPECT_EQ(DescribeStep(*failed).rfind(c.failedStep, 0), 0u)
-        << DescribeStep(*failed);
-    // The failed file is as it was; the ones before it are renamed.
-    auto after = Tree(trend_);
-    std::string failed_name = fs::path(failed->path).filename().string();
-    EXPECT_EQ(after.at(failed_name), before.at(failed_name));
-    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(report.outcome, c.outcome) << report.message;
+    std::string failed;
+    for (const FileChange& file : report.plan.files)
+      if (!file.error.ok()) failed = fs::path(file.path).filename().string();
+    EXPECT_EQ(failed, c.failedFile);
+    EXPECT_EQ(Tree(trend_), before);
     EXPECT_EQ(Tree(outside_), outside_before);
   }
 }

@@ -23,14 +23,18 @@ Status Missing(const char* operation, const std::string& path) {
 class MemFile final : public File {
  public:
   MemFile(std::shared_ptr<std::string> bytes, std::string path, bool writable,
-          std::shared_ptr<int> openFiles, std::shared_ptr<int> misuses)
+          std::shared_ptr<bool> lock, std::shared_ptr<int> openFiles,
+          std::shared_ptr<int> misuses)
       : bytes_(std::move(bytes)),
         path_(std::move(path)),
         writable_(writable),
+        lock_(std::move(lock)),
         openFiles_(std::move(openFiles)),
-        misuses_(std::move(misuses)) {}
+        misuses_(std::move(misuses)) {
+    if (lock_) *lock_ = true;
+  }
   ~MemFile() override {
-    if (!closed_) --*openFiles_;
+    if (!closed_) Release();
   }
 
   Status ReadAt(std::uint64_t offset, std::size_t n,
@@ -53,14 +57,28 @@ class MemFile final : public File {
     return Status::Ok();
   }
 
+  Status Truncate(std::uint64_t size) override {
+    if (closed_) return Misuse("truncate");
+    if (!writable_)
+      return Status::Error(ErrorKind::kPermissionDenied, "truncate", path_,
+                           "Bad file descriptor");
+    if (size < bytes_->size()) bytes_->resize(static_cast<std::size_t>(size));
+    return Status::Ok();
+  }
+
   Status Close() override {
     if (closed_) return Misuse("close");
-    closed_ = true;
-    --*openFiles_;
+    Release();
     return Status::Ok();
   }
 
  private:
+  void Release() {
+    closed_ = true;
+    --*openFiles_;
+    if (lock_) *lock_ = false;
+  }
+
   Status Misuse(const char* call) {
     ++*misuses_;
     return Status::Error(ErrorKind::kInvalidArgument, call, path_,
@@ -70,6 +88,7 @@ class MemFile final : public File {
   std::shared_ptr<std::string> bytes_;
   std::string path_;
   bool writable_;
+  std::shared_ptr<bool> lock_;  // null unless opened with kLocked
   bool closed_ = false;
   std::shared_ptr<int> openFiles_;
   std::shared_ptr<int> misuses_;
@@ -110,6 +129,9 @@ bool MemEnv::AddSymlink(const std::string& path) {
 }
 bool MemEnv::AddDevice(const std::string& path) {
   return Add(path, EntryType::kOther, {});
+}
+void MemEnv::MakeReadOnly(const std::string& path) {
+  nodes_.at(path).readOnly = true;
 }
 
 const std::string* MemEnv::Bytes(const std::string& path) const {
@@ -154,7 +176,14 @@ Status MemEnv::OpenFile(const std::string& path, OpenMode mode,
   if (it->second.type != EntryType::kRegular)
     return Status::Error(ErrorKind::kNotARegularFile, "open", path,
                          "Not a regular file");
-  *file = Open(path, it->second, mode == OpenMode::kReadWrite);
+  const Node& node = it->second;
+  if (mode != OpenMode::kRead && node.readOnly)
+    return Status::Error(ErrorKind::kPermissionDenied, "open", path,
+                         "Permission denied");
+  if (mode == OpenMode::kLocked && *node.locked)
+    return Status::Error(ErrorKind::kInUse, "lock", path,
+                         "Resource temporarily unavailable");
+  *file = Open(path, node, mode);
   return Status::Ok();
 }
 
@@ -167,15 +196,16 @@ Status MemEnv::CreateNewFile(const std::string& path,
     return Status::Error(ErrorKind::kAlreadyExists, "create", path,
                          "File exists");
   Add(path, EntryType::kRegular, {});
-  *file = Open(path, nodes_.at(path), true);
+  *file = Open(path, nodes_.at(path), OpenMode::kReadWrite);
   return Status::Ok();
 }
 
 std::unique_ptr<File> MemEnv::Open(const std::string& path, const Node& node,
-                                   bool writable) {
+                                   OpenMode mode) {
   *mostOpen_ = std::max(*mostOpen_, ++*openFiles_);
-  return std::make_unique<MemFile>(node.bytes, path, writable, openFiles_,
-                                   misuses_);
+  return std::make_unique<MemFile>(
+      node.bytes, path, mode != OpenMode::kRead,
+      mode == OpenMode::kLocked ? node.locked : nullptr, openFiles_, misuses_);
 }
 
 Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {
@@ -198,6 +228,48 @@ Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {
   Node node = source->second;
   nodes_.erase(source);
   nodes_[to] = node;
+  return Status::Ok();
+}
+
+Status MemEnv::RemoveFile(const std::string& path) {
+  auto it = nodes_.find(path);
+  if (it == nodes_.end()) return Missing("remove", path);
+  if (it->second.type != EntryType::kRegular)
+    return Status::Error(ErrorKind::kNotARegularFile, "remove", path,
+                         "Not a regular file");
+  nodes_.erase(it);
+  return Status::Ok();
+}
+
+Status MemEnv::CheckWritable(const std::string& path) {
+  auto it = nodes_.find(WithoutTrailingSlash(path));
+  if (it == nodes_.end()) return Missing("check for writing", path);
+  if (it->second.readOnly)
+    return Status::Error(ErrorKind::kPermissionDenied, "check for writing",
+                         path, "Permission denied");
+  return Status::Ok();
+}
+
+Status MemEnv::CheckNameFits(const std::string& path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = std::min(path.find('/', start), path.size());
+    if (end - start > 255)
+      return Status::Error(ErrorKind::kInvalidArgument, "check name", path,
+                           "File name too long");
+    start = end + 1;
+  }
+  return Status::Ok();
+}
+
+Status MemEnv::ReadTextFile(const std::string& path, std::size_t limit,
+                            std::string* text) {
+  const std::string* bytes = Bytes(path);
+  if (!bytes) return Missing("open", path);
+  *text = bytes->substr(0, limit + 1);
+  if (text->size() > limit)
+    return Status::Error(ErrorKind::kTooLarge, "read", path,
+                         "The file is larger than the limit");
   return Status::Ok();
 }
 

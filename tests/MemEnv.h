@@ -30,6 +30,9 @@ class MemEnv final : public Env {
   bool AddFolder(const std::string& path);
   bool AddSymlink(const std::string& path);
   bool AddDevice(const std::string& path);
+  // Makes `path` refuse writing, as a read-only or immutable file or a
+  // folder without write permission does.
+  void MakeReadOnly(const std::string& path);
 
   // The bytes of the regular file `path`, or nullptr.
   const std::string* Bytes(const std::string& path) const;
@@ -51,6 +54,11 @@ class MemEnv final : public Env {
                        std::unique_ptr<File>* file) override;
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override;
+  Status RemoveFile(const std::string& path) override;
+  Status CheckWritable(const std::string& path) override;
+  Status CheckNameFits(const std::string& path) override;
+  Status ReadTextFile(const std::string& path, std::size_t limit,
+                      std::string* text) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;
   Status AbsolutePath(const std::string& path, std::string* absolute) override;
 
@@ -59,11 +67,14 @@ class MemEnv final : public Env {
     EntryType type;
     std::uint64_t index;
     std::shared_ptr<std::string> bytes;  // regular files only
+    bool readOnly = false;
+    // Held by the File that has it open with kLocked.
+    std::shared_ptr<bool> locked = std::make_shared<bool>(false);
   };
 
   bool Add(const std::string& path, EntryType type, std::string bytes);
   std::unique_ptr<File> Open(const std::string& path, const Node& node,
-                             bool writable);
+                             OpenMode mode);
   void MakeFolders(const std::string& path);
 
   std::string currentFolder_;

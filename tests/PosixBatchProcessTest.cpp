@@ -25,11 +25,11 @@ struct ProcessResult {
 };
 
 // Starts the built program with `args`, its settings store under
-// `config`, no input and its output on the descriptors `out` and `err`.
-// It starts with the default action for the signals a run changes, as
-// from a shell. Returns its process id.
+// `config`, its output on the descriptors `out` and `err` and its input on
+// `in` (-1: none). It starts with the default action for the signals a
+// run changes, as from a shell. Returns its process id.
 pid_t StartMorvelle(const std::vector<std::string>& args,
-                    const fs::path& config, int out, int err) {
+                    const fs::path& config, int out, int err, int in = -1) {
   std::vector<std::string> strings = {MORVELLE_EXE};
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;
@@ -40,7 +40,10 @@ pid_t StartMorvelle(const std::vector<std::string>& args,
   envp = {home.data(), platform.data(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (in < 0)
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  else
+    posix_spawn_file_actions_adddup2(&actions, in, 0);
   posix_spawn_file_actions_adddup2(&actions, out, 1);
   posix_spawn_file_actions_adddup2(&actions, err, 2);
   posix_spawnattr_t attributes;
@@ -73,14 +76,15 @@ int OpenForOutput(const fs::path& path) {
   return fd;
 }
 
-// Runs the built program with `args`; its output goes to `out` (a file).
+// Runs the built program with `args`; its output goes to `out` (a file),
+// its input comes from `in` (a descriptor, -1 for none).
 ProcessResult RunMorvelle(const std::vector<std::string>& args,
                           const fs::path& config, const fs::path& scratch,
-                          const fs::path& out = "") {
+                          const fs::path& out = "", int in = -1) {
   fs::path out_path = out.empty() ? scratch / "out" : out;
   int out_fd = OpenForOutput(out_path), err_fd = OpenForOutput(scratch / "err");
   ProcessResult run;
-  run.status = ExitStatus(StartMorvelle(args, config, out_fd, err_fd));
+  run.status = ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in));
   close(out_fd);
   close(err_fd);
   if (out.empty()) run.out = testing::ReadFile(out_path);
@@ -98,8 +102,9 @@ class BatchProcessTest : public ::testing::Test {
     return config_.path() / "Morvelle" / "Morvelle.conf";
   }
   ProcessResult Morvelle(const std::vector<std::string>& args,
-                         const fs::path& out = "") {
-    ProcessResult run = RunMorvelle(args, config_.path(), scratch_.path(), out);
+                         const fs::path& out = "", int in = -1) {
+    ProcessResult run =
+        RunMorvelle(args, config_.path(), scratch_.path(), out, in);
     EXPECT_EQ(testing::ReadFile(settings()),
               "[Settings]\nFileSet=/remembered/T.HST\n");
     return run;
@@ -198,12 +203,23 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_NE(info.out.find("\"dataFiles\": [\n    \"Trend1.000\","),
             std::string::npos);
-  ProcessResult dry = Morvelle({"--dry-run", "--batch", list});
+  // A list is the user's file, not a trend file: read through a link, and
+  // from a pipe as /dev/stdin.
+  fs::create_symlink(list, scratch_.path() / "link.csv");
+  ProcessResult dry =
+      Morvelle({"--dry-run", "--batch", scratch_.File("link.csv")});
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_NE(dry.out.find("  Trend1.HST -> Trend1A.HST\n"), std::string::npos);
   EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
 
-  ProcessResult run = Morvelle({"--batch", list});
+  int pipe_fds[2];
+  ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
+  std::string list_text = testing::ReadFile(list);
+  ASSERT_EQ(write(pipe_fds[1], list_text.data(), list_text.size()),
+            static_cast<ssize_t>(list_text.size()));
+  close(pipe_fds[1]);
+  ProcessResult run = Morvelle({"--batch", "/dev/stdin"}, "", pipe_fds[0]);
+  close(pipe_fds[0]);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(testing::ReadFolder(trend_.path()),

@@ -43,17 +43,33 @@ TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
   EXPECT_TRUE(reporter_.criticals.empty());
 }
 
-TEST_F(ReadTrendInfoTest, PathWithoutAnExtensionIsTheWholeRawField) {
-  TrendRecipe recipe;
-  recipe.dataExtensions = {"000"};
-  recipe.entryPath = "C:\\Ostrel.Data\\Trend1";
-  std::string hst = testing::WriteTrend(folder_.path(), recipe);
-  std::string bytes = testing::ReadFile(hst);
-  bytes.replace(176, 144, testing::Field("C:\\Ostrel.Data\\Trend1", 144));
-  testing::WriteFile(hst, bytes);
-  TrendInfo info = ReadTrendInfo(Env::Default(), reporter_, hst);
-  EXPECT_EQ(info.path.size(), 144u);
-  EXPECT_EQ(FieldDisplayText(info.path), "C:\\Ostrel.Data\\Trend1");
+// The extension is what follows the last dot of the value up to its NUL,
+// and only when that dot follows the last separator: neither a dot in a
+// folder name nor one among bytes another writer left after the NUL
+// counts.
+TEST_F(ReadTrendInfoTest, OriginalPathLosesOnlyItsOwnExtension) {
+  struct Case {
+    std::string field, path;
+  } cases[] = {
+      {"C:\\Data\\Trend1.000", "C:\\Data\\Trend1"},
+      {"C:\\Ostrel.Data\\Trend1", "C:\\Ostrel.Data\\Trend1"},
+      {"/data.old/Trend1", "/data.old/Trend1"},
+      {"C:\\Data\\Trend1.000" + std::string(3, '\0') + "junk.xyz",
+       "C:\\Data\\Trend1"},
+      {"C:\\Data\\Trend1" + std::string(3, '\0') + "x.old\\y",
+       "C:\\Data\\Trend1"},
+      {"C:\\Data\\Trend1.", "C:\\Data\\Trend1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    TrendRecipe recipe;
+    recipe.dataExtensions = {"000"};
+    std::string hst = testing::WriteTrend(folder_.path(), recipe);
+    std::string bytes = testing::ReadFile(hst);
+    bytes.replace(176, 144, testing::Field(c.field, 144));
+    testing::WriteFile(hst, bytes);
+    EXPECT_EQ(ReadTrendInfo(Env::Default(), reporter_, hst).path, c.path);
+  }
 }
 
 TEST_F(ReadTrendInfoTest, StoredTextIsShownDecoded) {
@@ -83,7 +99,7 @@ TEST_F(ReadTrendInfoTest, EmptyFileReadsAsVersionZero) {
       ReadTrendInfo(Env::Default(), reporter_, folder_.File("Empty.HST"));
   EXPECT_EQ(info.pathWidth, 144);
   EXPECT_EQ(info.tagWidth, 32);
-  EXPECT_EQ(info.path, std::string(144, '\0'));
+  EXPECT_EQ(info.path, "");
   EXPECT_EQ(FieldDisplayText(info.tag), "");
   EXPECT_TRUE(reporter_.criticals.empty());
 }

@@ -24,13 +24,16 @@ void PutInside(std::string* bytes, std::size_t offset,
     bytes->replace(offset, value.size(), value);
 }
 
-// The extension a rewritten Path keeps: what follows the last dot of the
-// whole raw field, up to the first NUL.
-std::string KeptExtension(const std::string& raw) {
-  std::size_t dot = raw.rfind('.');
-  if (dot == std::string::npos) return {};
-  std::string extension = raw.substr(dot + 1);
-  return extension.substr(0, extension.find('\0'));
+// A rewritten Path: the new path, and the extension of the old value up to
+// its first NUL when its last dot follows its last separator.
+std::string RewrittenPath(const std::string& raw, const std::string& newPath) {
+  std::string value = raw.substr(0, raw.find('\0'));
+  std::size_t dot = value.rfind('.');
+  std::size_t separator = value.find_last_of("\\/");
+  if (dot == std::string::npos ||
+      (separator != std::string::npos && separator > dot))
+    return newPath;
+  return newPath + value.substr(dot);
 }
 
 std::string RewrittenHistory(const std::string& old, const RenameRun& run) {
@@ -41,7 +44,7 @@ std::string RewrittenHistory(const std::string& old, const RenameRun& run) {
     if (entry + layout.entrySize > old.size()) break;
     std::string path = old.substr(entry, layout.pathWidth);
     PutInside(&bytes, entry,
-              Field(run.newPath + "." + KeptExtension(path), layout.pathWidth));
+              Field(RewrittenPath(path, run.newPath), layout.pathWidth));
     PutInside(&bytes, entry + layout.entryTagOffset,
               Field(run.newTag, layout.tagWidth));
   }
@@ -65,77 +68,68 @@ std::string NameIn(const std::string& folder, const std::string& path) {
   return name.find('/') == std::string::npos ? name : std::string();
 }
 
-const char* StateName(StepState state) {
-  switch (state) {
-    case StepState::kDone:
-      return "done";
-    case StepState::kFailed:
-      return "failed";
-    case StepState::kPending:
-      return "pending";
+const char* StageName(FileStage stage) {
+  switch (stage) {
+    case FileStage::kUntouched:
+      return "untouched";
+    case FileStage::kWriting:
+      return "being written";
+    case FileStage::kRewritten:
+      return "rewritten";
+    case FileStage::kRenamed:
+      return "renamed";
   }
   return "?";
 }
 
-void AuditStates(const RenameReport& report,
+// A renamed trend has every file renamed; one reported as it was, none
+// touched; only a failed undo leaves files in between, each with the error
+// that stopped it or another file's undo.
+void AuditStages(const RenameReport& report,
                  std::vector<std::string>* problems) {
-  bool stopped = false;  // a failed or pending step was seen
-  bool failed = false;
-  for (const RenameStep& step : report.plan.steps) {
-    std::string line = DescribeStep(step) + " is " + StateName(step.state);
-    if (step.state == StepState::kDone && stopped)
-      problems->push_back(line + " after a step that was not done");
-    if (step.state == StepState::kFailed && stopped)
-      problems->push_back(line + ", the second step to stop the run");
-    if ((step.state == StepState::kFailed) == step.error.ok())
-      problems->push_back(line + " with error '" + step.error.ToString() + "'");
+  bool undo_failed = false;
+  for (const FileChange& file : report.plan.files) {
+    std::string line = file.path + " is " + StageName(file.stage);
+    undo_failed |= !file.undoError.ok();
     if (report.outcome == RenameOutcome::kRenamed &&
-        step.state != StepState::kDone)
+        file.stage != FileStage::kRenamed)
       problems->push_back(line + ", yet the trend is reported renamed");
-    if (report.outcome != RenameOutcome::kFailed &&
-        report.outcome != RenameOutcome::kRenamed &&
-        step.state != StepState::kPending)
-      problems->push_back(line + ", yet the rename was refused");
-    failed |= step.state == StepState::kFailed;
-    stopped |= step.state != StepState::kDone;
+    if (report.outcome != RenameOutcome::kRenamed &&
+        report.outcome != RenameOutcome::kUndoFailed &&
+        file.stage != FileStage::kUntouched)
+      problems->push_back(line + ", yet the trend is reported as it was");
   }
-  if (report.outcome == RenameOutcome::kFailed && !failed &&
-      !report.plan.steps.empty() &&
-      report.plan.steps.front().state == StepState::kDone)
-    problems->push_back("the run is reported failed, but no step failed");
+  if ((report.outcome == RenameOutcome::kUndoFailed) != undo_failed)
+    problems->push_back(std::string("an undo error is ") +
+                        (undo_failed ? "recorded" : "missing") +
+                        " for the outcome reported");
 }
 
 std::string ContentProblem(const std::string& name, const std::string& actual,
                            const std::string& old, const std::string& rewritten,
-                           StepState state) {
+                           FileStage stage) {
   if (actual.size() != old.size())
     return name + " changed its length from " + std::to_string(old.size()) +
            " to " + std::to_string(actual.size());
   for (std::size_t i = 0; i < actual.size(); ++i) {
     bool as_old = actual[i] == old[i];
     bool as_new = actual[i] == rewritten[i];
-    bool fine = state == StepState::kDone      ? as_new
-                : state == StepState::kPending ? as_old
-                                               : as_old || as_new;
+    bool fine = stage == FileStage::kUntouched ? as_old
+                : stage == FileStage::kWriting ? as_old || as_new
+                                               : as_new;
     if (!fine)
       return name + ": byte " + std::to_string(i) + " is wrong for a " +
-             StateName(state) + " rewrite";
+             StageName(stage) + " file";
   }
   return {};
 }
-
-struct FileSteps {
-  const RenameStep* rewrite = nullptr;
-  const RenameStep* rename = nullptr;
-  std::string newName;
-};
 
 }  // namespace
 
 std::vector<std::string> AuditRename(const RenameRun& run,
                                      const RenameReport& report) {
   std::vector<std::string> problems;
-  AuditStates(report, &problems);
+  AuditStages(report, &problems);
 
   const std::string& hst = report.plan.hstPath;
   std::string folder = hst.substr(0, hst.rfind('/') + 1);
@@ -143,38 +137,27 @@ std::vector<std::string> AuditRename(const RenameRun& run,
   auto history = run.before.find(history_name);
   int version = history == run.before.end() ? 0 : Int16At(history->second, 138);
 
-  std::map<std::string, FileSteps> steps;
-  for (const RenameStep& step : report.plan.steps) {
-    std::string name = NameIn(folder, step.path);
-    if (name.empty()) {
-      problems.push_back("a step outside the trend's folder: " +
-                         DescribeStep(step));
-      continue;
-    }
-    if (step.kind != StepKind::kRename) {
-      if ((step.kind == StepKind::kRewriteTable) != (name == history_name))
-        problems.push_back("a rewrite of the wrong kind: " +
-                           DescribeStep(step));
-      steps[name].rewrite = &step;
-      continue;
-    }
-    steps[name].rename = &step;
-    steps[name].newName = NameIn(folder, step.newPath);
-    if (steps[name].newName.empty())
-      problems.push_back("a rename out of the trend's folder: " +
-                         DescribeStep(step));
+  std::map<std::string, const FileChange*> changes;
+  for (const FileChange& file : report.plan.files) {
+    std::string name = NameIn(folder, file.path);
+    if (name.empty() || NameIn(folder, file.newPath).empty())
+      problems.push_back("a file outside the trend's folder: " + file.path +
+                         " -> " + file.newPath);
+    else
+      changes[name] = &file;
   }
 
   std::set<std::string> accounted;
   for (const auto& [name, old] : run.before) {
-    const FileSteps& file = steps[name];
-    StepState state = file.rewrite ? file.rewrite->state : StepState::kPending;
-    std::string rewritten = !file.rewrite ? old
+    auto change = changes.find(name);
+    const FileChange* file = change == changes.end() ? nullptr : change->second;
+    FileStage stage = file ? file->stage : FileStage::kUntouched;
+    std::string rewritten = !file ? old
                             : name == history_name
                                 ? RewrittenHistory(old, run)
                                 : RewrittenDataFile(old, version, run);
-    bool moved = file.rename && file.rename->state == StepState::kDone;
-    std::string at = moved ? file.newName : name;
+    std::string at =
+        stage == FileStage::kRenamed ? NameIn(folder, file->newPath) : name;
     accounted.insert(at);
     auto found = run.after.find(at);
     if (found == run.after.end()) {
@@ -182,7 +165,7 @@ std::vector<std::string> AuditRename(const RenameRun& run,
       continue;
     }
     std::string problem =
-        ContentProblem(name, found->second, old, rewritten, state);
+        ContentProblem(name, found->second, old, rewritten, stage);
     if (!problem.empty()) problems.push_back(problem);
   }
   for (const auto& [name, bytes] : run.planted) {

@@ -3,13 +3,14 @@
 // run, a refusal, or a run stopped part-way by a fault.
 //
 // It holds that
-//  - the report is coherent: steps done, then at most one failed, then the
-//    rest pending; all done when renamed, none done when refused;
-//  - every file that was there is still there, under its new name when its
-//    rename step is done and under its old name otherwise;
-//  - a file whose rewrite step is done holds exactly the expected bytes, a
-//    pending one its old bytes, and a failed one a mix of the two, byte by
-//    byte (a short write); no file changed its length;
+//  - the report is coherent: every file renamed when the trend is reported
+//    renamed, every file untouched when it is reported as it was, and an
+//    undo error recorded exactly when the undo is reported failed;
+//  - every file that was there is still there, under its new name when it
+//    is reported renamed and under its old name otherwise;
+//  - a file reported rewritten or renamed holds exactly the expected bytes,
+//    an untouched one its old bytes, and one being written a mix of the
+//    two, byte by byte (a short write); no file changed its length;
 //  - every other file, including any that another program made during the
 //    run, kept its name and its bytes, and no file appeared.
 //

@@ -36,8 +36,8 @@ class RenameTrendTest : public ::testing::Test {
   void ExpectUntouched(const RenameReport& report, const FolderImage& before) {
     EXPECT_FALSE(report.ok());
     EXPECT_EQ(Image(), before);
-    for (const RenameStep& step : report.plan.steps)
-      EXPECT_EQ(step.state, StepState::kPending);
+    for (const FileChange& file : report.plan.files)
+      EXPECT_EQ(file.stage, FileStage::kUntouched);
   }
 
   testing::TempFolder folder_;
@@ -72,12 +72,15 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
   struct Case {
     int entryCount, extraCount;
     std::string newPath, newTag;
+    bool renamed = true;
   } cases[] = {
       {0, 1, kNewPath, kNewTag},             // table written back unchanged
-      {-1, 3, kNewPath, kNewTag},            // no entry rewritten
       {1, 0, "D:\\Moved\\Trend1", kNewTag},  // only the folder changes
       {2, 0, "C:\\" + std::string(150, 'p'), std::string(100, 't')},  // cut
       {1, 0, "relative\\Trend1A", "T"},
+      // A negative count would rewrite nothing: an invalid table.
+      {-1, 3, kNewPath, kNewTag, false},
+      {3, -1, kNewPath, kNewTag, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.newPath);
@@ -88,10 +91,12 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
     recipe.extraCount = c.extraCount;
     std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
-    EXPECT_TRUE(Rename(hst, c.newPath, c.newTag).ok());
-    EXPECT_EQ(
-        testing::ReadFolder(folder.path()),
-        testing::ExpectedAfterRename(recipe, before, c.newPath, c.newTag));
+    RenameReport report = Rename(hst, c.newPath, c.newTag);
+    EXPECT_EQ(report.ok(), c.renamed) << report.message;
+    EXPECT_EQ(testing::ReadFolder(folder.path()),
+              c.renamed ? testing::ExpectedAfterRename(recipe, before,
+                                                       c.newPath, c.newTag)
+                        : before);
   }
 }
 
@@ -240,8 +245,8 @@ TEST_F(RenameTrendTest, RenameToTheSameNameOnlyRewrites) {
   FolderImage before = Image();
   RenameReport report = Rename(hst, "D:\\Elsewhere\\Trend1", kNewTag);
   ASSERT_TRUE(report.ok()) << report.message;
-  for (const RenameStep& step : report.plan.steps)
-    EXPECT_NE(step.kind, StepKind::kRename) << step.path;
+  for (const FileChange& file : report.plan.files)
+    EXPECT_FALSE(file.renamed()) << file.path;
   EXPECT_EQ(Image(), testing::ExpectedAfterRename(
                          recipe, before, "D:\\Elsewhere\\Trend1", kNewTag));
 }
@@ -288,9 +293,9 @@ TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 }
 
-// A failure at any file-system call leaves every file under its old or its
-// new name, and the report's steps say exactly which.
-TEST_F(RenameTrendTest, FailurePartWayIsReportedStepByStep) {
+// A failure at any file-system call leaves the trend byte for byte as it
+// was, and says so; one part-way through names the call that failed.
+TEST_F(RenameTrendTest, FailureAtAnyCallLeavesTheTrendAsItWas) {
   TrendRecipe recipe;
   int points = 0;
   {
@@ -304,34 +309,29 @@ TEST_F(RenameTrendTest, FailurePartWayIsReportedStepByStep) {
     points = counter.calls();
   }
   ASSERT_GT(points, 20);
-  int failed_part_way = 0;
+  int rolled_back = 0;
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE(k);
     testing::TempFolder folder;
     std::string hst = testing::WriteTrend(folder.path(), recipe);
+    FolderImage before = testing::ReadFolder(folder.path());
     testing::FailingEnv env(Env::Default(), k);
     testing::RecordingReporter reporter;
     RenameReport report = RenameTrend(env, reporter, hst, kNewPath, kNewTag);
-    ASSERT_EQ(report.outcome, RenameOutcome::kFailed);
-    ASSERT_EQ(reporter.criticals.size(), 1u);
-    EXPECT_NE(reporter.criticals[0].find("injected failure"),
-              std::string::npos);
-    std::size_t renamed = 0;
-    for (const RenameStep& step : report.plan.steps) {
-      if (step.kind != StepKind::kRename) continue;
-      bool moved = fs::exists(step.newPath) && !fs::exists(step.path);
-      bool stayed = fs::exists(step.path) && !fs::exists(step.newPath);
-      EXPECT_TRUE(step.state == StepState::kDone ? moved : stayed) << step.path;
-      renamed += moved;
-    }
-    EXPECT_EQ(testing::ReadFolder(folder.path()).size(), 4u);
-    if (renamed > 0) {
-      ++failed_part_way;
-      EXPECT_NE(reporter.criticals[0].find("Done:\n  rewrite the path"),
-                std::string::npos);
+    EXPECT_FALSE(report.ok());
+    EXPECT_NE(report.outcome, RenameOutcome::kUndoFailed);
+    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    ASSERT_EQ(reporter.criticals.size() + reporter.warnings.size(), 1u);
+    if (report.outcome == RenameOutcome::kRolledBack) {
+      ++rolled_back;
+      EXPECT_NE(reporter.criticals[0].find("injected failure.\nEvery change "
+                                           "was undone: the trend is as it "
+                                           "was."),
+                std::string::npos)
+          << reporter.criticals[0];
     }
   }
-  EXPECT_GT(failed_part_way, 0);
+  EXPECT_GT(rolled_back, 8);
 }
 
 // Wine looks for a name that does not exist by reading the whole folder,

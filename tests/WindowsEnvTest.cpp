@@ -161,9 +161,9 @@ TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
     fs::current_path(previous);
     ASSERT_TRUE(report.ok()) << report.message;
     EXPECT_EQ(report.plan.hstPath, sub + "\\Trend1.HST");
-    for (const RenameStep& step : report.plan.steps) {
-      EXPECT_EQ(step.path.find('/'), std::string::npos) << step.path;
-      EXPECT_EQ(step.newPath.find('/'), std::string::npos) << step.newPath;
+    for (const FileChange& file : report.plan.files) {
+      EXPECT_EQ(file.path.find('/'), std::string::npos) << file.path;
+      EXPECT_EQ(file.newPath.find('/'), std::string::npos) << file.newPath;
     }
     EXPECT_EQ(testing::ReadFolder(folder_.path() / "Sub"),
               testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
@@ -234,9 +234,11 @@ TEST_F(WindowsEnvTest, AFileHeldOpenByAnotherProgramIsNotChanged) {
   Status write = env().OpenFile(hst, OpenMode::kReadWrite, &file);
   CloseHandle(runtime);
 
-  EXPECT_EQ(report.outcome, RenameOutcome::kFailed);
-  ASSERT_FALSE(report.plan.steps.empty());
-  EXPECT_EQ(report.plan.steps[0].error.kind(), ErrorKind::kInUse);
+  // Refused before anything is written, with a hint at the runtime.
+  EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
+  EXPECT_NE(report.message.find("Ostrel runtime may be using it"),
+            std::string::npos)
+      << report.message;
   EXPECT_EQ(Image(), before);
   EXPECT_EQ(write.kind(), ErrorKind::kInUse);
   EXPECT_FALSE(file);
@@ -316,6 +318,207 @@ TEST_F(WindowsEnvTest, OffsetsBeyondFourGigabytes) {
   EXPECT_EQ(read, "");
   EXPECT_TRUE(file->Close().ok());
   EXPECT_EQ(fs::file_size(folder_.path() / "Big.000"), beyond + 4);
+}
+
+TEST_F(WindowsEnvTest, ALockedFileIsHeldAloneUnderEveryNameItIsGiven) {
+  testing::WriteFile(folder_.path() / "Trend1.HST", "0123456789");
+  std::unique_ptr<File> locked;
+  ASSERT_TRUE(
+      env()
+          .OpenFile(folder_.File("Trend1.HST"), OpenMode::kLocked, &locked)
+          .ok());
+  // Each step renames the held file and appends through the handle; the
+  // length under the new name shows where the byte went.
+  struct Step {
+    std::string from, to;
+    char appended;
+  } steps[] = {
+      {"Trend1.HST", "Trend1A.HST", 'a'},
+      {"Trend1A.HST", "TREND1A.HST", 'b'},  // letter case only
+      {"TREND1A.HST", "Trend1.HST", 'c'},   // back to where it started
+  };
+  std::string bytes = "0123456789";
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.to);
+    for (OpenMode mode :
+         {OpenMode::kLocked, OpenMode::kReadWrite, OpenMode::kRead}) {
+      std::unique_ptr<File> second;
+      EXPECT_EQ(env().OpenFile(folder_.File(step.from), mode, &second).kind(),
+                ErrorKind::kInUse);
+      EXPECT_FALSE(second);
+    }
+    Status s =
+        env().RenameNoReplace(folder_.File(step.from), folder_.File(step.to));
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(Names(), std::vector<std::string>{step.to});
+    ASSERT_TRUE(locked->WriteAt(bytes.size(), {&step.appended, 1}).ok());
+    bytes += step.appended;
+    FileInfo info;
+    ASSERT_TRUE(env().GetFileInfo(folder_.File(step.to), &info).ok());
+    EXPECT_EQ(info.size, bytes.size());
+  }
+  ASSERT_TRUE(locked->Close().ok());
+  EXPECT_EQ(Image(), (FolderImage{{"Trend1.HST", bytes}}));
+}
+
+TEST_F(WindowsEnvTest, TruncateCutsButNeverGrows) {
+  const std::string bytes = "0123456789";
+  struct Case {
+    OpenMode mode;
+    std::uint64_t size;
+    bool ok;
+    std::string left;
+  } cases[] = {
+      {OpenMode::kLocked, 4, true, "0123"},
+      {OpenMode::kReadWrite, 0, true, ""},
+      {OpenMode::kLocked, 10, true, bytes},
+      {OpenMode::kLocked, 11, true, bytes},
+      // Windows answers "access denied", Wine "invalid parameter".
+      {OpenMode::kRead, 4, false, bytes},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    testing::WriteFile(folder_.path() / "T.000", bytes);
+    std::unique_ptr<File> file;
+    ASSERT_TRUE(env().OpenFile(folder_.File("T.000"), c.mode, &file).ok());
+    Status s = file->Truncate(c.size);
+    EXPECT_EQ(s.ok(), c.ok) << s.ToString();
+    ASSERT_TRUE(file->Close().ok());
+    EXPECT_EQ(testing::ReadFile(folder_.path() / "T.000"), c.left);
+  }
+}
+
+TEST_F(WindowsEnvTest, RemoveFileRemovesAFileAndNothingElse) {
+  testing::WriteFile(folder_.path() / "New.000", "x");
+  testing::WriteFile(folder_.path() / "ReadOnly.000", "kept");
+  fs::create_directory(folder_.path() / "Sub");
+  std::wstring readOnly = Wide(folder_.File("ReadOnly.000"));
+  ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  struct Case {
+    std::string name;
+    ErrorKind error;
+  } cases[] = {
+      {"New.000", ErrorKind::kNone},
+      {"ReadOnly.000", ErrorKind::kPermissionDenied},
+      {"Sub", ErrorKind::kNotARegularFile},
+      {"Missing.000", ErrorKind::kNotFound},
+  };
+  for (const Case& c : cases) {
+    Status s = env().RemoveFile(folder_.File(c.name));
+    EXPECT_EQ(s.kind(), c.error) << s.ToString();
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ReadOnly.000", "Sub"}));
+  EXPECT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(Image(), (FolderImage{{"ReadOnly.000", "kept"}}));
+}
+
+TEST_F(WindowsEnvTest, CheckWritableFindsReadOnlyAndHeldFiles) {
+  for (const char* name : {"Free.000", "ReadOnly.000", "Held.000"})
+    testing::WriteFile(folder_.path() / name, name);
+  fs::create_directory(folder_.path() / "Sub");
+  fs::create_directory(folder_.path() / "ReadOnlySub");
+  std::wstring readOnly = Wide(folder_.File("ReadOnly.000"));
+  ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(Wide(folder_.File("ReadOnlySub")).c_str(),
+                                 FILE_ATTRIBUTE_READONLY));
+  // The Ostrel runtime appends to its files and lets others read and write.
+  HANDLE runtime = CreateFileW(
+      Wide(folder_.File("Held.000")).c_str(), GENERIC_READ | GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(runtime, INVALID_HANDLE_VALUE);
+  FolderImage before = Image();
+  struct Case {
+    std::string name;
+    ErrorKind error;
+  } cases[] = {
+      {"Free.000", ErrorKind::kNone},
+      {"ReadOnly.000", ErrorKind::kPermissionDenied},
+      {"Held.000", ErrorKind::kInUse},
+      {"Sub", ErrorKind::kNone},
+      {"ReadOnlySub", ErrorKind::kNone},  // renames in it still work
+      {"Missing.000", ErrorKind::kNotFound},
+  };
+  for (const Case& c : cases) {
+    Status s = env().CheckWritable(folder_.File(c.name));
+    EXPECT_EQ(s.kind(), c.error) << c.name << ": " << s.ToString();
+    if (c.error == ErrorKind::kInUse) {
+      EXPECT_NE(s.detail().find("Ostrel runtime"), std::string::npos);
+    }
+  }
+  CloseHandle(runtime);
+  EXPECT_EQ(Image(), before);
+  // The trial open is closed again: nothing holds the file any more.
+  std::unique_ptr<File> file;
+  EXPECT_TRUE(
+      env().OpenFile(folder_.File("Free.000"), OpenMode::kLocked, &file).ok());
+  EXPECT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL));
+}
+
+TEST_F(WindowsEnvTest, CheckNameFitsCountsUtf16Units) {
+  auto times = [](const std::string& text, int n) {
+    std::string repeated;
+    for (int i = 0; i < n; ++i) repeated += text;
+    return repeated;
+  };
+  const std::string u = "\xC3\xBC";              // ü: two bytes, one unit
+  const std::string smile = "\xF0\x9F\x98\x80";  // two units
+  const std::string a200(200, 'a'), a255(255, 'a'), a256(256, 'a');
+  struct Case {
+    std::string path;
+    bool fits;
+  } cases[] = {
+      {"C:\\" + a255, true},
+      {"C:\\" + a256, false},
+      {"C:/" + a256 + "/T.HST", false},
+      {"C:\\" + times(u, 255), true},
+      {"C:\\" + times(smile, 127) + "a", true},
+      {"C:\\" + times(smile, 128), false},
+      {"C:\\" + a200 + "\\" + std::string(55, 'b'), true},   // 259 units
+      {"C:\\" + a200 + "\\" + std::string(56, 'b'), false},  // MAX_PATH
+      {"\\\\?\\C:\\" + a200 + "\\" + a200, true},
+      {"\\\\?\\C:\\" + a256, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.size());
+    Status s = env().CheckNameFits(c.path);
+    EXPECT_EQ(s.kind(), c.fits ? ErrorKind::kNone : ErrorKind::kInvalidArgument)
+        << s.ToString();
+  }
+}
+
+TEST_F(WindowsEnvTest, ReadTextFileStopsPastItsLimit) {
+  std::string list;
+  for (int i = 0; list.size() < 200000; ++i)  // several reads' worth
+    list += "\"C:\\Data\\T" + std::to_string(i) + ".HST\", \"T\"\r\n";
+  testing::WriteFile(folder_.path() / "List.txt", list);
+  testing::WriteFile(folder_.path() / "Empty.txt", "");
+  fs::create_directory(folder_.path() / "Sub");
+  // Another program writing the list does not keep it from being read.
+  HANDLE writer = CreateFileW(Wide(folder_.File("List.txt")).c_str(),
+                              GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  struct Case {
+    std::string name;
+    std::size_t limit;
+    ErrorKind error;
+    std::string text;  // what is read; "unset" when left alone
+  } cases[] = {
+      {"List.txt", list.size(), ErrorKind::kNone, list},
+      {"List.txt", SIZE_MAX, ErrorKind::kNone, list},
+      {"List.txt", list.size() - 1, ErrorKind::kTooLarge, "unset"},
+      {"Empty.txt", 0, ErrorKind::kNone, ""},
+      {"Missing.txt", 10, ErrorKind::kNotFound, "unset"},
+      {"Sub", 10, ErrorKind::kNotARegularFile, "unset"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name + " " + std::to_string(c.limit));
+    std::string text = "unset";
+    Status s = env().ReadTextFile(folder_.File(c.name), c.limit, &text);
+    EXPECT_EQ(s.kind(), c.error) << s.ToString();
+    EXPECT_EQ(text, c.text);
+  }
+  CloseHandle(writer);
 }
 
 TEST(WindowsFieldEncodingTest, NoBestFitLookAlikes) {

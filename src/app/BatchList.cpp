@@ -6,8 +6,8 @@
 
 #include "app/BatchMode.h"
 #include "app/PlanText.h"
-#include "app/ShownText.h"
 #include "platform/Env.h"
+#include "platform/Status.h"
 #include "trend/FileTools.h"
 #include "trend/FolderIndex.h"
 
@@ -15,6 +15,10 @@ namespace morvelle {
 namespace {
 
 constexpr std::size_t kValuesPerRow = 3;
+
+// A list is read whole before any row is planned; a longer one is refused
+// rather than exhausting memory. A million rows of long paths fit.
+constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;
 
 // The first line of every undo list starts with this. Its rows are written
 // whole, each ending in a line break, so a marked list whose last row has
@@ -157,23 +161,6 @@ class ListParser {
   bool unclosed_ = false;  // the rest of the text is inside a quoted value
 };
 
-Status ReadWholeFile(Env& env, const std::string& path, std::string* text) {
-  std::unique_ptr<File> file;
-  Status s = env.OpenFile(path, OpenMode::kRead, &file);
-  constexpr std::size_t kChunk = 1 << 20;
-  std::string chunk;
-  while (s.ok()) {
-    s = file->ReadAt(text->size(), kChunk, &chunk);
-    *text += chunk;
-    if (chunk.size() < kChunk) break;
-  }
-  if (file) {
-    Status closed = file->Close();
-    if (s.ok()) s = closed;
-  }
-  return s;
-}
-
 class ProgressBar {
  public:
   ProgressBar(std::ostream& err, bool shown, std::size_t total)
@@ -213,13 +200,22 @@ class UndoList {
  public:
   explicit UndoList(Env& env) : env_(env) {}
 
-  // Creates the file, failing when it exists already.
+  // Creates the file, failing when it exists already, and writes its
+  // first lines. When they cannot be written the file is removed again, so
+  // that a failed start leaves nothing behind.
   Status Create(const std::string& path) {
     Status s = env_.CreateNewFile(path, &file_);
     if (!s.ok()) return s;
-    return Put(std::string(kUndoListMarker) +
-               ": renames the trends back.\n"
-               "# Run it with: morvelle --batch THIS-FILE\n");
+    s = Put(std::string(kUndoListMarker) +
+            ": renames the trends back.\n"
+            "# Run it with: morvelle --batch THIS-FILE\n");
+    if (s.ok()) return s;
+    file_.reset();
+    Status removed = env_.RemoveFile(path);
+    if (removed.ok()) return s;
+    return Status::Error(
+        s.kind(), s.operation(), s.path(),
+        s.detail() + "; nor could the file be removed: " + removed.ToString());
   }
 
   Status Add(const RenameRequest& undo) {
@@ -234,11 +230,17 @@ class UndoList {
   }
 
  private:
-  // Each row reaches the operating system at once, so the list matches the
-  // files even when the run is cut short.
+  // Each row reaches the operating system at once and whole, so that the
+  // list holds exactly the trends renamed however the run ends: a write
+  // that fails is cut back to the rows before it. Should the cut fail too,
+  // the row is left without its line end, and the list is refused as cut
+  // short when it is run.
   Status Put(const std::string& text) {
     Status s = file_->WriteAt(size_, text);
-    if (s.ok()) size_ += text.size();
+    if (s.ok())
+      size_ += text.size();
+    else
+      file_->Truncate(size_);
     return s;
   }
 
@@ -302,9 +304,15 @@ class BatchListRun {
   // as not run.
   bool ReadList(std::vector<ListRow>* rows, Tally* tally) {
     std::string text;
-    Status s = ReadWholeFile(env_, options_.listPath, &text);
+    Status s = env_.ReadTextFile(options_.listPath, kListSizeLimit, &text);
+    if (s.kind() == ErrorKind::kTooLarge) {
+      err_ << "The list '" << Shown(options_.listPath)
+           << "' is larger than 64 MiB, the most Morvelle reads; split it "
+              "into smaller lists.\n";
+      return false;
+    }
     if (!s.ok()) {
-      err_ << "Could not read the list: " << Shown(s.ToString()) << "\n";
+      err_ << "Could not read the list: " << s.ToString() << "\n";
       return false;
     }
     RenameList list = ParseRenameList(text);
@@ -332,7 +340,7 @@ class BatchListRun {
     if (s.kind() == ErrorKind::kNotFound) return true;
     err_ << (s.ok() ? "The undo list '" + Shown(options_.undoListPath) +
                           "' exists already; Morvelle does not overwrite it."
-                    : "Could not check the undo list: " + Shown(s.ToString()))
+                    : "Could not check the undo list: " + s.ToString())
          << "\n";
     return false;
   }
@@ -346,13 +354,13 @@ class BatchListRun {
     std::string undo;
     Status s = env_.AbsolutePath(options_.undoListPath, &undo);
     if (!s.ok()) {
-      err_ << "Could not check the undo list: " << Shown(s.ToString()) << "\n";
+      err_ << "Could not check the undo list: " << s.ToString() << "\n";
       return false;
     }
     const std::string folded = FoldCase(undo);
     for (std::size_t i = 0; i < plans.size(); ++i) {
-      for (const RenameStep& step : plans[i].plan.steps) {
-        for (const std::string* name : {&step.path, &step.newPath}) {
+      for (const FileChange& file : plans[i].plan.files) {
+        for (const std::string* name : {&file.path, &file.newPath}) {
           if (FoldCase(*name) != folded) continue;
           err_ << Where(rows[i]) << "the undo list '"
                << Shown(options_.undoListPath)
@@ -389,15 +397,21 @@ class BatchListRun {
     return tally->refused + tally->failed == 0;
   }
 
-  // Warns when the undo list's row for this trend would not give back
-  // every byte.
+  // Warns when the undo list's row for this trend would be refused when it
+  // is run (the old values break a rule for new ones), or would not give
+  // back every byte.
   void WarnAboutUndo(const ListRow& row, const RenamePlan& plan) {
-    std::string problem;
-    UndoRequest(plan, &problem);
-    if (!problem.empty())
+    std::string inexact;
+    RenameRequest undo = UndoRequest(plan, &inexact);
+    std::string refused = NewValuesProblem(undo.newPath, undo.newTag);
+    if (!refused.empty())
+      err_ << Where(row)
+           << "warning: the undo list cannot rename this trend back: "
+           << refused << "\n";
+    else if (!inexact.empty())
       err_ << Where(row)
            << "warning: the undo list cannot restore this trend exactly: "
-           << problem << "\n";
+           << inexact << "\n";
   }
 
   int ShowPlans(const std::vector<PlannedRename>& plans, const Tally& tally) {
@@ -421,8 +435,7 @@ class BatchListRun {
     if (keep_undo) {
       Status s = undo.Create(options_.undoListPath);
       if (!s.ok()) {
-        err_ << "Could not create the undo list: " << Shown(s.ToString())
-             << "\n";
+        err_ << "Could not create the undo list: " << s.ToString() << "\n";
         return NothingChanged(tally);
       }
     }
@@ -436,7 +449,7 @@ class BatchListRun {
       }
       bar.Show(i);
       RenameReport report =
-          ExecuteRenamePlan(env_, std::move((*plans)[i].plan));
+          ExecuteRenamePlan(env_, std::move((*plans)[i].plan), options_.stop);
       bar.Hide();
       go_on = RowDone(rows[i], report, keep_undo ? &undo : nullptr, &tally);
       if (!go_on) err_ << "The rows after it were not run.\n";
@@ -444,7 +457,7 @@ class BatchListRun {
     bar.Hide();
     Status closed = keep_undo ? undo.Close() : Status::Ok();
     if (!closed.ok())
-      err_ << "Could not write the undo list: " << Shown(closed.ToString())
+      err_ << "Could not write the undo list: " << closed.ToString()
            << "; it may lack trends that were renamed.\n";
     PrintSummary(tally, true, out_);
     if (StopRequested()) return kExitInterrupted;
@@ -454,16 +467,20 @@ class BatchListRun {
 
   // Counts and reports the row `report` ran, its undo row written before
   // anything about it is printed. False when the run must stop after it: a
-  // failure, or a renamed trend the undo list lacks, which could not be
-  // renamed back from it.
+  // row not renamed, or a renamed trend the undo list lacks, which could
+  // not be renamed back from it. A row stopped on request was put back as
+  // it was, so it counts as not run.
   bool RowDone(const ListRow& row, const RenameReport& report, UndoList* undo,
                Tally* tally) {
-    --tally->notRun;
     if (!report.ok()) {
-      err_ << Where(row) << report.message;
-      ++tally->failed;
+      err_ << Where(row) << report.message << "\n";
+      if (report.outcome == RenameOutcome::kStopped) return false;
+      --tally->notRun;
+      ++(report.outcome == RenameOutcome::kRefused ? tally->refused
+                                                   : tally->failed);
       return false;
     }
+    --tally->notRun;
     ++tally->renamed;
     std::string problem;
     Status s =
@@ -471,20 +488,16 @@ class BatchListRun {
     PrintRenamed(row, report.plan);
     if (!s.ok())
       err_ << Where(row)
-           << "renamed, but the undo list lacks it: " << Shown(s.ToString())
-           << "\n";
+           << "renamed, but the undo list lacks it: " << s.ToString() << "\n";
     return s.ok();
   }
 
   void PrintRenamed(const ListRow& row, const RenamePlan& plan) {
-    std::size_t data_files = 0;
-    for (const RenameStep& step : plan.steps)
-      data_files += step.kind == StepKind::kRewriteHeader;
-    std::string new_name = FileNameOf(plan.hstPath);
-    if (plan.steps.size() > 1 && plan.steps[1].kind == StepKind::kRename)
-      new_name = FileNameOf(plan.steps[1].newPath);
-    out_ << Where(row) << "renamed '" << Shown(plan.hstPath) << "' to '"
-         << Shown(new_name) << "' with " << data_files << " data file"
+    std::size_t data_files = plan.files.size() - 1;
+    out_ << Where(row) << "renamed '" << EscapeControlCharacters(plan.hstPath)
+         << "' to '"
+         << EscapeControlCharacters(FileNameOf(plan.files.front().newPath))
+         << "' with " << data_files << " data file"
          << (data_files == 1 ? "" : "s") << "\n";
   }
 

@@ -3,9 +3,9 @@
 #include <ostream>
 
 #include "app/PlanText.h"
-#include "app/ShownText.h"
 #include "app/StreamReporter.h"
 #include "platform/Env.h"
+#include "platform/Status.h"
 #include "trend/FileTools.h"
 #include "trend/TrendTools.h"
 
@@ -15,15 +15,16 @@ namespace {
 void PrintSummary(const RenameReport& report, std::ostream& out) {
   const RenamePlan& plan = report.plan;
   out << "Renamed trend '" << EscapeControlCharacters(plan.hstPath) << "':\n";
-  std::size_t headers = 0;
-  for (const RenameStep& step : plan.steps) {
-    if (step.kind == StepKind::kRewriteHeader) ++headers;
-    if (step.kind == StepKind::kRename)
-      out << "  " << FileNameOf(step.path) << " -> " << FileNameOf(step.newPath)
-          << "\n";
-  }
-  out << "Rewrote the file table and " << headers << " data-file header"
-      << (headers == 1 ? "" : "s") << ".\n";
+  for (const FileChange& file : plan.files)
+    if (file.renamed())
+      out << "  " << EscapeControlCharacters(FileNameOf(file.path)) << " -> "
+          << EscapeControlCharacters(FileNameOf(file.newPath)) << "\n";
+  std::size_t headers = plan.files.size() - 1;
+  // A table with no entry in use is written back as it was.
+  out << (plan.header.EntryCount() > 0
+              ? "Rewrote the file table and "
+              : "Left the file table as it was (no entry in use) and rewrote ")
+      << headers << " data-file header" << (headers == 1 ? "" : "s") << ".\n";
   if (plan.skipped.empty()) return;
   out << "Left untouched:\n";
   for (const SkippedFile& file : plan.skipped)
@@ -76,13 +77,14 @@ std::optional<BatchValues> ParseBatchArguments(
   return values;
 }
 
-int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
-             std::ostream& err) {
+int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
+             std::ostream& out, std::ostream& err) {
   StreamReporter reporter(err);
-  RenameReport report =
-      RenameTrend(env, reporter, values.hstPath, values.newPath, values.newTag);
+  RenameReport report = RenameTrend(env, reporter, values.hstPath,
+                                    values.newPath, values.newTag, stop);
   for (const std::string& warning : report.plan.warnings)
     err << "Warning: " << warning << "\n";
+  if (report.outcome == RenameOutcome::kStopped) return kExitInterrupted;
   if (!report.ok()) return kExitNotRenamed;
   PrintSummary(report, out);
   return kExitRenamed;
@@ -138,7 +140,9 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
          "with\n"
-         "--info, shown), 1 not done (see the message), 2 usage.\n";
+         "--info, shown), 1 not done (see the message), 2 usage, 130 "
+         "stopped\n"
+         "on request (Ctrl+C) with every trend whole.\n";
 }
 
 }  // namespace morvelle

@@ -10,6 +10,7 @@
 // commas left on the first two.
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -56,10 +57,12 @@ std::optional<BatchValues> ParseBatchArguments(
     const std::vector<std::string>& args);
 
 // Renames the trend. Messages go to `err`, a summary of what became of
-// each file to `out` on success. Returns kExitRenamed or kExitNotRenamed.
-// Never touches the settings store.
-int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
-             std::ostream& err);
+// each file to `out` on success. Once `stop` (may be null) is true the
+// rename is put back as it was, if it was not complete: kExitInterrupted.
+// Else returns kExitRenamed or kExitNotRenamed. Never touches the settings
+// store.
+int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
+             std::ostream& out, std::ostream& err);
 
 // Plans the rename without changing anything: the plan goes to `out`, a
 // refusal to `err`. Returns kExitRenamed when the rename would go ahead,

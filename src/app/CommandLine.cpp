@@ -5,7 +5,7 @@
 #include "app/AppInfo.h"
 #include "app/BatchList.h"
 #include "app/InfoMode.h"
-#include "app/ShownText.h"
+#include "platform/Status.h"
 
 namespace morvelle {
 namespace {
@@ -132,7 +132,7 @@ int RunCommand(Env& env, const Command& command, bool progress,
       return kExitRenamed;
     case CommandKind::kRename:
       return command.dryRun ? RunDryRun(env, command.values, out, err)
-                            : RunBatch(env, command.values, out, err);
+                            : RunBatch(env, command.values, stop, out, err);
     case CommandKind::kInfo:
       return RunInfo(env, command.hstPath, command.json, out, err);
     case CommandKind::kBatchList: {

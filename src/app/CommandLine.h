@@ -55,8 +55,9 @@ bool ChangesFiles(const Command& command);
 
 // Runs `command` and returns the exit status. `progress`: standard error
 // is a terminal, so a long list may draw a progress bar on `err`. `stop`
-// (may be null): once it is true, a list stops before its next row and
-// returns kExitInterrupted.
+// (may be null): once it is true, the trend being renamed is finished or
+// put back as it was, a list runs no further row, and the result is
+// kExitInterrupted.
 int RunCommand(Env& env, const Command& command, bool progress,
                const std::atomic<bool>* stop, std::ostream& out,
                std::ostream& err);

@@ -4,32 +4,13 @@
 #include <ostream>
 
 #include "app/BatchMode.h"
-#include "app/ShownText.h"
 #include "app/StreamReporter.h"
+#include "platform/Status.h"
+#include "platform/Utf8.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
 namespace {
-
-// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
-std::size_t Utf8SequenceLength(std::string_view s) {
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  unsigned char lead = byte(0);
-  std::size_t length = lead < 0x80   ? 1
-                       : lead < 0xC2 ? 0
-                       : lead < 0xE0 ? 2
-                       : lead < 0xF0 ? 3
-                       : lead < 0xF5 ? 4
-                                     : 0;
-  if (length == 0 || length > s.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-  // Overlong three- and four-byte forms, surrogates, beyond U+10FFFF.
-  if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) > 0x9F) ||
-      (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) > 0x8F))
-    return 0;
-  return length;
-}
 
 std::size_t PathEditLimit(const TrendInspection& trend) {
   return LayoutForVersion(trend.header.Version())->PathEditLimit();
@@ -97,7 +78,8 @@ void PrintJson(const TrendInspection& trend, std::ostream& out) {
 std::string JsonString(std::string_view text) {
   std::string json = "\"";
   while (!text.empty()) {
-    std::size_t length = Utf8SequenceLength(text);
+    std::optional<Utf8CodePoint> decoded = DecodeUtf8(text);
+    std::size_t length = decoded ? decoded->length : 0;
     char c = text[0];
     if (length == 0) {
       json += "\\ufffd";

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/ShownText.h"
+#include "platform/Status.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {
@@ -26,19 +26,15 @@ void DescribePlan(const RenamePlan& plan, std::ostream& out) {
         << "\n";
   if (changes.empty())
     out << "  no table entry in use: the table is written back unchanged\n";
-  if (plan.steps.size() > plan.firstDataStep)
+  if (plan.files.size() > 1)
     out << "  data-file headers: tag -> "
         << Shown(plan.tagField.substr(0, plan.layout.tagWidth)) << "\n";
-  const std::vector<RenameStep>& steps = plan.steps;
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    if (steps[i].kind == StepKind::kRename) continue;
-    out << "  " << FileNameOf(steps[i].path);
-    bool renamed =
-        i + 1 < steps.size() && steps[i + 1].kind == StepKind::kRename;
-    out << (renamed ? " -> " + FileNameOf(steps[i + 1].newPath)
-                    : " (keeps its name)")
+  for (const FileChange& file : plan.files)
+    out << "  " << EscapeControlCharacters(FileNameOf(file.path))
+        << (file.renamed()
+                ? " -> " + EscapeControlCharacters(FileNameOf(file.newPath))
+                : " (keeps its name)")
         << "\n";
-  }
   for (const SkippedFile& file : plan.skipped)
     out << "  left untouched: " << EscapeControlCharacters(file.name) << " ("
         << file.reason << ")\n";

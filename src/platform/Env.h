@@ -37,7 +37,13 @@ struct FileInfo {
   std::uint64_t index = 0;
 };
 
-enum class OpenMode { kRead, kReadWrite };
+// kLocked: for reading and writing, and held for this process alone until
+// it is closed, so that a second run on the same trend is refused (kInUse)
+// rather than interleaved with this one. POSIX: an exclusive, non-blocking
+// flock(); Windows: an open that shares nothing but deletion. The file may
+// be renamed while it is held, and the File goes on reaching it under its
+// new name.
+enum class OpenMode { kRead, kReadWrite, kLocked };
 
 // An open file. Every call names the path it was opened with in its errors.
 class File {
@@ -53,6 +59,10 @@ class File {
   // Writes all of `data` at `offset`, growing the file when needed. An
   // error may leave part of `data` written.
   virtual Status WriteAt(std::uint64_t offset, std::string_view data) = 0;
+
+  // Cuts the file to `size` bytes; a file no longer than that is left as
+  // it is.
+  virtual Status Truncate(std::uint64_t size) = 0;
 
   // Closes the file. Called at most once; after it no other call is made.
   // Destroying an open File closes it and drops any error.
@@ -92,6 +102,31 @@ class Env {
   // Describes `path` without following a link at its last component.
   // Fails with kNotFound when nothing has that name.
   virtual Status GetFileInfo(const std::string& path, FileInfo* info) = 0;
+
+  // Removes the regular file `path`. Used only for a file this program
+  // created itself and must not leave behind; never follows a link.
+  virtual Status RemoveFile(const std::string& path) = 0;
+
+  // Fails, changing nothing, when `path` (a file or a folder) cannot be
+  // written or renamed by this process: kPermissionDenied for a read-only
+  // or immutable file or a folder without write permission (POSIX:
+  // access() for writing), kInUse for a file another program holds open
+  // (Windows: a trial exclusive open; the message hints that the runtime
+  // may be using it).
+  virtual Status CheckWritable(const std::string& path) = 0;
+
+  // Fails with kInvalidArgument, changing nothing, when a file could not
+  // be given the name `path` for its length: a name component of more than
+  // 255 bytes (POSIX) or UTF-16 units (Windows), or, on Windows, a whole
+  // path beyond MAX_PATH that does not start with "\\?\".
+  virtual Status CheckNameFits(const std::string& path) = 0;
+
+  // Reads the whole of `path` into `*text`, following links and reading
+  // pipes and devices such as /dev/stdin to their end: for files the user
+  // names, never for trend files. Fails with kTooLarge, after reading at
+  // most `limit` + 1 bytes, when it holds more than `limit` bytes.
+  virtual Status ReadTextFile(const std::string& path, std::size_t limit,
+                              std::string* text) = 0;
 
   // `path` made absolute against the current folder; unchanged when it
   // already is, except that Windows puts it in the form every Win32 call

@@ -1,9 +1,12 @@
 // Env for Linux and other POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -122,6 +125,15 @@ class PosixFile final : public File {
     return Status::Ok();
   }
 
+  Status Truncate(std::uint64_t size) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return PosixError("truncate", path_, errno);
+    if (static_cast<std::uint64_t>(st.st_size) <= size) return Status::Ok();
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+      return PosixError("truncate", path_, errno);
+    return Status::Ok();
+  }
+
   Status Close() override {
     int fd = fd_;
     fd_ = -1;
@@ -162,16 +174,10 @@ class PosixEnv final : public Env {
                 O_NONBLOCK | O_CLOEXEC;
     int fd = ::open(path.c_str(), flags);
     if (fd < 0) return PosixError("open", path, errno);
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      int error = errno;
+    Status s = CheckOpened(fd, mode, path);
+    if (!s.ok()) {
       ::close(fd);
-      return PosixError("open", path, error);
-    }
-    if (!S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return Status::Error(ErrorKind::kNotARegularFile, "open", path,
-                           "Not a regular file");
+      return s;
     }
     *file = std::make_unique<PosixFile>(fd, path);
     return Status::Ok();
@@ -203,6 +209,49 @@ class PosixEnv final : public Env {
     return PosixError("rename", from + "' to '" + to, error);
   }
 
+  Status RemoveFile(const std::string& path) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+      return PosixError("remove", path, errno);
+    if (!S_ISREG(st.st_mode))
+      return Status::Error(ErrorKind::kNotARegularFile, "remove", path,
+                           "Not a regular file");
+    if (::unlink(path.c_str()) != 0) return PosixError("remove", path, errno);
+    return Status::Ok();
+  }
+
+  Status CheckWritable(const std::string& path) override {
+    // access() answers for the permission bits, a read-only mount and an
+    // immutable file alike; a rename needs the same of the folder.
+    if (::access(path.c_str(), W_OK) != 0)
+      return PosixError("check for writing", path, errno);
+    return Status::Ok();
+  }
+
+  Status CheckNameFits(const std::string& path) override {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t end = std::min(path.find('/', start), path.size());
+      if (end - start > NAME_MAX)
+        return Status::Error(ErrorKind::kInvalidArgument, "check name", path,
+                             "A name in the path is " +
+                                 std::to_string(end - start) +
+                                 " bytes long; the file system takes at most " +
+                                 std::to_string(NAME_MAX));
+      start = end + 1;
+    }
+    return Status::Ok();
+  }
+
+  Status ReadTextFile(const std::string& path, std::size_t limit,
+                      std::string* text) override {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return PosixError("open", path, errno);
+    Status s = ReadToEnd(fd, path, limit, text);
+    ::close(fd);
+    return s;
+  }
+
   Status GetFileInfo(const std::string& path, FileInfo* info) override {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return PosixError("stat", path, errno);
@@ -231,6 +280,45 @@ class PosixEnv final : public Env {
   }
 
  private:
+  // A trend file must be a regular file (O_NONBLOCK above keeps a fifo
+  // from hanging the open), and a locked one must not be held by another
+  // run: flock() locks are shared by every descriptor of one open, so a
+  // second open of our own is refused too.
+  static Status CheckOpened(int fd, OpenMode mode, const std::string& path) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return PosixError("open", path, errno);
+    if (!S_ISREG(st.st_mode))
+      return Status::Error(ErrorKind::kNotARegularFile, "open", path,
+                           "Not a regular file");
+    if (mode == OpenMode::kLocked && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK) return PosixError("lock", path, errno);
+      return Status::Error(ErrorKind::kInUse, "lock", path,
+                           "Another Morvelle run is renaming this trend");
+    }
+    return Status::Ok();
+  }
+
+  static Status ReadToEnd(int fd, const std::string& path, std::size_t limit,
+                          std::string* text) {
+    constexpr std::size_t kChunk = 1 << 16;
+    text->clear();
+    for (;;) {
+      std::size_t size = text->size();
+      std::size_t want = std::min(kChunk, limit + 1 - size);
+      text->resize(size + want);
+      ssize_t got = ::read(fd, text->data() + size, want);
+      int error = errno;
+      text->resize(size + static_cast<std::size_t>(got > 0 ? got : 0));
+      if (got < 0 && error == EINTR) continue;
+      if (got < 0) return PosixError("read", path, error);
+      if (text->size() > limit)
+        return Status::Error(
+            ErrorKind::kTooLarge, "read", path,
+            "The file is larger than " + std::to_string(limit) + " bytes");
+      if (got == 0) return Status::Ok();
+    }
+  }
+
   // For file systems that do not know RENAME_NOREPLACE: link() never
   // replaces, so link then unlink gives the same guarantee.
   static Status RenameByLink(const std::string& from, const std::string& to) {

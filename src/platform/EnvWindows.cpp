@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cwctype>
 #include <string>
+#include <string_view>
 
 #include "platform/Env.h"
 #include "platform/WideText.h"
@@ -106,6 +108,16 @@ bool IsFolder(const std::wstring& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The last error of a call that takes `path` to be a file. Win32 answers
+// "access denied" when asked to open or delete a folder as a file.
+Status FileCallError(const std::string& operation, const std::string& path,
+                     const std::wstring& wide) {
+  DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED && IsFolder(wide))
+    return NotRegular(operation, path);
+  return WindowsError(operation, path, error);
+}
+
 // A regular file here is what Windows calls a normal file: no folder, no
 // reparse point and neither hidden nor system, which listings of normal
 // files leave out. Links and junctions are the reparse points that name
@@ -203,6 +215,20 @@ class WindowsFile final : public File {
     return Status::Ok();
   }
 
+  // Past the end there is nothing to cut, and the file is left as it is.
+  Status Truncate(std::uint64_t size) override {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(handle_, &length)) return LastError("truncate", path_);
+    if (static_cast<std::uint64_t>(length.QuadPart) <= size)
+      return Status::Ok();
+    FILE_END_OF_FILE_INFO end = {};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(handle_, FileEndOfFileInfo, &end,
+                                    sizeof end))
+      return LastError("truncate", path_);
+    return Status::Ok();
+  }
+
   Status Close() override {
     HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
@@ -214,6 +240,30 @@ class WindowsFile final : public File {
   HANDLE handle_;
   std::string path_;
 };
+
+// What an open asks for and what it lets others do meanwhile. Writing
+// takes the file for this program alone, so a trend file that the Ostrel
+// runtime holds open is refused (kInUse) rather than changed under its
+// feet. A locked file shares deletion only: that is the access a rename
+// asks for, so this program can still rename the file it holds, while
+// every other open, for reading included, is refused. Reading lets others
+// read and write.
+struct Sharing {
+  DWORD access;
+  DWORD share;
+};
+
+Sharing SharingFor(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::kReadWrite:
+      return {GENERIC_READ | GENERIC_WRITE, 0};
+    case OpenMode::kLocked:
+      return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE};
+    case OpenMode::kRead:
+      break;
+  }
+  return {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE};
+}
 
 std::size_t LastSeparator(std::wstring_view path) {
   return path.find_last_of(L"\\/");
@@ -260,6 +310,56 @@ Status RenameThroughTemporaryName(const std::wstring& from,
       "rename", what + "'; the file is now '" + Utf8FromWide(temporary), error);
 }
 
+constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
+
+// NTFS and FAT hold names of up to 255 UTF-16 units. A path without the
+// "\\?\" prefix, which hands it to the file system as it stands, must
+// also fit in MAX_PATH units with its terminating NUL.
+Status CheckLengths(std::wstring_view wide, const std::string& path) {
+  constexpr std::size_t kLongestName = 255;
+  for (std::size_t begin = 0; begin <= wide.size();) {
+    std::size_t end = std::min(wide.find_first_of(L"\\/", begin), wide.size());
+    if (end - begin > kLongestName)
+      return Status::Error(ErrorKind::kInvalidArgument, "check name", path,
+                           "A name in the path is longer than 255 characters");
+    begin = end + 1;
+  }
+  if (wide.size() >= MAX_PATH && !wide.starts_with(kLongPathPrefix))
+    return Status::Error(ErrorKind::kInvalidArgument, "check name", path,
+                         "The path is longer than 259 characters");
+  return Status::Ok();
+}
+
+// Reads `h` to its end into `*text`, `limit` bytes at most: the one byte
+// asked for beyond them tells a longer file from one that fits exactly.
+// A pipe whose writer is gone has ended.
+Status ReadToEnd(HANDLE h, const std::string& path, std::size_t limit,
+                 std::string* text) {
+  constexpr std::size_t kTextChunk = std::size_t{64} << 10;
+  const std::size_t most = std::min(limit, SIZE_MAX - 1) + 1;
+  std::string read;
+  while (read.size() < most) {
+    std::size_t done = read.size();
+    read.resize(done + std::min(kTextChunk, most - done));
+    DWORD got = 0;
+    BOOL ok = ReadFile(h, read.data() + done,
+                       static_cast<DWORD>(read.size() - done), &got, nullptr);
+    read.resize(done + got);
+    if (!ok) {
+      DWORD error = GetLastError();
+      if (error == ERROR_BROKEN_PIPE) break;
+      return WindowsError("read", path, error);
+    }
+    if (got == 0) break;
+  }
+  if (read.size() > limit)
+    return Status::Error(
+        ErrorKind::kTooLarge, "read", path,
+        "The file holds more than " + std::to_string(limit) + " bytes");
+  *text = std::move(read);
+  return Status::Ok();
+}
+
 class WindowsEnv final : public Env {
  public:
   Status ListFolder(const std::string& folder,
@@ -299,21 +399,11 @@ class WindowsEnv final : public Env {
     std::wstring wide;
     Status s = WidePath("open", path, &wide);
     if (!s.ok()) return s;
-    // Writing takes the file for this program alone, so a trend file that
-    // the Ostrel runtime holds open is refused (kInUse) rather than changed
-    // under its feet. Reading lets others read and write.
-    bool write = mode == OpenMode::kReadWrite;
+    Sharing sharing = SharingFor(mode);
     HANDLE h =
-        CreateFileW(wide.c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
-                    write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        CreateFileW(wide.c_str(), sharing.access, sharing.share, nullptr,
                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      DWORD error = GetLastError();
-      // Win32 answers "access denied" when asked to open a folder as a file.
-      if (error == ERROR_ACCESS_DENIED && IsFolder(wide))
-        return NotRegular("open", path);
-      return WindowsError("open", path, error);
-    }
+    if (h == INVALID_HANDLE_VALUE) return FileCallError("open", path, wide);
     FileInfo info;
     s = DescribeHandle(h, "open", path, &info);
     if (s.ok() && info.type != EntryType::kRegular)
@@ -377,6 +467,68 @@ class WindowsEnv final : public Env {
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastError("stat", path);
     s = DescribeHandle(h, "stat", path, info);
+    CloseHandle(h);
+    return s;
+  }
+
+  Status RemoveFile(const std::string& path) override {
+    std::wstring wide;
+    Status s = WidePath("remove", path, &wide);
+    if (!s.ok()) return s;
+    // A link is removed as a name; what it points to is left alone.
+    if (!DeleteFileW(wide.c_str())) return FileCallError("remove", path, wide);
+    return Status::Ok();
+  }
+
+  Status CheckWritable(const std::string& path) override {
+    std::wstring wide;
+    Status s = WidePath("check access", path, &wide);
+    if (!s.ok()) return s;
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+      return LastError("check access", path);
+    // A folder's read-only attribute only tells the shell that the folder
+    // is customized: files in it are still created and renamed.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status::Ok();
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+      return Status::Error(ErrorKind::kPermissionDenied, "check access", path,
+                           "The file is read-only");
+    // The open a rewrite makes, tried and closed at once. It fails while
+    // any other handle is open on the file, whatever that handle shares.
+    HANDLE h =
+        CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      CloseHandle(h);
+      return Status::Ok();
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION)
+      return Status::Error(
+          ErrorKind::kInUse, "check access", path,
+          "Another program holds the file open; the Ostrel runtime may be "
+          "using it");
+    return WindowsError("check access", path, error);
+  }
+
+  Status CheckNameFits(const std::string& path) override {
+    std::wstring wide;
+    Status s = WidePath("check name", path, &wide);
+    return s.ok() ? CheckLengths(wide, path) : s;
+  }
+
+  Status ReadTextFile(const std::string& path, std::size_t limit,
+                      std::string* text) override {
+    std::wstring wide;
+    Status s = WidePath("open", path, &wide);
+    if (!s.ok()) return s;
+    // A file the user named: links are followed, and others may go on
+    // reading and writing it meanwhile.
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return FileCallError("open", path, wide);
+    s = ReadToEnd(h, path, limit, text);
     CloseHandle(h);
     return s;
   }

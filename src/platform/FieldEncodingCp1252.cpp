@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/FieldEncoding.h"
+#include "platform/Utf8.h"
 
 namespace morvelle {
 namespace {
@@ -31,70 +32,25 @@ char32_t CodePointOf(unsigned char byte) {
   return byte;
 }
 
-// Decodes one UTF-8 sequence at `*pos`, advancing it; nothing when the
-// sequence is malformed, overlong or a surrogate.
-std::optional<char32_t> NextCodePoint(std::string_view s, std::size_t* pos) {
-  auto lead = static_cast<unsigned char>(s[*pos]);
-  int extra = lead < 0x80   ? 0
-              : lead < 0xC2 ? -1
-              : lead < 0xE0 ? 1
-              : lead < 0xF0 ? 2
-              : lead < 0xF5 ? 3
-                            : -1;
-  if (extra < 0 || s.size() - *pos <= static_cast<std::size_t>(extra))
-    return std::nullopt;
-  char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-  for (int i = 1; i <= extra; ++i) {
-    auto next = static_cast<unsigned char>(s[*pos + i]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    c = (c << 6) | (next & 0x3F);
-  }
-  static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-  if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-    return std::nullopt;
-  *pos += extra + 1;
-  return c;
-}
-
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 }  // namespace
 
 std::optional<std::string> EncodeFieldText(std::string_view utf8,
                                            std::string* unencodable) {
   std::string bytes;
   bytes.reserve(utf8.size());
-  std::size_t pos = 0;
-  while (pos < utf8.size()) {
-    std::size_t start = pos;
-    std::optional<char32_t> c = NextCodePoint(utf8, &pos);
+  while (!utf8.empty()) {
+    std::optional<Utf8CodePoint> c = DecodeUtf8(utf8);
     if (!c) {
       if (unencodable) unencodable->clear();
       return std::nullopt;
     }
-    std::optional<unsigned char> byte = ByteOf(*c);
+    std::optional<unsigned char> byte = ByteOf(c->value);
     if (!byte) {
-      if (unencodable)
-        *unencodable = std::string(utf8.substr(start, pos - start));
+      if (unencodable) *unencodable = std::string(utf8.substr(0, c->length));
       return std::nullopt;
     }
     bytes.push_back(static_cast<char>(*byte));
+    utf8.remove_prefix(c->length);
   }
   return bytes;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace morvelle {
 
@@ -15,11 +16,17 @@ enum class ErrorKind {
   kPermissionDenied,
   kInUse,  // locked or held open by another program
   kNoSpace,
+  kTooLarge,  // more than the caller accepts
   kNotARegularFile,
   kInvalidArgument,
   kIoError,
   kOther,
 };
+
+// `text` with control characters (bytes below 0x20, and 0x7F) written as
+// \xNN, for names and values shown to a person: a file name holding a
+// line break or an escape sequence must not forge or garble a message.
+std::string EscapeControlCharacters(std::string_view text);
 
 class Status {
  public:
@@ -37,7 +44,8 @@ class Status {
   const std::string& path() const { return path_; }
   const std::string& detail() const { return detail_; }
 
-  // "open '/data/Trend1.000': Permission denied"; "OK" when ok().
+  // "open '/data/Trend1.000': Permission denied"; "OK" when ok(). The path
+  // has its control characters escaped.
   std::string ToString() const;
 
  private:

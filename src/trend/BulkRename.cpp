@@ -5,6 +5,7 @@
 
 #include "trend/FileTools.h"
 #include "trend/FolderIndex.h"
+#include "trend/HistoryFile.h"
 
 namespace morvelle {
 namespace {
@@ -24,36 +25,64 @@ NameKey KeyOf(const FileInfo& folder, const std::string& path) {
   return {folder.device, folder.index, FoldCase(FileNameOf(path))};
 }
 
+// Checks the rows against each other. Every file a row rewrites is claimed
+// as its source, every new name as its target; a row meets another when it
+// claims a source again (the same trend twice, or history files whose names
+// differ in letter case only) or a target again. A trend renamed onto
+// another's current name, in any letter case, is refused by its own plan:
+// that name is taken, or the other trend's files would join it.
 class CrossChecker {
  public:
   explicit CrossChecker(Env& env) : env_(env) {}
 
-  // Refuses `row` when it meets an earlier row; otherwise claims its names.
-  void Check(std::size_t index, PlannedRename* row) {
-    FileInfo folder;
-    Status s = FolderIdentity(FolderOf(row->plan.hstPath), &folder);
-    if (!s.ok()) {
-      row->outcome = RenameOutcome::kFailed;
-      row->message = "Could not read the trend's folder: " + s.ToString();
-      return;
+  // Claims the sources of `row`, or refuses it when one is claimed already.
+  void ClaimSources(std::size_t index, PlannedRename* row) {
+    std::vector<NameKey> keys;
+    for (const FileChange& file : row->plan.files) {
+      NameKey key;
+      if (!Key(file.path, row, &key)) return;
+      auto it = sources_.find(key);
+      if (it != sources_.end())
+        return Refuse(
+            it->second,
+            Quoted(file.path) + " is a file of another row's trend too", row);
+      keys.push_back(std::move(key));
     }
-    std::vector<std::pair<std::map<NameKey, std::size_t>*, NameKey>> keys;
-    for (const RenameStep& step : row->plan.steps) {
-      const std::string& name =
-          step.kind == StepKind::kRename ? step.newPath : step.path;
-      auto& claimed = step.kind == StepKind::kRename ? targets_ : sources_;
-      NameKey key = KeyOf(folder, name);
-      auto it = claimed.find(key);
-      if (it != claimed.end()) {
-        Refuse(step, it->second, row);
-        return;
-      }
-      keys.push_back({&claimed, std::move(key)});
+    for (NameKey& key : keys) sources_.emplace(std::move(key), index);
+  }
+
+  // Claims the targets of `row`, or refuses it when one is claimed already.
+  void ClaimTargets(std::size_t index, PlannedRename* row) {
+    std::vector<NameKey> keys;
+    for (const FileChange& file : row->plan.files) {
+      if (!file.renamed()) continue;
+      NameKey key;
+      if (!Key(file.newPath, row, &key)) return;
+      auto target = targets_.find(key);
+      if (target != targets_.end())
+        return Refuse(target->second,
+                      "Cannot rename " + Quoted(file.path) + " to " +
+                          Quoted(FileNameOf(file.newPath)) +
+                          ": another row renames a file to that name too",
+                      row);
+      keys.push_back(std::move(key));
     }
-    for (auto& [claimed, key] : keys) claimed->emplace(std::move(key), index);
+    for (NameKey& key : keys) targets_.emplace(std::move(key), index);
   }
 
  private:
+  bool Key(const std::string& path, PlannedRename* row, NameKey* key) {
+    FileInfo folder;
+    Status s = FolderIdentity(FolderOf(path), &folder);
+    if (s.ok()) {
+      *key = KeyOf(folder, path);
+      return true;
+    }
+    row->outcome = RenameOutcome::kFailed;
+    row->message = "Could not read the trend's folder: " + s.ToString();
+    return false;
+  }
+
   Status FolderIdentity(const std::string& folder, FileInfo* info) {
     auto it = folders_.find(folder);
     if (it != folders_.end()) {
@@ -65,16 +94,11 @@ class CrossChecker {
     return s;
   }
 
-  static void Refuse(const RenameStep& step, std::size_t other,
+  static void Refuse(std::size_t other, const std::string& message,
                      PlannedRename* row) {
     row->outcome = RenameOutcome::kRefused;
     row->conflictsWith = other;
-    row->message =
-        step.kind == StepKind::kRename
-            ? "Cannot rename '" + step.path + "' to '" +
-                  FileNameOf(step.newPath) +
-                  "': another row renames a file to that name too"
-            : "'" + step.path + "' is a file of another row's trend too";
+    row->message = message;
   }
 
   Env& env_;
@@ -83,23 +107,14 @@ class CrossChecker {
   std::map<NameKey, std::size_t> targets_;  // every new name
 };
 
-// The name each file of `plan` has once the plan has run, by step.
-std::string NameAfter(const RenamePlan& plan, std::size_t rewriteStep) {
-  const std::vector<RenameStep>& steps = plan.steps;
-  std::size_t next = rewriteStep + 1;
-  bool renamed = next < steps.size() && steps[next].kind == StepKind::kRename &&
-                 steps[next].path == steps[rewriteStep].path;
-  return FileNameOf(renamed ? steps[next].newPath : steps[rewriteStep].path);
-}
-
 std::string TableProblem(const RenamePlan& plan, const std::string& oldPath,
                          const std::string& oldTag) {
   const TrendLayout& layout = plan.layout;
   if (plan.header.EntryCount() < 1)
     return "its table has no entry in use to take the old path and tag from";
+  const std::string& table = plan.files.front().oldBytes;
   for (int i = 0; i < plan.header.EntryCount(); ++i) {
-    std::string before =
-        plan.table.substr(i * layout.entrySize, layout.entrySize);
+    std::string before = table.substr(i * layout.entrySize, layout.entrySize);
     std::string entry = before;
     RewriteEntry(&entry, plan.pathField, plan.tagField, layout);
     RewriteEntry(&entry, oldPath, oldTag, layout);
@@ -112,16 +127,13 @@ std::string TableProblem(const RenamePlan& plan, const std::string& oldPath,
 }
 
 std::string NamesProblem(const RenamePlan& plan, const std::string& oldName) {
-  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
-    const RenameStep& step = plan.steps[i];
-    if (step.kind == StepKind::kRename) continue;
-    std::string after = NameAfter(plan, i);
-    std::string back =
-        oldName + "." +
-        (step.kind == StepKind::kRewriteTable ? "HST" : ExtensionOf(after));
-    if (back != FileNameOf(step.path))
-      return "'" + FileNameOf(step.path) + "' would come back as '" + back +
-             "'";
+  for (std::size_t i = 0; i < plan.files.size(); ++i) {
+    const FileChange& file = plan.files[i];
+    std::string back = oldName + "." +
+                       (i == 0 ? "HST" : ExtensionOf(FileNameOf(file.newPath)));
+    if (back != FileNameOf(file.path))
+      return Quoted(FileNameOf(file.path)) + " would come back as " +
+             Quoted(back);
   }
   return {};
 }
@@ -138,17 +150,19 @@ std::vector<PlannedRename> PlanRenames(
     PlannedRename& row = rows[i];
     row.outcome = PlanRename(env, listings, request.hstPath, request.newPath,
                              request.newTag, &row.plan, &row.message);
-    if (row.outcome == RenameOutcome::kRenamed) checker.Check(i, &row);
+    if (row.outcome == RenameOutcome::kRenamed) checker.ClaimSources(i, &row);
+    if (row.outcome == RenameOutcome::kRenamed) checker.ClaimTargets(i, &row);
   }
   return rows;
 }
 
 RenameRequest UndoRequest(const RenamePlan& plan, std::string* problem) {
   RenameRequest undo;
-  undo.hstPath = FolderOf(plan.hstPath) + NameAfter(plan, 0);
-  std::string entry = plan.table.substr(0, plan.layout.entrySize);
+  undo.hstPath = plan.files.front().newPath;
+  std::string_view entry(plan.files.front().oldBytes.data(),
+                         plan.layout.entrySize);
   std::string old_path =
-      TrimAtNul(StripExtension(ReadField(entry, plan.layout.EntryPath())));
+      PathFieldWithoutExtension(ReadField(entry, plan.layout.EntryPath()));
   std::string old_tag = TrimAtNul(ReadField(entry, plan.layout.EntryTag()));
   undo.newPath = FieldDisplayText(old_path);
   undo.newTag = FieldDisplayText(old_tag);

@@ -32,11 +32,12 @@ struct PlannedRename {
 // of them, and checks them against each other in order. A request is
 // refused (kRefused, `conflictsWith` set) when a file it would touch is
 // touched by an earlier request too (the same trend twice, or history
-// files whose names differ in letter case only), or when one of its new
-// names is a new name of an earlier request as well. Names are compared
-// without regard to case, as the file systems the trends come from compare
-// them, and folders by identity, not by spelling. A new name that exists
-// already, another request's file included, is refused by PlanRename
+// files whose names differ in letter case only), when one of its new names
+// is a new name of an earlier request as well, or when one of its new
+// names is the current name of a file of any other request's trend. Names are
+// compared without regard to case, as the file systems the trends come from
+// compare them, and folders by identity, not by spelling. A new name that
+// exists already, another request's file included, is refused by PlanRename
 // itself, so no request can take a name another frees. Changes nothing.
 std::vector<PlannedRename> PlanRenames(
     Env& env, const std::vector<RenameRequest>& requests);

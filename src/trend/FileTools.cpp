@@ -46,6 +46,33 @@ std::string ExtensionOf(std::string_view p) {
   return TrimAtNul(p.substr(dot + 1));
 }
 
+std::optional<std::string> PathFieldExtension(std::string_view raw) {
+  std::string value = TrimAtNul(raw);
+  std::size_t dot = value.rfind('.');
+  std::size_t sep = LastSeparator(value, value.size());
+  if (dot == std::string::npos || (sep != std::string::npos && sep > dot))
+    return std::nullopt;
+  return value.substr(dot + 1);
+}
+
+std::string PathFieldWithoutExtension(std::string_view raw) {
+  std::string value = TrimAtNul(raw);
+  std::optional<std::string> extension = PathFieldExtension(value);
+  if (extension) value.resize(value.size() - extension->size() - 1);
+  return value;
+}
+
+std::string FoldCase(std::string_view s) {
+  std::string folded(s);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return folded;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+}
+
 bool FileExists(Env& env, const std::string& p) {
   FileInfo info;
   return !p.empty() && env.GetFileInfo(p, &info).ok() &&

@@ -3,6 +3,7 @@
 // user counts them: "last" means right-most.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,25 @@ std::string StripExtension(std::string_view p);
 // The text after the last "." of `p`, cut at its first NUL; empty when `p`
 // has no dot. The dot is searched in all of `p`, separators included.
 std::string ExtensionOf(std::string_view p);
+
+// The extension of a table entry's Path value: the text after the last "."
+// of the value up to its first NUL, when that dot follows the last
+// separator; nothing otherwise. Bytes after the NUL, which another writer
+// may have left there, never count: a dot among them would otherwise give
+// every entry a stray extension.
+std::optional<std::string> PathFieldExtension(std::string_view raw);
+
+// A table entry's Path value up to its first NUL, without the extension
+// PathFieldExtension finds and its dot.
+std::string PathFieldWithoutExtension(std::string_view raw);
+
+// `s` with ASCII letters in lower case. The one case folding of the
+// program: names are compared as the file systems the trends come from
+// compare them, whatever the process locale (which Qt changes).
+std::string FoldCase(std::string_view s);
+
+// True when `a` and `b` are equal once folded.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // True when `p` is not empty and names a regular file.
 bool FileExists(Env& env, const std::string& p);

@@ -5,13 +5,6 @@
 
 namespace morvelle {
 
-std::string FoldCase(std::string_view s) {
-  std::string folded(s);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
-
 FolderIndex::FolderIndex(std::vector<FolderEntry> entries)
     : entries_(std::move(entries)) {
   folded_.reserve(entries_.size());

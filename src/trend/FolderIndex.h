@@ -21,11 +21,9 @@
 #include <vector>
 
 #include "platform/Env.h"
+#include "trend/FileTools.h"
 
 namespace morvelle {
-
-// `s` with ASCII letters in lower case.
-std::string FoldCase(std::string_view s);
 
 class FolderIndex {
  public:

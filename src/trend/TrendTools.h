@@ -5,6 +5,7 @@
 // is open at any time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -53,6 +54,9 @@ struct SkippedFile {
 struct TrendFiles {
   std::vector<std::string> dataFiles;  // bare names, sorted
   std::vector<SkippedFile> skipped;    // sorted by name
+  // Data file names that could belong to this trend or to another whose
+  // base differs in letter case only; sorted.
+  std::vector<std::string> ambiguous;
 };
 
 // Sorts the entries of the trend's folder. Candidates are the names the
@@ -61,6 +65,10 @@ struct TrendFiles {
 // name whose extension is "HST" in any case is a history file and never a
 // data file; `historyName` itself is not listed at all; every other
 // candidate (other extensions, folders, links) is skipped with its reason.
+// Where the folder also holds a history file whose base differs from
+// `baseName` in letter case only (two trends on a case-sensitive file
+// system), a data file belongs to the trend whose base it matches exactly:
+// one of the other trend's is skipped, one matching neither is ambiguous.
 TrendFiles FindTrendFiles(const std::vector<FolderEntry>& folder,
                           std::string_view baseName,
                           std::string_view historyName);
@@ -87,25 +95,42 @@ bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
                   TrendInspection* inspection);
 
 // A rename accepts a table of at least one entry and no negative count.
+// (A negative EntryCount would rewrite nothing while claiming to.)
 bool TableCountsValid(const HstHeader& header);
 
-// ---- Rename
-// -------------------------------------------------------------------
+// ---- Rename ----------------------------------------------------------------
 
-enum class StepKind {
-  kRewriteTable,   // Path and Tag of entries 0..EntryCount-1 of the table
-  kRewriteHeader,  // Tag of a data file's header
-  kRename,         // a file's name, in its own folder
+// Why the new values cannot be stored or be a Windows file name, or empty
+// when a rename may take them: an empty file name or tag; a character a
+// Windows file name cannot hold, a trailing space or dot, a device name;
+// a character the trend's text fields cannot hold.
+std::string NewValuesProblem(const std::string& newPath,
+                             const std::string& newTag);
+
+// How far a rename has taken one file. The stages follow each other in
+// this order, and an undo walks them back.
+enum class FileStage {
+  kUntouched,  // old name, old bytes
+  kWriting,    // a write of the new bytes was begun and may be partly done
+  kRewritten,  // old name, new bytes
+  kRenamed,    // new name, new bytes
 };
 
-enum class StepState { kPending, kDone, kFailed };
+// One file of a rename, and everything needed to do or undo its part of
+// it. Plain data, so that a record of it can be kept outside the process.
+struct FileChange {
+  std::string path;          // full path before the rename
+  std::string newPath;       // full path after it; `path` when it keeps it
+  std::uint64_t offset = 0;  // where `newBytes` go
+  // What the new bytes replace: the table as planned, or a data file's Tag
+  // as read when the run reaches it.
+  std::string oldBytes;
+  std::string newBytes;  // the rewritten table, or the new Tag field
+  FileStage stage = FileStage::kUntouched;
+  Status error;      // the failure that stopped the run at this file
+  Status undoError;  // the failure that stopped its undo
 
-struct RenameStep {
-  StepKind kind = StepKind::kRename;
-  std::string path;     // the file, full path
-  std::string newPath;  // kRename: the new full path
-  StepState state = StepState::kPending;
-  Status error;  // kFailed: why
+  bool renamed() const { return newPath != path; }
 };
 
 // Everything a rename will do, worked out and checked before any of it is
@@ -114,40 +139,48 @@ struct RenamePlan {
   std::string hstPath;  // absolute
   HstHeader header;
   TrendLayout layout{};
-  std::string pathField;          // the new path as field bytes
-  std::string tagField;           // the new tag as field bytes
-  std::string table;              // the file table as read while planning
-  std::vector<RenameStep> steps;  // the history file's, then the data files'
-  std::size_t firstDataStep = 0;
+  std::string pathField;  // the new path as field bytes
+  std::string tagField;   // the new tag as field bytes
+  // The history file (its table at offset 176), then the data files (the
+  // Tag of their header), in the order they are done.
+  std::vector<FileChange> files;
   std::vector<SkippedFile> skipped;
   std::vector<std::string> warnings;  // values cut to their field width
 };
 
 enum class RenameOutcome {
-  kRenamed,       // every step done
+  kRenamed,       // every file renamed and rewritten
   kNotFound,      // no history file; nothing changed
   kRefused,       // a new value or name was refused; nothing changed
   kInvalidTrend,  // the history file cannot be this tool's; nothing changed
-  kFailed,        // the file system failed; steps before the failure stay done
+  kFailed,        // the file system failed before any change
+  kRolledBack,    // a step failed; every change was undone
+  kStopped,       // a stop was asked for; every change was undone
+  kUndoFailed,    // a step failed and so did its undo: see `plan.files`
 };
 
 struct RenameReport {
   RenameOutcome outcome = RenameOutcome::kRefused;
   std::string message;  // what was reported; empty when renamed
-  RenamePlan plan;      // steps carry their state
+  RenamePlan plan;      // each file carries its stage
 
   bool ok() const { return outcome == RenameOutcome::kRenamed; }
 };
 
 // Reads the trend and checks the rename without changing anything:
-// history file present and regular (a link is refused, not followed), new
-// values storable and a valid Windows file name, Version 0-6, table counts
-// valid and the whole table inside the file, every data file at least a
-// header long, every file to rewrite without other names (hard links), and
-// no new name that exists already or that two files would share. So a
-// rename never changes a file's length or a file outside the folder.
-// Returns kRenamed with `*plan` filled when the rename may go ahead;
-// otherwise the outcome and, in `*message`, why not.
+// history file present, regular (a link is refused, not followed) and
+// named *.HST in any case; new values storable and a valid Windows file
+// name; Version 0-6; table counts valid and the whole table inside the
+// file; every data file at least a header long; every file to rewrite
+// without other names (hard links) and, with its folder, writable; every
+// new name within the file system's length limits; no new name that
+// exists already or that two files would share; no file that would join
+// the renamed trend (named like its data files or history file but not
+// one of its own); and, where another history file's base differs from
+// this one's in letter case only, no data file that could belong to
+// either. So a rename never changes a file's length or a file that is
+// not the trend's own. Returns kRenamed with `*plan` filled when the
+// rename may go ahead; otherwise the outcome and, in `*message`, why not.
 RenameOutcome PlanRename(Env& env, const std::string& hstPath,
                          const std::string& newPath, const std::string& newTag,
                          RenamePlan* plan, std::string* message);
@@ -168,11 +201,18 @@ struct EntryChange {
 };
 std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan);
 
-// Runs the steps of `plan` in order and stops at the first that fails,
-// leaving the steps before it done: there is no rollback. A rename never
-// replaces an existing file, so a name taken after the plan was checked
-// stops the run there.
-RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan);
+// Runs `plan`: all of it, or none of it. The history file is held locked
+// for the whole run (a second run on the trend is refused) and its table
+// must still be as planned. Then file by file: the history file's table
+// is rewritten and the file renamed, then each data file's Tag rewritten
+// and the file renamed. When a step fails, or `*stop` is found set before
+// a file, every step done is undone in reverse order: kRolledBack or
+// kStopped, the trend as it was. When an undo fails too, the others are
+// still undone and the report (kUndoFailed) tells, file by file, where
+// each stands, with the old tag and path. A rename never replaces an
+// existing file.
+RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan,
+                               const std::atomic<bool>* stop = nullptr);
 
 // Renames the trend whose history file is `hstPath`: rewrites Path and Tag
 // in the first EntryCount entries of its table, the Tag of every data
@@ -182,28 +222,22 @@ RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan);
 // failure is also told to `reporter`.
 RenameReport RenameTrend(Env& env, Reporter& reporter,
                          const std::string& hstPath, const std::string& newPath,
-                         const std::string& newTag);
+                         const std::string& newTag,
+                         const std::atomic<bool>* stop = nullptr);
 
 // Rewrites the file table of an open history file: entries 0 to
 // `entryCount` - 1 get `newPath` + "." + their own old extension as Path
-// and `newTag` as Tag (both field bytes); the `extraCount` entries after
-// them are written back as read. Fails, writing nothing, when the file ends
-// inside the table.
+// (`newPath` alone when the old path has no extension) and `newTag` as Tag
+// (both field bytes); the `extraCount` entries after them are written back
+// as read. Fails, writing nothing, when the file ends inside the table.
 Status UpdateFileEntries(File& file, std::string_view newPath,
                          std::string_view newTag, const TrendLayout& layout,
                          int entryCount, int extraCount);
 
 // Gives one table entry `newPath` + "." + its own old extension as Path
-// and `newTag` as Tag (both field bytes, NUL-padded, cut to the width).
+// (see PathFieldExtension) and `newTag` as Tag (both field bytes,
+// NUL-padded, cut to the width).
 void RewriteEntry(std::string* entry, std::string_view newPath,
                   std::string_view newTag, const TrendLayout& layout);
-
-// Runs the data-file steps of `plan`: for each data file, the header
-// rewrite and then the rename. Returns false at the first failure, which is
-// recorded in its step.
-bool RenameDataFiles(Env& env, RenamePlan* plan);
-
-// A line for a step: "rename '/t/Trend1.000' to 'Trend1A.000'".
-std::string DescribeStep(const RenameStep& step);
 
 }  // namespace morvelle

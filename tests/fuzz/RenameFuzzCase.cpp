@@ -100,12 +100,16 @@ bool RoundTrips(const std::string& raw) {
   return back && *back == raw;
 }
 
-void CheckUse(const MemEnv& env, const char* operation,
+// Inspection opens one file at a time; a rename holds the history file
+// and opens one data file at a time beside it.
+void CheckUse(const MemEnv& env, const char* operation, int mostOpen,
               std::vector<std::string>* problems) {
   if (env.openFiles() != 0)
     problems->push_back(std::string(operation) + " left a file open");
-  if (env.mostOpenAtOnce() > 1)
-    problems->push_back(std::string(operation) + " had two files open");
+  if (env.mostOpenAtOnce() > mostOpen)
+    problems->push_back(std::string(operation) + " had " +
+                        std::to_string(env.mostOpenAtOnce()) +
+                        " files open at once");
   if (env.misuses() != 0)
     problems->push_back(std::string(operation) + " used a closed file");
 }
@@ -142,7 +146,7 @@ void CheckInspection(MemEnv& env, std::vector<std::string>* problems) {
     if (env.Bytes(std::string(kFolder) + "/" + name) == nullptr)
       problems->push_back("inspection lists " + name + " as a data file");
   if (env.Tree() != tree) problems->push_back("inspection changed a file");
-  CheckUse(env, "inspection", problems);
+  CheckUse(env, "inspection", 1, problems);
 }
 
 // Links, folders and devices are never renamed or removed, and nothing
@@ -187,10 +191,16 @@ RenameOutcome CheckRename(const FuzzCase& fuzzCase, MemEnv& env,
   std::vector<std::string> found = AuditRename(run, report);
   problems->insert(problems->end(), found.begin(), found.end());
   CheckOtherEntries(tree, env.Tree(), problems);
-  CheckUse(env, "the rename", problems);
+  CheckUse(env, "the rename", 2, problems);
   bool struck = !failing.failedCall().empty();
-  if (!struck && report.outcome == RenameOutcome::kFailed)
+  if (!struck && (report.outcome == RenameOutcome::kFailed ||
+                  report.outcome == RenameOutcome::kRolledBack))
     problems->push_back("failed with no fault injected: " + report.message);
+  // One fault cannot stop the undo too: the trend is renamed or as it was.
+  FolderImage as_it_was = run.before;
+  for (const auto& [name, bytes] : run.planted) as_it_was[name] = bytes;
+  if (!report.ok() && run.after != as_it_was)
+    problems->push_back("the trend is neither renamed nor as it was");
   if (struck && report.ok())
     problems->push_back("renamed although a fault was injected");
   if (reporter.warnings.size() + reporter.criticals.size() !=

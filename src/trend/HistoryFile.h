@@ -1,0 +1,57 @@
+// Reading the records of trend files, shared by inspection, planning and
+// the rename itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Env.h"
+#include "trend/TrendDefinitions.h"
+
+namespace morvelle {
+
+// Reads `size` bytes at `offset`; what lies past the end of the file reads
+// as zeros, so a short file yields a whole record.
+Status ReadRecord(File& file, std::uint64_t offset, std::size_t size,
+                  std::string* record);
+
+Status ReadHeader(File& file, HstHeader* header);
+
+// Reads a record that is to be written back. It must lie wholly inside the
+// file: padding it with zeros would make the write-back grow the file.
+Status ReadWholeRecord(File& file, const std::string& path,
+                       std::uint64_t offset, std::size_t size,
+                       std::string* record);
+
+// The bytes of a table of `entryCount` + `extraCount` entries.
+std::size_t TableSize(const TrendLayout& layout, int entryCount,
+                      int extraCount);
+
+// `table` with entries 0 to `entryCount` - 1 rewritten by RewriteEntry.
+std::string RewrittenTable(std::string table, std::string_view newPath,
+                           std::string_view newTag, const TrendLayout& layout,
+                           int entryCount);
+
+// Closes `file` and keeps the first error of the two.
+Status CloseKeepingError(std::unique_ptr<File> file, Status s);
+
+std::string InvalidVersionMessage(int version);
+std::string NotFoundMessage(const std::string& hstPath);
+
+// `name` in quotes, its control characters escaped, for messages.
+std::string Quoted(const std::string& name);
+
+enum class HistoryCheck { kRegularFile, kNotFound, kNotAFile, kFailed };
+
+// Whether `path` names a history file that may be opened, and if not, why
+// (in `*message`, naming it `shownPath`): kNotAFile for a folder, a device
+// or a link (a link is refused rather than followed: renaming it would
+// rename the link, not the trend), kFailed when the file system cannot
+// tell.
+HistoryCheck CheckHistoryFile(Env& env, const std::string& path,
+                              const std::string& shownPath,
+                              std::string* message);
+
+}  // namespace morvelle

@@ -1,0 +1,83 @@
+#include "trend/NewValues.h"
+
+#include <optional>
+#include <string_view>
+
+#include "platform/FieldEncoding.h"
+#include "trend/FileTools.h"
+#include "trend/HistoryFile.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+bool IsReservedDeviceName(std::string_view name) {
+  std::string_view stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+  for (const char* device : kDevices)
+    if (EqualsIgnoringCase(stem, device)) return true;
+  return stem.size() == 4 &&
+         (EqualsIgnoringCase(stem.substr(0, 3), "COM") ||
+          EqualsIgnoringCase(stem.substr(0, 3), "LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+// Why `name` cannot be a file name on Windows, or empty when it can.
+std::string FileNameProblem(const std::string& name) {
+  if (name.empty()) return "has no file name";
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20)
+      return "holds a control character, which a file name cannot hold";
+    if (std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos)
+      return std::string("holds '") + c + "', which a file name cannot hold";
+  }
+  if (name.back() == ' ' || name.back() == '.')
+    return "ends in a space or a dot, which Windows drops from file names";
+  if (IsReservedDeviceName(name))
+    return "is a name Windows reserves for a device";
+  return {};
+}
+
+// Field bytes of a user's value, or a refusal in `*message`.
+bool EncodeValue(const std::string& what, const std::string& value,
+                 std::string* field, std::string* message) {
+  std::string bad;
+  std::optional<std::string> bytes = EncodeFieldText(value, &bad);
+  if (!bytes) {
+    *message = bad.empty()
+                   ? what + " is not valid UTF-8 text"
+                   : what + " holds '" + bad +
+                         "', which the text fields of a trend file cannot hold";
+    return false;
+  }
+  *field = *bytes;
+  return true;
+}
+
+}  // namespace
+
+bool EncodeNewValues(const std::string& newPath, const std::string& newTag,
+                     std::string* pathField, std::string* tagField,
+                     std::string* message) {
+  std::string name_problem = FileNameProblem(FileNameOf(newPath));
+  if (!name_problem.empty()) {
+    *message = "The new path " + Quoted(newPath) + " " + name_problem;
+    return false;
+  }
+  if (newTag.empty()) {
+    *message = "The new tag is empty";
+    return false;
+  }
+  return EncodeValue("The new path", newPath, pathField, message) &&
+         EncodeValue("The new tag", newTag, tagField, message);
+}
+
+std::string NewValuesProblem(const std::string& newPath,
+                             const std::string& newTag) {
+  std::string path_field, tag_field, message;
+  EncodeNewValues(newPath, newTag, &path_field, &tag_field, &message);
+  return message;
+}
+
+}  // namespace morvelle

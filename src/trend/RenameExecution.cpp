@@ -1,0 +1,260 @@
+// Running a rename plan: all of it, or, after a failure, none of it.
+#include <optional>
+
+#include "trend/FileTools.h"
+#include "trend/HistoryFile.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+// What a person finishing a rename by hand needs to know about one file.
+std::string DescribeStage(const FileChange& file, bool history) {
+  const char* bytes = history ? "the table" : "the tag";
+  switch (file.stage) {
+    case FileStage::kUntouched:
+      return "as it was";
+    case FileStage::kWriting:
+      return std::string("under its old name; ") + bytes +
+             " may be partly rewritten: restore the file from a backup";
+    case FileStage::kRewritten:
+      return std::string("under its old name, with the new ") +
+             (history ? "table" : "tag");
+    case FileStage::kRenamed:
+      return "renamed to " + Quoted(FileNameOf(file.newPath)) + ", with the " +
+             (history ? "new table" : "new tag");
+  }
+  return {};
+}
+
+class RenameRun {
+ public:
+  RenameRun(Env& env, RenamePlan& plan, const std::atomic<bool>* stop)
+      : env_(env), plan_(plan), stop_(stop) {}
+
+  RenameOutcome Run(std::string* message) {
+    RenameOutcome outcome = LockHistory(message);
+    if (outcome != RenameOutcome::kRenamed) return outcome;
+    std::optional<std::size_t> stopped_at;
+    Status failure = RewriteAndRename(&stopped_at);
+    if (failure.ok() && !stopped_at) failure = CloseHistory();
+    if (failure.ok() && !stopped_at) return RenameOutcome::kRenamed;
+    bool undone = UndoAll();
+    Status closed = CloseHistory();
+    if (!closed.ok() && plan_.files.front().undoError.ok())
+      plan_.files.front().undoError = closed;
+    undone = undone && closed.ok();
+    *message = Headline(failure) + "\n";
+    if (undone) {
+      *message += "Every change was undone: the trend is as it was.";
+      return failure.ok() ? RenameOutcome::kStopped
+                          : RenameOutcome::kRolledBack;
+    }
+    *message += UndoFailedText();
+    return RenameOutcome::kUndoFailed;
+  }
+
+ private:
+  // Holds the history file for the whole run, and makes sure nothing
+  // changed it since it was planned.
+  RenameOutcome LockHistory(std::string* message) {
+    Status s = env_.OpenFile(plan_.hstPath, OpenMode::kLocked, &history_);
+    const std::string& table = plan_.files.front().oldBytes;
+    std::string now;
+    if (s.ok())
+      s = ReadRecord(*history_, 0, kHstHeaderSize + table.size(), &now);
+    if (s.ok() && now == plan_.header.bytes + table)
+      return RenameOutcome::kRenamed;
+    if (history_) CloseHistory();
+    const std::string trend = "Cannot rename trend " + Quoted(plan_.hstPath);
+    if (s.ok()) {
+      *message = trend +
+                 ": its history file changed after it was checked. Nothing "
+                 "was changed; try again.";
+      return RenameOutcome::kRefused;
+    }
+    if (s.kind() == ErrorKind::kInUse) {
+      *message = trend + ": " + s.ToString() +
+                 " (another Morvelle run or the Ostrel runtime may be using "
+                 "it). Nothing was changed.";
+      return RenameOutcome::kRefused;
+    }
+    *message = trend + ": " + s.ToString() + ". Nothing was changed.";
+    return RenameOutcome::kFailed;
+  }
+
+  // The history file, then RenameDataFiles. Sets `*stoppedAt` when a stop
+  // was asked for before a file.
+  Status RewriteAndRename(std::optional<std::size_t>* stoppedAt) {
+    FileChange& history = plan_.files.front();
+    history.stage = FileStage::kWriting;
+    Status s = history_->WriteAt(history.offset, history.newBytes);
+    if (s.ok()) history.stage = FileStage::kRewritten;
+    if (s.ok()) s = RenameFile(history);
+    if (!s.ok()) {
+      history.error = s;
+      return s;
+    }
+    return RenameDataFiles(stoppedAt);
+  }
+
+  Status RenameDataFiles(std::optional<std::size_t>* stoppedAt) {
+    for (std::size_t i = 1; i < plan_.files.size(); ++i) {
+      if (stop_ && stop_->load()) {
+        *stoppedAt = i;
+        return Status::Ok();
+      }
+      FileChange& file = plan_.files[i];
+      Status s = RewriteDataFile(file);
+      if (s.ok()) s = RenameFile(file);
+      if (!s.ok()) {
+        file.error = s;
+        return s;
+      }
+    }
+    return Status::Ok();
+  }
+
+  Status RewriteDataFile(FileChange& file) {
+    std::unique_ptr<File> opened;
+    Status s = env_.OpenFile(file.path, OpenMode::kReadWrite, &opened);
+    if (!s.ok()) return s;
+    s = ReadWholeRecord(*opened, file.path, file.offset, file.newBytes.size(),
+                        &file.oldBytes);
+    if (s.ok()) {
+      file.stage = FileStage::kWriting;
+      s = opened->WriteAt(file.offset, file.newBytes);
+    }
+    s = CloseKeepingError(std::move(opened), s);
+    if (s.ok()) file.stage = FileStage::kRewritten;
+    return s;
+  }
+
+  Status RenameFile(FileChange& file) {
+    Status s = file.renamed() ? env_.RenameNoReplace(file.path, file.newPath)
+                              : Status::Ok();
+    if (s.ok()) file.stage = FileStage::kRenamed;
+    return s;
+  }
+
+  // Walks every file back, the last first. A file whose undo fails keeps
+  // its stage and the error; the others are still undone.
+  bool UndoAll() {
+    bool all = true;
+    for (std::size_t i = plan_.files.size(); i-- > 0;) {
+      FileChange& file = plan_.files[i];
+      file.undoError = Undo(file, i == 0);
+      all = all && file.undoError.ok();
+    }
+    return all;
+  }
+
+  Status Undo(FileChange& file, bool history) {
+    if (file.stage == FileStage::kRenamed && file.renamed()) {
+      Status s = env_.RenameNoReplace(file.newPath, file.path);
+      if (!s.ok()) return s;
+    }
+    if (file.stage == FileStage::kRenamed) file.stage = FileStage::kRewritten;
+    if (file.stage == FileStage::kUntouched) return Status::Ok();
+    file.stage = FileStage::kWriting;
+    Status s = WriteBack(file, history);
+    if (s.ok()) file.stage = FileStage::kUntouched;
+    return s;
+  }
+
+  // The old bytes, through the held history file or a new open of a data
+  // file (under its old name again by now).
+  Status WriteBack(const FileChange& file, bool history) {
+    if (history && history_)
+      return history_->WriteAt(file.offset, file.oldBytes);
+    std::unique_ptr<File> opened;
+    Status s = env_.OpenFile(file.path, OpenMode::kReadWrite, &opened);
+    if (!s.ok()) return s;
+    s = opened->WriteAt(file.offset, file.oldBytes);
+    return CloseKeepingError(std::move(opened), s);
+  }
+
+  Status CloseHistory() {
+    if (!history_) return Status::Ok();
+    return CloseKeepingError(std::move(history_), Status::Ok());
+  }
+
+  std::string Headline(const Status& failure) const {
+    const std::string trend = "Renaming trend " + Quoted(plan_.hstPath);
+    return failure.ok() ? trend + " was stopped before it was complete."
+                        : trend + " failed: " + failure.ToString() + ".";
+  }
+
+  std::string UndoFailedText() const {
+    const FileChange& table = plan_.files.front();
+    std::string_view entry(table.oldBytes.data(), plan_.layout.entrySize);
+    std::string text =
+        "Undoing the changes failed too, so the trend is partly renamed. Its "
+        "old tag is " +
+        Quoted(FieldDisplayText(ReadField(entry, plan_.layout.EntryTag()))) +
+        " and its old path " +
+        Quoted(FieldDisplayText(PathFieldWithoutExtension(
+            ReadField(entry, plan_.layout.EntryPath())))) +
+        ". Files not as they were:\n";
+    for (std::size_t i = 0; i < plan_.files.size(); ++i) {
+      const FileChange& file = plan_.files[i];
+      if (file.stage == FileStage::kUntouched) continue;
+      text += "  " + Quoted(file.path) + ": " + DescribeStage(file, i == 0);
+      if (!file.undoError.ok()) text += " (" + file.undoError.ToString() + ")";
+      text += "\n";
+    }
+    return text + "Every other file of the trend is as it was.";
+  }
+
+  Env& env_;
+  RenamePlan& plan_;
+  const std::atomic<bool>* stop_;
+  std::unique_ptr<File> history_;  // held, and locked, for the whole run
+};
+
+}  // namespace
+
+RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan,
+                               const std::atomic<bool>* stop) {
+  RenameReport report;
+  report.plan = std::move(plan);
+  report.outcome = RenameRun(env, report.plan, stop).Run(&report.message);
+  return report;
+}
+
+RenameReport RenameTrend(Env& env, Reporter& reporter,
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag,
+                         const std::atomic<bool>* stop) {
+  RenameReport report;
+  report.outcome =
+      PlanRename(env, hstPath, newPath, newTag, &report.plan, &report.message);
+  if (report.outcome == RenameOutcome::kRenamed)
+    report = ExecuteRenamePlan(env, std::move(report.plan), stop);
+  switch (report.outcome) {
+    case RenameOutcome::kRenamed:
+      break;
+    case RenameOutcome::kNotFound:
+    case RenameOutcome::kRefused:
+      reporter.Warning(report.message);
+      break;
+    default:
+      reporter.Critical(report.message);
+      break;
+  }
+  return report;
+}
+
+Status UpdateFileEntries(File& file, std::string_view newPath,
+                         std::string_view newTag, const TrendLayout& layout,
+                         int entryCount, int extraCount) {
+  std::string table;
+  Status s = ReadWholeRecord(file, {}, kFileTableOffset,
+                             TableSize(layout, entryCount, extraCount), &table);
+  if (!s.ok()) return s;
+  return file.WriteAt(
+      kFileTableOffset,
+      RewrittenTable(std::move(table), newPath, newTag, layout, entryCount));
+}
+
+}  // namespace morvelle

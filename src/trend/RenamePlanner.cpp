@@ -1,0 +1,401 @@
+// Planning a rename: every check and every change worked out before any
+// file is touched.
+#include <map>
+#include <optional>
+#include <set>
+
+#include "trend/FileTools.h"
+#include "trend/HistoryFile.h"
+#include "trend/NewValues.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+// Opens the history file read-only and reads what the plan needs: the
+// header and, when the header is sound, the whole table.
+RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
+                          std::string* message) {
+  std::unique_ptr<File> file;
+  Status s = env.OpenFile(plan->hstPath, OpenMode::kRead, &file);
+  if (s.ok()) s = ReadHeader(*file, &plan->header);
+  const HstHeader& header = plan->header;
+  std::optional<TrendLayout> layout = LayoutForVersion(header.Version());
+  RenameOutcome outcome = RenameOutcome::kRenamed;
+  const std::string counts =
+      "(EntryCount " + std::to_string(header.EntryCount()) + ", ExtraCount " +
+      std::to_string(header.ExtraCount()) + ")";
+  if (s.ok() && !layout) {
+    *message = InvalidVersionMessage(header.Version());
+    outcome = RenameOutcome::kInvalidTrend;
+  } else if (s.ok() && !TableCountsValid(header)) {
+    *message =
+        "The file table of " + Quoted(plan->hstPath) + " is invalid " + counts;
+    outcome = RenameOutcome::kInvalidTrend;
+  } else if (s.ok()) {
+    plan->layout = *layout;
+    std::size_t size =
+        TableSize(*layout, header.EntryCount(), header.ExtraCount());
+    s = file->ReadAt(kFileTableOffset, size, table);
+    // A file that ends inside its table is refused rather than grown: the
+    // zeros the write-back would add, with the new path in every missing
+    // entry, would be entries the runtime never wrote (EntryCount and
+    // ExtraCount of 32767 each grow a short file to 29 MB).
+    if (s.ok() && table->size() < size) {
+      *message =
+          "The file table of " + Quoted(plan->hstPath) + " is cut short: " +
+          std::to_string(header.EntryCount() + header.ExtraCount()) +
+          " entries " + counts + " need " +
+          std::to_string(kFileTableOffset + size) + " bytes, the file holds " +
+          std::to_string(kFileTableOffset + table->size());
+      outcome = RenameOutcome::kInvalidTrend;
+    }
+  }
+  if (file) s = CloseKeepingError(std::move(file), s);
+  if (!s.ok()) {
+    *message = "Could not read the trend: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  return outcome;
+}
+
+void WarnAboutCutValues(const std::string& table, RenamePlan* plan) {
+  const TrendLayout& layout = plan->layout;
+  for (int i = 0; i < plan->header.EntryCount(); ++i) {
+    std::string_view entry(table.data() + i * layout.entrySize,
+                           layout.entrySize);
+    std::optional<std::string> extension =
+        PathFieldExtension(ReadField(entry, layout.EntryPath()));
+    std::size_t length =
+        plan->pathField.size() + (extension ? extension->size() + 1 : 0);
+    if (length > layout.pathWidth) {
+      plan->warnings.push_back(
+          "The new path with its extension is " + std::to_string(length) +
+          " characters long; the Path field holds " +
+          std::to_string(layout.pathWidth) + ", so it is stored cut");
+      break;
+    }
+  }
+  if (plan->tagField.size() > layout.tagWidth)
+    plan->warnings.push_back(
+        "The new tag is " + std::to_string(plan->tagField.size()) +
+        " characters long; the Tag field holds " +
+        std::to_string(layout.tagWidth) + ", so it is stored cut");
+}
+
+// The history file's name as its folder lists it. Where the file system
+// folds letter case the user may have typed it in another case, and the
+// listed spelling must not pass for another history file.
+Status ListedName(Env& env, const FolderIndex& listing,
+                  const std::string& folder, std::string* name) {
+  std::vector<const FolderEntry*> spellings;
+  for (const FolderEntry* entry : listing.Candidates(StripExtension(*name))) {
+    if (entry->name == *name) return Status::Ok();
+    if (EqualsIgnoringCase(entry->name, *name)) spellings.push_back(entry);
+  }
+  if (spellings.empty()) return Status::Ok();
+  FileInfo history;
+  Status s = env.GetFileInfo(folder + *name, &history);
+  for (const FolderEntry* entry : spellings) {
+    FileInfo info;
+    if (s.ok()) s = env.GetFileInfo(folder + entry->name, &info);
+    if (s.ok() && info.device == history.device &&
+        info.index == history.index) {
+      *name = entry->name;
+      break;
+    }
+  }
+  return s;
+}
+
+FileChange TableChange(const RenamePlan& plan, std::string table,
+                       const std::string& newName) {
+  FileChange change;
+  change.path = plan.hstPath;
+  change.newPath = FolderOf(plan.hstPath) + newName + ".HST";
+  change.offset = kFileTableOffset;
+  change.newBytes = RewrittenTable(table, plan.pathField, plan.tagField,
+                                   plan.layout, plan.header.EntryCount());
+  change.oldBytes = std::move(table);
+  return change;
+}
+
+FileChange DataFileChange(const RenamePlan& plan, const std::string& name,
+                          const std::string& newName) {
+  const std::string folder = FolderOf(plan.hstPath);
+  FileChange change;
+  change.path = folder + name;
+  change.newPath = folder + newName + "." + ExtensionOf(name);
+  change.offset = plan.layout.dataTagOffset;
+  change.newBytes = PadWithNul(plan.tagField, plan.layout.tagWidth)
+                        .substr(0, plan.layout.tagWidth);
+  return change;
+}
+
+RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
+                        const std::string& newPath, std::string table,
+                        RenamePlan* plan, std::string* message) {
+  std::string folder = FolderOf(plan->hstPath);
+  std::string history_name = FileNameOf(plan->hstPath);
+  std::string new_name = FileNameOf(newPath);
+  Status s = ListedName(env, listing, folder, &history_name);
+  if (!s.ok()) {
+    *message = "Could not check the trend's folder: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  TrendFiles files =
+      FindTrendFiles(listing, StripExtension(history_name), history_name);
+  if (!files.ambiguous.empty()) {
+    *message = Quoted(folder + files.ambiguous.front()) +
+               " could be a data file of this trend or of another whose "
+               "name differs in letter case only; rename it so that its "
+               "name matches one history file exactly";
+    return RenameOutcome::kRefused;
+  }
+  plan->files.push_back(TableChange(*plan, std::move(table), new_name));
+  for (const std::string& name : files.dataFiles)
+    plan->files.push_back(DataFileChange(*plan, name, new_name));
+  plan->skipped = std::move(files.skipped);
+  return RenameOutcome::kRenamed;
+}
+
+// Every file to be rewritten must be a file of its own: one that has
+// other names (hard links, perhaps in a backup folder) would change under
+// those names too. Every data file must hold a whole header: a shorter one
+// would grow when its header is written back, and is damaged or no data
+// file of this trend. And every file, with its folder, must be writable, so
+// that a read-only file does not stop the run part-way.
+RenameOutcome CheckFilesToRewrite(Env& env, const RenamePlan& plan,
+                                  std::string* message) {
+  for (std::size_t i = 0; i < plan.files.size(); ++i) {
+    const std::string& path = plan.files[i].path;
+    FileInfo info;
+    Status s = env.GetFileInfo(path, &info);
+    if (!s.ok()) {
+      *message = "Could not check the file: " + s.ToString();
+      return RenameOutcome::kFailed;
+    }
+    if (info.type != EntryType::kRegular) {
+      *message = Quoted(path) + " is no longer a regular file";
+      return RenameOutcome::kRefused;
+    }
+    if (info.links > 1) {
+      *message = Quoted(path) + " has " + std::to_string(info.links) +
+                 " names (hard links): rewriting it would change it under "
+                 "every other name too; make it a copy of its own first";
+      return RenameOutcome::kRefused;
+    }
+    if (i > 0 && info.size < plan.layout.dataHeaderSize) {
+      *message = "The data file " + Quoted(path) + " is " +
+                 std::to_string(info.size) + " bytes long, shorter than the " +
+                 std::to_string(plan.layout.dataHeaderSize) +
+                 "-byte header of this trend's data files; it may be damaged";
+      return RenameOutcome::kInvalidTrend;
+    }
+  }
+  return RenameOutcome::kRenamed;
+}
+
+std::string NotWritableMessage(const Status& s) {
+  std::string message = "Cannot rename the trend: " + s.ToString();
+  if (s.kind() == ErrorKind::kInUse)
+    message += " (the Ostrel runtime may be using it)";
+  return message + ". Nothing was changed.";
+}
+
+RenameOutcome CheckWritable(Env& env, const RenamePlan& plan,
+                            std::string* message) {
+  Status s = env.CheckWritable(FolderOf(plan.hstPath));
+  for (std::size_t i = 0; s.ok() && i < plan.files.size(); ++i) {
+    s = env.CheckWritable(plan.files[i].path);
+    if (s.ok() && plan.files[i].renamed())
+      s = env.CheckNameFits(plan.files[i].newPath);
+  }
+  if (s.ok()) return RenameOutcome::kRenamed;
+  *message = NotWritableMessage(s);
+  return s.kind() == ErrorKind::kPermissionDenied ||
+                 s.kind() == ErrorKind::kInUse ||
+                 s.kind() == ErrorKind::kInvalidArgument
+             ? RenameOutcome::kRefused
+             : RenameOutcome::kFailed;
+}
+
+// A target that exists is a conflict unless it is the source itself under
+// another spelling of its name, which is what a case-folding file system
+// reports for a case-only rename. A name the folder's listing does not
+// hold under any spelling did not exist when the folder was listed; the
+// rename itself never replaces, so a file that appears since cannot be
+// lost either.
+RenameOutcome CheckTarget(Env& env, const FolderIndex& listing,
+                          const FileChange& file, std::string* message) {
+  if (!listing.HoldsNameFolded(FileNameOf(file.newPath)))
+    return RenameOutcome::kRenamed;
+  FileInfo target;
+  Status s = env.GetFileInfo(file.newPath, &target);
+  if (s.kind() == ErrorKind::kNotFound) return RenameOutcome::kRenamed;
+  FileInfo source;
+  if (s.ok()) s = env.GetFileInfo(file.path, &source);
+  if (!s.ok()) {
+    *message = "Could not check the new name: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  if (source.device == target.device && source.index == target.index &&
+      EqualsIgnoringCase(file.path, file.newPath))
+    return RenameOutcome::kRenamed;
+  *message = "Cannot rename " + Quoted(file.path) + ": " +
+             Quoted(file.newPath) + " already exists";
+  return RenameOutcome::kRefused;
+}
+
+RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
+                           const RenamePlan& plan, std::string* message) {
+  std::map<std::string, const FileChange*> targets;
+  for (const FileChange& file : plan.files) {
+    if (!file.renamed()) continue;
+    auto [it, inserted] = targets.emplace(file.newPath, &file);
+    if (!inserted) {
+      *message = "Cannot rename both " + Quoted(it->second->path) + " and " +
+                 Quoted(file.path) + " to " + Quoted(file.newPath);
+      return RenameOutcome::kRefused;
+    }
+    RenameOutcome outcome = CheckTarget(env, listing, file, message);
+    if (outcome != RenameOutcome::kRenamed) return outcome;
+  }
+  return RenameOutcome::kRenamed;
+}
+
+// A file named like the renamed trend's data files or history file that is
+// not one of its own would join it: the next rename, or its undo, would
+// take it for one of the trend's files. Where the name stays, nothing new
+// can join.
+RenameOutcome CheckJoiners(const FolderIndex& listing, const RenamePlan& plan,
+                           const std::string& newName, std::string* message) {
+  if (newName == FileNameOf(StripExtension(plan.hstPath)))
+    return RenameOutcome::kRenamed;
+  std::set<std::string> own;
+  for (const FileChange& file : plan.files) own.insert(FileNameOf(file.path));
+  for (const FolderEntry* entry : listing.Candidates(newName)) {
+    std::string_view extension =
+        std::string_view(entry->name).substr(newName.size() + 1);
+    bool joins =
+        EqualsIgnoringCase(extension, "HST") ||
+        (!extension.empty() &&
+         extension.find_first_not_of("0123456789") == std::string_view::npos);
+    if (!joins || own.count(entry->name)) continue;
+    *message = "Cannot rename the trend to " + Quoted(newName) + ": " +
+               Quoted(FolderOf(plan.hstPath) + entry->name) +
+               " is named like a file of that trend but is not one of this "
+               "trend's files; move or rename it first";
+    return RenameOutcome::kRefused;
+  }
+  return RenameOutcome::kRenamed;
+}
+
+RenameOutcome CheckHistoryName(const RenamePlan& plan, std::string* message) {
+  if (EqualsIgnoringCase(ExtensionOf(FileNameOf(plan.hstPath)), "HST"))
+    return RenameOutcome::kRenamed;
+  *message = Quoted(plan.hstPath) +
+             " is not a history file: a history file's name ends in .HST";
+  return RenameOutcome::kInvalidTrend;
+}
+
+RenameOutcome StartPlan(Env& env, const std::string& hstPath,
+                        const std::string& newPath, const std::string& newTag,
+                        RenamePlan* plan, std::string* message) {
+  if (hstPath.empty()) {
+    *message = NotFoundMessage(hstPath);
+    return RenameOutcome::kNotFound;
+  }
+  Status s = env.AbsolutePath(hstPath, &plan->hstPath);
+  if (!s.ok()) {
+    *message = "Could not find the trend: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  switch (CheckHistoryFile(env, plan->hstPath, hstPath, message)) {
+    case HistoryCheck::kRegularFile:
+      break;
+    case HistoryCheck::kNotFound:
+      return RenameOutcome::kNotFound;
+    case HistoryCheck::kNotAFile:
+      return RenameOutcome::kInvalidTrend;
+    case HistoryCheck::kFailed:
+      return RenameOutcome::kFailed;
+  }
+  RenameOutcome outcome = CheckHistoryName(*plan, message);
+  if (outcome != RenameOutcome::kRenamed) return outcome;
+  if (!EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField,
+                       message))
+    return RenameOutcome::kRefused;
+  return RenameOutcome::kRenamed;
+}
+
+}  // namespace
+
+RenameOutcome PlanRename(Env& env, const std::string& hstPath,
+                         const std::string& newPath, const std::string& newTag,
+                         RenamePlan* plan, std::string* message) {
+  FolderListings listings(env);
+  return PlanRename(env, listings, hstPath, newPath, newTag, plan, message);
+}
+
+RenameOutcome PlanRename(Env& env, FolderListings& listings,
+                         const std::string& hstPath, const std::string& newPath,
+                         const std::string& newTag, RenamePlan* plan,
+                         std::string* message) {
+  *plan = RenamePlan();
+  RenameOutcome outcome =
+      StartPlan(env, hstPath, newPath, newTag, plan, message);
+  std::string table;
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = ReadHistory(env, plan, &table, message);
+  if (outcome != RenameOutcome::kRenamed) return outcome;
+  WarnAboutCutValues(table, plan);
+  const FolderIndex* listing = nullptr;
+  Status s = listings.Get(FolderOf(plan->hstPath), &listing);
+  if (!s.ok()) {
+    *message = "Could not list the trend's folder: " + s.ToString();
+    return RenameOutcome::kFailed;
+  }
+  const std::string new_name = FileNameOf(newPath);
+  outcome = PlanFiles(env, *listing, newPath, std::move(table), plan, message);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckTargets(env, *listing, *plan, message);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckJoiners(*listing, *plan, new_name, message);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckFilesToRewrite(env, *plan, message);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckWritable(env, *plan, message);
+  return outcome;
+}
+
+void RewriteEntry(std::string* entry, std::string_view newPath,
+                  std::string_view newTag, const TrendLayout& layout) {
+  // Each entry keeps its own extension: take it before the field changes.
+  std::optional<std::string> extension =
+      PathFieldExtension(ReadField(*entry, layout.EntryPath()));
+  std::string path(newPath);
+  if (extension) path += "." + *extension;
+  StoreField(entry, layout.EntryPath(), path);
+  StoreField(entry, layout.EntryTag(), newTag);
+}
+
+std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan) {
+  const TrendLayout& layout = plan.layout;
+  std::vector<EntryChange> changes;
+  if (plan.files.empty()) return changes;
+  const FileChange& table = plan.files.front();
+  for (int i = 0; i < plan.header.EntryCount(); ++i) {
+    std::string_view before(table.oldBytes.data() + i * layout.entrySize,
+                            layout.entrySize);
+    std::string_view after(table.newBytes.data() + i * layout.entrySize,
+                           layout.entrySize);
+    changes.push_back({ReadField(before, layout.EntryPath()),
+                       ReadField(after, layout.EntryPath()),
+                       ReadField(before, layout.EntryTag()),
+                       ReadField(after, layout.EntryTag())});
+  }
+  return changes;
+}
+
+}  // namespace morvelle

@@ -1,0 +1,166 @@
+// Inspection: what a trend holds, and which files of its folder are its own.
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "platform/FieldEncoding.h"
+#include "trend/FileTools.h"
+#include "trend/HistoryFile.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+bool AllDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(),
+                                   [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Why a candidate of the folder is not a data file, or null when it is one.
+const char* SkipReason(const FolderEntry& entry, std::string_view extension) {
+  if (entry.type == EntryType::kDirectory) return "a folder";
+  if (entry.type == EntryType::kSymlink) return "a symbolic link";
+  if (entry.type != EntryType::kRegular) return "not a regular file";
+  if (EqualsIgnoringCase(extension, "HST")) return "another history file";
+  if (!AllDigits(extension)) return "not a data file name";
+  return nullptr;
+}
+
+// The other history files among `candidates` whose base differs from
+// `baseName` in letter case only, by base.
+std::map<std::string, std::string> CaseTwins(
+    const std::vector<const FolderEntry*>& candidates,
+    std::string_view baseName, std::string_view historyName) {
+  std::map<std::string, std::string> twins;
+  for (const FolderEntry* entry : candidates) {
+    std::string_view name = entry->name;
+    std::string_view base = name.substr(0, baseName.size());
+    if (base != baseName && name != historyName &&
+        EqualsIgnoringCase(name.substr(baseName.size() + 1), "HST"))
+      twins.emplace(base, entry->name);
+  }
+  return twins;
+}
+
+}  // namespace
+
+TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
+                        const std::string& hstPath) {
+  HstHeader header;
+  return ReadTrendInfo(env, reporter, hstPath, &header);
+}
+
+TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
+                        const std::string& hstPath, HstHeader* headerRead) {
+  std::string message;
+  switch (CheckHistoryFile(env, hstPath, hstPath, &message)) {
+    case HistoryCheck::kRegularFile:
+      break;
+    case HistoryCheck::kNotFound:
+      reporter.Warning(message);
+      return {};
+    default:
+      reporter.Critical(message);
+      return {};
+  }
+  std::unique_ptr<File> file;
+  Status s = env.OpenFile(hstPath, OpenMode::kRead, &file);
+  HstHeader& header = *headerRead;
+  if (s.ok()) s = ReadHeader(*file, &header);
+  TrendInfo info;
+  std::optional<TrendLayout> layout = LayoutForVersion(header.Version());
+  if (s.ok() && layout) {
+    std::string entry;
+    s = ReadRecord(*file, kFileTableOffset, layout->entrySize, &entry);
+    info.path =
+        PathFieldWithoutExtension(ReadField(entry, layout->EntryPath()));
+    info.pathWidth = static_cast<std::int32_t>(layout->pathWidth);
+    info.tag = ReadField(entry, layout->EntryTag());
+    info.tagWidth = static_cast<std::int32_t>(layout->tagWidth);
+  }
+  if (file) s = CloseKeepingError(std::move(file), s);
+  if (!s.ok()) {
+    reporter.Critical("Could not read the trend: " + s.ToString());
+    return {};
+  }
+  if (!layout) reporter.Critical(InvalidVersionMessage(header.Version()));
+  return info;
+}
+
+std::string FieldDisplayText(std::string_view raw) {
+  return DecodeFieldText(TrimAtNul(raw));
+}
+
+bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
+                  TrendInspection* inspection) {
+  *inspection = TrendInspection();
+  Status s = env.AbsolutePath(hstPath, &inspection->hstPath);
+  if (!s.ok()) {
+    reporter.Critical("Could not find the trend: " + s.ToString());
+    return false;
+  }
+  inspection->info =
+      ReadTrendInfo(env, reporter, inspection->hstPath, &inspection->header);
+  if (inspection->info.pathWidth == 0) return false;
+  inspection->tableValid = TableCountsValid(inspection->header);
+  std::vector<FolderEntry> listing;
+  s = env.ListFolder(FolderOf(inspection->hstPath), &listing);
+  if (!s.ok()) {
+    reporter.Critical("Could not list the trend's folder: " + s.ToString());
+    return false;
+  }
+  TrendFiles& files = inspection->files;
+  files =
+      FindTrendFiles(listing, FileNameOf(StripExtension(inspection->hstPath)),
+                     FileNameOf(inspection->hstPath));
+  for (const std::string& name : files.ambiguous)
+    files.skipped.push_back(
+        {name,
+         "could be a data file of another trend named alike; a rename "
+         "refuses it"});
+  return true;
+}
+
+bool TableCountsValid(const HstHeader& header) {
+  return header.EntryCount() >= 0 && header.ExtraCount() >= 0 &&
+         header.EntryCount() + header.ExtraCount() >= 1;
+}
+
+TrendFiles FindTrendFiles(const std::vector<FolderEntry>& folder,
+                          std::string_view baseName,
+                          std::string_view historyName) {
+  return FindTrendFiles(FolderIndex(folder), baseName, historyName);
+}
+
+TrendFiles FindTrendFiles(const FolderIndex& folder, std::string_view baseName,
+                          std::string_view historyName) {
+  TrendFiles files;
+  std::vector<const FolderEntry*> candidates = folder.Candidates(baseName);
+  std::map<std::string, std::string> twins =
+      CaseTwins(candidates, baseName, historyName);
+  for (const FolderEntry* candidate : candidates) {
+    const FolderEntry& entry = *candidate;
+    std::string_view name = entry.name;
+    if (name == historyName) continue;
+    std::string base(name.substr(0, baseName.size()));
+    if (const char* reason = SkipReason(entry, name.substr(base.size() + 1))) {
+      files.skipped.push_back({entry.name, reason});
+    } else if (twins.empty() || base == baseName) {
+      files.dataFiles.push_back(entry.name);
+    } else if (auto twin = twins.find(base); twin != twins.end()) {
+      files.skipped.push_back(
+          {entry.name, "a data file of the trend " + twin->second});
+    } else {
+      files.ambiguous.push_back(entry.name);
+    }
+  }
+  std::sort(files.dataFiles.begin(), files.dataFiles.end());
+  std::sort(files.ambiguous.begin(), files.ambiguous.end());
+  std::sort(files.skipped.begin(), files.skipped.end(),
+            [](const SkippedFile& a, const SkippedFile& b) {
+              return a.name < b.name;
+            });
+  return files;
+}
+
+}  // namespace morvelle
