@@ -478,7 +478,7 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
 
   // Asked again, it refuses to overwrite the undo list it wrote.
   Output again = Run({"--batch", StandardList(), "--undo-list", undo});
-  EXPECT_EQ(again.status, 1);
+  ExpectNothingChanged(again, "0 renamed, 0 refused, 0 failed, 3 not run");
   EXPECT_NE(again.err.find("exists already"), std::string::npos);
 
   Output back = Run({"--batch", undo});
@@ -605,10 +605,11 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
   EXPECT_EQ(undo_not_started, 3);
 }
 
-// A stop request is seen between rows: the row in progress is finished and
-// its undo row written, the rows after it are not run, and the run ends
-// with the status a shell gives an interrupted program.
-TEST_F(BatchListTest, StopRequestEndsTheRunBetweenRows) {
+// A stop request is seen between rows and inside the row in progress, which
+// is finished (its undo row written) or put back as it was. The rows after
+// it are not run, and the run ends with the status a shell gives an
+// interrupted program.
+TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
   std::vector<FolderImage> original = Images();
   const FolderImage first_renamed = Expected(0, original[0]);
   std::string undo = lists_.File("undo.csv");
@@ -638,28 +639,43 @@ TEST_F(BatchListTest, StopRequestEndsTheRunBetweenRows) {
           << i;
     EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
   }
+  // A single rename stopped part-way is put back as it was.
+  Reset();
+  std::atomic<bool> stop = true;
+  Output single =
+      Run({hst_[0], "New", "C:\\Moved\\New"}, Env::Default(), false, &stop);
+  EXPECT_EQ(single.status, kExitInterrupted);
+  EXPECT_NE(single.err.find("was stopped before it was complete.\nEvery "
+                            "change was undone: the trend is as it was."),
+            std::string::npos)
+      << single.err;
+  EXPECT_EQ(Images(), original);
 }
 
-// Names are shown with their control characters escaped, so that a name
-// can neither forge a line of output nor drive the terminal.
+// Names and values are shown with their control characters escaped, so
+// that they can neither forge a line of output nor drive the terminal.
 TEST_F(BatchListTest, ControlCharactersInNamesAreShownEscaped) {
-  fs::create_directory(lists_.path() / "a\x1B[2Jb\nc");
   TrendRecipe recipe;
   recipe.name = "T\x7F";
-  std::string hst = testing::WriteTrend(lists_.path() / "a\x1B[2Jb\nc", recipe);
-  const std::string shown = lists_.File("a\\x1B[2Jb\\x0Ac") + "/T\\x7F.HST";
-  std::vector<std::vector<std::string>> commands = {
-      {"--info", hst},
-      {"--dry-run", hst, "New", "C:\\New"},
-      {"--batch", List(CsvValue(hst) + ",New,C:\\New\n")},
+  recipe.tag = "Tag\x1B[2J\nX";
+  std::string hst = testing::WriteTrend(lists_.path(), recipe);
+  const std::string name = "/T\\x7F.HST'", tag = "'Tag\\x1B[2J\\x0AX'";
+  struct Case {
+    std::vector<std::string> args;
+    std::string shown;
+  } cases[] = {
+      {{"--info", hst}, "Tag:           " + tag.substr(1, tag.size() - 2)},
+      {{"--dry-run", hst, "New", "C:\\New"}, "tag " + tag + " -> 'New'"},
+      {{"--dry-run", hst, "New", "C:\\New"}, name},
+      {{"--batch", List(CsvValue(hst) + ",New,C:\\New\n")}, name},
   };
-  for (const std::vector<std::string>& args : commands) {
-    SCOPED_TRACE(args[0]);
-    Output run = Run(args);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    Output run = Run(c.args);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(shown), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find_first_of("\x1B\x7F"), std::string::npos);
-    EXPECT_EQ(run.out.find("b\nc"), std::string::npos);
+    EXPECT_EQ(run.out.find("\nX"), std::string::npos);
   }
 }
 
