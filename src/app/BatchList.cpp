@@ -306,9 +306,9 @@ class BatchListRun {
     std::string text;
     Status s = env_.ReadTextFile(options_.listPath, kListSizeLimit, &text);
     if (s.kind() == ErrorKind::kTooLarge) {
-      err_ << "The list '" << Shown(options_.listPath)
-           << "' is larger than 64 MiB, the most Morvelle reads; split it "
-              "into smaller lists.\n";
+      err_ << "The list '" << Shown(options_.listPath) << "' is larger than "
+           << (kListSizeLimit >> 20)
+           << " MiB, the most Morvelle reads; split it into smaller lists.\n";
       return false;
     }
     if (!s.ok()) {
