@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/BatchMode.h"
-#include "platform/Status.h"
 
 namespace morvelle {
 namespace {
@@ -53,21 +52,6 @@ TEST(BatchArgumentsTest, SplitAtQuotesTakesPiecesOneThreeAndFive) {
   EXPECT_EQ(Values(SplitAtQuotes("\"a\", \"b\", \"c")), "a|b|c");
   EXPECT_EQ(Values(SplitAtQuotes("\"a\", \"b\", c")), "(none)");
   EXPECT_EQ(Values(SplitAtQuotes("")), "(none)");
-}
-
-TEST(EscapeControlCharactersTest, ControlBytesBecomeHex) {
-  struct Case {
-    std::string text, shown;
-  } cases[] = {
-      {"C:\\Data\\Trend 1", "C:\\Data\\Trend 1"},
-      {"a\nb\r\tc", "a\\x0Ab\\x0D\\x09c"},
-      {"\x1B[2J", "\\x1B[2J"},
-      {std::string("\0\x1F\x7F ~", 5), "\\x00\\x1F\\x7F ~"},
-      {"caf\xC3\xA9 \xFF", "caf\xC3\xA9 \xFF"},
-      {"", ""},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(EscapeControlCharacters(c.text), c.shown) << c.shown;
 }
 
 TEST(BatchArgumentsTest, TextAfterProgramNameOfAWindowsCommandLine) {

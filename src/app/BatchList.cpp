@@ -7,9 +7,8 @@
 #include "app/BatchMode.h"
 #include "app/PlanText.h"
 #include "platform/Env.h"
-#include "platform/Status.h"
+#include "platform/Text.h"
 #include "trend/FileTools.h"
-#include "trend/FolderIndex.h"
 
 namespace morvelle {
 namespace {

@@ -5,7 +5,7 @@
 #include "app/PlanText.h"
 #include "app/StreamReporter.h"
 #include "platform/Env.h"
-#include "platform/Status.h"
+#include "platform/Text.h"
 #include "trend/FileTools.h"
 #include "trend/TrendTools.h"
 

@@ -5,7 +5,7 @@
 #include "app/AppInfo.h"
 #include "app/BatchList.h"
 #include "app/InfoMode.h"
-#include "platform/Status.h"
+#include "platform/Text.h"
 
 namespace morvelle {
 namespace {

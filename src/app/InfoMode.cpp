@@ -5,7 +5,7 @@
 
 #include "app/BatchMode.h"
 #include "app/StreamReporter.h"
-#include "platform/Status.h"
+#include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "trend/TrendTools.h"
 

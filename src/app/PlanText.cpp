@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "platform/Status.h"
+#include "platform/Text.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/Env.h"
+#include "platform/Text.h"
 
 namespace morvelle {
 namespace {
@@ -331,9 +332,7 @@ class PosixEnv final : public Env {
 
   static bool IsCaseOnlyRenameOfOneFile(const std::string& from,
                                         const std::string& to) {
-    if (from.size() != to.size() ||
-        ::strncasecmp(from.c_str(), to.c_str(), from.size()) != 0)
-      return false;
+    if (!EqualsIgnoringCase(from, to)) return false;
     struct stat a, b;
     return ::lstat(from.c_str(), &a) == 0 && ::lstat(to.c_str(), &b) == 0 &&
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;

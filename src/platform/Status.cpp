@@ -2,24 +2,9 @@
 
 #include <utility>
 
-namespace morvelle {
+#include "platform/Text.h"
 
-std::string EscapeControlCharacters(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  shown.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      shown += c;
-      continue;
-    }
-    shown += "\\x";
-    shown += kHex[byte >> 4];
-    shown += kHex[byte & 0xF];
-  }
-  return shown;
-}
+namespace morvelle {
 
 Status Status::Error(ErrorKind kind, std::string operation, std::string path,
                      std::string detail) {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace morvelle {
 
@@ -22,11 +21,6 @@ enum class ErrorKind {
   kIoError,
   kOther,
 };
-
-// `text` with control characters (bytes below 0x20, and 0x7F) written as
-// \xNN, for names and values shown to a person: a file name holding a
-// line break or an escape sequence must not forge or garble a message.
-std::string EscapeControlCharacters(std::string_view text);
 
 class Status {
  public:

@@ -62,17 +62,6 @@ std::string PathFieldWithoutExtension(std::string_view raw) {
   return value;
 }
 
-std::string FoldCase(std::string_view s) {
-  std::string folded(s);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && FoldCase(a) == FoldCase(b);
-}
-
 bool FileExists(Env& env, const std::string& p) {
   FileInfo info;
   return !p.empty() && env.GetFileInfo(p, &info).ok() &&

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Text.h"
+
 namespace morvelle {
 
 class Env;
@@ -44,14 +46,6 @@ std::optional<std::string> PathFieldExtension(std::string_view raw);
 // A table entry's Path value up to its first NUL, without the extension
 // PathFieldExtension finds and its dot.
 std::string PathFieldWithoutExtension(std::string_view raw);
-
-// `s` with ASCII letters in lower case. The one case folding of the
-// program: names are compared as the file systems the trends come from
-// compare them, whatever the process locale (which Qt changes).
-std::string FoldCase(std::string_view s);
-
-// True when `a` and `b` are equal once folded.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // True when `p` is not empty and names a regular file.
 bool FileExists(Env& env, const std::string& p);

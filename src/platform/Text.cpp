@@ -1,0 +1,33 @@
+#include "platform/Text.h"
+
+namespace morvelle {
+
+std::string FoldCase(std::string_view s) {
+  std::string folded(s);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return folded;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+}
+
+std::string EscapeControlCharacters(std::string_view text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+      continue;
+    }
+    shown += "\\x";
+    shown += kHex[byte >> 4];
+    shown += kHex[byte & 0xF];
+  }
+  return shown;
+}
+
+}  // namespace morvelle

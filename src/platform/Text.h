@@ -1,0 +1,23 @@
+// Small text rules shared by every layer: how names are compared without
+// regard to letter case, and how they are shown to a person.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace morvelle {
+
+// `s` with ASCII letters in lower case. The one case folding of the
+// program: names are compared as the file systems the trends come from
+// compare them, whatever the process locale (which Qt changes).
+std::string FoldCase(std::string_view s);
+
+// True when `a` and `b` are equal once folded.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// `text` with control characters (bytes below 0x20, and 0x7F) written as
+// \xNN, for names and values shown to a person: a file name holding a
+// line break or an escape sequence must not forge or garble a message.
+std::string EscapeControlCharacters(std::string_view text);
+
+}  // namespace morvelle
