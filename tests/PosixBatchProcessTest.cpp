@@ -25,9 +25,9 @@ struct ProcessResult {
 };
 
 // Starts the built program with `args`, its settings store under
-// `config`, its output on the descriptors `out` and `err` and its input on
-// `in` (-1: none). It starts with the default action for the signals a
-// run changes, as from a shell. Returns its process id.
+// `config`, no display, its output on the descriptors `out` and `err` and
+// its input on `in` (-1: none). It starts with the default action for the
+// signals a run changes, as from a shell. Returns its process id.
 pid_t StartMorvelle(const std::vector<std::string>& args,
                     const fs::path& config, int out, int err, int in = -1) {
   std::vector<std::string> strings = {MORVELLE_EXE};
@@ -36,8 +36,7 @@ pid_t StartMorvelle(const std::vector<std::string>& args,
   for (std::string& arg : strings) argv.push_back(arg.data());
   argv.push_back(nullptr);
   std::string home = "XDG_CONFIG_HOME=" + config.string();
-  std::string platform = "QT_QPA_PLATFORM=none";
-  envp = {home.data(), platform.data(), nullptr};
+  envp = {home.data(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (in < 0)
@@ -181,6 +180,11 @@ TEST_F(BatchProcessTest, UsageHelpAndVersion) {
   ProcessResult version = Morvelle({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Morvelle version 1.00.003\n");
+
+  // The window without a desktop: how to do without it, not an abort.
+  ProcessResult no_display = Morvelle({});
+  EXPECT_EQ(no_display.status, 2);
+  EXPECT_NE(no_display.err.find("Usage:"), std::string::npos);
 }
 
 TEST_F(BatchProcessTest, NoSettingsFileIsCreated) {

@@ -12,15 +12,16 @@ namespace {
 testing::TempFolder* config = nullptr;
 
 TEST(SettingsTest, FileSetIsStoredWhereTheUserExpectsIt) {
-  EXPECT_EQ(LoadFileSet(), "");
-  SaveFileSet("/data/Trend \xC3\xBC.HST");
-  EXPECT_EQ(LoadFileSet(), QString::fromUtf8("/data/Trend \xC3\xBC.HST"));
+  SettingsStore& store = UserSettings();
+  EXPECT_EQ(store.LoadFileSet(), "");
+  store.SaveFileSet("/data/Trend \xC3\xBC.HST");
+  EXPECT_EQ(store.LoadFileSet(), "/data/Trend \xC3\xBC.HST");
   std::string file =
       testing::ReadFile(config->path() / "Morvelle" / "Morvelle.conf");
   EXPECT_NE(file.find("[Settings]"), std::string::npos) << file;
   EXPECT_NE(file.find("FileSet="), std::string::npos) << file;
-  SaveFileSet("");
-  EXPECT_EQ(LoadFileSet(), "");
+  store.SaveFileSet("");
+  EXPECT_EQ(store.LoadFileSet(), "");
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <cstdlib>
 #include <iostream>
 
 #include "ExampleTrend.h"
-#include "ui/frmHelp.h"
-#include "ui/frmMain.h"
+#include "app/Settings.h"
+#include "ui/qt/frmHelp.h"
+#include "ui/qt/frmMain.h"
 
 namespace {
 
@@ -36,20 +38,21 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", scratch.File("config").c_str(), 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
-  std::filesystem::create_directories(scratch.path() / "trends");
-  QString hst = QString::fromStdString(
-      testing::WriteExampleTrend(scratch.path() / "trends"));
+  // The folder the README has the user copy the example into, so that the
+  // picture shows what the user will see.
+  const std::filesystem::path trends = "/tmp/trends";
+  std::filesystem::create_directories(trends);
+  QString hst = QString::fromStdString(testing::WriteExampleTrend(trends));
 
   frmMain::Services services;
-  services.showOpenDialog = [&](const QString&, const QString&, const QString&,
-                                int) {
-    return OpenDialogResult{hst, false};
+  services.showOpenDialog = [&](const OpenDialogRequest&) {
+    return OpenDialogResult{hst.toStdString(), false};
   };
   services.showMessage = [](QWidget*, MessageLook, const QString& text) {
     std::cerr << text.toStdString() << "\n";
   };
   frmMain window(services);
-  window.cmdBrowse_Click();
+  window.cmdBrowse->click();
   window.txtTagNew->setText("Trend1A");
   window.txtPathNew->setText("C:\\Ostrel\\Data\\Trend1A");
   frmHelp help;

@@ -1,24 +1,34 @@
 #include "app/Settings.h"
 
 #include <QSettings>
-#include <memory>
 
 namespace morvelle {
 namespace {
 
 constexpr const char* kFileSetKey = "Settings/FileSet";
 
-std::unique_ptr<QSettings> OpenStore() {
-  return std::make_unique<QSettings>(
-      QSettings::NativeFormat, QSettings::UserScope, "Morvelle", "Morvelle");
-}
+class QtSettingsStore final : public SettingsStore {
+ public:
+  std::string LoadFileSet() override {
+    return Open().value(kFileSetKey).toString().toStdString();
+  }
+  void SaveFileSet(const std::string& fileSet) override {
+    Open().setValue(kFileSetKey, QString::fromStdString(fileSet));
+  }
+
+ private:
+  // Opened for each use, so that every change is written at once.
+  static QSettings Open() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Morvelle",
+                     "Morvelle");
+  }
+};
 
 }  // namespace
 
-QString LoadFileSet() { return OpenStore()->value(kFileSetKey).toString(); }
-
-void SaveFileSet(const QString& fileSet) {
-  OpenStore()->setValue(kFileSetKey, fileSet);
+SettingsStore& UserSettings() {
+  static QtSettingsStore store;
+  return store;
 }
 
 }  // namespace morvelle

@@ -1,16 +1,24 @@
 // The one remembered setting: FileSet, the last content of the window's
-// File Set box. Organization and application "Morvelle", group "Settings";
-// the registry on Windows, $XDG_CONFIG_HOME/Morvelle/Morvelle.conf on Linux.
+// File Set box, under application "Morvelle", section "Settings".
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace morvelle {
 
-// The stored FileSet value; empty when there is none.
-QString LoadFileSet();
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // The stored FileSet value (UTF-8); empty when there is none.
+  virtual std::string LoadFileSet() = 0;
+  // Stores `fileSet` as FileSet, creating the value when it does not exist.
+  virtual void SaveFileSet(const std::string& fileSet) = 0;
+};
 
-// Stores `fileSet` as FileSet, creating the value when it does not exist.
-void SaveFileSet(const QString& fileSet);
+// The user's store. Windows: the registry, value FileSet (REG_SZ) of
+// HKEY_CURRENT_USER\Software\Morvelle\Morvelle\Settings, where Qt's
+// settings keep it too. Elsewhere $XDG_CONFIG_HOME/Morvelle/Morvelle.conf
+// (by default ~/.config), group [Settings].
+SettingsStore& UserSettings();
 
 }  // namespace morvelle

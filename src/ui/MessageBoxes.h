@@ -1,19 +1,13 @@
 // The window's message boxes: modal, titled "Morvelle", one OK button and
-// one of three looks. They are reached through a ShowMessageFn so that a
-// test can answer them instead of a user.
+// one of three looks. Each view shows them with its toolkit's box.
 #pragma once
 
-#include <QString>
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "trend/Reporter.h"
-
-class QMessageBox;
-class QWidget;
 
 namespace morvelle {
 
@@ -23,14 +17,7 @@ enum class MessageLook {
   kNoIcon,       // "Done"
 };
 
-using ShowMessageFn = std::function<void(MessageLook, const QString&)>;
-
-// The box for `text`, not yet shown. Plain text: a file name may hold "<".
-std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
-                                           const QString& text);
-
-// Shows the box and waits until the user has closed it.
-void ShowMessageBox(QWidget* parent, MessageLook look, const QString& text);
+using ShowMessageFn = std::function<void(MessageLook, const std::string&)>;
 
 // Tells the trend core's messages to a ShowMessageFn as they come.
 class MessageBoxReporter final : public Reporter {
@@ -53,7 +40,7 @@ class DeferredReporter final : public Reporter {
   void ShowAll(const ShowMessageFn& show);
 
  private:
-  std::vector<std::pair<MessageLook, QString>> messages_;
+  std::vector<std::pair<MessageLook, std::string>> messages_;
 };
 
 }  // namespace morvelle

@@ -1,0 +1,117 @@
+#include "ui/MainForm.h"
+
+#include "app/Settings.h"
+#include "platform/Env.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+namespace {
+
+constexpr const char* kTrendFilter = "Trends|*.HST|All Files|*.*|";
+constexpr int kBrowseFlags =
+    kOfnFileMustExist | kOfnPathMustExist | kOfnHideReadOnly;
+
+// The Path field holds the path, "." and a three-digit extension.
+constexpr std::int32_t kExtensionRoom = 4;
+
+std::string MaximumLengthText(std::int32_t limit) {
+  return "Maximum length " + std::to_string(limit) + " chars";
+}
+
+// The view's wait cursor while it lives.
+class WaitCursor {
+ public:
+  explicit WaitCursor(MainView& view) : view_(view) {
+    view_.SetWaitCursor(true);
+  }
+  ~WaitCursor() { view_.SetWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  MainView& view_;
+};
+
+}  // namespace
+
+std::int32_t CharacterCount(const std::string& text) {
+  std::int32_t count = 0;
+  for (unsigned char c : text)
+    if ((c & 0xC0) != 0x80) ++count;  // not a continuation byte
+  return count;
+}
+
+MainForm::MainForm(MainView& view, Env& env, SettingsStore& settings)
+    : view_(view), env_(env), settings_(settings) {}
+
+void MainForm::Form_Load() { LoadPaths(); }
+
+void MainForm::Form_QueryUnload() {
+  SavePaths();
+  view_.CloseApplication();
+}
+
+void MainForm::LoadPaths() {
+  view_.SetText(Control::txtFileSet, settings_.LoadFileSet());
+}
+
+void MainForm::SavePaths() {
+  settings_.SaveFileSet(view_.Text(Control::txtFileSet));
+}
+
+void MainForm::cmdBrowse_Click() {
+  OpenDialogResult chosen = view_.AskForFile(
+      {"", view_.Text(Control::txtFileSet), kTrendFilter, kBrowseFlags});
+  view_.SetText(Control::txtFileSet, chosen.path);
+  if (chosen.path.empty()) return;
+
+  MessageBoxReporter reporter(
+      [this](MessageLook look, const std::string& text) {
+        view_.ShowMessage(look, text);
+      });
+  TrendInfo info = ReadTrendInfo(env_, reporter, chosen.path);
+  PathLimit = info.pathWidth - kExtensionRoom;
+  TagLimit = info.tagWidth;
+  view_.SetText(Control::txtPathOriginal, FieldDisplayText(info.path));
+  view_.SetText(Control::txtPathNew, FieldDisplayText(info.path));
+  view_.SetToolTip(Control::lblPathLength, MaximumLengthText(PathLimit));
+  view_.SetText(Control::txtTagOriginal, FieldDisplayText(info.tag));
+  view_.SetText(Control::txtTagNew, FieldDisplayText(info.tag));
+  view_.SetToolTip(Control::lblTagLength, MaximumLengthText(TagLimit));
+}
+
+void MainForm::cmdSave_Click() {
+  DeferredReporter reporter;
+  RenameReport report;
+  {
+    WaitCursor wait(view_);
+    report = RenameTrend(env_, reporter, view_.Text(Control::txtFileSet),
+                         view_.Text(Control::txtPathNew),
+                         view_.Text(Control::txtTagNew));
+  }
+  ShowMessageFn show = [this](MessageLook look, const std::string& text) {
+    view_.ShowMessage(look, text);
+  };
+  reporter.ShowAll(show);
+  if (report.ok()) show(MessageLook::kNoIcon, "Done");
+}
+
+void MainForm::cmdClose_Click() { view_.CloseMainWindow(); }
+
+void MainForm::cmdHelp_Click() { view_.ShowHelp(); }
+
+void MainForm::txtPathNew_Change() {
+  ShowLength(Control::txtPathNew, Control::lblPathLength, PathLimit);
+}
+
+void MainForm::txtTagNew_Change() {
+  ShowLength(Control::txtTagNew, Control::lblTagLength, TagLimit);
+}
+
+void MainForm::ShowLength(Control box, Control count, std::int32_t limit) {
+  std::int32_t length = CharacterCount(view_.Text(box));
+  view_.SetText(count, std::to_string(length));
+  view_.SetTextColour(count, length > limit ? kRed : kBlack);
+}
+
+}  // namespace morvelle

@@ -1,0 +1,23 @@
+// The message boxes as QMessageBox.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "ui/MessageBoxes.h"
+
+class QMessageBox;
+class QWidget;
+
+namespace morvelle {
+
+// The box for `text`, not yet shown: plain text (a file name may hold
+// "<"), wide enough for its title, and with each line of the text kept
+// whole, since a report lists file names one to a line.
+std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
+                                           const QString& text);
+
+// Shows the box and waits until the user has closed it.
+void ShowMessageBox(QWidget* parent, MessageLook look, const QString& text);
+
+}  // namespace morvelle

@@ -1,0 +1,88 @@
+// The main window on Qt: a thin view of MainForm, which holds its rules.
+// Closing it, however it is closed, stores the File Set box and closes
+// every window of the program.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "ui/MainForm.h"
+
+class QCloseEvent;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace morvelle {
+
+class Env;
+class SettingsStore;
+class frmHelp;
+
+class frmMain final : public QWidget, private MainView {
+ public:
+  // What the window reaches outside itself. A test hands in its own, so
+  // that no dialog and no message box ever waits for a user.
+  struct Services {
+    Services();
+    Env* env;                 // the file system of the trend operations
+    SettingsStore* settings;  // where FileSet is remembered
+    std::function<OpenDialogResult(const OpenDialogRequest&)> showOpenDialog;
+    std::function<void(QWidget* parent, MessageLook look, const QString& text)>
+        showMessage;
+  };
+
+  // Creates the window, hidden, and runs the form's Form_Load.
+  explicit frmMain(Services services = Services());
+  ~frmMain() override;
+
+  QLabel* Label1;
+  QLineEdit* txtFileSet;
+  QPushButton* cmdBrowse;
+  QGroupBox* Frame1;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label2;
+  QLineEdit* txtTagOriginal;
+  QLineEdit* txtTagNew;
+  QLabel* lblTagLength;
+  QLabel* Label3;
+  QLineEdit* txtPathOriginal;
+  QLineEdit* txtPathNew;
+  QLabel* lblPathLength;
+  QPushButton* cmdHelp;
+  QPushButton* cmdClose;
+  QPushButton* cmdSave;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The help window while it is open; null otherwise.
+  frmHelp* help() const;
+  void CreateControls();
+  QWidget* CreateControl(const ControlLayout& layout);
+  void SetTabOrder();
+  void ConnectHandlers();
+
+  std::string Text(Control control) const override;
+  void SetText(Control control, const std::string& text) override;
+  void SetTextColour(Control control, Colour colour) override;
+  void SetToolTip(Control control, const std::string& tip) override;
+  OpenDialogResult AskForFile(const OpenDialogRequest& request) override;
+  void ShowMessage(MessageLook look, const std::string& text) override;
+  void SetWaitCursor(bool on) override;
+  void ShowHelp() override;
+  void CloseMainWindow() override;
+  void CloseApplication() override;
+
+  Services services_;
+  MainForm form_;
+  std::map<Control, QWidget*> controls_;
+  std::unique_ptr<frmHelp> help_;
+};
+
+}  // namespace morvelle

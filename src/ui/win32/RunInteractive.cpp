@@ -1,0 +1,35 @@
+// The program started without values: the Win32 window, until it closes.
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
+#include "app/Interactive.h"
+#include "app/Settings.h"
+#include "platform/Env.h"
+#include "ui/win32/frmMain.h"
+
+namespace morvelle {
+
+int RunInteractive(int, char**) {
+  // Version 6 of the common controls (the manifest asks for it): themed
+  // controls and tooltips.
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  STARTUPINFOW startUp{};
+  startUp.cb = sizeof startUp;
+  GetStartupInfoW(&startUp);
+  int show = (startUp.dwFlags & STARTF_USESHOWWINDOW) ? startUp.wShowWindow
+                                                      : SW_SHOWNORMAL;
+  frmMain window(Env::Default(), UserSettings());
+  if (!window.Create(show)) return 1;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window.TranslateDialogKeys(&message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace morvelle

@@ -1,0 +1,418 @@
+// The main window's rules, on the form with a view that records what it
+// is asked to do. The same tests run against each platform's Env.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "FailingEnv.h"
+#include "RecordingReporter.h"
+#include "TrendFixture.h"
+#include "app/Settings.h"
+#include "trend/TrendTools.h"
+#include "ui/CommonDialog.h"
+#include "ui/FormLayout.h"
+#include "ui/MainForm.h"
+
+namespace morvelle {
+namespace {
+
+using namespace std::string_literals;
+using testing::FolderImage;
+using testing::kNewPath;
+using testing::kNewTag;
+using testing::TrendRecipe;
+
+struct ShownMessage {
+  MessageLook look;
+  std::string text;
+  bool underWaitCursor;
+};
+
+class MemorySettings final : public SettingsStore {
+ public:
+  std::string LoadFileSet() override { return fileSet; }
+  void SaveFileSet(const std::string& value) override {
+    fileSet = value;
+    ++saves;
+  }
+  std::string fileSet;
+  int saves = 0;
+};
+
+// A view as a toolkit would be: it keeps the texts and runs the change
+// handlers and Form_QueryUnload where a toolkit's events would.
+class RecordingView final : public MainView {
+ public:
+  std::string Text(Control control) const override {
+    auto found = texts.find(control);
+    return found == texts.end() ? "" : found->second;
+  }
+  void SetText(Control control, const std::string& text) override {
+    texts[control] = text;
+    if (control == Control::txtPathNew) form->txtPathNew_Change();
+    if (control == Control::txtTagNew) form->txtTagNew_Change();
+  }
+  void SetTextColour(Control control, Colour colour) override {
+    colours[control] = colour;
+  }
+  void SetToolTip(Control control, const std::string& tip) override {
+    tips[control] = tip;
+  }
+  OpenDialogResult AskForFile(const OpenDialogRequest& request) override {
+    dialogCalls.push_back(request);
+    return {dialogAnswer, false};
+  }
+  void ShowMessage(MessageLook look, const std::string& text) override {
+    shown.push_back({look, text, waitCursor});
+  }
+  void SetWaitCursor(bool on) override { waitCursor = on; }
+  void ShowHelp() override { ++helpShown; }
+  void CloseMainWindow() override { form->Form_QueryUnload(); }
+  void CloseApplication() override { ++closedAll; }
+
+  MainForm* form = nullptr;
+  std::map<Control, std::string> texts;
+  std::map<Control, Colour> colours;
+  std::map<Control, std::string> tips;
+  std::string dialogAnswer;
+  std::vector<OpenDialogRequest> dialogCalls;
+  std::vector<ShownMessage> shown;
+  bool waitCursor = false;
+  int helpShown = 0;
+  int closedAll = 0;
+};
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Start(&Env::Default()); }
+
+  // A new window, as at the program's start.
+  void Start(Env* env) {
+    view_ = RecordingView();
+    form_ = std::make_unique<MainForm>(view_, *env, settings_);
+    view_.form = form_.get();
+    form_->Form_Load();
+  }
+
+  std::string Write(const TrendRecipe& recipe) {
+    return testing::WriteTrend(folder_.path(), recipe);
+  }
+  FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
+
+  // Browse, with the dialog answering `answer` ("" is a cancel).
+  void Browse(const std::string& answer) {
+    view_.dialogAnswer = answer;
+    form_->cmdBrowse_Click();
+  }
+  // The user types `text` into a box.
+  void Type(Control box, const std::string& text) { view_.SetText(box, text); }
+  std::string Text(Control control) const { return view_.Text(control); }
+
+  testing::TempFolder folder_;
+  MemorySettings settings_;
+  RecordingView view_;
+  std::unique_ptr<MainForm> form_;
+};
+
+TEST_F(MainFormTest, BrowseShowsEntryZeroAndTheLimitsOfItsLayout) {
+  struct Case {
+    int version;
+    const char* pathTip;
+    const char* tagTip;
+  } cases[] = {{5, "Maximum length 140 chars", "Maximum length 80 chars"},
+               {4, "Maximum length 268 chars", "Maximum length 64 chars"},
+               {6, "Maximum length 268 chars", "Maximum length 80 chars"},
+               {0, "Maximum length 140 chars", "Maximum length 32 chars"}};
+  Type(Control::txtFileSet, "/typed/before.HST");
+  std::string previous = Text(Control::txtFileSet);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    TrendRecipe recipe;
+    recipe.version = c.version;
+    recipe.name = "V" + std::to_string(c.version);
+    // Field bytes are Windows-1252: \xE9 is shown as "é", one character.
+    recipe.entryPath = "C:\\Ostrel\\Daten\\Tr\xE9nd" + recipe.name;
+    recipe.tag = "Tag\xE9" + recipe.name;
+    std::string hst = Write(recipe);
+
+    Browse(hst);
+
+    ASSERT_FALSE(view_.dialogCalls.empty());
+    const OpenDialogRequest& call = view_.dialogCalls.back();
+    EXPECT_EQ(call.title, "");
+    EXPECT_EQ(call.initialFile, previous);
+    EXPECT_EQ(call.filter, "Trends|*.HST|All Files|*.*|");
+    EXPECT_EQ(call.flags, 6148);
+    previous = hst;
+
+    std::string path = "C:\\Ostrel\\Daten\\Tr\xC3\xA9nd" + recipe.name;
+    std::string tag = "Tag\xC3\xA9" + recipe.name;
+    EXPECT_EQ(Text(Control::txtFileSet), hst);
+    EXPECT_EQ(Text(Control::txtPathOriginal), path);
+    EXPECT_EQ(Text(Control::txtPathNew), path);
+    EXPECT_EQ(Text(Control::txtTagOriginal), tag);
+    EXPECT_EQ(Text(Control::txtTagNew), tag);
+    EXPECT_EQ(Text(Control::lblPathLength), std::to_string(path.size() - 1));
+    EXPECT_EQ(Text(Control::lblTagLength), std::to_string(tag.size() - 1));
+    EXPECT_EQ(view_.colours[Control::lblPathLength], kBlack);
+    EXPECT_EQ(view_.colours[Control::lblTagLength], kBlack);
+    EXPECT_EQ(view_.tips[Control::lblPathLength], c.pathTip);
+    EXPECT_EQ(view_.tips[Control::lblTagLength], c.tagTip);
+  }
+  EXPECT_TRUE(view_.shown.empty());
+}
+
+TEST_F(MainFormTest, LengthCountTurnsRedOnePastItsLimit) {
+  struct Case {
+    Control box, count;
+    int limit;
+  };
+  auto check = [&](const Case& c, const std::string& text, Colour colour) {
+    Type(c.box, text);
+    EXPECT_EQ(Text(c.count), std::to_string(CharacterCount(text)));
+    EXPECT_EQ(view_.colours[c.count], colour);
+  };
+  // Before any Browse both limits are 0.
+  for (const Case& c : {Case{Control::txtTagNew, Control::lblTagLength, 0},
+                        Case{Control::txtPathNew, Control::lblPathLength, 0}}) {
+    check(c, "x", kRed);
+    check(c, "", kBlack);
+  }
+  Browse(Write(TrendRecipe{}));  // version 5: limits 140 and 80
+  for (const Case& c :
+       {Case{Control::txtTagNew, Control::lblTagLength, 80},
+        Case{Control::txtPathNew, Control::lblPathLength, 140}}) {
+    SCOPED_TRACE(c.limit);
+    check(c, std::string(c.limit, 'a'), kBlack);
+    check(c, std::string(c.limit + 1, 'a'), kRed);
+    // Counted in characters: "é" is two bytes of UTF-8, one of the field.
+    check(c, std::string(c.limit - 1, 'a') + "\xC3\xA9", kBlack);
+  }
+}
+
+TEST_F(MainFormTest, CancelledBrowseEmptiesOnlyTheFileSetBox) {
+  Browse(Write(TrendRecipe{}));
+  Type(Control::txtTagNew, std::string(81, 't'));
+  auto before = view_.texts;
+  auto tipsBefore = view_.tips;
+
+  Browse("");
+
+  before[Control::txtFileSet] = "";
+  EXPECT_EQ(view_.texts, before);
+  EXPECT_EQ(view_.tips, tipsBefore);
+  EXPECT_EQ(view_.colours[Control::lblTagLength], kRed);
+  EXPECT_TRUE(view_.shown.empty());
+}
+
+TEST_F(MainFormTest, UnknownVersionIsReportedAndLeavesEmptyBoxes) {
+  Browse(Write(TrendRecipe{}));
+  TrendRecipe invalid;
+  invalid.name = "Invalid";
+  invalid.version = 7;
+  Browse(Write(invalid));
+
+  ASSERT_EQ(view_.shown.size(), 1u);
+  EXPECT_EQ(view_.shown[0].look, MessageLook::kCritical);
+  EXPECT_EQ(view_.shown[0].text, "Invalid Trend Version 7");
+  for (Control box : {Control::txtPathOriginal, Control::txtPathNew,
+                      Control::txtTagOriginal, Control::txtTagNew})
+    EXPECT_EQ(Text(box), "");
+  EXPECT_EQ(view_.tips[Control::lblPathLength], "Maximum length -4 chars");
+  EXPECT_EQ(view_.tips[Control::lblTagLength], "Maximum length 0 chars");
+}
+
+TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
+  testing::FailingEnv env(Env::Default());
+  bool everyCallUnderWaitCursor = true;
+  env.onCall = [&] {
+    everyCallUnderWaitCursor = everyCallUnderWaitCursor && view_.waitCursor;
+  };
+  Start(&env);
+  TrendRecipe recipe;
+  // Typed by hand, without Browse: Save takes the box as it stands.
+  std::string hst = Write(recipe);
+  Type(Control::txtFileSet, hst);
+  Type(Control::txtPathNew, kNewPath);
+  Type(Control::txtTagNew, kNewTag);
+  FolderImage before = Image();
+
+  form_->cmdSave_Click();
+
+  EXPECT_EQ(Image(),
+            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+  ASSERT_EQ(view_.shown.size(), 1u);
+  EXPECT_EQ(view_.shown[0].look, MessageLook::kNoIcon);
+  EXPECT_EQ(view_.shown[0].text, "Done");
+  EXPECT_FALSE(view_.shown[0].underWaitCursor);
+  EXPECT_FALSE(view_.waitCursor);
+  EXPECT_GT(env.calls(), 0);
+  EXPECT_TRUE(everyCallUnderWaitCursor);
+  // Save does not read the trend again: the box keeps the old name.
+  EXPECT_EQ(Text(Control::txtFileSet), hst);
+  EXPECT_EQ(Text(Control::txtPathOriginal), "");
+}
+
+TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
+  TrendRecipe recipe;
+  std::string hst = Write(recipe);
+  // Fails the last file-system call of the rename, counted on a copy.
+  int renameCalls = 0;
+  {
+    testing::TempFolder copy;
+    testing::FailingEnv counting(Env::Default());
+    testing::RecordingReporter ignored;
+    RenameTrend(counting, ignored, testing::WriteTrend(copy.path(), recipe),
+                kNewPath, kNewTag);
+    renameCalls = counting.calls();
+  }
+  testing::FailingEnv failing(Env::Default(), renameCalls);
+  std::string missing = folder_.File("Missing.HST");
+
+  struct Case {
+    const char* what;
+    std::string fileSet, newPath, newTag;
+    Env* env;
+    MessageLook look;
+    std::string message;  // the start of the message
+  } cases[] = {
+      {"no history file", missing, kNewPath, kNewTag, &Env::Default(),
+       MessageLook::kExclamation, "Trend '" + missing + "' not found"},
+      {"empty File Set", "", kNewPath, kNewTag, &Env::Default(),
+       MessageLook::kExclamation, "Trend '' not found"},
+      {"refused value", hst, kNewPath, "", &Env::Default(),
+       MessageLook::kExclamation, "The new tag is empty"},
+      {"name taken", hst, "C:\\Ostrel\\Taken", kNewTag, &Env::Default(),
+       MessageLook::kExclamation, "Cannot rename"},
+      {"file-system error", hst, kNewPath, kNewTag, &failing,
+       MessageLook::kCritical, "Renaming trend"},
+  };
+  testing::WriteFile(folder_.path() / "Taken.001", "someone else's");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start(c.env);
+    Type(Control::txtFileSet, c.fileSet);
+    Type(Control::txtPathNew, c.newPath);
+    Type(Control::txtTagNew, c.newTag);
+    FolderImage before = Image();
+
+    form_->cmdSave_Click();
+
+    ASSERT_EQ(view_.shown.size(), 1u);
+    EXPECT_EQ(view_.shown[0].look, c.look);
+    EXPECT_EQ(view_.shown[0].text.substr(0, c.message.size()), c.message)
+        << view_.shown[0].text;
+    EXPECT_FALSE(view_.shown[0].underWaitCursor);
+    EXPECT_EQ(view_.closedAll, 0);
+    EXPECT_EQ(Image(), before);
+  }
+  // A failure part-way is undone, and the message says so.
+  EXPECT_NE(view_.shown.back().text.find(
+                "Every change was undone: the trend is as it was."),
+            std::string::npos);
+}
+
+TEST_F(MainFormTest, FileSetIsRestoredAtStartAndStoredOnTheWayOut) {
+  settings_.fileSet = "/data/Tr\xC3\xA9nds/Trend1.HST";
+  Start(&Env::Default());
+  EXPECT_EQ(Text(Control::txtFileSet), settings_.fileSet);
+  // Nothing is read from the trend until Browse.
+  for (Control untouched :
+       {Control::txtPathOriginal, Control::txtTagNew, Control::lblPathLength})
+    EXPECT_EQ(view_.texts.count(untouched), 0u);
+  EXPECT_TRUE(view_.dialogCalls.empty());
+
+  form_->cmdHelp_Click();
+  EXPECT_EQ(view_.helpShown, 1);
+  EXPECT_EQ(view_.closedAll, 0);
+  EXPECT_EQ(settings_.saves, 0);
+
+  Type(Control::txtFileSet, "/data/Other.HST");
+  form_->cmdClose_Click();
+  EXPECT_EQ(settings_.fileSet, "/data/Other.HST");
+  EXPECT_EQ(settings_.saves, 1);
+  EXPECT_EQ(view_.closedAll, 1);
+}
+
+TEST(FormLayoutTest, HelpWindowGoesRightOfTheMainWindowOrElseLeft) {
+  const ScreenRect work{0, 0, 1280, 770};
+  struct Case {
+    const char* what;
+    ScreenRect main, help;
+  } cases[] = {
+      {"room on the right", {100, 50, 600, 330}, {600, 50, 1039, 380}},
+      {"no room on the right", {700, 50, 1200, 330}, {261, 50, 700, 380}},
+      {"low on the screen", {10, 600, 510, 880}, {510, 440, 949, 770}},
+      {"room on neither side", {100, 0, 1200, 300}, {0, 0, 439, 330}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(HelpWindowPlace(c.main, 439, 330, work), c.help);
+  }
+}
+
+TEST(FormLayoutTest, TwipsBecomePixelsAtTheWindowsDpi) {
+  struct Case {
+    int twips, dpi, pixels;
+  } cases[] = {{12705, 96, 847},   {3720, 96, 248},  {7, 96, 0},  {8, 96, 1},
+               {12705, 144, 1271}, {3720, 192, 496}, {15, 120, 1}};
+  for (const Case& c : cases)
+    EXPECT_EQ(PixelsAt(c.twips, c.dpi), c.pixels) << c.twips << "@" << c.dpi;
+  const ControlLayout& label = LayoutOf(Control::lblPathLength);
+  TwipsRect place = PlaceInWindow(label);
+  EXPECT_EQ(place.left, 240 + 11520);
+  EXPECT_EQ(place.top, 720 + 1920);
+  EXPECT_EQ(PlaceInWindow(LayoutOf(Control::cmdSave)).left, 11280);
+}
+
+TEST(FormLayoutTest, CaptionsShowASingleAmpersandForTwo) {
+  struct Case {
+    const char* caption;
+    const char* shown;
+  } cases[] = {{"Path && Filename", "Path & Filename"},
+               {"&Browse", "Browse"},
+               {"&&&x", "&x"},
+               {"end&", "end"},
+               {"", ""}};
+  for (const Case& c : cases) EXPECT_EQ(ShownCaption(c.caption), c.shown);
+}
+
+TEST(CommonDialogTest, FilterEndsInADoubleNulAndSplitsIntoPairs) {
+  struct Case {
+    const char* filter;
+    std::string converted;
+    std::vector<std::string> pairs;  // description, patterns, ...
+  } cases[] = {
+      {"Trends|*.HST|All Files|*.*|",
+       "Trends\0*.HST\0All Files\0*.*\0\0"s,
+       {"Trends", "*.HST", "All Files", "*.*"}},
+      // Already ending in "||": passed on with exactly that ending.
+      {"Trends|*.HST|All Files|*.*||",
+       "Trends\0*.HST\0All Files\0*.*\0\0"s,
+       {"Trends", "*.HST", "All Files", "*.*"}},
+      {"Trends|*.HST", "Trends\0*.HST\0\0"s, {"Trends", "*.HST"}},
+      // The first empty string ends the list, as the Windows dialog reads it.
+      {"Trends|*.HST||All Files|*.*|",
+       "Trends\0*.HST\0\0All Files\0*.*\0\0"s,
+       {"Trends", "*.HST"}},
+      {"a|b|||", "a\0b\0\0\0"s, {"a", "b"}},
+      {"Trends|", "Trends\0\0"s, {}},
+      {"|", "\0\0"s, {}},
+      {"", "\0\0"s, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    EXPECT_EQ(ConvertFilter(c.filter), c.converted);
+    std::vector<std::string> pairs;
+    for (const FilterPair& pair : FilterPairs(c.converted)) {
+      pairs.push_back(pair.description);
+      pairs.push_back(pair.patterns);
+    }
+    EXPECT_EQ(pairs, c.pairs);
+  }
+}
+
+}  // namespace
+}  // namespace morvelle
