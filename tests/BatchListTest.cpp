@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -57,6 +58,13 @@ TEST(RenameListTest, ReadsCsvRowsAndNamesTheLineOfEachError) {
        "1[ok|ok|ok]2: a quoted value is not closed;"},
       {std::string("a,b,c\nd,\0,f\n", 12),
        "2: holds a NUL byte; save the list as UTF-8 text;"},
+      // An undo list, marked by its first line, is written a whole row at
+      // a time: a last row without its line end was cut short.
+      {"# Morvelle undo list\na,b,c\nd,e,f",
+       "2[a|b|c]3: has no line end: this undo list was cut short while it "
+       "was written, so the row may lack the end of a value; restore its "
+       "trend by hand;"},
+      {"\xEF\xBB\xBF# Morvelle undo list\r\na,b,c\r\n# end", "2[a|b|c]"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Rows(ParseRenameList(c.text)), c.rows) << c.text;
@@ -144,13 +152,13 @@ class BatchListTest : public ::testing::Test {
   }
 
   Output Run(const std::vector<std::string>& args, Env& env = Env::Default(),
-             bool progress = false) {
+             bool progress = false, const std::atomic<bool>* stop = nullptr) {
     std::string problem;
     std::optional<Command> command = ParseCommandLine(args, &problem);
     EXPECT_TRUE(command) << problem;
     if (!command) return {};
     std::ostringstream out, err;
-    int status = RunCommand(env, *command, progress, out, err);
+    int status = RunCommand(env, *command, progress, stop, out, err);
     return {status, out.str(), err.str()};
   }
 
@@ -280,9 +288,10 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
            CsvValue(hst_[2]) + ",New2,C:\\Moved\\C\n");
   Output dry = Run({"--batch", list, "--dry-run"});
   ASSERT_EQ(dry.status, 0) << dry.err;
-  EXPECT_NE(dry.out.find("Dry run: 3 trends would be renamed. Nothing was "
-                         "changed.\n"),
-            std::string::npos);
+  EXPECT_TRUE(dry.out.ends_with(
+      "Dry run: 3 trends would be renamed.\nSummary: 0 renamed, 0 refused, "
+      "0 failed, 3 not run. Nothing was changed.\n"))
+      << dry.out;
   EXPECT_NE(dry.out.find("  C.000 (keeps its name)\n"), std::string::npos);
   EXPECT_EQ(Images(), before);
   plans = ReadPlans(dry.out);
@@ -379,51 +388,85 @@ TEST_F(BatchListTest, OneRefusedRowChangesNothing) {
   }
 }
 
+// Ends with the summary line of a run that changed nothing.
+void ExpectNothingChanged(const Output& run, const std::string& counts) {
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(
+      run.err.ends_with("\nSummary: " + counts + ". Nothing was changed.\n"))
+      << run.err;
+}
+
 TEST_F(BatchListTest, UnsoundListChangesNothing) {
   std::vector<FolderImage> before = Images();
   std::string good = CsvValue(hst_[0]) + ",T,C:\\T\n";
+  const std::string undo_marker = "# Morvelle undo list: renames back\n";
+  // A folder as the list: refused in the words of the platform's
+  // file-system layer.
+  std::string folder_path = testing::Utf8Of(lists_.path()), text;
+  Status not_readable =
+      Env::Default().ReadTextFile(folder_path, 1 << 20, &text);
+  ASSERT_FALSE(not_readable.ok());
   struct Case {
     std::string list;  // empty: no such file
-    std::string message;
+    std::string message, counts;
   } cases[] = {
-      {good + hst_[1] + ",T\n", "list.csv:2: has 2 values"},
+      {good + hst_[1] + ",T\n", "list.csv:2: has 2 values",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
       {good + "\"" + hst_[1] + ",T,C:\\T\n",
-       "list.csv:2: a quoted value is "
-       "not closed"},
+       "list.csv:2: a quoted value is not closed",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
       {good + hst_[1] + ",T \"x\",C:\\T\n",
-       "list.csv:2: a value holds a "
-       "double quote"},
-      {"# only a comment\n\n", "holds no trend"},
-      {"", "Could not read the list: open '"},
+       "list.csv:2: a value holds a double quote",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
+      {undo_marker + good + hst_[1] + ",T,C:\\T",
+       "list.csv:3: has no line end: this undo list was cut short",
+       "0 renamed, 1 refused, 0 failed, 1 not run"},
+      {"# only a comment\n\n", "holds no trend",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+      {"", "Could not read the list: open '",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+      {"folder", "Could not read the list: " + not_readable.ToString() + "\n",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
+      {"huge", "' is larger than 64 MiB, the most Morvelle reads; split it",
+       "0 renamed, 0 refused, 0 failed, 0 not run"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     fs::remove(lists_.File("list.csv"));
-    std::string list = c.list.empty() ? lists_.File("list.csv") : List(c.list);
+    std::string list = c.list == "folder" ? folder_path
+                       : c.list.empty()   ? lists_.File("list.csv")
+                                          : List(c.list);
+    // Sparse: 64 MiB and one byte, of which only the first row is written.
+    if (c.list == "huge")
+      fs::resize_file(testing::PathOf(list), (std::uintmax_t{64} << 20) + 1);
     Output run = Run({"--batch", list});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
+    ExpectNothingChanged(run, c.counts);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Nothing was changed.\n"), std::string::npos);
     EXPECT_EQ(Images(), before);
   }
-  // A folder as the list: refused as not a regular file, in the words of
-  // the platform's file-system layer.
-  std::string folder_path = testing::Utf8Of(lists_.path());
-  std::unique_ptr<File> opened;
-  Status not_regular =
-      Env::Default().OpenFile(folder_path, OpenMode::kRead, &opened);
-  EXPECT_EQ(not_regular.kind(), ErrorKind::kNotARegularFile);
-  Output folder = Run({"--batch", folder_path});
-  EXPECT_EQ(folder.status, 1);
-  EXPECT_NE(folder.err.find("Could not read the list: " +
-                            not_regular.ToString() + "\nNothing was changed."),
-            std::string::npos)
-      << folder.err;
 }
 
 TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
   std::vector<FolderImage> before = Images();
+  // Not under a name the run gives a file, whatever the letter case.
+  for (const std::string& taken :
+       {folders_[0].File("NEW0.HST"), folders_[2].File("new2.002")}) {
+    SCOPED_TRACE(taken);
+    for (bool dry_run : {false, true}) {
+      std::vector<std::string> args = {"--batch", StandardList(), "--undo-list",
+                                       taken};
+      if (dry_run) args.push_back("--dry-run");
+      Output refused = Run(args);
+      ExpectNothingChanged(refused,
+                           "0 renamed, 0 refused, 0 failed, 3 not run");
+      EXPECT_NE(refused.err.find("' would take the name of the trend file '"),
+                std::string::npos)
+          << refused.err;
+      EXPECT_EQ(Images(), before);
+      EXPECT_FALSE(fs::exists(testing::PathOf(taken)));
+    }
+  }
   // A name beyond ASCII must reach the file system as given.
   std::string undo = lists_.File("undo \xC3\xA9t\xC3\xA9.csv");
   Output run = Run({"--batch", StandardList(), "--undo-list", undo});
@@ -435,7 +478,7 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
 
   // Asked again, it refuses to overwrite the undo list it wrote.
   Output again = Run({"--batch", StandardList(), "--undo-list", undo});
-  EXPECT_EQ(again.status, 1);
+  ExpectNothingChanged(again, "0 renamed, 0 refused, 0 failed, 3 not run");
   EXPECT_NE(again.err.find("exists already"), std::string::npos);
 
   Output back = Run({"--batch", undo});
@@ -443,46 +486,66 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
   EXPECT_EQ(Images(), before);
 }
 
+// Warned about before anything is changed: a row the undo run would
+// refuse (trend A's old path holds a double quote) or could not restore
+// byte for byte (trend C's entries differ).
 TEST_F(BatchListTest, UndoListWarnsWhenItCannotRestoreExactly) {
+  recipes_[0].entryPath = "C:\\Ostrel\\Pump \"7\"";
+  Reset();
   std::string bytes = testing::ReadFile(hst_[2]);
   bytes.replace(176 + 448 + 304, 80, testing::Field("Another tag", 80));
   testing::WriteFile(hst_[2], bytes);
   Output run = Run({"--batch", StandardList(), "--dry-run", "--undo-list",
                     lists_.File("undo.csv")});
   EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find(":2: warning: the undo list cannot rename this trend "
+                         "back: The new path 'C:\\Ostrel\\Pump \"7\"' holds "
+                         "'\"', which a file name cannot hold\n"),
+            std::string::npos)
+      << run.err;
   EXPECT_NE(run.err.find(":4: warning: the undo list cannot restore this "
                          "trend exactly: entry 1 of its table"),
             std::string::npos)
       << run.err;
+  EXPECT_EQ(run.err.find(":3: warning"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(lists_.File("undo.csv")));
 }
 
-// A file-system failure at any call stops the run at the row it hits: the
-// rows before it stay renamed and are in the undo list, the row itself is
-// rolled back, the rows after it are untouched. A row the undo
-// list cannot take stays renamed, is named, and ends the run likewise.
+// A file-system failure at any call, or a write cut short, stops the run
+// at the row it hits: the rows before it stay renamed and are in the undo
+// list, the row itself is rolled back, the rows after it are untouched. A
+// row the undo list cannot take stays renamed, is named, and ends the run
+// likewise; the list keeps its whole rows only. An undo list that cannot
+// be started is not left behind.
 TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
   std::vector<FolderImage> original = Images();
   std::string list = StandardList();
   std::string undo = lists_.File("undo.csv");
-  int calls = 0;
+  std::vector<testing::Fault> faults;
   {
     testing::FailingEnv counter(Env::Default());
     ASSERT_EQ(Run({"--batch", list, "--undo-list", undo}, counter).status, 0);
-    calls = counter.calls();
+    ASSERT_GT(counter.calls(), 60);
+    for (int k = 1; k <= counter.calls(); ++k)
+      faults.push_back({testing::FaultKind::kFail, k});
+    for (int k = 1; k <= counter.writes(); ++k)
+      faults.push_back({testing::FaultKind::kShortWrite, k});
   }
-  ASSERT_GT(calls, 60);
-  int failed_in_a_row = 0, missing_from_undo = 0;
-  for (int k = 1; k <= calls; ++k) {
-    SCOPED_TRACE(k);
+  int failed_in_a_row = 0, missing_from_undo = 0, undo_not_started = 0;
+  for (const testing::Fault& fault : faults) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(fault.kind)) + " at " +
+                 std::to_string(fault.at));
     Reset();
     fs::remove(undo);
     ASSERT_EQ(Images(), original);
 
-    testing::FailingEnv env(Env::Default(), k);
+    testing::FailingEnv env(Env::Default(), fault);
     Output run = Run({"--batch", list, "--undo-list", undo}, env);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("injected failure"), std::string::npos) << run.err;
+    const std::string injected = fault.kind == testing::FaultKind::kShortWrite
+                                     ? "injected short write"
+                                     : "injected failure";
+    EXPECT_NE(run.err.find(injected), std::string::npos) << run.err;
     std::size_t renamed = 0;
     for (std::size_t at = run.out.find(": renamed '"); at != std::string::npos;
          at = run.out.find(": renamed '", at + 1))
@@ -509,12 +572,11 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
         std::string::npos) {
       ++missing_from_undo;
       not_in_undo = 1;
-      EXPECT_NE(
-          run.err.find(":" + std::to_string(renamed + 1) +
-                       ": renamed, but the undo list lacks it: write '" + undo +
-                       "': injected failure\nThe rows after it "
-                       "were not run.\n"),
-          std::string::npos)
+      EXPECT_NE(run.err.find(":" + std::to_string(renamed + 1) +
+                             ": renamed, but the undo list lacks it: write '" +
+                             undo + "': " + injected +
+                             "\nThe rows after it were not run.\n"),
+                std::string::npos)
           << run.err;
       EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
                              " renamed, 0 refused, 0 failed, " +
@@ -522,15 +584,99 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
                 std::string::npos)
           << run.out;
     }
-    if (fs::exists(undo)) {
-      RenameList rows = ParseRenameList(testing::ReadFile(undo));
-      EXPECT_EQ(rows.rows.size() + not_in_undo, renamed);
-    } else {
-      EXPECT_EQ(renamed, 0u);
+    if (run.err.find("Could not create the undo list: ") != std::string::npos) {
+      ++undo_not_started;
+      EXPECT_FALSE(fs::exists(testing::PathOf(undo)));
     }
+    if (!fs::exists(testing::PathOf(undo))) {
+      EXPECT_EQ(renamed, 0u);
+      continue;
+    }
+    std::string undo_text = testing::ReadFile(undo);
+    RenameList rows = ParseRenameList(undo_text);
+    EXPECT_TRUE(undo_text.ends_with("\n"));
+    EXPECT_TRUE(rows.errors.empty());
+    EXPECT_EQ(rows.rows.size() + not_in_undo, renamed);
   }
   EXPECT_GT(failed_in_a_row, 40);
-  EXPECT_EQ(missing_from_undo, 3);
+  // The three rows, each by a failed and by a short write.
+  EXPECT_EQ(missing_from_undo, 6);
+  // The creation, and the first lines by a failed and by a short write.
+  EXPECT_EQ(undo_not_started, 3);
+}
+
+// A stop request is seen between rows and inside the row in progress, which
+// is finished (its undo row written) or put back as it was. The rows after
+// it are not run, and the run ends with the status a shell gives an
+// interrupted program.
+TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
+  std::vector<FolderImage> original = Images();
+  const FolderImage first_renamed = Expected(0, original[0]);
+  std::string undo = lists_.File("undo.csv");
+  for (std::size_t renamed : {0, 1}) {
+    SCOPED_TRACE(renamed);
+    Reset();
+    fs::remove(undo);
+    std::atomic<bool> stop = renamed == 0;
+    testing::FailingEnv env(Env::Default());
+    env.onCall = [&] {
+      if (testing::ReadFolder(folders_[0].path()) == first_renamed) stop = true;
+    };
+    Output run = Run({"--batch", StandardList(), "--undo-list", undo}, env,
+                     false, &stop);
+    EXPECT_EQ(run.status, kExitInterrupted);
+    EXPECT_EQ(run.err, "Stopped on request before line " +
+                           std::to_string(2 + renamed) +
+                           "; the rows from it on were not run.\n");
+    EXPECT_TRUE(run.out.ends_with("Summary: " + std::to_string(renamed) +
+                                  " renamed, 0 refused, 0 failed, " +
+                                  std::to_string(3 - renamed) + " not run.\n"))
+        << run.out;
+    std::vector<FolderImage> now = Images();
+    for (std::size_t i = 0; i < 3; ++i)
+      EXPECT_EQ(now[i], i < renamed ? Expected(static_cast<int>(i), original[i])
+                                    : original[i])
+          << i;
+    EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+  }
+  // A single rename stopped part-way is put back as it was.
+  Reset();
+  std::atomic<bool> stop = true;
+  Output single =
+      Run({hst_[0], "New", "C:\\Moved\\New"}, Env::Default(), false, &stop);
+  EXPECT_EQ(single.status, kExitInterrupted);
+  EXPECT_NE(single.err.find("was stopped before it was complete.\nEvery "
+                            "change was undone: the trend is as it was."),
+            std::string::npos)
+      << single.err;
+  EXPECT_EQ(Images(), original);
+}
+
+// Names and values are shown with their control characters escaped, so
+// that they can neither forge a line of output nor drive the terminal.
+TEST_F(BatchListTest, ControlCharactersInNamesAreShownEscaped) {
+  TrendRecipe recipe;
+  recipe.name = "T\x7F";
+  recipe.tag = "Tag\x1B[2J\nX";
+  std::string hst = testing::WriteTrend(lists_.path(), recipe);
+  const std::string name = "/T\\x7F.HST'", tag = "'Tag\\x1B[2J\\x0AX'";
+  struct Case {
+    std::vector<std::string> args;
+    std::string shown;
+  } cases[] = {
+      {{"--info", hst}, "Tag:           " + tag.substr(1, tag.size() - 2)},
+      {{"--dry-run", hst, "New", "C:\\New"}, "tag " + tag + " -> 'New'"},
+      {{"--dry-run", hst, "New", "C:\\New"}, name},
+      {{"--batch", List(CsvValue(hst) + ",New,C:\\New\n")}, name},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    Output run = Run(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find_first_of("\x1B\x7F"), std::string::npos);
+    EXPECT_EQ(run.out.find("\nX"), std::string::npos);
+  }
 }
 
 TEST_F(BatchListTest, ProgressBarOnlyWhenAskedAndGoneAtTheEnd) {

@@ -9,7 +9,7 @@ std::string Values(const std::optional<BatchValues>& v) {
   return v ? v->hstPath + "|" + v->newTag + "|" + v->newPath : "(none)";
 }
 
-TEST(BatchArgumentsTest, CommaSeparatedAndPlainFormsGiveTheSameValues) {
+TEST(BatchArgumentsTest, ThreeArgumentsOrOneWholeLine) {
   struct Case {
     std::vector<std::string> args;
     std::string values;
@@ -19,18 +19,23 @@ TEST(BatchArgumentsTest, CommaSeparatedAndPlainFormsGiveTheSameValues) {
       // The Windows form after a POSIX shell removed the quotes.
       {{"C:\\Temp\\Trend1.HST,", "Trend1A,", "C:\\Ostrel\\Data\\Trend1A"},
        "C:\\Temp\\Trend1.HST|Trend1A|C:\\Ostrel\\Data\\Trend1A"},
-      {{"/t/T.HST", ",", "Tag", ",", "/d/T"}, "/t/T.HST|Tag|/d/T"},
-      {{"/t/T.HST", "Tag,,", "/d/T"}, "/t/T.HST|Tag,|/d/T"},
+      {{"/t/T.HST,", "Tag,,", "/d/T,"}, "/t/T.HST|Tag,|/d/T,"},
+      // A comma of the value itself, with no comma after the history file.
+      {{"/t/T.HST", "Pump 7,", "/d/T"}, "/t/T.HST|Pump 7,|/d/T"},
+      {{"/t/T.HST,", "Pump 7", "/d/T"}, "/t/T.HST,|Pump 7|/d/T"},
       {{"/t/My Trend.HST", "A tag", "/d/My Trend"},
        "/t/My Trend.HST|A tag|/d/My Trend"},
-      // Quotes that reached the program: split at them.
-      {{"\"/t/T.HST\",", "\"New", "Tag\",", "\"/d/T\""},
-       "/t/T.HST|New Tag|/d/T"},
+      // Quotes inside a value are the value's own.
+      {{"/t/T.HST", "Pump \"a\" \"T.HST\" \"Z\"", "C:\\D\\N"},
+       "/t/T.HST|Pump \"a\" \"T.HST\" \"Z\"|C:\\D\\N"},
+      // The whole line as one argument: split at its quotes.
       {{"\"C:\\Temp\\\" x \"Tag\" \"C:\\New\\T\" \"extra\""},
        "C:\\Temp\\|Tag|C:\\New\\T"},
+      {{"/t/T.HST Tag /d/T"}, "(none)"},
+      {{"\"/t/T.HST\",", "\"New", "Tag\",", "\"/d/T\""}, "(none)"},
+      {{"/t/T.HST", ",", "Tag", ",", "/d/T"}, "(none)"},
       {{"/t/T.HST", "Tag"}, "(none)"},
       {{"/t/T.HST", "Tag", "/d/T", "/d/U"}, "(none)"},
-      {{"\"/t/T.HST\"", "\"Tag\""}, "(none)"},
       {{}, "(none)"},
   };
   for (const Case& c : cases)

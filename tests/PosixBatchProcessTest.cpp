@@ -1,12 +1,16 @@
 // The built program run as a POSIX shell runs it: arguments after the
 // shell's quoting, the settings store under XDG_CONFIG_HOME.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "TrendFixture.h"
+#include "app/BatchList.h"
 #include "app/BatchMode.h"
 
 namespace morvelle {
@@ -15,32 +19,74 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TrendRecipe;
 
-// Runs the built program with `args` in a folder of its own whose settings
-// store is `config`, with no display; returns the exit status.
 struct ProcessResult {
   int status = -1;
   std::string out, err;
 };
 
-std::string ShellQuote(const std::string& s) {
-  std::string quoted = "'";
-  for (char c : s)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+// Starts the built program with `args`, its settings store under
+// `config`, no display, its output on the descriptors `out` and `err` and
+// its input on `in` (-1: none). It starts with the default action for the
+// signals a run changes, as from a shell. Returns its process id.
+pid_t StartMorvelle(const std::vector<std::string>& args,
+                    const fs::path& config, int out, int err, int in = -1) {
+  std::vector<std::string> strings = {MORVELLE_EXE};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv, envp;
+  for (std::string& arg : strings) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::string home = "XDG_CONFIG_HOME=" + config.string();
+  envp = {home.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (in < 0)
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  else
+    posix_spawn_file_actions_adddup2(&actions, in, 0);
+  posix_spawn_file_actions_adddup2(&actions, out, 1);
+  posix_spawn_file_actions_adddup2(&actions, err, 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal : {SIGINT, SIGTERM, SIGPIPE}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = -1;
+  EXPECT_EQ(posix_spawn(&pid, MORVELLE_EXE, &actions, &attributes, argv.data(),
+                        envp.data()),
+            0);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return pid;
 }
 
+// The exit status of `pid`, or -1 when a signal ended it.
+int ExitStatus(pid_t pid) {
+  int raw = 0;
+  EXPECT_EQ(waitpid(pid, &raw, 0), pid);
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+// A descriptor open for writing on `path`, which is created or emptied.
+int OpenForOutput(const fs::path& path) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  EXPECT_GE(fd, 0) << path;
+  return fd;
+}
+
+// Runs the built program with `args`; its output goes to `out` (a file),
+// its input comes from `in` (a descriptor, -1 for none).
 ProcessResult RunMorvelle(const std::vector<std::string>& args,
-                          const fs::path& config, const fs::path& scratch) {
-  std::string command =
-      "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME=" +
-      ShellQuote(config.string()) + " " + ShellQuote(MORVELLE_EXE);
-  for (const std::string& arg : args) command += " " + ShellQuote(arg);
-  command += " >" + ShellQuote((scratch / "out").string()) + " 2>" +
-             ShellQuote((scratch / "err").string()) + " </dev/null";
+                          const fs::path& config, const fs::path& scratch,
+                          const fs::path& out = "", int in = -1) {
+  fs::path out_path = out.empty() ? scratch / "out" : out;
+  int out_fd = OpenForOutput(out_path), err_fd = OpenForOutput(scratch / "err");
   ProcessResult run;
-  int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = testing::ReadFile(scratch / "out");
+  run.status = ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in));
+  close(out_fd);
+  close(err_fd);
+  if (out.empty()) run.out = testing::ReadFile(out_path);
   run.err = testing::ReadFile(scratch / "err");
   return run;
 }
@@ -54,8 +100,10 @@ class BatchProcessTest : public ::testing::Test {
   fs::path settings() const {
     return config_.path() / "Morvelle" / "Morvelle.conf";
   }
-  ProcessResult Morvelle(const std::vector<std::string>& args) {
-    ProcessResult run = RunMorvelle(args, config_.path(), scratch_.path());
+  ProcessResult Morvelle(const std::vector<std::string>& args,
+                         const fs::path& out = "", int in = -1) {
+    ProcessResult run =
+        RunMorvelle(args, config_.path(), scratch_.path(), out, in);
     EXPECT_EQ(testing::ReadFile(settings()),
               "[Settings]\nFileSet=/remembered/T.HST\n");
     return run;
@@ -159,12 +207,23 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_NE(info.out.find("\"dataFiles\": [\n    \"Trend1.000\","),
             std::string::npos);
-  ProcessResult dry = Morvelle({"--dry-run", "--batch", list});
+  // A list is the user's file, not a trend file: read through a link, and
+  // from a pipe as /dev/stdin.
+  fs::create_symlink(list, scratch_.path() / "link.csv");
+  ProcessResult dry =
+      Morvelle({"--dry-run", "--batch", scratch_.File("link.csv")});
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_NE(dry.out.find("  Trend1.HST -> Trend1A.HST\n"), std::string::npos);
   EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
 
-  ProcessResult run = Morvelle({"--batch", list});
+  int pipe_fds[2];
+  ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
+  std::string list_text = testing::ReadFile(list);
+  ASSERT_EQ(write(pipe_fds[1], list_text.data(), list_text.size()),
+            static_cast<ssize_t>(list_text.size()));
+  close(pipe_fds[1]);
+  ProcessResult run = Morvelle({"--batch", "/dev/stdin"}, "", pipe_fds[0]);
+  close(pipe_fds[0]);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(testing::ReadFolder(trend_.path()),
@@ -173,6 +232,119 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
   ProcessResult again = Morvelle({"--batch", list});
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("not found"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvelle
+
+namespace morvelle {
+namespace {
+
+// Output that cannot be written (a full disk, a reader gone) fails the run
+// once the files are as they will stay, rather than ending it between two
+// steps of a rename or claiming a summary was seen.
+TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  EXPECT_EQ(Morvelle({"--info", "--json", hst}, "/dev/full").status, 1);
+  EXPECT_EQ(Morvelle({"--help"}, "/dev/full").status, 1);
+  EXPECT_EQ(Morvelle({hst, "Trend1A"}, "/dev/full").status, 2);
+
+  int pipe_fds[2];
+  ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
+  close(pipe_fds[0]);
+  int err = OpenForOutput(scratch_.path() / "err");
+  pid_t pid = StartMorvelle({hst, "Trend1A", "C:\\Ostrel\\Data\\Trend1A"},
+                            config_.path(), pipe_fds[1], err);
+  close(pipe_fds[1]);
+  close(err);
+  EXPECT_EQ(ExitStatus(pid), 1) << "not ended by SIGPIPE";
+  EXPECT_EQ(testing::ReadFolder(trend_.path()),
+            testing::ExpectedAfterRename(
+                TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
+}
+
+// A pipe whose buffer is already full, so that the first write to it
+// blocks until the reader drains it. Returns the junk that fills it.
+std::size_t FillPipe(int writeEnd) {
+  int flags = fcntl(writeEnd, F_GETFL);
+  fcntl(writeEnd, F_SETFL, flags | O_NONBLOCK);
+  std::size_t filled = 0;
+  const std::string junk(4096, 'x');
+  for (ssize_t n; (n = write(writeEnd, junk.data(), junk.size())) > 0;)
+    filled += static_cast<std::size_t>(n);
+  fcntl(writeEnd, F_SETFL, flags);
+  return filled;
+}
+
+std::string ReadToEnd(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+    text.append(buffer, static_cast<std::size_t>(n));
+  return text;
+}
+
+// SIGINT part-way through a list of two large trends: the trend in progress
+// is finished or put back byte for byte, the rows after it are not run, the
+// undo list holds exactly the trends renamed, and the summary ends the
+// output. Standard output is a full pipe, so the program cannot end before
+// the signal is sent, however late it comes.
+TEST_F(BatchProcessTest, InterruptEndsTheRunWithEveryTrendWhole) {
+  TrendRecipe recipe;
+  recipe.dataBodySize = 8;
+  recipe.dataExtensions.clear();
+  for (int i = 0; i < 1000; ++i) {
+    char extension[8];
+    std::snprintf(extension, sizeof extension, "%04d", i);
+    recipe.dataExtensions.push_back(extension);
+  }
+  const fs::path folders[] = {trend_.path() / "1", trend_.path() / "2"};
+  std::string list_text, hst[2];
+  testing::FolderImage before[2];
+  for (int i = 0; i < 2; ++i) {
+    fs::create_directory(folders[i]);
+    hst[i] = testing::WriteTrend(folders[i], recipe);
+    before[i] = testing::ReadFolder(folders[i]);
+    list_text += hst[i] + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n";
+  }
+  std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
+  testing::WriteFile(list, list_text);
+  int out[2];
+  ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+  std::size_t junk = FillPipe(out[1]);
+  int err = OpenForOutput(scratch_.path() / "err");
+  pid_t pid = StartMorvelle({"--batch", list, "--undo-list", undo},
+                            config_.path(), out[1], err);
+  close(out[1]);
+  close(err);
+  // Once a name of the first trend has changed, its rename is under way.
+  int raw = 0;
+  while (fs::exists(hst[0]) && !fs::exists(folders[0] / "Trend1A.HST"))
+    ASSERT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "ended before the signal";
+  ASSERT_EQ(kill(pid, SIGINT), 0);
+  std::string output = ReadToEnd(out[0]).substr(junk);
+  close(out[0]);
+  EXPECT_EQ(ExitStatus(pid), kExitInterrupted);
+
+  std::size_t renamed = 0;
+  for (int i = 0; i < 2; ++i) {
+    testing::FolderImage now = testing::ReadFolder(folders[i]);
+    bool done =
+        now == testing::ExpectedAfterRename(
+                   recipe, before[i], "C:\\Ostrel\\Data\\Trend1A", "Trend1A");
+    EXPECT_TRUE(done || now == before[i]) << i;
+    EXPECT_TRUE(!done || renamed == static_cast<std::size_t>(i))
+        << "renamed in order";
+    renamed += done;
+  }
+  EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+  EXPECT_TRUE(output.ends_with("Summary: " + std::to_string(renamed) +
+                               " renamed, 0 refused, 0 failed, " +
+                               std::to_string(2 - renamed) + " not run.\n"))
+      << output;
+  EXPECT_EQ(testing::ReadFile(settings()),
+            "[Settings]\nFileSet=/remembered/T.HST\n");
 }
 
 }  // namespace

@@ -7,12 +7,22 @@
 #include "app/BatchMode.h"
 #include "app/PlanText.h"
 #include "platform/Env.h"
+#include "platform/Text.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {
 namespace {
 
 constexpr std::size_t kValuesPerRow = 3;
+
+// A list is read whole before any row is planned; a longer one is refused
+// rather than exhausting memory. A million rows of long paths fit.
+constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;
+
+// The first line of every undo list starts with this. Its rows are written
+// whole, each ending in a line break, so a marked list whose last row has
+// none was cut short while it was written.
+constexpr std::string_view kUndoListMarker = "# Morvelle undo list";
 
 class ListParser {
  public:
@@ -21,6 +31,7 @@ class ListParser {
   RenameList Parse() {
     RenameList list;
     if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+    const bool undo_list = text_.substr(pos_).starts_with(kUndoListMarker);
     std::size_t nul = text_.find('\0');
     if (nul != std::string_view::npos) {
       list.errors.push_back(
@@ -36,6 +47,14 @@ class ListParser {
       if (!ReadValues(&values, &error)) {
         list.errors.push_back({row.line, error});
         if (unclosed_) break;
+        continue;
+      }
+      if (undo_list && AtEnd() && text_.back() != '\n') {
+        list.errors.push_back(
+            {row.line,
+             "has no line end: this undo list was cut short while it was "
+             "written, so the row may lack the end of a value; restore its "
+             "trend by hand"});
         continue;
       }
       if (values.size() != kValuesPerRow) {
@@ -141,23 +160,6 @@ class ListParser {
   bool unclosed_ = false;  // the rest of the text is inside a quoted value
 };
 
-Status ReadWholeFile(Env& env, const std::string& path, std::string* text) {
-  std::unique_ptr<File> file;
-  Status s = env.OpenFile(path, OpenMode::kRead, &file);
-  constexpr std::size_t kChunk = 1 << 20;
-  std::string chunk;
-  while (s.ok()) {
-    s = file->ReadAt(text->size(), kChunk, &chunk);
-    *text += chunk;
-    if (chunk.size() < kChunk) break;
-  }
-  if (file) {
-    Status closed = file->Close();
-    if (s.ok()) s = closed;
-  }
-  return s;
-}
-
 class ProgressBar {
  public:
   ProgressBar(std::ostream& err, bool shown, std::size_t total)
@@ -197,13 +199,22 @@ class UndoList {
  public:
   explicit UndoList(Env& env) : env_(env) {}
 
-  // Creates the file, failing when it exists already.
+  // Creates the file, failing when it exists already, and writes its
+  // first lines. When they cannot be written the file is removed again, so
+  // that a failed start leaves nothing behind.
   Status Create(const std::string& path) {
     Status s = env_.CreateNewFile(path, &file_);
     if (!s.ok()) return s;
-    return Put(
-        "# Morvelle undo list: renames the trends back.\n"
-        "# Run it with: morvelle --batch THIS-FILE\n");
+    s = Put(std::string(kUndoListMarker) +
+            ": renames the trends back.\n"
+            "# Run it with: morvelle --batch THIS-FILE\n");
+    if (s.ok()) return s;
+    file_.reset();
+    Status removed = env_.RemoveFile(path);
+    if (removed.ok()) return s;
+    return Status::Error(
+        s.kind(), s.operation(), s.path(),
+        s.detail() + "; nor could the file be removed: " + removed.ToString());
   }
 
   Status Add(const RenameRequest& undo) {
@@ -218,11 +229,17 @@ class UndoList {
   }
 
  private:
-  // Each row reaches the operating system at once, so the list matches the
-  // files even when the run is cut short.
+  // Each row reaches the operating system at once and whole, so that the
+  // list holds exactly the trends renamed however the run ends: a write
+  // that fails is cut back to the rows before it. Should the cut fail too,
+  // the row is left without its line end, and the list is refused as cut
+  // short when it is run.
   Status Put(const std::string& text) {
     Status s = file_->WriteAt(size_, text);
-    if (s.ok()) size_ += text.size();
+    if (s.ok())
+      size_ += text.size();
+    else
+      file_->Truncate(size_);
     return s;
   }
 
@@ -249,38 +266,66 @@ class BatchListRun {
 
   int Run() {
     std::vector<ListRow> rows;
-    if (!ReadList(&rows) || !UndoListIsFree()) return kExitNotRenamed;
+    Tally tally;
+    if (!ReadList(&rows, &tally)) return NothingChanged(tally);
+    tally.notRun = rows.size();
+    if (!UndoListIsFree()) return NothingChanged(tally);
     std::vector<RenameRequest> requests;
     for (const ListRow& row : rows) requests.push_back(row.request);
     std::vector<PlannedRename> plans = PlanRenames(env_, requests);
-    if (!CheckPlans(rows, plans)) return kExitNotRenamed;
-    if (options_.dryRun) return ShowPlans(plans);
+    if (!CheckPlans(rows, plans, &tally) || !UndoListNameIsFree(rows, plans))
+      return NothingChanged(tally);
+    if (options_.dryRun) return ShowPlans(plans, tally);
     return RenameAll(rows, &plans);
   }
 
  private:
   std::string Where(const ListRow& row) const {
-    return options_.listPath + ":" + std::to_string(row.line) + ": ";
+    return Shown(options_.listPath) + ":" + std::to_string(row.line) + ": ";
   }
 
-  bool ReadList(std::vector<ListRow>* rows) {
+  static std::string Shown(const std::string& text) {
+    return EscapeControlCharacters(text);
+  }
+
+  bool StopRequested() const {
+    return options_.stop != nullptr && options_.stop->load();
+  }
+
+  // Ends a run that changed nothing; the summary goes with the messages
+  // that said why.
+  int NothingChanged(const Tally& tally) {
+    PrintSummary(tally, false, err_);
+    return kExitNotRenamed;
+  }
+
+  // A list with errors counts its bad rows as refused and its good ones
+  // as not run.
+  bool ReadList(std::vector<ListRow>* rows, Tally* tally) {
     std::string text;
-    Status s = ReadWholeFile(env_, options_.listPath, &text);
+    Status s = env_.ReadTextFile(options_.listPath, kListSizeLimit, &text);
+    if (s.kind() == ErrorKind::kTooLarge) {
+      err_ << "The list '" << Shown(options_.listPath) << "' is larger than "
+           << (kListSizeLimit >> 20)
+           << " MiB, the most Morvelle reads; split it into smaller lists.\n";
+      return false;
+    }
     if (!s.ok()) {
-      err_ << "Could not read the list: " << s.ToString()
-           << "\nNothing was changed.\n";
+      err_ << "Could not read the list: " << s.ToString() << "\n";
       return false;
     }
     RenameList list = ParseRenameList(text);
     for (const ListError& e : list.errors)
-      err_ << options_.listPath << ":" << e.line << ": " << e.message << "\n";
+      err_ << Shown(options_.listPath) << ":" << e.line << ": " << e.message
+           << "\n";
     if (!list.errors.empty()) {
-      err_ << "The list is not sound. Nothing was changed.\n";
+      err_ << "The list is not sound.\n";
+      tally->refused = list.errors.size();
+      tally->notRun = list.rows.size();
       return false;
     }
     if (list.rows.empty()) {
-      err_ << "The list '" << options_.listPath
-           << "' holds no trend. Nothing was changed.\n";
+      err_ << "The list '" << Shown(options_.listPath) << "' holds no trend.\n";
       return false;
     }
     *rows = std::move(list.rows);
@@ -292,18 +337,45 @@ class BatchListRun {
     FileInfo info;
     Status s = env_.GetFileInfo(options_.undoListPath, &info);
     if (s.kind() == ErrorKind::kNotFound) return true;
-    err_ << (s.ok() ? "The undo list '" + options_.undoListPath +
+    err_ << (s.ok() ? "The undo list '" + Shown(options_.undoListPath) +
                           "' exists already; Morvelle does not overwrite it."
                     : "Could not check the undo list: " + s.ToString())
-         << "\nNothing was changed.\n";
+         << "\n";
     return false;
+  }
+
+  // The undo list must not have a name a row gives a file, or the run
+  // would stop at that file, or a trend would lose its name to the list.
+  // Names are compared as the file systems of the trends compare them.
+  bool UndoListNameIsFree(const std::vector<ListRow>& rows,
+                          const std::vector<PlannedRename>& plans) {
+    if (options_.undoListPath.empty()) return true;
+    std::string undo;
+    Status s = env_.AbsolutePath(options_.undoListPath, &undo);
+    if (!s.ok()) {
+      err_ << "Could not check the undo list: " << s.ToString() << "\n";
+      return false;
+    }
+    const std::string folded = FoldCase(undo);
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+      for (const FileChange& file : plans[i].plan.files) {
+        for (const std::string* name : {&file.path, &file.newPath}) {
+          if (FoldCase(*name) != folded) continue;
+          err_ << Where(rows[i]) << "the undo list '"
+               << Shown(options_.undoListPath)
+               << "' would take the name of the trend file '" << Shown(*name)
+               << "'; choose another name for the undo list\n";
+          return false;
+        }
+      }
+    }
+    return true;
   }
 
   // Tells every refusal, warning and undo-list problem; true when every
   // row may run.
   bool CheckPlans(const std::vector<ListRow>& rows,
-                  const std::vector<PlannedRename>& plans) {
-    Tally tally;
+                  const std::vector<PlannedRename>& plans, Tally* tally) {
     for (std::size_t i = 0; i < plans.size(); ++i) {
       const PlannedRename& plan = plans[i];
       if (plan.outcome != RenameOutcome::kRenamed) {
@@ -311,71 +383,75 @@ class BatchListRun {
         if (plan.conflictsWith != kNoRequest)
           err_ << " (line " << rows[plan.conflictsWith].line << ")";
         err_ << "\n";
-        ++(plan.outcome == RenameOutcome::kFailed ? tally.failed
-                                                  : tally.refused);
+        ++(plan.outcome == RenameOutcome::kFailed ? tally->failed
+                                                  : tally->refused);
         continue;
       }
       if (!options_.dryRun)
         for (const std::string& warning : plan.plan.warnings)
           err_ << Where(rows[i]) << "warning: " << warning << "\n";
-      std::string problem;
-      if (!options_.undoListPath.empty()) UndoRequest(plan.plan, &problem);
-      if (!problem.empty())
-        err_ << Where(rows[i])
-             << "warning: the undo list cannot restore this trend exactly: "
-             << problem << "\n";
+      if (!options_.undoListPath.empty()) WarnAboutUndo(rows[i], plan.plan);
     }
-    if (tally.refused + tally.failed == 0) return true;
-    tally.notRun = plans.size() - tally.refused - tally.failed;
-    PrintSummary(tally, false, err_);
-    return false;
+    tally->notRun = plans.size() - tally->refused - tally->failed;
+    return tally->refused + tally->failed == 0;
   }
 
-  int ShowPlans(const std::vector<PlannedRename>& plans) {
+  // Warns when the undo list's row for this trend would be refused when it
+  // is run (the old values break a rule for new ones), or would not give
+  // back every byte.
+  void WarnAboutUndo(const ListRow& row, const RenamePlan& plan) {
+    std::string inexact;
+    RenameRequest undo = UndoRequest(plan, &inexact);
+    std::string refused = NewValuesProblem(undo.newPath, undo.newTag);
+    if (!refused.empty())
+      err_ << Where(row)
+           << "warning: the undo list cannot rename this trend back: "
+           << refused << "\n";
+    else if (!inexact.empty())
+      err_ << Where(row)
+           << "warning: the undo list cannot restore this trend exactly: "
+           << inexact << "\n";
+  }
+
+  int ShowPlans(const std::vector<PlannedRename>& plans, const Tally& tally) {
     for (const PlannedRename& plan : plans) {
       DescribePlan(plan.plan, out_);
       for (const std::string& warning : plan.plan.warnings)
         out_ << "  Warning: " << warning << "\n";
     }
     out_ << "Dry run: " << plans.size() << " trend"
-         << (plans.size() == 1 ? "" : "s")
-         << " would be renamed. Nothing was changed.\n";
+         << (plans.size() == 1 ? "" : "s") << " would be renamed.\n";
+    PrintSummary(tally, false, out_);
     return kExitRenamed;
   }
 
   int RenameAll(const std::vector<ListRow>& rows,
                 std::vector<PlannedRename>* plans) {
+    Tally tally;
+    tally.notRun = rows.size();
     UndoList undo(env_);
     bool keep_undo = !options_.undoListPath.empty();
     if (keep_undo) {
       Status s = undo.Create(options_.undoListPath);
       if (!s.ok()) {
-        err_ << "Could not create the undo list: " << s.ToString()
-             << "\nNothing was changed.\n";
-        return kExitNotRenamed;
+        err_ << "Could not create the undo list: " << s.ToString() << "\n";
+        return NothingChanged(tally);
       }
     }
     ProgressBar bar(err_, options_.progress, rows.size());
-    Tally tally;
-    bool undo_whole = true;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      bar.Show(i);
-      RenameReport report =
-          ExecuteRenamePlan(env_, std::move((*plans)[i].plan));
-      bar.Hide();
-      if (report.ok()) {
-        ++tally.renamed;
-        PrintRenamed(rows[i], report.plan);
-        if (keep_undo) undo_whole = AddToUndoList(rows[i], report.plan, &undo);
-      } else {
-        err_ << Where(rows[i]) << report.message;
-        tally.failed = 1;
-      }
-      if (!report.ok() || !undo_whole) {
-        err_ << "The rows after it were not run.\n";
-        tally.notRun = rows.size() - i - 1;
+    bool go_on = true;
+    for (std::size_t i = 0; i < rows.size() && go_on; ++i) {
+      if (StopRequested()) {
+        err_ << "Stopped on request before line " << rows[i].line
+             << "; the rows from it on were not run.\n";
         break;
       }
+      bar.Show(i);
+      RenameReport report =
+          ExecuteRenamePlan(env_, std::move((*plans)[i].plan), options_.stop);
+      bar.Hide();
+      go_on = RowDone(rows[i], report, keep_undo ? &undo : nullptr, &tally);
+      if (!go_on) err_ << "The rows after it were not run.\n";
     }
     bar.Hide();
     Status closed = keep_undo ? undo.Close() : Status::Ok();
@@ -383,16 +459,32 @@ class BatchListRun {
       err_ << "Could not write the undo list: " << closed.ToString()
            << "; it may lack trends that were renamed.\n";
     PrintSummary(tally, true, out_);
-    bool all_done = tally.renamed == rows.size() && undo_whole && closed.ok();
+    if (StopRequested()) return kExitInterrupted;
+    bool all_done = tally.renamed == rows.size() && go_on && closed.ok();
     return all_done ? kExitRenamed : kExitNotRenamed;
   }
 
-  // A trend the undo list lacks cannot be renamed back from it, so a
-  // write that fails ends the run.
-  bool AddToUndoList(const ListRow& row, const RenamePlan& plan,
-                     UndoList* undo) {
+  // Counts and reports the row `report` ran, its undo row written before
+  // anything about it is printed. False when the run must stop after it: a
+  // row not renamed, or a renamed trend the undo list lacks, which could
+  // not be renamed back from it. A row stopped on request was put back as
+  // it was, so it counts as not run.
+  bool RowDone(const ListRow& row, const RenameReport& report, UndoList* undo,
+               Tally* tally) {
+    if (!report.ok()) {
+      err_ << Where(row) << report.message << "\n";
+      if (report.outcome == RenameOutcome::kStopped) return false;
+      --tally->notRun;
+      ++(report.outcome == RenameOutcome::kRefused ? tally->refused
+                                                   : tally->failed);
+      return false;
+    }
+    --tally->notRun;
+    ++tally->renamed;
     std::string problem;
-    Status s = undo->Add(UndoRequest(plan, &problem));
+    Status s =
+        undo ? undo->Add(UndoRequest(report.plan, &problem)) : Status::Ok();
+    PrintRenamed(row, report.plan);
     if (!s.ok())
       err_ << Where(row)
            << "renamed, but the undo list lacks it: " << s.ToString() << "\n";

@@ -8,8 +8,13 @@
 // "#" are ignored. The text is UTF-8 (a byte-order mark at the start is
 // dropped); lines may end in CRLF. Rows are named by the line they start
 // on.
+//
+// An undo list is such a list whose first line starts with
+// "# Morvelle undo list". Its rows are written whole, each ending in a line
+// break, so a marked list whose last row has none was cut short.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <iosfwd>
 #include <string>
@@ -37,6 +42,8 @@ struct RenameList {
   std::vector<ListError> errors;  // a list with errors is not run at all
 };
 
+// The rows of `text` and the errors that keep it from being run, a last
+// row without its line end in an undo list among them.
 RenameList ParseRenameList(std::string_view text);
 
 // `value` as a CSV value: as it is, or quoted when it must be.
@@ -47,20 +54,29 @@ struct BatchListOptions {
   std::string undoListPath;  // empty: no undo list
   bool dryRun = false;
   bool progress = false;  // draw a progress bar on `err` while renaming
+  // Once true, the row in progress is finished or put back as it was and
+  // the rows left are not run. May be null.
+  const std::atomic<bool>* stop = nullptr;
 };
 
-// Reads the list and plans every row before any file is touched: a list
-// that cannot be read or parsed, or any row that is refused (its own
-// checks, or a conflict with another row), renames nothing. With
-// `dryRun` the plans are written to `out` and nothing is changed. Else the
-// rows run in order, each reported on `out`; a file-system failure stops
-// the run at that row, whose steps done stay done, and the rows after it
-// are not run. The undo list (when asked for) must not exist yet: it is
-// created before the first rename and gets one row per renamed trend, each
-// written as soon as that trend is renamed, so that it matches the files
-// however the run ends; a row it cannot take stops the run after that
-// trend, which is named. A summary ends the run. Returns kExitRenamed only
-// when every row was renamed (with `dryRun`: would be).
+// Reads the list (a file, a link or a pipe, up to 64 MiB) and plans every
+// row before any file is touched: a list that cannot be read or parsed,
+// or any row that is refused (its own checks, or a conflict with another
+// row), renames nothing. With `dryRun` the plans are written to `out` and
+// nothing is changed. Else the rows run in order, each reported on `out`;
+// a row that fails is put back as it was (or, when that fails too,
+// reported file by file) and the rows after it are not run. The undo list
+// (when asked for) must not exist yet nor be named like a file of any row,
+// in any letter case. It is created before the first rename, or removed
+// again when its first lines cannot be written, and gets one whole row per
+// renamed trend, written as soon as that trend is renamed and before
+// anything is printed about it, so that it matches the files however the
+// run ends; a row it cannot take is cut back off, and stops the run after
+// that trend, which is named. A row that the undo run would refuse or
+// could not restore byte for byte is warned about before any change. A
+// summary line ends every run. Returns kExitRenamed only when every row
+// was renamed (with `dryRun`: would be), kExitInterrupted when `stop` was
+// seen.
 int RunBatchList(Env& env, const BatchListOptions& options, std::ostream& out,
                  std::ostream& err);
 

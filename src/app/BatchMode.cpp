@@ -5,6 +5,7 @@
 #include "app/PlanText.h"
 #include "app/StreamReporter.h"
 #include "platform/Env.h"
+#include "platform/Text.h"
 #include "trend/FileTools.h"
 #include "trend/TrendTools.h"
 
@@ -29,6 +30,10 @@ void PrintSummary(const RenameReport& report, std::ostream& out) {
   for (const SkippedFile& file : plan.skipped)
     out << "  " << EscapeControlCharacters(file.name) << " (" << file.reason
         << ")\n";
+}
+
+bool EndsWithComma(const std::string& value) {
+  return !value.empty() && value.back() == ',';
 }
 
 }  // namespace
@@ -62,29 +67,24 @@ std::string_view TextAfterProgramName(std::string_view commandLine) {
 
 std::optional<BatchValues> ParseBatchArguments(
     const std::vector<std::string>& args) {
-  std::string joined;
-  bool quoted = false;
-  std::vector<std::string> values;
-  for (const std::string& arg : args) {
-    joined += (joined.empty() ? "" : " ") + arg;
-    quoted = quoted || arg.find('"') != std::string::npos;
-    if (arg == ",") continue;
-    values.push_back(!arg.empty() && arg.back() == ','
-                         ? arg.substr(0, arg.size() - 1)
-                         : arg);
+  if (args.size() == 1) return SplitAtQuotes(args[0]);
+  if (args.size() != 3) return std::nullopt;
+  BatchValues values{args[0], args[1], args[2]};
+  if (EndsWithComma(values.hstPath) && EndsWithComma(values.newTag)) {
+    values.hstPath.pop_back();
+    values.newTag.pop_back();
   }
-  if (quoted) return SplitAtQuotes(joined);
-  if (values.size() != 3) return std::nullopt;
-  return BatchValues{values[0], values[1], values[2]};
+  return values;
 }
 
-int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
-             std::ostream& err) {
+int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
+             std::ostream& out, std::ostream& err) {
   StreamReporter reporter(err);
-  RenameReport report =
-      RenameTrend(env, reporter, values.hstPath, values.newPath, values.newTag);
+  RenameReport report = RenameTrend(env, reporter, values.hstPath,
+                                    values.newPath, values.newTag, stop);
   for (const std::string& warning : report.plan.warnings)
     err << "Warning: " << warning << "\n";
+  if (report.outcome == RenameOutcome::kStopped) return kExitInterrupted;
   if (!report.ok()) return kExitNotRenamed;
   PrintSummary(report, out);
   return kExitRenamed;
@@ -132,10 +132,17 @@ std::string UsageText() {
          "The Windows form works too; on Windows it is the only one:\n"
          "  morvelle \"C:\\Temp\\Trend1.HST\", \"Trend1A\", "
          "\"C:\\Ostrel\\Data\\Trend1A\"\n"
+         "A POSIX shell turns it into three values, and the comma after "
+         "each of the\n"
+         "first two is dropped when both have one. Given as one argument, "
+         "the whole\n"
+         "line is split at its double quotes.\n"
          "\n"
          "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
          "with\n"
-         "--info, shown), 1 not done (see the message), 2 usage.\n";
+         "--info, shown), 1 not done (see the message), 2 usage, 130 "
+         "stopped\n"
+         "on request (Ctrl+C) with every trend whole.\n";
 }
 
 }  // namespace morvelle

@@ -5,10 +5,12 @@
 // The values are the history file, the new tag and the new path and file
 // name (without extension). Written as on Windows, the values are quoted
 // and separated by ", ". On Windows the program gets that text as it was
-// typed and splits it at the quotes; a POSIX shell strips the quotes and
-// leaves the commas, which are dropped again here.
+// typed and splits it at the quotes. A POSIX shell hands over the values
+// as arguments of their own, with the quotes removed and the separating
+// commas left on the first two.
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -29,6 +31,9 @@ struct BatchValues {
 inline constexpr int kExitRenamed = 0;
 inline constexpr int kExitNotRenamed = 1;
 inline constexpr int kExitUsage = 2;
+// A stop was requested (Ctrl+C, SIGTERM) and the run ended early, as
+// shells report a program that SIGINT ended.
+inline constexpr int kExitInterrupted = 130;
 
 // Splits a command line at every double quote into pieces 0, 1, 2, ...;
 // piece 1 is the history file, piece 3 the new tag, piece 5 the new path,
@@ -42,19 +47,22 @@ std::optional<BatchValues> SplitAtQuotes(std::string_view commandLine);
 // nothing, as the C runtime reads it.
 std::string_view TextAfterProgramName(std::string_view commandLine);
 
-// The three values from the arguments after the program name. An argument
-// that is just "," is dropped and one trailing "," is removed from each
-// value. When an argument holds a double quote, the arguments joined by
-// single spaces are split with SplitAtQuotes instead. Nothing unless that
-// leaves exactly three values.
+// The three values from the POSIX arguments after the program name. Three
+// arguments are the three values as given, except that when the first two
+// both end in "," (the Windows form typed into a POSIX shell) that one
+// comma is removed from each: a value of its own may end in a comma. One
+// argument is a whole Windows command line, split with SplitAtQuotes.
+// Nothing for any other number of arguments.
 std::optional<BatchValues> ParseBatchArguments(
     const std::vector<std::string>& args);
 
 // Renames the trend. Messages go to `err`, a summary of what became of
-// each file to `out` on success. Returns kExitRenamed or kExitNotRenamed.
-// Never touches the settings store.
-int RunBatch(Env& env, const BatchValues& values, std::ostream& out,
-             std::ostream& err);
+// each file to `out` on success. Once `stop` (may be null) is true the
+// rename is put back as it was, if it was not complete: kExitInterrupted.
+// Else returns kExitRenamed or kExitNotRenamed. Never touches the settings
+// store.
+int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
+             std::ostream& out, std::ostream& err);
 
 // Plans the rename without changing anything: the plan goes to `out`, a
 // refusal to `err`. Returns kExitRenamed when the rename would go ahead,

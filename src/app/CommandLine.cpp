@@ -5,6 +5,7 @@
 #include "app/AppInfo.h"
 #include "app/BatchList.h"
 #include "app/InfoMode.h"
+#include "platform/Text.h"
 
 namespace morvelle {
 namespace {
@@ -48,7 +49,7 @@ bool ReadOptions(const std::vector<std::string>& args, Options* options,
       }
       (arg == "--batch" ? options->batch : options->undoList) = args[++i];
     } else {
-      *problem = "Unknown option '" + arg + "'.";
+      *problem = "Unknown option '" + EscapeControlCharacters(arg) + "'.";
       return false;
     }
   }
@@ -114,8 +115,14 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   return command;
 }
 
+bool ChangesFiles(const Command& command) {
+  return !command.dryRun && (command.kind == CommandKind::kRename ||
+                             command.kind == CommandKind::kBatchList);
+}
+
 int RunCommand(Env& env, const Command& command, bool progress,
-               std::ostream& out, std::ostream& err) {
+               const std::atomic<bool>* stop, std::ostream& out,
+               std::ostream& err) {
   switch (command.kind) {
     case CommandKind::kHelp:
       out << UsageText();
@@ -125,7 +132,7 @@ int RunCommand(Env& env, const Command& command, bool progress,
       return kExitRenamed;
     case CommandKind::kRename:
       return command.dryRun ? RunDryRun(env, command.values, out, err)
-                            : RunBatch(env, command.values, out, err);
+                            : RunBatch(env, command.values, stop, out, err);
     case CommandKind::kInfo:
       return RunInfo(env, command.hstPath, command.json, out, err);
     case CommandKind::kBatchList: {
@@ -134,6 +141,7 @@ int RunCommand(Env& env, const Command& command, bool progress,
       options.undoListPath = command.undoListPath;
       options.dryRun = command.dryRun;
       options.progress = progress;
+      options.stop = stop;
       return RunBatchList(env, options, out, err);
     }
   }

@@ -13,6 +13,7 @@
 // a tag may start with "--".
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -48,9 +49,17 @@ std::optional<Command> ParseCommandLine(
     const std::vector<std::string>& args, std::string* problem,
     BatchValuesReader readValues = ParseBatchArguments);
 
+// True when `command` renames trends (not a dry run, not --info): such a
+// run is stopped between steps, never in the middle of one.
+bool ChangesFiles(const Command& command);
+
 // Runs `command` and returns the exit status. `progress`: standard error
-// is a terminal, so a long list may draw a progress bar on `err`.
+// is a terminal, so a long list may draw a progress bar on `err`. `stop`
+// (may be null): once it is true, the trend being renamed is finished or
+// put back as it was, a list runs no further row, and the result is
+// kExitInterrupted.
 int RunCommand(Env& env, const Command& command, bool progress,
-               std::ostream& out, std::ostream& err);
+               const std::atomic<bool>* stop, std::ostream& out,
+               std::ostream& err);
 
 }  // namespace morvelle

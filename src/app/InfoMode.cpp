@@ -5,6 +5,7 @@
 
 #include "app/BatchMode.h"
 #include "app/StreamReporter.h"
+#include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "trend/TrendTools.h"
 
@@ -15,25 +16,30 @@ std::size_t PathEditLimit(const TrendInspection& trend) {
   return LayoutForVersion(trend.header.Version())->PathEditLimit();
 }
 
+std::string ShownField(std::string_view raw) {
+  return EscapeControlCharacters(FieldDisplayText(raw));
+}
+
 void PrintText(const TrendInspection& trend, std::ostream& out) {
   const TrendInfo& info = trend.info;
-  out << "History file:  " << trend.hstPath << "\n"
+  out << "History file:  " << EscapeControlCharacters(trend.hstPath) << "\n"
       << "Version:       " << trend.header.Version() << "\n"
       << "EntryCount:    " << trend.header.EntryCount() << "\n"
       << "ExtraCount:    " << trend.header.ExtraCount() << "\n";
   if (!trend.tableValid)
     out << "File table:    invalid counts; a rename refuses this trend\n";
-  out << "Path:          " << FieldDisplayText(info.path) << "\n"
-      << "Tag:           " << FieldDisplayText(info.tag) << "\n"
+  out << "Path:          " << ShownField(info.path) << "\n"
+      << "Tag:           " << ShownField(info.tag) << "\n"
       << "Path field:    " << info.pathWidth << " characters; new paths up to "
       << PathEditLimit(trend) << " keep a 3-digit extension\n"
       << "Tag field:     " << info.tagWidth << " characters\n"
       << "Data files:    " << trend.files.dataFiles.size() << "\n";
   for (const std::string& name : trend.files.dataFiles)
-    out << "  " << name << "\n";
+    out << "  " << EscapeControlCharacters(name) << "\n";
   out << "Skipped:       " << trend.files.skipped.size() << "\n";
   for (const SkippedFile& file : trend.files.skipped)
-    out << "  " << file.name << " (" << file.reason << ")\n";
+    out << "  " << EscapeControlCharacters(file.name) << " (" << file.reason
+        << ")\n";
 }
 
 void PrintJson(const TrendInspection& trend, std::ostream& out) {

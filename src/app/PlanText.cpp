@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "platform/Text.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {

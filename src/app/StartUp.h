@@ -37,7 +37,8 @@ bool BatchErrIsTerminal();
 // started from, else a message box titled "Morvelle". `outAskedFor`: the
 // answer was asked for (--help, --version) and is shown even where there
 // is no console; a rename's summary is not, so that a run from a
-// scheduled task never waits for a click.
-void ShowBatchText(bool outAskedFor);
+// scheduled task never waits for a click. False when a write failed (a
+// closed pipe, a full disk), so that the run ends with an error.
+bool ShowBatchText(bool outAskedFor);
 
 }  // namespace morvelle

@@ -1,10 +1,26 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include <iostream>
 
 #include "app/StartUp.h"
+#include "app/StopRequest.h"
 
 namespace morvelle {
+namespace {
+
+void OnStopSignal(int) { RequestStop(); }
+
+// Gives `signal` the handler `action`, unless the program was started with
+// it ignored (as a shell does for a command run in the background).
+void Handle(int signal, const struct sigaction& action) {
+  struct sigaction old;
+  if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+    return;
+  sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
@@ -20,9 +36,23 @@ std::ostream& BatchErr() { return std::cerr; }
 
 bool BatchErrIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
-void ShowBatchText(bool) {
+bool ShowBatchText(bool) {
   std::cerr.flush();
   std::cout.flush();
+  return !std::cerr.fail() && !std::cout.fail();
+}
+
+void InstallStopHandlers(bool stoppable) {
+  struct sigaction action = {};
+  sigemptyset(&action.sa_mask);
+  action.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &action, nullptr);
+  if (!stoppable) return;
+  // Restarted, so that no read or write of the run fails for the signal.
+  action.sa_flags = SA_RESTART;
+  action.sa_handler = OnStopSignal;
+  Handle(SIGINT, action);
+  Handle(SIGTERM, action);
 }
 
 }  // namespace morvelle

@@ -8,24 +8,33 @@
 
 #include "app/AppInfo.h"
 #include "app/StartUp.h"
+#include "app/StopRequest.h"
 #include "platform/WideText.h"
 
 namespace morvelle {
 namespace {
 
+enum class Delivery { kNowhere, kWritten, kFailed };
+
 // Writes `text` to `handle`: as UTF-16 to a console, as UTF-8 to a file or
-// pipe. False when `handle` leads nowhere.
-bool WriteText(HANDLE handle, const std::string& text) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+// pipe. kNowhere when `handle` leads nowhere.
+Delivery WriteText(HANDLE handle, const std::string& text) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+    return Delivery::kNowhere;
   DWORD mode, written;
+  bool ok;
   if (GetConsoleMode(handle, &mode)) {
     std::wstring wide = WideFromUtf8(text).value_or(L"");
-    return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()),
-                         &written, nullptr);
+    ok = WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()),
+                       &written, nullptr);
+  } else if (GetFileType(handle) == FILE_TYPE_UNKNOWN) {
+    return Delivery::kNowhere;
+  } else {
+    ok = WriteFile(handle, text.data(), static_cast<DWORD>(text.size()),
+                   &written, nullptr) &&
+         written == text.size();
   }
-  if (GetFileType(handle) == FILE_TYPE_UNKNOWN) return false;
-  return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()),
-                   &written, nullptr);
+  return ok ? Delivery::kWritten : Delivery::kFailed;
 }
 
 // The console of the process that started this one, when it has one.
@@ -50,9 +59,24 @@ std::ostringstream& HeldErr() {
   return err;
 }
 
-bool Deliver(DWORD standardHandle, const std::string& text) {
-  return text.empty() || WriteText(GetStdHandle(standardHandle), text) ||
-         WriteText(ParentConsole(), text);
+// To the handle the parent process gave, else to its console.
+Delivery Deliver(DWORD standardHandle, const std::string& text) {
+  if (text.empty()) return Delivery::kWritten;
+  Delivery delivery = WriteText(GetStdHandle(standardHandle), text);
+  return delivery == Delivery::kNowhere ? WriteText(ParentConsole(), text)
+                                        : delivery;
+}
+
+// Runs on a thread of its own. For closing the console, logging off and
+// shutting down, Windows ends the process as soon as this returns, so it
+// never returns then: the process ends when the main thread has finished
+// the rename in progress and returns from main.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  RequestStop();
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT ||
+      event == CTRL_SHUTDOWN_EVENT)
+    Sleep(INFINITE);
+  return TRUE;
 }
 
 }  // namespace
@@ -80,16 +104,27 @@ std::ostream& BatchErr() { return HeldErr(); }
 // so a progress bar has nowhere to go.
 bool BatchErrIsTerminal() { return false; }
 
-void ShowBatchText(bool outAskedFor) {
+bool ShowBatchText(bool outAskedFor) {
   const std::string out = HeldOut().str(), err = HeldErr().str();
+  Delivery err_delivery = Deliver(STD_ERROR_HANDLE, err);
+  Delivery out_delivery = Deliver(STD_OUTPUT_HANDLE, out);
   std::string unshown;
-  if (!Deliver(STD_ERROR_HANDLE, err)) unshown += err;
-  if (!Deliver(STD_OUTPUT_HANDLE, out) && outAskedFor) unshown += out;
-  if (unshown.empty()) return;
-  std::wstring title = WideFromUtf8(kApplicationTitle).value_or(L"");
-  MessageBoxW(nullptr, WideFromUtf8(unshown).value_or(L"").c_str(),
-              title.c_str(),
-              MB_OK | (err.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+  if (err_delivery != Delivery::kWritten) unshown += err;
+  if (out_delivery != Delivery::kWritten && outAskedFor) unshown += out;
+  if (!unshown.empty()) {
+    std::wstring title = WideFromUtf8(kApplicationTitle).value_or(L"");
+    MessageBoxW(
+        nullptr, WideFromUtf8(unshown).value_or(L"").c_str(), title.c_str(),
+        MB_OK | (err.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+  }
+  return err_delivery != Delivery::kFailed && out_delivery != Delivery::kFailed;
+}
+
+void InstallStopHandlers(bool stoppable) {
+  if (!stoppable) return;
+  // Console events reach a process attached to the console only.
+  ParentConsole();
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 }  // namespace morvelle

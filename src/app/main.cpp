@@ -11,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/Interactive.h"
 #include "app/StartUp.h"
+#include "app/StopRequest.h"
 #include "platform/Env.h"
 
 int main(int argc, char** argv) {
@@ -20,13 +21,21 @@ int main(int argc, char** argv) {
   std::string problem;
   std::optional<Command> command =
       ParseCommandLine(args, &problem, BatchValuesOfCommandLine);
+  bool stoppable = command && ChangesFiles(*command);
+  InstallStopHandlers(stoppable);
   int status = kExitUsage;
   if (command)
     status = RunCommand(Env::Default(), *command, BatchErrIsTerminal(),
-                        BatchOut(), BatchErr());
+                        &StopRequested(), BatchOut(), BatchErr());
   else
     BatchErr() << problem << "\n\n" << UsageText();
-  ShowBatchText(command && (command->kind == CommandKind::kHelp ||
-                            command->kind == CommandKind::kVersion));
+  bool shown =
+      ShowBatchText(command && (command->kind == CommandKind::kHelp ||
+                                command->kind == CommandKind::kVersion));
+  // Checked once the output is written: a run asked to stop says so
+  // whatever it got done, even when the request came while it wrote; output
+  // that could not be written makes a success a failure.
+  if (stoppable && StopRequested()) return kExitInterrupted;
+  if (!shown && status == kExitRenamed) return kExitNotRenamed;
   return status;
 }
