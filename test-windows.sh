@@ -24,7 +24,7 @@ trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 echo "Windows build: the program with its Win32 window, its console twin" \
   "morvelle.com, and the tests."
 cmake -S . -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DMORVELLE_WITH_WINDOW=ON \
   -DMORVELLE_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
 # Test discovery already runs the test program, so Wine's prefix comes first.
 [ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot --init >/dev/null 2>&1
