@@ -115,6 +115,8 @@ std::string UsageText() {
          "nothing\n"
          "  morvelle --info [--json] HST              show what a trend "
          "holds\n"
+         "  morvelle --list FOLDER [--json]           list a folder's trends "
+         "as a LIST\n"
          "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
          "                                            rename every trend of "
          "a list\n"

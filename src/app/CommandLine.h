@@ -4,6 +4,7 @@
 //   morvelle HST NEWTAG NEWPATH                rename one trend
 //   morvelle --dry-run HST NEWTAG NEWPATH      show that rename's plan
 //   morvelle --info [--json] HST               show what a trend holds
+//   morvelle --list FOLDER [--json]            list the trends of a folder
 //   morvelle --batch LIST [--dry-run] [--undo-list FILE]
 //                                              rename every trend of a list
 //   morvelle --help | --version
@@ -25,16 +26,17 @@ namespace morvelle {
 
 class Env;
 
-enum class CommandKind { kHelp, kVersion, kRename, kInfo, kBatchList };
+enum class CommandKind { kHelp, kVersion, kRename, kInfo, kBatchList, kList };
 
 struct Command {
   CommandKind kind = CommandKind::kHelp;
   bool dryRun = false;       // kRename, kBatchList: plan only
-  bool json = false;         // kInfo
+  bool json = false;         // kInfo, kList
   BatchValues values;        // kRename
   std::string hstPath;       // kInfo
   std::string listPath;      // kBatchList
   std::string undoListPath;  // kBatchList; empty when none is asked for
+  std::string folder;        // kList
 };
 
 // How the three values of a rename are taken from the values after the
