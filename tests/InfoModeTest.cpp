@@ -196,16 +196,15 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
   testing::WriteFile(folder_.path() / "notes.txt", "x");
 
   std::ostringstream out, err;
-  int status = RunList(Env::Default(), testing::Utf8Of(folder_.path()), true,
-                       out, err);
+  int status =
+      RunList(Env::Default(), testing::Utf8Of(folder_.path()), true, out, err);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
                            "': Invalid Trend Version 7\n");
   Json json = Json::parse(out.str());
   EXPECT_EQ(json.at("folder"), folder_.File(""));
   std::vector<std::string> seen;
-  for (const Json& t : json.at("trends"))
-    seen.push_back(t.dump());
+  for (const Json& t : json.at("trends")) seen.push_back(t.dump());
   EXPECT_EQ(seen, (std::vector<std::string>{
                       "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
                           ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
@@ -216,7 +215,8 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
                           "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
                           "\"tableValid\":true,\"dataFiles\":2}"}));
   ASSERT_EQ(json.at("unreadable").size(), 1u);
-  EXPECT_EQ(json.at("unreadable")[0].at("historyFile"), folder_.File("Bad.HST"));
+  EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
+            folder_.File("Bad.HST"));
 }
 
 TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
