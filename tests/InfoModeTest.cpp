@@ -240,6 +240,10 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--json", "T.HST"}, "--json goes with --info or --list."},
       {{"--list", "/d", "--json"}, "list json /d"},
       {{"--list"}, "--list needs a folder."},
+      {{"--many"}, "many "},
+      {{"--many", "/d"}, "many /d"},
+      {{"--many", "/d", "x"},
+       "--many takes one value at most: the folder of trends."},
       {{"--list", "/d", "T.HST"},
        "--list shows the trends of one folder and changes nothing; it takes "
        "no other option but --json."},
@@ -281,6 +285,9 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
         case CommandKind::kList:
           seen = std::string("list ") + (command->json ? "json " : "") +
                  command->folder;
+          break;
+        case CommandKind::kManyTrends:
+          seen = "many " + command->folder;
           break;
         case CommandKind::kBatchList:
           seen = "batch " + command->listPath +

@@ -104,34 +104,41 @@ TEST_F(ManyTrendsTest, EachRowsStateComesFromTheWholeListPlanner) {
     std::vector<Edit> edits;
     std::vector<std::string> states;  // how each row's state text starts
     bool canRename;
+    std::string status;
   } cases[] = {
       {"one new path",
        {{0, ManyColumn::kNewPath, "D:\\New\\A"}},
        {"Will rename", "Unchanged", "Unchanged"},
-       true},
+       true,
+       "3 trends, 1 to rename, 0 refused or in conflict"},
       {"two rows bound for one name",
        {{0, ManyColumn::kNewPath, "D:\\Same"},
         {2, ManyColumn::kNewPath, "D:\\Same"}},
        {"Will rename", "Unchanged", "In conflict with row 1: Cannot rename '"},
-       false},
+       false,
+       "3 trends, 2 to rename, 1 refused or in conflict"},
       {"a name another trend holds",
        {{1, ManyColumn::kNewPath, "D:\\C"}},
        {"Unchanged", "Refused: Cannot rename '", "Unchanged"},
-       false},
+       false,
+       "3 trends, 1 to rename, 1 refused or in conflict"},
       {"a name Windows cannot hold",
        {{1, ManyColumn::kNewPath, "D:\\B?"}},
        {"Unchanged", "Refused: ", "Unchanged"},
-       false},
+       false,
+       "3 trends, 1 to rename, 1 refused or in conflict"},
       {"a tag longer than version 0's field",
        {{0, ManyColumn::kNewTag, std::string(40, 't')}},
        {"Will rename; warning: The new tag is 40 characters long; the Tag "
         "field holds 32, so it is stored cut",
         "Unchanged", "Unchanged"},
-       true},
+       true,
+       "3 trends, 1 to rename, 0 refused or in conflict"},
       {"edited back to the current values",
        {{2, ManyColumn::kNewTag, "x"}, {2, ManyColumn::kNewTag, "Old.C"}},
        {"Unchanged", "Unchanged", "Unchanged"},
-       false},
+       false,
+       "3 trends, 0 to rename, 0 refused or in conflict"},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -148,6 +155,7 @@ TEST_F(ManyTrendsTest, EachRowsStateComesFromTheWholeListPlanner) {
           << c.what << ", row " << i << ": "
           << model_.Cell(i, ManyColumn::kState);
     EXPECT_EQ(model_.CanRename(), c.canRename) << c.what;
+    EXPECT_EQ(model_.StatusLine(), c.status) << c.what;
   }
 }
 

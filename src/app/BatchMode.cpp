@@ -117,6 +117,8 @@ std::string UsageText() {
          "holds\n"
          "  morvelle --list FOLDER [--json]           list a folder's trends "
          "as a LIST\n"
+         "  morvelle --many [FOLDER]                  rename many trends in "
+         "a window\n"
          "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
          "                                            rename every trend of "
          "a list\n"

@@ -13,7 +13,7 @@ namespace {
 
 struct Options {
   bool help = false, version = false, info = false, json = false,
-       dryRun = false;
+       dryRun = false, many = false;
   std::optional<std::string> batch, undoList, list;
   std::vector<std::string> values;
 };
@@ -43,6 +43,8 @@ bool ReadOptions(const std::vector<std::string>& args, Options* options,
       options->json = true;
     } else if (arg == "--dry-run") {
       options->dryRun = true;
+    } else if (arg == "--many") {
+      options->many = true;
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size()) {
         *problem = arg + (arg == "--list" ? " needs a folder."
@@ -95,6 +97,14 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
+    return command;
+  }
+  if (options.many) {
+    if (args.size() > 2 || options.values.size() != args.size() - 1)
+      return Refuse("--many takes one value at most: the folder of trends.",
+                    problem);
+    command.kind = CommandKind::kManyTrends;
+    command.folder = options.values.empty() ? "" : options.values[0];
     return command;
   }
   if (options.list) {
@@ -153,6 +163,8 @@ int RunCommand(Env& env, const Command& command, bool progress,
       return RunInfo(env, command.hstPath, command.json, out, err);
     case CommandKind::kList:
       return RunList(env, command.folder, command.json, out, err);
+    case CommandKind::kManyTrends:
+      break;  // a window, which the program opens itself
     case CommandKind::kBatchList: {
       BatchListOptions options;
       options.listPath = command.listPath;

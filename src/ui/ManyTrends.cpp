@@ -167,6 +167,22 @@ std::size_t ManyTrends::ChangedCount() const {
   return count;
 }
 
+std::string ManyTrends::StatusLine() const {
+  std::size_t refused = 0;
+  for (const RowStatus& status : states_)
+    refused += status.state == RowState::kRefused ||
+                       status.state == RowState::kConflict
+                   ? 1
+                   : 0;
+  std::string line = std::to_string(rows_.size()) + " trends, " +
+                     std::to_string(ChangedCount()) + " to rename, " +
+                     std::to_string(refused) + " refused or in conflict";
+  if (!trends_.unreadable.empty())
+    line += ", " + std::to_string(trends_.unreadable.size()) +
+            " that could not be read";
+  return line;
+}
+
 bool ManyTrends::CanRename() const {
   for (const RowStatus& status : states_)
     if (status.state != RowState::kWillRename &&

@@ -28,6 +28,27 @@ inline constexpr const char* kManyColumnTitles[] = {
     "File", "Tag", "Path", "New tag", "New path", "State"};
 inline constexpr int kManyColumnCount = 6;
 inline constexpr const char* kManyTrendsTitle = "Morvelle - Many trends";
+// The item that opens the window from the main window's menu.
+inline constexpr const char* kManyTrendsMenuItem = "&Many trends...";
+
+// The captions of the window's controls, for every view. "&" marks the
+// access key.
+struct ManyCaptions {
+  static constexpr const char* kFolder = "&Folder:";
+  static constexpr const char* kBrowse = "&Browse...";
+  static constexpr const char* kFind = "F&ind:";
+  static constexpr const char* kReplaceWith = "Replace &with:";
+  static constexpr const char* kIn[] = {"in the tag", "in the path",
+                                        "in tag and path"};
+  static constexpr const char* kMatchCase = "Match &case";
+  static constexpr const char* kReplace = "Re&place in selected rows";
+  static constexpr const char* kImport = "&Import CSV...";
+  static constexpr const char* kExport = "&Export CSV...";
+  static constexpr const char* kUndo = "&Undo last run";
+  static constexpr const char* kRename = "&Rename";
+  static constexpr const char* kCancel = "Cancel";
+  static constexpr const char* kClose = "Close";
+};
 
 struct ManyRow {
   std::string hstPath;    // absolute
@@ -119,6 +140,9 @@ class ManyTrends {
   bool SetStates(std::uint64_t generation, std::vector<RowStatus> states);
 
   std::size_t ChangedCount() const;
+  // One line about the table: "3 trends, 1 to rename, 1 refused or in
+  // conflict", and how many could not be read, when any.
+  std::string StatusLine() const;
   // True when Rename may run: a current plan, at least one changed row, and
   // every changed row will rename. A refused row renames nothing, as in
   // --batch.
