@@ -175,7 +175,7 @@ std::string ManyTrends::StatusLine() const {
                    ? 1
                    : 0;
   std::string line = std::to_string(rows_.size()) + " trends, " +
-                     std::to_string(ChangedCount()) + " to rename, " +
+                     std::to_string(ChangedCount()) + " changed, " +
                      std::to_string(refused) + " refused or in conflict";
   if (!trends_.unreadable.empty())
     line += ", " + std::to_string(trends_.unreadable.size()) +

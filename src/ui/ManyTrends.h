@@ -140,7 +140,7 @@ class ManyTrends {
   bool SetStates(std::uint64_t generation, std::vector<RowStatus> states);
 
   std::size_t ChangedCount() const;
-  // One line about the table: "3 trends, 1 to rename, 1 refused or in
+  // One line about the table: "3 trends, 1 changed, 1 refused or in
   // conflict", and how many could not be read, when any.
   std::string StatusLine() const;
   // True when Rename may run: a current plan, at least one changed row, and
