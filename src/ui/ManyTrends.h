@@ -42,7 +42,7 @@ struct ManyCaptions {
                                         "in tag and path"};
   static constexpr const char* kMatchCase = "Match &case";
   static constexpr const char* kReplace = "Re&place in selected rows";
-  static constexpr const char* kImport = "&Import CSV...";
+  static constexpr const char* kImport = "I&mport CSV...";
   static constexpr const char* kExport = "&Export CSV...";
   static constexpr const char* kUndo = "&Undo last run";
   static constexpr const char* kRename = "&Rename";

@@ -7,15 +7,37 @@
 #include "app/Settings.h"
 #include "platform/Env.h"
 #include "ui/win32/frmMain.h"
+#include "ui/win32/frmManyTrends.h"
 
 namespace morvelle {
 
-int RunInteractive(int, char**) {
-  // Version 6 of the common controls (the manifest asks for it): themed
-  // controls and tooltips.
+namespace {
+
+// Version 6 of the common controls (the manifest asks for it): themed
+// controls and tooltips.
+void InitControls() {
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
+}
+
+}  // namespace
+
+int RunManyTrends(int, char**, const std::string& folder) {
+  InitControls();
+  frmManyTrends window(Env::Default());
+  if (!window.Create(nullptr, folder, true)) return 1;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window.TranslateDialogKeys(&message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int RunInteractive(int, char**) {
+  InitControls();
   STARTUPINFOW startUp{};
   startUp.cb = sizeof startUp;
   GetStartupInfoW(&startUp);
