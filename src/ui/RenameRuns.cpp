@@ -89,6 +89,20 @@ Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
                        "no run has renamed a trend yet");
 }
 
+bool PrepareRun(Env& env, const std::string& folder, bool undo,
+                const std::vector<ManyRow>& rows, RunFiles* files,
+                std::string* message) {
+  std::time_t now = std::time(nullptr);
+  std::tm local = *std::localtime(&now);
+  Status s = undo ? PrepareUndo(env, folder, local, files)
+                  : PrepareRename(env, folder, local, rows, files);
+  if (s.ok()) return true;
+  *message = undo && s.kind() == ErrorKind::kNotFound
+                 ? "There is no run to undo."
+                 : "Could not start the run: " + s.ToString();
+  return false;
+}
+
 RunResult RunListFiles(
     Env& env, const RunFiles& files, const std::atomic<bool>* stop,
     std::function<void(std::size_t done, std::size_t total)> onProgress) {

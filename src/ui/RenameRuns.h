@@ -40,6 +40,13 @@ Status PrepareRename(Env& env, const std::string& folder, const std::tm& time,
 Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
                    RunFiles* files);
 
+// Prepares Rename (`undo` false: the changed rows of `rows`) or Undo last
+// run, started now, as PrepareRename and PrepareUndo do. False, with the
+// message the window shows, when it cannot start.
+bool PrepareRun(Env& env, const std::string& folder, bool undo,
+                const std::vector<ManyRow>& rows, RunFiles* files,
+                std::string* message);
+
 struct RunResult {
   int status = 0;    // as the --batch run exits: kExitRenamed when all ran
   std::string text;  // what it printed, its summary last

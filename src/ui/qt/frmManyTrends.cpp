@@ -13,7 +13,6 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <ctime>
 
 #include "platform/Env.h"
 #include "ui/qt/MessageBox.h"
@@ -250,17 +249,11 @@ void frmManyTrends::StartRun(bool undo) {
   if (busy()) return;
   QDir().mkpath(services_.runFolder);
   std::string runs = FolderPath(services_.runFolder);
-  std::time_t now = std::time(nullptr);
-  std::tm local = *std::localtime(&now);
   RunFiles files;
-  Env& env = *services_.env;
-  Status s = undo ? PrepareUndo(env, runs, local, &files)
-                  : PrepareRename(env, runs, local, model_.rows(), &files);
-  if (!s.ok()) {
-    ShowMessage(MessageLook::kExclamation,
-                undo && s.kind() == ErrorKind::kNotFound
-                    ? "There is no run to undo."
-                    : "Could not start the run: " + s.ToString());
+  std::string problem;
+  if (!PrepareRun(*services_.env, runs, undo, model_.rows(), &files,
+                  &problem)) {
+    ShowMessage(MessageLook::kExclamation, problem);
     return;
   }
   running_ = true;

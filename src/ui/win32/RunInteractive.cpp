@@ -21,12 +21,10 @@ void InitControls() {
   InitCommonControlsEx(&controls);
 }
 
-}  // namespace
-
-int RunManyTrends(int, char**, const std::string& folder) {
-  InitControls();
-  frmManyTrends window(Env::Default());
-  if (!window.Create(nullptr, folder, true)) return 1;
+// Dispatches the thread's messages, `window`'s dialog keys first, until
+// the window posts its quit message.
+template <class Window>
+int RunMessageLoop(Window& window) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (window.TranslateDialogKeys(&message)) continue;
@@ -34,6 +32,15 @@ int RunManyTrends(int, char**, const std::string& folder) {
     DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int RunManyTrends(int, char**, const std::string& folder) {
+  InitControls();
+  frmManyTrends window(Env::Default());
+  if (!window.Create(nullptr, folder, true)) return 1;
+  return RunMessageLoop(window);
 }
 
 int RunInteractive(int, char**) {
@@ -45,13 +52,7 @@ int RunInteractive(int, char**) {
                                                       : SW_SHOWNORMAL;
   frmMain window(Env::Default(), UserSettings());
   if (!window.Create(show)) return 1;
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (window.TranslateDialogKeys(&message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return RunMessageLoop(window);
 }
 
 }  // namespace morvelle

@@ -4,7 +4,6 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include <ctime>
 #include <initializer_list>
 #include <utility>
 
@@ -439,16 +438,10 @@ void frmManyTrends::Export() {
 void frmManyTrends::StartRun(bool undo) {
   if (worker_.joinable()) return;
   std::string runs = RunFolder();
-  std::time_t now = std::time(nullptr);
-  std::tm local = *std::localtime(&now);
   RunFiles files;
-  Status s = undo ? PrepareUndo(env_, runs, local, &files)
-                  : PrepareRename(env_, runs, local, model_.rows(), &files);
-  if (!s.ok()) {
-    ShowMessage(MB_ICONEXCLAMATION,
-                undo && s.kind() == ErrorKind::kNotFound
-                    ? "There is no run to undo."
-                    : "Could not start the run: " + s.ToString());
+  std::string problem;
+  if (!PrepareRun(env_, runs, undo, model_.rows(), &files, &problem)) {
+    ShowMessage(MB_ICONEXCLAMATION, problem);
     return;
   }
   running_ = true;
