@@ -73,6 +73,11 @@ frmManyTrends::~frmManyTrends() {
   if (worker_.joinable()) worker_.join();
 }
 
+void frmManyTrends::closeEvent(QCloseEvent* event) {
+  stop_ = true;
+  QWidget::closeEvent(event);
+}
+
 void frmManyTrends::CreateControls() {
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;

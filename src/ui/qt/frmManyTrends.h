@@ -15,6 +15,7 @@
 #include "ui/RenameRuns.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -70,6 +71,10 @@ class frmManyTrends final : public QWidget {
 
   // True while a plan or a run is on the worker.
   bool busy() const { return worker_.joinable(); }
+
+ protected:
+  // A run in progress stops at its trend.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateControls();

@@ -278,6 +278,7 @@ LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
       WorkerDone();
       return 0;
     case WM_CLOSE:
+      stop_ = true;  // a run in progress stops at its trend
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
