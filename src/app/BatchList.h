@@ -43,6 +43,10 @@ struct RenameList {
   std::vector<ListError> errors;  // a list with errors is not run at all
 };
 
+// The comment that heads the lists Morvelle writes, naming the columns.
+inline constexpr std::string_view kListColumnsComment =
+    "# history file, new tag, new path\n";
+
 // A list is read whole before any row is planned; a longer one is refused
 // rather than exhausting memory. A million rows of long paths fit.
 inline constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;

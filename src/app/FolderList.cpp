@@ -58,7 +58,8 @@ bool ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
 
 void PrintText(const FolderTrends& trends, std::ostream& out) {
   out << "# Morvelle: the trends of " << EscapeControlCharacters(trends.folder)
-      << "\n# history file, new tag, new path\n";
+      << "\n"
+      << kListColumnsComment;
   for (const TrendInspection& trend : trends.trends)
     out << CsvValue(trend.hstPath) << ","
         << CsvValue(FieldDisplayText(trend.info.tag)) << ","

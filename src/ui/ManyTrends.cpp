@@ -66,7 +66,7 @@ std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
 }
 
 std::string RowsAsList(const std::vector<ManyRow>& rows, bool changedOnly) {
-  std::string text = "# history file, new tag, new path\n";
+  std::string text(kListColumnsComment);
   for (const ManyRow& row : rows)
     if (row.changed() || !changedOnly)
       text += CsvValue(row.hstPath) + "," + CsvValue(row.newTag) + "," +

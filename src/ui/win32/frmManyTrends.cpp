@@ -48,7 +48,7 @@ enum Id {
   kClose,
 };
 
-struct ChildSpec {
+struct ChildControl {
   int id;
   const wchar_t* className;
   const char* caption;
@@ -61,7 +61,7 @@ constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kLabel = SS_LEFT | SS_CENTERIMAGE;
 
 // In the order of the tab stops.
-const ChildSpec kChildren[] = {
+const ChildControl kChildren[] = {
     {kFolderLabel, L"STATIC", ManyCaptions::kFolder, kLabel, 0},
     {kFolder, L"EDIT", "", kEdit | ES_READONLY, WS_EX_CLIENTEDGE},
     {kBrowse, L"BUTTON", ManyCaptions::kBrowse, kButton, 0},
@@ -92,20 +92,20 @@ const ChildSpec kChildren[] = {
 
 // A row of controls: each with its width in pixels at 96 dpi, 0 sharing
 // what the others leave.
-using RowSpec = std::initializer_list<std::pair<int, int>>;
-constexpr RowSpec kFolderRow = {
+using ControlRow = std::initializer_list<std::pair<int, int>>;
+constexpr ControlRow kFolderRow = {
     {kFolderLabel, 50}, {kFolder, 0}, {kBrowse, 90}};
-constexpr RowSpec kNewRow = {{kNewTagLabel, 60},
-                             {kNewTag, 0},
-                             {kNewPathLabel, 64},
-                             {kNewPath, 0},
-                             {kSet, 60}};
-constexpr RowSpec kReplaceRow = {
+constexpr ControlRow kNewRow = {{kNewTagLabel, 60},
+                                {kNewTag, 0},
+                                {kNewPathLabel, 64},
+                                {kNewPath, 0},
+                                {kSet, 60}};
+constexpr ControlRow kReplaceRow = {
     {kFindLabel, 36}, {kFind, 0},       {kReplaceLabel, 82}, {kReplaceWith, 0},
     {kIn, 120},       {kMatchCase, 90}, {kReplace, 160}};
-constexpr RowSpec kBottomRow = {{kStatus, 0},   {kProgress, 140}, {kCancel, 70},
-                                {kImport, 100}, {kExport, 100},   {kUndo, 100},
-                                {kRename, 80},  {kClose, 70}};
+constexpr ControlRow kBottomRow = {
+    {kStatus, 0},   {kProgress, 140}, {kCancel, 70}, {kImport, 100},
+    {kExport, 100}, {kUndo, 100},     {kRename, 80}, {kClose, 70}};
 
 std::string PickFolder(HWND owner) {
   BROWSEINFOW info{};
@@ -182,7 +182,7 @@ bool frmManyTrends::TranslateDialogKeys(MSG* message) {
 }
 
 void frmManyTrends::CreateControls() {
-  for (const ChildSpec& child : kChildren)
+  for (const ChildControl& child : kChildren)
     NewChild(window_, child.className, child.caption, child.style,
              child.exStyle, child.id);
   HWND list = Control(kList);
@@ -190,12 +190,12 @@ void frmManyTrends::CreateControls() {
                                     LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   for (int column = 0; column < kManyColumnCount; ++column) {
     std::wstring title = Wide(kManyColumnTitles[column]);
-    LVCOLUMNW spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH;
-    spec.cx = MulDiv(column == kManyColumnCount - 1 ? 300 : 130,
-                     WindowDpi(window_), 96);
-    spec.pszText = title.data();
-    ListView_InsertColumn(list, column, &spec);
+    LVCOLUMNW header{};
+    header.mask = LVCF_TEXT | LVCF_WIDTH;
+    header.cx = MulDiv(column == kManyColumnCount - 1 ? 300 : 130,
+                       WindowDpi(window_), 96);
+    header.pszText = title.data();
+    ListView_InsertColumn(list, column, &header);
   }
   for (const char* where : ManyCaptions::kIn)
     SendMessageW(Control(kIn), CB_ADDSTRING, 0,
@@ -203,7 +203,7 @@ void frmManyTrends::CreateControls() {
   SendMessageW(Control(kIn), CB_SETCURSEL,
                static_cast<WPARAM>(ReplaceIn::kBoth), 0);
   fonts_.Make(WindowDpi(window_), {});
-  for (const ChildSpec& child : kChildren)
+  for (const ChildControl& child : kChildren)
     SetFont(Control(child.id), fonts_.normal());
 }
 
@@ -213,7 +213,7 @@ void frmManyTrends::LayOut() {
   UINT dpi = WindowDpi(window_);
   auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
   const int margin = px(8), height = px(23), gap = px(6);
-  auto place_row = [&](const RowSpec& row, int top) {
+  auto place_row = [&](const ControlRow& row, int top) {
     int fixed = 0, shared = 0;
     for (auto [id, width] : row) {
       fixed += px(width) + gap;
