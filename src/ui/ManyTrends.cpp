@@ -205,8 +205,6 @@ std::vector<std::string> ManyTrends::Import(const std::string& path) {
   for (const ListError& e : list.errors)
     problems.push_back(shown + std::to_string(e.line) + ": " + e.message);
   if (!problems.empty()) return problems;
-  // A name as spelled first; then in any case, as a list edited on Windows
-  // may spell it.
   std::map<std::string, std::size_t> row_of, row_of_folded;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     row_of[rows_[i].hstPath] = i;

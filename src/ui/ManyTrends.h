@@ -125,7 +125,7 @@ class ManyTrends {
   // The text of a cell, for the view.
   std::string Cell(std::size_t row, ManyColumn column) const;
 
-  // A New value typed by the user.
+  // A New value typed by the user; `column` is kNewTag or kNewPath.
   void SetNewValue(std::size_t row, ManyColumn column, std::string value);
   // Find and replace over the `selected` rows; returns how many
   // occurrences were replaced.
@@ -152,7 +152,8 @@ class ManyTrends {
   // `path`; never overwrites one.
   Status Export(const std::string& path) const;
   // Sets the New values of the rows a --batch list names (by history
-  // file, compared as absolute paths without regard to case). Returns the
+  // file, made absolute: as spelled, else without regard to case, as a list
+  // edited on Windows may spell it). Returns the
   // problems, each "LIST:LINE: why": a row that is not sound or names a
   // trend not in the table. Nothing is changed when the list cannot be
   // read or is not sound.
