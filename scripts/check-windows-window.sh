@@ -5,8 +5,9 @@
 # it uses. Renames a trend through the window (typed values, Alt+S),
 # checks the renamed files byte for byte, the window's client size, the
 # help window beside it (right, or left where the right has no room),
-# Alt+C closing both, FileSet in the registry, and the client size at 144
-# dots per inch. Screenshots go to
+# Alt+C closing both, FileSet in the registry, the Many trends window
+# renaming and undoing from the keyboard, and the client size at 144 dots
+# per inch. Screenshots go to
 # BUILD/screenshots.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -129,6 +130,36 @@ wait "$program" || fail "the program ended with status $?"
   tr -d '\r' | grep -qF "REG_SZ    $renamed" ||
   fail "FileSet is not in the registry"
 
+# The Many trends window on a folder holding the same trend: every row
+# selected, a find and replace in tag and path, Rename, then Undo last run,
+# which must give back every byte.
+cp -r "$build/e2e/before" "$gui/many"
+"$wine" "$build/morvelle.exe" --many "Z:${gui//\//\\}\\many" >"$gui/out" 2>&1 &
+program=$!
+many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
+sleep 1
+xdotool windowactivate --sync "$many" key ctrl+a alt+i
+xdotool type --delay 5 'Trend1'
+xdotool key alt+w
+xdotool type --delay 5 'Trend1B'
+xdotool key alt+p
+sleep 1
+shot many-trends-window
+xdotool key alt+r
+summary=$(find_window "Morvelle") || fail "no summary after Rename"
+shot many-trends-renamed
+xdotool windowactivate --sync "$summary" key Return
+[ -f "$gui/many/Trend1B.HST" ] && [ ! -f "$gui/many/Trend1.HST" ] ||
+  fail "Rename in the Many trends window did not rename the trend"
+sleep 1
+xdotool windowactivate --sync "$many" key alt+u
+summary=$(find_window "Morvelle") || fail "no summary after Undo last run"
+xdotool windowactivate --sync "$summary" key Return
+diff -r "$build/e2e/before" "$gui/many" ||
+  fail "Undo last run did not give the trend back byte for byte"
+xdotool windowactivate --sync "$many" key alt+F4
+wait "$program" || fail "the Many trends window ended with status $?"
+
 # At 150% (144 dots per inch) the same twips are half as many pixels again.
 desktop='HKCU\Control Panel\Desktop'
 "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
@@ -143,4 +174,4 @@ wait "$program" || fail "the program ended with status $?"
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
 [ "$width $height" = "1271 372" ] ||
   fail "client area at 144 dpi $width x $height, expected 1271 x 372"
-echo "window: 2 passed, 0 failed"
+echo "window: 3 passed, 0 failed"

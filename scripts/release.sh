@@ -2,8 +2,9 @@
 # Builds the downloadable artifacts into dist/, optimised and stripped:
 #   dist/Morvelle-1.00.003-windows-x64.zip  morvelle.exe, morvelle.com,
 #                                           README.md, the example trend
-#   dist/morvelle_1.0.3_amd64.deb           morvelle with a menu entry,
-#                                           its icon and the man page
+#   dist/morvelle_1.0.3_amd64.deb           morvelle with two menu entries
+#                                           (the main and the "Many trends"
+#                                           window), its icon and the man page
 # Installs what it needs when missing (MinGW-w64, help2man, zip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,6 +49,17 @@ Type=Application
 Name=Morvelle
 Comment=Rename Ostrel trends
 Exec=morvelle
+Icon=morvelle
+Terminal=false
+Categories=Utility;
+DESKTOP
+# A second entry: the window for renaming many trends of a folder at once.
+install -D -m 644 /dev/stdin "$root/usr/share/applications/morvelle-many.desktop" <<DESKTOP
+[Desktop Entry]
+Type=Application
+Name=Morvelle - Many trends
+Comment=Rename many Ostrel trends of a folder at once
+Exec=morvelle --many
 Icon=morvelle
 Terminal=false
 Categories=Utility;

@@ -304,6 +304,41 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
                             testing::FixtureLayoutFor(versions[i]));
 }
 
+// What --list prints is a list that, run as it stands, keeps every name:
+// only a trend whose recorded path names another file gets that name.
+TEST_F(BatchListTest, FolderListRunsBackAsAListThatKeepsTheNames) {
+  fs::path folder = folders_[0].path();
+  TrendRecipe moved = recipes_[2];
+  moved.name = "Other";
+  moved.historyExtension = "hst";
+  moved.tag = "Pump 7, north";
+  moved.entryPath = "C:\\Ostrel\\Moved";
+  testing::WriteTrend(folder, moved);
+  std::string other = folders_[0].File("Other.hst");
+
+  Output listed = Run({"--list", testing::Utf8Of(folder)});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(listed.out, "# Morvelle: the trends of " + folders_[0].File("") +
+                            "\n# history file, new tag, new path\n" +
+                            CsvValue(hst_[0]) + ",Tag A,C:\\Ostrel\\A\n" +
+                            CsvValue(other) +
+                            ",\"Pump 7, north\",C:\\Ostrel\\Moved\n");
+  std::vector<FolderImage> before = Images();
+  Output dry = Run({"--batch", List(listed.out), "--dry-run"});
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(Images(), before);
+  std::vector<PlanSeen> plans = ReadPlans(dry.out);
+  ASSERT_EQ(plans.size(), 2u);
+  std::map<std::string, std::string> kept, renamed;
+  for (const char* name : {"A.HST", "A.000", "A.001", "A.002"})
+    kept[name] = name;
+  for (const char* ext : {"000", "001", "002"})
+    renamed[std::string("Other.") + ext] = std::string("Moved.") + ext;
+  renamed["Other.hst"] = "Moved.HST";
+  EXPECT_EQ(plans[0].names, kept);
+  EXPECT_EQ(plans[1].names, renamed);
+}
+
 TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
   testing::WriteFile(folders_[0].path() / "Taken.HST", "another trend");
   // Trend B once more, spelled another way. Messages name files by their

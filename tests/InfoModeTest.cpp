@@ -6,6 +6,7 @@
 
 #include "TrendFixture.h"
 #include "app/CommandLine.h"
+#include "app/FolderList.h"
 #include "app/InfoMode.h"
 #include "platform/Env.h"
 #include "platform/FieldEncoding.h"
@@ -175,6 +176,49 @@ TEST_F(InfoTest, MissingOrUnknownTrendExitsOneWithItsMessage) {
   }
 }
 
+TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
+  struct Trend {
+    std::string name, extension;
+    int version, entries;
+  } trends[] = {{"b", "hst", 4, 2}, {"A", "HST", 6, 3}, {"Bad", "HST", 7, 1}};
+  for (const Trend& t : trends) {
+    TrendRecipe recipe;
+    recipe.name = t.name;
+    recipe.historyExtension = t.extension;
+    recipe.version = t.version;
+    recipe.entryCount = t.entries;
+    recipe.dataExtensions = {"000", "001"};
+    recipe.entryPath = "C:\\D\\" + t.name;
+    recipe.tag = "Tag " + t.name;
+    testing::WriteTrend(folder_.path(), recipe);
+  }
+  fs::create_directory(folder_.path() / "Folder.HST");
+  testing::WriteFile(folder_.path() / "notes.txt", "x");
+
+  std::ostringstream out, err;
+  int status =
+      RunList(Env::Default(), testing::Utf8Of(folder_.path()), true, out, err);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
+                           "': Invalid Trend Version 7\n");
+  Json json = Json::parse(out.str());
+  EXPECT_EQ(json.at("folder"), folder_.File(""));
+  std::vector<std::string> seen;
+  for (const Json& t : json.at("trends")) seen.push_back(t.dump());
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
+                          ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
+                          "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
+                          "\"tableValid\":true,\"dataFiles\":2}",
+                      "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
+                          ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
+                          "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
+                          "\"tableValid\":true,\"dataFiles\":2}"}));
+  ASSERT_EQ(json.at("unreadable").size(), 1u);
+  EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
+            folder_.File("Bad.HST"));
+}
+
 TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
   struct Case {
     std::vector<std::string> args;
@@ -193,7 +237,16 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--info", "T.HST"}, "info T.HST"},
       {{"--json", "--info", "T.HST"}, "info json T.HST"},
       {{"--info", "T.HST", "x"}, "--info needs one value: the history file."},
-      {{"--json", "T.HST"}, "--json goes with --info."},
+      {{"--json", "T.HST"}, "--json goes with --info or --list."},
+      {{"--list", "/d", "--json"}, "list json /d"},
+      {{"--list"}, "--list needs a folder."},
+      {{"--many"}, "many "},
+      {{"--many", "/d"}, "many /d"},
+      {{"--many", "/d", "x"},
+       "--many takes one value at most: the folder of trends."},
+      {{"--list", "/d", "T.HST"},
+       "--list shows the trends of one folder and changes nothing; it takes "
+       "no other option but --json."},
       {{"--info", "--dry-run", "T.HST"},
        "--info shows one trend and changes nothing; it takes no other option "
        "but --json."},
@@ -228,6 +281,13 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
         case CommandKind::kInfo:
           seen = std::string("info ") + (command->json ? "json " : "") +
                  command->hstPath;
+          break;
+        case CommandKind::kList:
+          seen = std::string("list ") + (command->json ? "json " : "") +
+                 command->folder;
+          break;
+        case CommandKind::kManyTrends:
+          seen = "many " + command->folder;
           break;
         case CommandKind::kBatchList:
           seen = "batch " + command->listPath +

@@ -1,12 +1,15 @@
 // Draws the two windows for the README, off screen, into PNG files:
 //   morvelle_screenshots docs
 // The main window shows the example trend just after Browse, with new
-// values typed in.
+// values typed in; the "Many trends" window a folder of pumps after a
+// folder prefix was replaced in every row and one tag typed too long.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
 #include <cstdlib>
 #include <iostream>
 
@@ -14,6 +17,7 @@
 #include "app/Settings.h"
 #include "ui/qt/frmHelp.h"
 #include "ui/qt/frmMain.h"
+#include "ui/qt/frmManyTrends.h"
 
 namespace {
 
@@ -23,6 +27,42 @@ bool Save(QWidget& window, const QString& file) {
   bool saved = window.grab().save(file);
   if (!saved) std::cerr << "cannot write " << file.toStdString() << "\n";
   return saved;
+}
+
+// Pumps 1 to 6 of a unit, recorded under C:\OldPlant\Data, in `folder`.
+void WritePumps(const std::filesystem::path& folder) {
+  for (int i = 1; i <= 6; ++i) {
+    morvelle::testing::TrendRecipe recipe;
+    recipe.name = "Pump" + std::to_string(i);
+    recipe.entryPath = "C:\\OldPlant\\Data\\" + recipe.name;
+    recipe.tag = "U1." + recipe.name + ".Flow";
+    recipe.version = i % 2 == 0 ? 5 : 2;
+    recipe.seed = 30 + i;
+    morvelle::testing::WriteTrend(folder, recipe);
+  }
+}
+
+bool SaveManyTrends(const std::filesystem::path& trends, const QString& file) {
+  using namespace morvelle;
+  std::filesystem::remove_all(trends);
+  std::filesystem::create_directories(trends);
+  WritePumps(trends);
+  frmManyTrends::Services services;
+  services.showMessage = [](QWidget*, MessageLook, const QString&) {};
+  frmManyTrends window(QString::fromStdString(trends.string()), services);
+  window.grdTrends->selectAll();
+  window.txtFind->setText("C:\\OldPlant\\");
+  window.txtReplace->setText("D:\\Plant\\");
+  window.cmdReplace->click();
+  window.grdTrends->item(2, static_cast<int>(ManyColumn::kNewTag))
+      ->setText("U1.Pump3.Flow.Measured.At.The.Outlet");
+  window.grdTrends->item(5, static_cast<int>(ManyColumn::kNewPath))
+      ->setText("D:\\Plant\\Data\\Pump5");
+  if (!QTest::qWaitFor([&] { return !window.busy(); }, 10000)) return false;
+  window.grdTrends->resizeColumnsToContents();
+  window.grdTrends->clearSelection();
+  window.resize(1180, 330);
+  return Save(window, file);
 }
 
 }  // namespace
@@ -58,6 +98,8 @@ int main(int argc, char** argv) {
   frmHelp help;
   QDir folder(QString::fromLocal8Bit(argv[1]));
   bool ok = Save(window, folder.filePath("main-window.png")) &&
-            Save(help, folder.filePath("help-window.png"));
+            Save(help, folder.filePath("help-window.png")) &&
+            SaveManyTrends("/tmp/trends-many",
+                           folder.filePath("many-trends-window.png"));
   return ok ? 0 : 1;
 }

@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::size_t kValuesPerRow = 3;
 
-// A list is read whole before any row is planned; a longer one is refused
-// rather than exhausting memory. A million rows of long paths fit.
-constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;
-
 // The first line of every undo list starts with this. Its rows are written
 // whole, each ending in a line break, so a marked list whose last row has
 // none was cut short while it was written.
@@ -447,6 +443,7 @@ class BatchListRun {
         break;
       }
       bar.Show(i);
+      if (options_.onProgress) options_.onProgress(i, rows.size());
       RenameReport report =
           ExecuteRenamePlan(env_, std::move((*plans)[i].plan), options_.stop);
       bar.Hide();
@@ -454,6 +451,7 @@ class BatchListRun {
       if (!go_on) err_ << "The rows after it were not run.\n";
     }
     bar.Hide();
+    if (options_.onProgress) options_.onProgress(rows.size(), rows.size());
     Status closed = keep_undo ? undo.Close() : Status::Ok();
     if (!closed.ok())
       err_ << "Could not write the undo list: " << closed.ToString()

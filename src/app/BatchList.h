@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -42,6 +43,14 @@ struct RenameList {
   std::vector<ListError> errors;  // a list with errors is not run at all
 };
 
+// The comment that heads the lists Morvelle writes, naming the columns.
+inline constexpr std::string_view kListColumnsComment =
+    "# history file, new tag, new path\n";
+
+// A list is read whole before any row is planned; a longer one is refused
+// rather than exhausting memory. A million rows of long paths fit.
+inline constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;
+
 // The rows of `text` and the errors that keep it from being run, a last
 // row without its line end in an undo list among them.
 RenameList ParseRenameList(std::string_view text);
@@ -57,6 +66,10 @@ struct BatchListOptions {
   // Once true, the row in progress is finished or put back as it was and
   // the rows left are not run. May be null.
   const std::atomic<bool>* stop = nullptr;
+  // Called on the run's own thread before each row is renamed, with the
+  // rows done so far and their number, and once more (done == total) when
+  // the run is over, however it ended. May be empty.
+  std::function<void(std::size_t done, std::size_t total)> onProgress;
 };
 
 // Reads the list (a file, a link or a pipe, up to 64 MiB) and plans every

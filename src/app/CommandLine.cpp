@@ -4,6 +4,7 @@
 
 #include "app/AppInfo.h"
 #include "app/BatchList.h"
+#include "app/FolderList.h"
 #include "app/InfoMode.h"
 #include "platform/Text.h"
 
@@ -12,8 +13,8 @@ namespace {
 
 struct Options {
   bool help = false, version = false, info = false, json = false,
-       dryRun = false;
-  std::optional<std::string> batch, undoList;
+       dryRun = false, many = false;
+  std::optional<std::string> batch, undoList, list;
   std::vector<std::string> values;
 };
 
@@ -42,12 +43,17 @@ bool ReadOptions(const std::vector<std::string>& args, Options* options,
       options->json = true;
     } else if (arg == "--dry-run") {
       options->dryRun = true;
-    } else if (arg == "--batch" || arg == "--undo-list") {
+    } else if (arg == "--many") {
+      options->many = true;
+    } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size()) {
-        *problem = arg + " needs a file name.";
+        *problem = arg + (arg == "--list" ? " needs a folder."
+                                          : " needs a file name.");
         return false;
       }
-      (arg == "--batch" ? options->batch : options->undoList) = args[++i];
+      (arg == "--batch"  ? options->batch
+       : arg == "--list" ? options->list
+                         : options->undoList) = args[++i];
     } else {
       *problem = "Unknown option '" + EscapeControlCharacters(arg) + "'.";
       return false;
@@ -76,8 +82,8 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
-  if (options.json && !options.info)
-    return Refuse("--json goes with --info.", problem);
+  if (options.json && !options.info && !options.list)
+    return Refuse("--json goes with --info or --list.", problem);
   if (options.undoList && !options.batch)
     return Refuse("--undo-list goes with --batch.", problem);
   if (options.info) {
@@ -91,6 +97,26 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
+    return command;
+  }
+  if (options.many) {
+    if (args.size() > 2 || options.values.size() != args.size() - 1)
+      return Refuse("--many takes one value at most: the folder of trends.",
+                    problem);
+    command.kind = CommandKind::kManyTrends;
+    command.folder = options.values.empty() ? "" : options.values[0];
+    return command;
+  }
+  if (options.list) {
+    if (options.batch || options.dryRun || options.undoList ||
+        !options.values.empty())
+      return Refuse(
+          "--list shows the trends of one folder and changes nothing; it "
+          "takes no other option but --json.",
+          problem);
+    command.kind = CommandKind::kList;
+    command.json = options.json;
+    command.folder = *options.list;
     return command;
   }
   command.dryRun = options.dryRun;
@@ -135,6 +161,10 @@ int RunCommand(Env& env, const Command& command, bool progress,
                             : RunBatch(env, command.values, stop, out, err);
     case CommandKind::kInfo:
       return RunInfo(env, command.hstPath, command.json, out, err);
+    case CommandKind::kList:
+      return RunList(env, command.folder, command.json, out, err);
+    case CommandKind::kManyTrends:
+      break;  // a window, which the program opens itself
     case CommandKind::kBatchList: {
       BatchListOptions options;
       options.listPath = command.listPath;

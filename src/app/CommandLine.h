@@ -4,6 +4,8 @@
 //   morvelle HST NEWTAG NEWPATH                rename one trend
 //   morvelle --dry-run HST NEWTAG NEWPATH      show that rename's plan
 //   morvelle --info [--json] HST               show what a trend holds
+//   morvelle --list FOLDER [--json]            list the trends of a folder
+//   morvelle --many [FOLDER]                   the "Many trends" window
 //   morvelle --batch LIST [--dry-run] [--undo-list FILE]
 //                                              rename every trend of a list
 //   morvelle --help | --version
@@ -25,16 +27,25 @@ namespace morvelle {
 
 class Env;
 
-enum class CommandKind { kHelp, kVersion, kRename, kInfo, kBatchList };
+enum class CommandKind {
+  kHelp,
+  kVersion,
+  kRename,
+  kInfo,
+  kBatchList,
+  kList,
+  kManyTrends
+};
 
 struct Command {
   CommandKind kind = CommandKind::kHelp;
   bool dryRun = false;       // kRename, kBatchList: plan only
-  bool json = false;         // kInfo
+  bool json = false;         // kInfo, kList
   BatchValues values;        // kRename
   std::string hstPath;       // kInfo
   std::string listPath;      // kBatchList
   std::string undoListPath;  // kBatchList; empty when none is asked for
+  std::string folder;        // kList, kManyTrends (may be empty)
 };
 
 // How the three values of a rename are taken from the values after the
@@ -53,8 +64,9 @@ std::optional<Command> ParseCommandLine(
 // run is stopped between steps, never in the middle of one.
 bool ChangesFiles(const Command& command);
 
-// Runs `command` and returns the exit status. `progress`: standard error
-// is a terminal, so a long list may draw a progress bar on `err`. `stop`
+// Runs `command` and returns the exit status. kManyTrends opens a window,
+// which is the program's to do: here it is a usage error. `progress`: standard
+// error is a terminal, so a long list may draw a progress bar on `err`. `stop`
 // (may be null): once it is true, the trend being renamed is finished or
 // put back as it was, a list runs no further row, and the result is
 // kExitInterrupted.

@@ -6,6 +6,10 @@
 
 namespace morvelle {
 
+int RunManyTrends(int argc, char** argv, const std::string&) {
+  return RunInteractive(argc, argv);
+}
+
 int RunInteractive(int, char**) {
   std::cerr << "This build of Morvelle has no window; use batch mode.\n\n"
             << UsageText();

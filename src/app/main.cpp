@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
   std::string problem;
   std::optional<Command> command =
       ParseCommandLine(args, &problem, BatchValuesOfCommandLine);
+  if (command && command->kind == CommandKind::kManyTrends)
+    return RunManyTrends(argc, argv, command->folder);
   bool stoppable = command && ChangesFiles(*command);
   InstallStopHandlers(stoppable);
   int status = kExitUsage;

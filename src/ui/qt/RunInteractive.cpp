@@ -1,12 +1,15 @@
 // The program started without values: the window, until it closes.
 #include <QApplication>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <memory>
 
 #include "app/AppInfo.h"
 #include "app/BatchMode.h"
 #include "app/Interactive.h"
 #include "ui/qt/frmMain.h"
+#include "ui/qt/frmManyTrends.h"
 
 namespace morvelle {
 namespace {
@@ -22,9 +25,9 @@ bool HasDisplay() {
   return false;
 }
 
-}  // namespace
-
-int RunInteractive(int argc, char** argv) {
+// Shows the window `make` creates until the last window closes.
+int RunWindow(int argc, char** argv,
+              const std::function<std::unique_ptr<QWidget>()>& make) {
   if (!HasDisplay()) {
     std::cerr << "Morvelle's window needs a desktop session, and there is "
                  "none here (no DISPLAY).\nTo rename a trend from the "
@@ -34,9 +37,21 @@ int RunInteractive(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
-  frmMain window;
-  window.show();
+  std::unique_ptr<QWidget> window = make();
+  window->show();
   return app.exec();
+}
+
+}  // namespace
+
+int RunInteractive(int argc, char** argv) {
+  return RunWindow(argc, argv, [] { return std::make_unique<frmMain>(); });
+}
+
+int RunManyTrends(int argc, char** argv, const std::string& folder) {
+  return RunWindow(argc, argv, [&folder] {
+    return std::make_unique<frmManyTrends>(QString::fromStdString(folder));
+  });
 }
 
 }  // namespace morvelle

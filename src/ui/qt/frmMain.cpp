@@ -1,8 +1,10 @@
 #include "ui/qt/frmMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColor>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include "ui/qt/Controls.h"
 #include "ui/qt/MessageBox.h"
 #include "ui/qt/frmHelp.h"
+#include "ui/qt/frmManyTrends.h"
 
 namespace morvelle {
 namespace {
@@ -157,6 +160,18 @@ void frmMain::ConnectHandlers() {
   for (auto [box, handler] : changes)
     connect(box, &QLineEdit::textChanged, this,
             [this, handler = handler] { (form_.*handler)(); });
+  // From the window's context menu, so that its layout stays as it is.
+  auto* many = new QAction(kManyTrendsMenuItem, this);
+  connect(many, &QAction::triggered, this, &frmMain::ShowManyTrends);
+  addAction(many);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void frmMain::ShowManyTrends() {
+  QString history = txtFileSet->text();
+  many_ = std::make_unique<frmManyTrends>(
+      history.isEmpty() ? QString() : QFileInfo(history).absolutePath());
+  many_->show();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,7 @@ namespace morvelle {
 class Env;
 class SettingsStore;
 class frmHelp;
+class frmManyTrends;
 
 class frmMain final : public QWidget, private MainView {
  public:
@@ -67,6 +68,8 @@ class frmMain final : public QWidget, private MainView {
   QWidget* CreateControl(const ControlLayout& layout);
   void SetTabOrder();
   void ConnectHandlers();
+  // The "Many trends" window, on the folder of the File Set box.
+  void ShowManyTrends();
 
   std::string Text(Control control) const override;
   void SetText(Control control, const std::string& text) override;
@@ -83,6 +86,7 @@ class frmMain final : public QWidget, private MainView {
   MainForm form_;
   std::map<Control, QWidget*> controls_;
   std::unique_ptr<frmHelp> help_;
+  std::unique_ptr<frmManyTrends> many_;
 };
 
 }  // namespace morvelle

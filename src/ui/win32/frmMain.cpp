@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppInfo.h"
+#include "trend/FileTools.h"
 #include "ui/win32/CommonDialog.h"
 
 namespace morvelle {
@@ -17,6 +18,10 @@ constexpr DWORD kStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kFirstControlId = 100;
+// The system menu's item that opens the "Many trends" window; the
+// window's own layout stays as it is. Below 0xF000 and a multiple of 16,
+// as system commands are.
+constexpr UINT kManyTrendsCommand = 0x0010;
 
 int IdOf(std::size_t index) {
   return kFirstControlId + static_cast<int>(index);
@@ -99,7 +104,7 @@ constexpr Handler kHandlers[] = {
 }  // namespace
 
 frmMain::frmMain(Env& env, SettingsStore& settings)
-    : form_(*this, env, settings) {}
+    : form_(*this, env, settings), env_(env) {}
 
 frmMain::~frmMain() {
   if (window_) DestroyWindow(window_);
@@ -113,6 +118,10 @@ bool frmMain::Create(int showCommand) {
   if (!window_) return false;
   CreateControls();
   CreateToolTips();
+  HMENU system = GetSystemMenu(window_, FALSE);
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, kManyTrendsCommand,
+              Wide(kManyTrendsMenuItem).c_str());
   LayOut(WindowDpi(window_));
   form_.Form_Load();
   ShowWindow(window_, showCommand);
@@ -121,7 +130,14 @@ bool frmMain::Create(int showCommand) {
 }
 
 bool frmMain::TranslateDialogKeys(MSG* message) {
+  if (many_ && many_->TranslateDialogKeys(message)) return true;
   return window_ && IsDialogMessageW(window_, message);
+}
+
+void frmMain::ShowManyTrends() {
+  std::string history = Text(Control::txtFileSet);
+  many_ = std::make_unique<frmManyTrends>(env_);
+  many_->Create(window_, history.empty() ? "" : FolderOf(history), false);
 }
 
 void frmMain::CreateControls() {
@@ -206,6 +222,10 @@ LRESULT frmMain::Handle(HWND window, UINT message, WPARAM wParam,
       LayOut(HIWORD(wParam));
       return 0;
     }
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != kManyTrendsCommand) break;
+      ShowManyTrends();
+      return 0;
     case WM_CLOSE:
       form_.Form_QueryUnload();
       return 0;
@@ -277,6 +297,7 @@ void frmMain::CloseMainWindow() { SendMessageW(window_, WM_CLOSE, 0, 0); }
 
 void frmMain::CloseApplication() {
   help_.Close();
+  many_.reset();
   if (window_) DestroyWindow(window_);
   PostQuitMessage(0);
 }

@@ -9,11 +9,13 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "ui/MainForm.h"
 #include "ui/win32/Controls.h"
 #include "ui/win32/frmHelp.h"
+#include "ui/win32/frmManyTrends.h"
 
 namespace morvelle {
 
@@ -44,6 +46,8 @@ class frmMain final : private MainView {
   void CreateToolTips();
   void LayOut(UINT dpi);
   void OnCommand(int id, int code);
+  // The "Many trends" window, on the folder of the File Set box.
+  void ShowManyTrends();
   LRESULT OnControlColour(HWND window, HDC dc, HWND control, UINT message,
                           WPARAM wParam, LPARAM lParam);
   HWND ControlWindow(Control control) const;
@@ -67,6 +71,8 @@ class frmMain final : private MainView {
   std::map<Control, COLORREF> textColours_;
   WindowFonts fonts_;
   frmHelp help_;
+  Env& env_;
+  std::unique_ptr<frmManyTrends> many_;
   bool waiting_ = false;
 };
 

@@ -1,0 +1,51 @@
+// --list: every trend of a folder, as a list that --batch reads back, or as
+// JSON for a script.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/Env.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+
+struct UnreadableTrend {
+  std::string hstPath;  // absolute
+  std::string reason;
+};
+
+struct FolderTrends {
+  std::string folder;                   // absolute, with its separator
+  std::vector<TrendInspection> trends;  // sorted by history file name
+  std::vector<UnreadableTrend> unreadable;
+};
+
+// Reads every trend of `folder`: each regular file named *.HST in any
+// letter case, in the order of their names compared without regard to case
+// (and then byte by byte), each read as InspectTrend reads it. The folder
+// is listed once for all of them. A trend that cannot be read (no longer
+// there, an unknown version, a read error) is put in `unreadable` with why.
+// False, with `*problem`, when the folder itself cannot be listed.
+bool ReadFolderTrends(Env& env, const std::string& folder, FolderTrends* trends,
+                      std::string* problem);
+
+// Shows the trends of `folder` on `out`. As text, a list that --batch reads:
+// a comment header, then one row per trend with its history file, tag and
+// path as the window shows them as Original, so that as it stands it
+// renames nothing. With `json`, one JSON object:
+//
+//   folder      string  the folder, absolute
+//   trends      array   objects {"historyFile", "tag", "path": string,
+//                       "version", "entryCount", "extraCount": number,
+//                       "tableValid": boolean, "dataFiles": number}
+//   unreadable  array   objects {"historyFile": string, "reason": string}
+//
+// Each trend that cannot be read is also named on `err` with its reason.
+// Returns kExitRenamed when every trend was read, kExitNotRenamed when one
+// was not or the folder cannot be listed.
+int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
+            std::ostream& err);
+
+}  // namespace morvelle

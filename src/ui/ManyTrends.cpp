@@ -1,0 +1,238 @@
+#include "ui/ManyTrends.h"
+
+#include <map>
+
+#include "app/BatchList.h"
+#include "platform/Env.h"
+#include "platform/Text.h"
+#include "trend/FileTools.h"
+
+namespace morvelle {
+namespace {
+
+RowStatus StatusOf(const PlannedRename& planned,
+                   const std::vector<std::size_t>& rowOfRequest) {
+  RowStatus status;
+  if (planned.outcome == RenameOutcome::kRenamed) {
+    status.state = RowState::kWillRename;
+    status.warnings = planned.plan.warnings;
+    return status;
+  }
+  status.reason = planned.message;
+  status.state = RowState::kRefused;
+  if (planned.conflictsWith != kNoRequest) {
+    status.state = RowState::kConflict;
+    status.conflictsWith = rowOfRequest[planned.conflictsWith];
+  }
+  return status;
+}
+
+}  // namespace
+
+std::string StateText(const RowStatus& status) {
+  switch (status.state) {
+    case RowState::kPlanning:
+      return "Planning...";
+    case RowState::kUnchanged:
+      return "Unchanged";
+    case RowState::kRefused:
+      return "Refused: " + status.reason;
+    case RowState::kConflict:
+      return "In conflict with row " +
+             std::to_string(status.conflictsWith + 1) + ": " + status.reason;
+    case RowState::kWillRename:
+      break;
+  }
+  std::string text = "Will rename";
+  for (const std::string& warning : status.warnings)
+    text += "; warning: " + warning;
+  return text;
+}
+
+std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
+  std::vector<RenameRequest> requests;
+  std::vector<std::size_t> row_of_request;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].changed()) continue;
+    requests.push_back({rows[i].hstPath, rows[i].newTag, rows[i].newPath});
+    row_of_request.push_back(i);
+  }
+  std::vector<PlannedRename> plans = PlanRenames(env, requests);
+  std::vector<RowStatus> states(rows.size());
+  for (RowStatus& status : states) status.state = RowState::kUnchanged;
+  for (std::size_t i = 0; i < plans.size(); ++i)
+    states[row_of_request[i]] = StatusOf(plans[i], row_of_request);
+  return states;
+}
+
+std::string RowsAsList(const std::vector<ManyRow>& rows, bool changedOnly) {
+  std::string text(kListColumnsComment);
+  for (const ManyRow& row : rows)
+    if (row.changed() || !changedOnly)
+      text += CsvValue(row.hstPath) + "," + CsvValue(row.newTag) + "," +
+              CsvValue(row.newPath) + "\n";
+  return text;
+}
+
+Status WriteNewTextFile(Env& env, const std::string& path,
+                        const std::string& text) {
+  std::unique_ptr<File> file;
+  Status s = env.CreateNewFile(path, &file);
+  if (s.ok()) s = file->WriteAt(0, text);
+  if (!file) return s;
+  Status closed = file->Close();
+  return s.ok() ? closed : s;
+}
+
+std::size_t ReplaceAll(std::string* text, const Replacement& r) {
+  if (r.find.empty()) return 0;
+  // Folding keeps every byte where it is, so positions found in the folded
+  // text are positions in the text.
+  std::string haystack = r.matchCase ? *text : FoldCase(*text);
+  std::string needle = r.matchCase ? r.find : FoldCase(r.find);
+  std::string result;
+  std::size_t count = 0, from = 0;
+  for (std::size_t at; (at = haystack.find(needle, from)) != std::string::npos;
+       from = at + needle.size(), ++count)
+    result += text->substr(from, at - from) + r.replace;
+  if (count > 0) *text = result + text->substr(from);
+  return count;
+}
+
+ManyTrends::ManyTrends(Env& env) : env_(env) {}
+
+bool ManyTrends::Load(const std::string& folder, std::string* problem) {
+  FolderTrends trends;
+  if (!ReadFolderTrends(env_, folder, &trends, problem)) return false;
+  trends_ = std::move(trends);
+  rows_.clear();
+  for (const TrendInspection& trend : trends_.trends) {
+    std::string tag = FieldDisplayText(trend.info.tag);
+    std::string path = FieldDisplayText(trend.info.path);
+    rows_.push_back({trend.hstPath, tag, path, tag, path});
+  }
+  Touch();
+  return true;
+}
+
+std::string ManyTrends::Cell(std::size_t row, ManyColumn column) const {
+  const ManyRow& r = rows_[row];
+  switch (column) {
+    case ManyColumn::kFile:
+      return FileNameOf(r.hstPath);
+    case ManyColumn::kTag:
+      return r.tag;
+    case ManyColumn::kPath:
+      return r.path;
+    case ManyColumn::kNewTag:
+      return r.newTag;
+    case ManyColumn::kNewPath:
+      return r.newPath;
+    case ManyColumn::kState:
+      break;
+  }
+  return StateText(states_[row]);
+}
+
+void ManyTrends::SetNewValue(std::size_t row, ManyColumn column,
+                             std::string value) {
+  std::string& target =
+      column == ManyColumn::kNewTag ? rows_[row].newTag : rows_[row].newPath;
+  if (target == value) return;
+  target = std::move(value);
+  Touch();
+}
+
+std::size_t ManyTrends::Replace(const std::vector<std::size_t>& selected,
+                                const Replacement& r) {
+  std::size_t count = 0;
+  for (std::size_t row : selected) {
+    if (r.where != ReplaceIn::kPath) count += ReplaceAll(&rows_[row].newTag, r);
+    if (r.where != ReplaceIn::kTag) count += ReplaceAll(&rows_[row].newPath, r);
+  }
+  if (count > 0) Touch();
+  return count;
+}
+
+bool ManyTrends::SetStates(std::uint64_t generation,
+                           std::vector<RowStatus> states) {
+  if (generation != generation_ || states.size() != rows_.size()) return false;
+  states_ = std::move(states);
+  return true;
+}
+
+std::size_t ManyTrends::ChangedCount() const {
+  std::size_t count = 0;
+  for (const ManyRow& row : rows_) count += row.changed() ? 1 : 0;
+  return count;
+}
+
+std::string ManyTrends::StatusLine() const {
+  std::size_t refused = 0;
+  for (const RowStatus& status : states_)
+    refused += status.state == RowState::kRefused ||
+                       status.state == RowState::kConflict
+                   ? 1
+                   : 0;
+  std::string line = std::to_string(rows_.size()) + " trends, " +
+                     std::to_string(ChangedCount()) + " changed, " +
+                     std::to_string(refused) + " refused or in conflict";
+  if (!trends_.unreadable.empty())
+    line += ", " + std::to_string(trends_.unreadable.size()) +
+            " that could not be read";
+  return line;
+}
+
+bool ManyTrends::CanRename() const {
+  for (const RowStatus& status : states_)
+    if (status.state != RowState::kWillRename &&
+        status.state != RowState::kUnchanged)
+      return false;
+  return ChangedCount() > 0;
+}
+
+Status ManyTrends::Export(const std::string& path) const {
+  return WriteNewTextFile(env_, path, RowsAsList(rows_, false));
+}
+
+std::vector<std::string> ManyTrends::Import(const std::string& path) {
+  std::string text;
+  Status s = env_.ReadTextFile(path, kListSizeLimit, &text);
+  if (!s.ok()) return {"Could not read the list: " + s.ToString()};
+  RenameList list = ParseRenameList(text);
+  std::vector<std::string> problems;
+  const std::string shown = EscapeControlCharacters(path) + ":";
+  for (const ListError& e : list.errors)
+    problems.push_back(shown + std::to_string(e.line) + ": " + e.message);
+  if (!problems.empty()) return problems;
+  std::map<std::string, std::size_t> row_of, row_of_folded;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    row_of[rows_[i].hstPath] = i;
+    row_of_folded[FoldCase(rows_[i].hstPath)] = i;
+  }
+  for (const ListRow& row : list.rows) {
+    std::string absolute;
+    Status found = env_.AbsolutePath(row.request.hstPath, &absolute);
+    auto exact = row_of.find(absolute);
+    auto folded = row_of_folded.find(FoldCase(absolute));
+    if (!found.ok() || folded == row_of_folded.end()) {
+      problems.push_back(shown + std::to_string(row.line) + ": '" +
+                         EscapeControlCharacters(row.request.hstPath) +
+                         "' is not a trend of this folder");
+      continue;
+    }
+    ManyRow& target =
+        rows_[exact != row_of.end() ? exact->second : folded->second];
+    target.newTag = row.request.newTag;
+    target.newPath = row.request.newPath;
+  }
+  Touch();
+  return problems;
+}
+
+void ManyTrends::Touch() {
+  ++generation_;
+  states_.assign(rows_.size(), RowStatus());
+}
+
+}  // namespace morvelle

@@ -1,0 +1,63 @@
+// Rename and Undo of the "Many trends" window. Each is a run of --batch
+// itself (RunBatchList), so that it keeps every promise a --batch run
+// keeps: every row planned and checked before any file is touched, each
+// trend renamed whole or put back, and an undo list written row by row.
+// The files of a run are kept in the user's application-data folder: the
+// list it runs and the undo list it writes, named by the date and time it
+// started, so that "Undo last run" finds the newest.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Status.h"
+#include "ui/ManyTrends.h"
+
+namespace morvelle {
+
+class Env;
+
+struct RunFiles {
+  std::string list;      // the rows to run, as a --batch list
+  std::string undoList;  // written by the run; renames its trends back
+};
+
+// Writes the changed rows of `rows` as a new list in `folder` (a folder
+// path ending in its separator, which exists): "rename-STAMP.csv", its
+// undo list to be "undo-STAMP.csv", STAMP being `time` as
+// YYYYMMDD-HHMMSS, with "-2", "-3", ... added when a run of that second
+// has those names already.
+Status PrepareRename(Env& env, const std::string& folder, const std::tm& time,
+                     const std::vector<ManyRow>& rows, RunFiles* files);
+
+// The newest undo list of `folder` that holds a trend, as the list to run,
+// and a new undo list for the undo itself: an undo is a run too, so a
+// second Undo renames the trends forth again. kNotFound when there is none.
+Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
+                   RunFiles* files);
+
+// Prepares Rename (`undo` false: the changed rows of `rows`) or Undo last
+// run, started now, as PrepareRename and PrepareUndo do. False, with the
+// message the window shows, when it cannot start.
+bool PrepareRun(Env& env, const std::string& folder, bool undo,
+                const std::vector<ManyRow>& rows, RunFiles* files,
+                std::string* message);
+
+struct RunResult {
+  int status = 0;    // as the --batch run exits: kExitRenamed when all ran
+  std::string text;  // what it printed, its summary last
+};
+
+// Runs `files` as `morvelle --batch LIST --undo-list UNDO` does. Meant
+// for a worker thread: `onProgress` is called on it (see
+// BatchListOptions), and once `*stop` is set the trend in progress is
+// finished or put back and no further one is started.
+RunResult RunListFiles(
+    Env& env, const RunFiles& files, const std::atomic<bool>* stop,
+    std::function<void(std::size_t done, std::size_t total)> onProgress);
+
+}  // namespace morvelle
