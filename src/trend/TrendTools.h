@@ -52,8 +52,10 @@ struct SkippedFile {
 };
 
 struct TrendFiles {
-  std::vector<std::string> dataFiles;  // bare names, sorted
-  std::vector<SkippedFile> skipped;    // sorted by name
+  // Bare names, in the order the folder listing holds them: the order in
+  // which a rename reaches them fastest.
+  std::vector<std::string> dataFiles;
+  std::vector<SkippedFile> skipped;  // sorted by name
   // Data file names that could belong to this trend or to another whose
   // base differs in letter case only; sorted.
   std::vector<std::string> ambiguous;
@@ -84,7 +86,7 @@ struct TrendInspection {
   HstHeader header;
   TrendInfo info;
   bool tableValid = false;  // counts a rename accepts (TableCountsValid)
-  TrendFiles files;
+  TrendFiles files;         // the data files sorted by name
 };
 
 // Reads the trend as ReadTrendInfo does (reporting what it reports) and
@@ -142,7 +144,8 @@ struct RenamePlan {
   std::string pathField;  // the new path as field bytes
   std::string tagField;   // the new tag as field bytes
   // The history file (its table at offset 176), then the data files (the
-  // Tag of their header), in the order they are done.
+  // Tag of their header) in the folder listing's order: the order they are
+  // done in.
   std::vector<FileChange> files;
   std::vector<SkippedFile> skipped;
   std::vector<std::string> warnings;  // values cut to their field width
