@@ -1,9 +1,9 @@
 // Times Morvelle against the floor program and prints tables. Not a test:
 // it asserts nothing, it measures.
 //
-//   1. one trend of N data files, N = 1,000 / 10,000 / 100,000, on tmpfs
-//      and on a disk folder: batch mode against the floor, the time per
-//      data file, and the peak memory of each;
+//   1. one trend of N data files, N = 1,000 / 10,000 / 100,000 on tmpfs
+//      and up to 10,000 in a disk folder: batch mode against the floor, the
+//      time per data file, and the peak memory of each;
 //   2. start-up: --help, --version, --info and a run that ends at once
 //      (no such history file) against a C program that does nothing;
 //   3. K trends of 5 data files in a folder that also holds 20,000 other
@@ -168,6 +168,8 @@ void CaseOne(const Programs& p) {
       "floor us/f", "m. peak", "f. peak");
   for (const Place& place : kPlaces) {
     for (int n : {1000, 10000, 100000}) {
+      // 100,000 files on disk would take minutes to make and remove.
+      if (n > 10000 && &place != &kPlaces[0]) continue;
       PlaceFolder folder(place);
       InChild([&] {
         morvelle::testing::WriteTrend(folder.path(), Recipe("T", n, 1024));
