@@ -156,6 +156,7 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
                "name matches one history file exactly";
     return RenameOutcome::kRefused;
   }
+  plan->files.reserve(files.dataFiles.size() + 1);
   plan->files.push_back(TableChange(*plan, std::move(table), new_name));
   for (const std::string& name : files.dataFiles)
     plan->files.push_back(DataFileChange(*plan, name, new_name));
