@@ -659,7 +659,7 @@ TEST_F(BatchListTest, ControlCharactersInNamesAreShownEscaped) {
   recipe.name = "T\x7F";
   recipe.tag = "Tag\x1B[2J\nX";
   std::string hst = testing::WriteTrend(lists_.path(), recipe);
-  const std::string name = "/T\\x7F.HST'", tag = "'Tag\\x1B[2J\\x0AX'";
+  const std::string name = "T\\x7F.HST'", tag = "'Tag\\x1B[2J\\x0AX'";
   struct Case {
     std::vector<std::string> args;
     std::string shown;
