@@ -1,15 +1,21 @@
-// Times Morvelle against the floor program and prints a table. Not a test:
+// Times Morvelle against the floor program and prints tables. Not a test:
 // it asserts nothing, it measures.
 //
-//   1. one trend of N data files: batch mode against the floor;
-//   2. K trends of 5 data files in a folder that also holds 20,000 other
-//      files: one --batch run, the floor, and K separate runs;
-//   3. one trend with 1 KiB and with 64 MiB data files;
-//   4. peak memory (resident set) of every run.
+//   1. one trend of N data files, N = 1,000 / 10,000 / 100,000 on tmpfs
+//      and up to 10,000 in a disk folder: batch mode against the floor, the
+//      time per data file, and the peak memory of each;
+//   2. start-up: --help, --version, --info and a run that ends at once
+//      (no such history file) against a C program that does nothing;
+//   3. K trends of 5 data files in a folder that also holds 20,000 other
+//      files: one --batch run, the floor, and K / 10 separate runs;
+//   4. one trend with 1 KiB and with 64 MiB data files.
 //
 // Each program renames the trend forth and the next one back, so every
-// run finds the folder in the same state. Times are the best of a few
-// rounds, in milliseconds of wall-clock time.
+// run finds the folder in the same state, and the two take turns, so that
+// a disturbance from outside falls on both. Times are medians, in
+// milliseconds of wall-clock time.
+//
+//   morvelle_bench [MORVELLE]   MORVELLE: another build to measure
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -21,6 +27,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,8 +48,9 @@ struct Measured {
   long peakKiB = 0;
 };
 
-// Runs `args` with output thrown away; exits the benchmark if it fails.
-Measured Spawn(const std::vector<std::string>& args) {
+// Runs `args` with output thrown away; exits the benchmark unless it ends
+// with `expected`.
+Measured Spawn(const std::vector<std::string>& args, int expected = 0) {
   std::vector<char*> argv;
   for (const std::string& arg : args)
     argv.push_back(const_cast<char*>(arg.c_str()));
@@ -62,8 +71,9 @@ Measured Spawn(const std::vector<std::string>& args) {
   wait4(pid, &status, 0, &usage);
   auto end = std::chrono::steady_clock::now();
   posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed (status %d)\n", argv[0], status);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != expected) {
+    std::fprintf(stderr, "%s %s failed (status %d)\n", argv[0],
+                 args.size() > 1 ? argv[1] : "", status);
     std::exit(1);
   }
   return {std::chrono::duration<double, std::milli>(end - start).count(),
@@ -86,13 +96,14 @@ void InChild(Work work) {
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::exit(1);
 }
 
-Measured Best(const std::vector<Measured>& runs) {
-  Measured best = runs[0];
-  for (const Measured& run : runs) {
-    best.ms = std::min(best.ms, run.ms);
-    best.peakKiB = std::max(best.peakKiB, run.peakKiB);
-  }
-  return best;
+// The median time and the highest peak of `runs`.
+Measured Median(std::vector<Measured> runs) {
+  std::sort(runs.begin(), runs.end(),
+            [](const Measured& a, const Measured& b) { return a.ms < b.ms; });
+  Measured median = runs[runs.size() / 2];
+  for (const Measured& run : runs)
+    median.peakKiB = std::max(median.peakKiB, run.peakKiB);
+  return median;
 }
 
 TrendRecipe Recipe(const std::string& name, int dataFiles,
@@ -114,7 +125,27 @@ TrendRecipe Recipe(const std::string& name, int dataFiles,
 }
 
 struct Programs {
-  std::string morvelle, floor;
+  std::string morvelle, floor, exitAtOnce;
+};
+
+// Where the trends are made: tmpfs and a folder on disk.
+struct Place {
+  const char* label;
+  const char* folder;
+};
+const Place kPlaces[] = {{"tmpfs", "/dev/shm"}, {"disk", "/var/tmp"}};
+
+// A new empty folder in `place`, removed when it goes.
+class PlaceFolder {
+ public:
+  explicit PlaceFolder(const Place& place) {
+    setenv("TMPDIR", place.folder, 1);
+    folder_.emplace();
+  }
+  const fs::path& path() const { return folder_->path(); }
+
+ private:
+  std::optional<morvelle::testing::TempFolder> folder_;
 };
 
 // One trend renamed T -> U by Morvelle and back by the floor, `rounds`
@@ -128,28 +159,70 @@ std::pair<Measured, Measured> TimeOneTrend(const Programs& p,
     floor.push_back(
         Spawn({p.floor, folder.string(), "U", "C:\\Bench\\T", "T"}));
   }
-  return {Best(morvelle), Best(floor)};
+  return {Median(morvelle), Median(floor)};
 }
 
 void CaseOne(const Programs& p) {
   std::printf(
       "1. One trend of N data files (1 KiB each): batch mode vs the floor\n"
-      "   %8s %12s %10s %7s %14s %12s\n",
-      "N", "morvelle ms", "floor ms", "ratio", "morvelle peak", "floor peak");
-  for (int n : {10, 1000, 10000}) {
-    morvelle::testing::TempFolder folder;
-    InChild([&] {
-      morvelle::testing::WriteTrend(folder.path(), Recipe("T", n, 1024));
-    });
-    auto [m, f] = TimeOneTrend(p, folder.path(), n >= 10000 ? 5 : 9);
-    std::printf("   %8d %12.1f %10.1f %7.2f %11ld KiB %8ld KiB\n", n, m.ms,
-                f.ms, m.ms / f.ms, m.peakKiB, f.peakKiB);
+      "   %-6s %7s %11s %9s %6s %13s %13s %9s %9s\n",
+      "place", "N", "morvelle ms", "floor ms", "ratio", "morvelle us/f",
+      "floor us/f", "m. peak", "f. peak");
+  for (const Place& place : kPlaces) {
+    for (int n : {1000, 10000, 100000}) {
+      // 100,000 files on disk would take minutes to make and remove.
+      if (n > 10000 && &place != &kPlaces[0]) continue;
+      PlaceFolder folder(place);
+      InChild([&] {
+        morvelle::testing::WriteTrend(folder.path(), Recipe("T", n, 1024));
+      });
+      int rounds = n >= 100000 ? 3 : n >= 10000 ? 5 : 11;
+      auto [m, f] = TimeOneTrend(p, folder.path(), rounds);
+      std::printf(
+          "   %-6s %7d %11.1f %9.1f %6.2f %13.2f %13.2f %5ld KiB %5ld KiB\n",
+          place.label, n, m.ms, f.ms, m.ms / f.ms, m.ms * 1000 / n,
+          f.ms * 1000 / n, m.peakKiB, f.peakKiB);
+      std::fflush(stdout);
+    }
   }
 }
 
-void CaseTwo(const Programs& p) {
+void CaseStartUp(const Programs& p) {
+  PlaceFolder folder(kPlaces[0]);
+  InChild([&] {
+    morvelle::testing::WriteTrend(folder.path(), Recipe("T", 3, 1024));
+  });
+  const std::string hst = (folder.path() / "T.HST").string();
+  const std::string missing = (folder.path() / "None.HST").string();
+  struct Run {
+    const char* label;
+    std::vector<std::string> args;
+    int status;
+  };
+  const Run runs[] = {
+      {"C program that exits at once", {p.exitAtOnce}, 0},
+      {"morvelle --help", {p.morvelle, "--help"}, 0},
+      {"morvelle --version", {p.morvelle, "--version"}, 0},
+      {"morvelle --info T.HST", {p.morvelle, "--info", hst}, 0},
+      {"morvelle, no such trend", {p.morvelle, missing, "U", "U"}, 1},
+  };
+  const int kRounds = 51;
+  std::vector<std::vector<Measured>> times(std::size(runs));
+  for (int r = 0; r < kRounds; ++r)
+    for (std::size_t i = 0; i < std::size(runs); ++i)
+      times[i].push_back(Spawn(runs[i].args, runs[i].status));
+  std::printf("\n2. Start-up (median of %d runs)\n", kRounds);
+  double base = Median(times[0]).ms;
+  for (std::size_t i = 0; i < std::size(runs); ++i) {
+    Measured m = Median(times[i]);
+    std::printf("   %-32s %7.2f ms  %5.2f x  peak %ld KiB\n", runs[i].label,
+                m.ms, m.ms / base, m.peakKiB);
+  }
+}
+
+void CaseMany(const Programs& p, const Place& place, bool separate) {
   const int kTrends = 1000, kOthers = 20000;
-  morvelle::testing::TempFolder folder;
+  PlaceFolder folder(place);
   InChild([&] {
     for (int i = 0; i < kOthers; ++i)
       morvelle::testing::WriteFile(
@@ -174,10 +247,17 @@ void CaseTwo(const Programs& p) {
     batch.push_back(Spawn({p.morvelle, "--batch", list}));
     floor.push_back(Spawn(floor_back));
   }
-  Measured b = Best(batch), f = Best(floor);
+  Measured b = Median(batch), f = Median(floor);
+  std::printf("   %-6s %-26s %9.1f ms  peak %ld KiB\n", place.label,
+              "morvelle --batch", b.ms, b.peakKiB);
+  std::printf("   %-6s %-26s %9.1f ms  peak %ld KiB   ratio %.2f\n",
+              place.label, "floor", f.ms, f.peakKiB, b.ms / f.ms);
+  if (!separate) return;
+  // A tenth of the trends, one run each, is enough to compare per trend.
+  const int kSeparate = kTrends / 10;
   auto start = std::chrono::steady_clock::now();
   long separate_peak = 0;
-  for (int i = 0; i < kTrends; ++i) {
+  for (int i = 0; i < kSeparate; ++i) {
     std::string t = "T" + std::to_string(i), u = "U" + std::to_string(i);
     separate_peak =
         std::max(separate_peak,
@@ -185,27 +265,22 @@ void CaseTwo(const Programs& p) {
                         "C:\\Bench\\" + u})
                      .peakKiB);
   }
-  double separate = std::chrono::duration<double, std::milli>(
-                        std::chrono::steady_clock::now() - start)
-                        .count();
+  double ms = std::chrono::duration<double, std::milli>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
   std::printf(
-      "\n2. %d trends of 5 data files in a folder with %d other files\n"
-      "   %-28s %10.1f ms  peak %ld KiB\n"
-      "   %-28s %10.1f ms  peak %ld KiB\n"
-      "   %-28s %10.1f ms  peak %ld KiB\n"
-      "   --batch / floor: %.2f    separate runs / --batch: %.1f\n",
-      kTrends, kOthers, "morvelle --batch", b.ms, b.peakKiB, "floor", f.ms,
-      f.peakKiB, "1000 separate morvelle runs", separate, separate_peak,
-      b.ms / f.ms, separate / b.ms);
+      "   %-6s %-26s %9.1f ms  peak %ld KiB   per trend %.1f x --batch\n",
+      place.label, "100 separate runs", ms, separate_peak,
+      ms / kSeparate / (b.ms / kTrends));
 }
 
-void CaseThree(const Programs& p) {
+void CaseLarge(const Programs& p) {
   std::printf(
-      "\n3. One trend of 10 data files, small and large data\n"
+      "\n4. One trend of 10 data files, small and large data (tmpfs)\n"
       "   %10s %12s %10s %14s\n",
       "data file", "morvelle ms", "floor ms", "morvelle peak");
   for (std::size_t size : {std::size_t{1024}, std::size_t{64} << 20}) {
-    morvelle::testing::TempFolder folder;
+    PlaceFolder folder(kPlaces[0]);
     InChild([&] {
       morvelle::testing::WriteTrend(folder.path(), Recipe("T", 10, size));
     });
@@ -251,16 +326,20 @@ void CaseManyTrendsWindow() {
 
 }  // namespace
 
-int main() {
-  Programs programs{MORVELLE_EXE, FLOOR_EXE};
-  std::printf("Morvelle rename benchmark (best of several rounds)\n\n");
+int main(int argc, char** argv) {
+  Programs programs{argc > 1 ? argv[1] : MORVELLE_EXE, FLOOR_EXE,
+                    EXIT_AT_ONCE_EXE};
+  std::printf("Morvelle rename benchmark: %s (medians)\n\n",
+              programs.morvelle.c_str());
   CaseOne(programs);
-  CaseTwo(programs);
-  CaseThree(programs);
+  CaseStartUp(programs);
+  std::printf("\n3. 1000 trends of 5 data files among 20000 other files\n");
+  CaseMany(programs, kPlaces[0], false);
+  CaseMany(programs, kPlaces[1], true);
+  CaseLarge(programs);
   std::printf(
-      "\n4. Peak memory: the peak columns above (resident set, case 1 at N ="
-      "\n   10000). A spawned program's peak cannot read below this "
-      "benchmark's\n   own, %ld KiB.\n",
+      "\nPeak memory is the resident set. A spawned program's peak cannot "
+      "read\nbelow this benchmark's own, %ld KiB.\n",
       [] {
         rusage self{};
         getrusage(RUSAGE_SELF, &self);

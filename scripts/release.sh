@@ -2,9 +2,10 @@
 # Builds the downloadable artifacts into dist/, optimised and stripped:
 #   dist/Morvelle-1.00.003-windows-x64.zip  morvelle.exe, morvelle.com,
 #                                           README.md, the example trend
-#   dist/morvelle_1.0.3_amd64.deb           morvelle with two menu entries
-#                                           (the main and the "Many trends"
-#                                           window), its icon and the man page
+#   dist/morvelle_1.0.3_amd64.deb           morvelle and morvelle-window
+#                                           with two menu entries (the main
+#                                           and the "Many trends" window),
+#                                           its icon and the man page
 # Installs what it needs when missing (MinGW-w64, help2man, zip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,11 +37,13 @@ cp build-release-windows/morvelle.exe build-release-windows/morvelle.com \
 cp examples/Trend1.* "$stage/examples/"
 (cd "$dist/stage" && zip -qr "$dist/Morvelle-$shown-windows-x64.zip" .)
 
-# ---- Debian: the program, a desktop entry, its icon, the man page.
+# ---- Debian: the program and the window program it hands over to, a
+# desktop entry, its icon, the man page.
 cmake -S . -B build-release "${release[@]}" >/dev/null
-cmake --build build-release -j2 --target morvelle
+cmake --build build-release -j2 --target morvelle morvelle_window
 root="$dist/stage/deb"
 install -D -m 755 build-release/morvelle "$root/usr/bin/morvelle"
+install -D -m 755 build-release/morvelle-window "$root/usr/bin/morvelle-window"
 install -D -m 644 src/app/morvelle.png \
   "$root/usr/share/icons/hicolor/64x64/apps/morvelle.png"
 install -D -m 644 /dev/stdin "$root/usr/share/applications/morvelle.desktop" <<DESKTOP

@@ -21,6 +21,8 @@ class FailingFile final : public File {
     Status s = env_.Count("truncate", path_);
     return s.ok() ? base_->Truncate(size) : s;
   }
+  // No call to the file system: the open described the file.
+  const FileInfo& OpenedInfo() const override { return base_->OpenedInfo(); }
   Status Close() override {
     Status s = env_.Count("close", path_);
     Status closed = base_->Close();

@@ -4,6 +4,7 @@
 // fault is injected at every one of them in turn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -368,9 +369,15 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        "Trend1A.bak appeared"},
       {"a file reported untouched",
        [](testing::RenameRun*, RenameReport* r) {
+         // The plan holds the files in the folder's own order.
+         FileChange& file =
+             *std::find_if(r->plan.files.begin(), r->plan.files.end(),
+                           [](const FileChange& f) {
+                             return f.path.ends_with("/Trend1.0421");
+                           });
          r->outcome = RenameOutcome::kUndoFailed;
-         r->plan.files.back().stage = FileStage::kUntouched;
-         r->plan.files.back().undoError =
+         file.stage = FileStage::kUntouched;
+         file.undoError =
              Status::Error(ErrorKind::kIoError, "rename", "x", "y");
        },
        "Trend1.0421 is gone"},

@@ -22,11 +22,12 @@ Status Missing(const char* operation, const std::string& path) {
 
 class MemFile final : public File {
  public:
-  MemFile(std::shared_ptr<std::string> bytes, std::string path, bool writable,
-          std::shared_ptr<bool> lock, std::shared_ptr<int> openFiles,
-          std::shared_ptr<int> misuses)
+  MemFile(std::shared_ptr<std::string> bytes, std::string path,
+          const FileInfo& info, bool writable, std::shared_ptr<bool> lock,
+          std::shared_ptr<int> openFiles, std::shared_ptr<int> misuses)
       : bytes_(std::move(bytes)),
         path_(std::move(path)),
+        info_(info),
         writable_(writable),
         lock_(std::move(lock)),
         openFiles_(std::move(openFiles)),
@@ -66,6 +67,8 @@ class MemFile final : public File {
     return Status::Ok();
   }
 
+  const FileInfo& OpenedInfo() const override { return info_; }
+
   Status Close() override {
     if (closed_) return Misuse("close");
     Release();
@@ -87,6 +90,7 @@ class MemFile final : public File {
 
   std::shared_ptr<std::string> bytes_;
   std::string path_;
+  FileInfo info_;
   bool writable_;
   std::shared_ptr<bool> lock_;  // null unless opened with kLocked
   bool closed_ = false;
@@ -203,8 +207,10 @@ Status MemEnv::CreateNewFile(const std::string& path,
 std::unique_ptr<File> MemEnv::Open(const std::string& path, const Node& node,
                                    OpenMode mode) {
   *mostOpen_ = std::max(*mostOpen_, ++*openFiles_);
+  FileInfo info;
+  GetFileInfo(path, &info);
   return std::make_unique<MemFile>(
-      node.bytes, path, mode != OpenMode::kRead,
+      node.bytes, path, info, mode != OpenMode::kRead,
       mode == OpenMode::kLocked ? node.locked : nullptr, openFiles_, misuses_);
 }
 

@@ -181,10 +181,13 @@ TEST_F(BatchProcessTest, UsageHelpAndVersion) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Morvelle version 1.00.003\n");
 
-  // The window without a desktop: how to do without it, not an abort.
+  // The window without a desktop: how to do without it, not an abort. It
+  // is the window program beside the batch program that says so.
   ProcessResult no_display = Morvelle({});
   EXPECT_EQ(no_display.status, 2);
   EXPECT_NE(no_display.err.find("Usage:"), std::string::npos);
+  EXPECT_EQ(no_display.err.find("Could not start"), std::string::npos)
+      << no_display.err;
 }
 
 TEST_F(BatchProcessTest, NoSettingsFileIsCreated) {

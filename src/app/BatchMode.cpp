@@ -15,10 +15,10 @@ namespace {
 void PrintSummary(const RenameReport& report, std::ostream& out) {
   const RenamePlan& plan = report.plan;
   out << "Renamed trend '" << EscapeControlCharacters(plan.hstPath) << "':\n";
-  for (const FileChange& file : plan.files)
-    if (file.renamed())
-      out << "  " << EscapeControlCharacters(FileNameOf(file.path)) << " -> "
-          << EscapeControlCharacters(FileNameOf(file.newPath)) << "\n";
+  for (const FileChange* file : FilesByName(plan))
+    if (file->renamed())
+      out << "  " << EscapeControlCharacters(FileNameOf(file->path)) << " -> "
+          << EscapeControlCharacters(FileNameOf(file->newPath)) << "\n";
   std::size_t headers = plan.files.size() - 1;
   // A table with no entry in use is written back as it was.
   out << (plan.header.EntryCount() > 0

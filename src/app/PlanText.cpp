@@ -1,5 +1,6 @@
 #include "app/PlanText.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "platform/Text.h"
@@ -13,6 +14,18 @@ std::string Shown(const std::string& raw) {
 }
 
 }  // namespace
+
+std::vector<const FileChange*> FilesByName(const RenamePlan& plan) {
+  std::vector<const FileChange*> files;
+  files.reserve(plan.files.size());
+  for (const FileChange& file : plan.files) files.push_back(&file);
+  if (!files.empty())
+    std::sort(files.begin() + 1, files.end(),
+              [](const FileChange* a, const FileChange* b) {
+                return a->path < b->path;
+              });
+  return files;
+}
 
 void DescribePlan(const RenamePlan& plan, std::ostream& out) {
   out << "Trend '" << EscapeControlCharacters(plan.hstPath) << "' (version "
@@ -29,10 +42,10 @@ void DescribePlan(const RenamePlan& plan, std::ostream& out) {
   if (plan.files.size() > 1)
     out << "  data-file headers: tag -> "
         << Shown(plan.tagField.substr(0, plan.layout.tagWidth)) << "\n";
-  for (const FileChange& file : plan.files)
-    out << "  " << EscapeControlCharacters(FileNameOf(file.path))
-        << (file.renamed()
-                ? " -> " + EscapeControlCharacters(FileNameOf(file.newPath))
+  for (const FileChange* file : FilesByName(plan))
+    out << "  " << EscapeControlCharacters(FileNameOf(file->path))
+        << (file->renamed()
+                ? " -> " + EscapeControlCharacters(FileNameOf(file->newPath))
                 : " (keeps its name)")
         << "\n";
   for (const SkippedFile& file : plan.skipped)

@@ -2,10 +2,16 @@
 #pragma once
 
 #include <iosfwd>
+#include <vector>
 
 #include "trend/TrendTools.h"
 
 namespace morvelle {
+
+// The files of `plan` as a person reads them: the history file, then the
+// data files sorted by name (the plan holds them in the order they are
+// done in).
+std::vector<const FileChange*> FilesByName(const RenamePlan& plan);
 
 // Writes what `plan` will do, without its warnings:
 //

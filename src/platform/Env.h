@@ -67,6 +67,13 @@ class File {
   // it is.
   virtual Status Truncate(std::uint64_t size) = 0;
 
+  // What the file was when it was opened: its size, its names (hard links)
+  // and its identity. The open learns this anyway to make sure it opened a
+  // regular file, so asking makes no further call to the file system. A
+  // file CreateNewFile made is described as new: empty, one name, identity
+  // zero.
+  virtual const FileInfo& OpenedInfo() const = 0;
+
   // Closes the file. Called at most once; after it no other call is made.
   // Destroying an open File closes it and drops any error.
   virtual Status Close() = 0;

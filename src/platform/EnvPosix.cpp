@@ -68,6 +68,23 @@ EntryType TypeOfMode(mode_t mode) {
   return EntryType::kOther;
 }
 
+FileInfo InfoOfStat(const struct stat& st) {
+  FileInfo info;
+  info.type = TypeOfMode(st.st_mode);
+  info.size = static_cast<std::uint64_t>(st.st_size);
+  info.links = static_cast<std::uint64_t>(st.st_nlink);
+  info.device = static_cast<std::uint64_t>(st.st_dev);
+  info.index = static_cast<std::uint64_t>(st.st_ino);
+  return info;
+}
+
+// A file this process has just created.
+FileInfo NewFileInfo() {
+  FileInfo info;
+  info.type = EntryType::kRegular;
+  return info;
+}
+
 EntryType TypeOfDirent(int folder_fd, const dirent& entry) {
   switch (entry.d_type) {
     case DT_REG:
@@ -90,7 +107,8 @@ EntryType TypeOfDirent(int folder_fd, const dirent& entry) {
 
 class PosixFile final : public File {
  public:
-  PosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PosixFile(int fd, std::string path, const FileInfo& info)
+      : fd_(fd), path_(std::move(path)), info_(info) {}
   ~PosixFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -135,6 +153,8 @@ class PosixFile final : public File {
     return Status::Ok();
   }
 
+  const FileInfo& OpenedInfo() const override { return info_; }
+
   Status Close() override {
     int fd = fd_;
     fd_ = -1;
@@ -145,6 +165,7 @@ class PosixFile final : public File {
  private:
   int fd_;
   std::string path_;
+  FileInfo info_;
 };
 
 class PosixEnv final : public Env {
@@ -175,12 +196,13 @@ class PosixEnv final : public Env {
                 O_NONBLOCK | O_CLOEXEC;
     int fd = ::open(path.c_str(), flags);
     if (fd < 0) return PosixError("open", path, errno);
-    Status s = CheckOpened(fd, mode, path);
+    FileInfo info;
+    Status s = CheckOpened(fd, mode, path, &info);
     if (!s.ok()) {
       ::close(fd);
       return s;
     }
-    *file = std::make_unique<PosixFile>(fd, path);
+    *file = std::make_unique<PosixFile>(fd, path, info);
     return Status::Ok();
   }
 
@@ -190,7 +212,7 @@ class PosixEnv final : public Env {
     // followed.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return PosixError("create", path, errno);
-    *file = std::make_unique<PosixFile>(fd, path);
+    *file = std::make_unique<PosixFile>(fd, path, NewFileInfo());
     return Status::Ok();
   }
 
@@ -256,11 +278,7 @@ class PosixEnv final : public Env {
   Status GetFileInfo(const std::string& path, FileInfo* info) override {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return PosixError("stat", path, errno);
-    info->type = TypeOfMode(st.st_mode);
-    info->size = static_cast<std::uint64_t>(st.st_size);
-    info->links = static_cast<std::uint64_t>(st.st_nlink);
-    info->device = static_cast<std::uint64_t>(st.st_dev);
-    info->index = static_cast<std::uint64_t>(st.st_ino);
+    *info = InfoOfStat(st);
     return Status::Ok();
   }
 
@@ -284,10 +302,12 @@ class PosixEnv final : public Env {
   // A trend file must be a regular file (O_NONBLOCK above keeps a fifo
   // from hanging the open), and a locked one must not be held by another
   // run: flock() locks are shared by every descriptor of one open, so a
-  // second open of our own is refused too.
-  static Status CheckOpened(int fd, OpenMode mode, const std::string& path) {
+  // second open of our own is refused too. `*info` describes the file.
+  static Status CheckOpened(int fd, OpenMode mode, const std::string& path,
+                            FileInfo* info) {
     struct stat st;
     if (::fstat(fd, &st) != 0) return PosixError("open", path, errno);
+    *info = InfoOfStat(st);
     if (!S_ISREG(st.st_mode))
       return Status::Error(ErrorKind::kNotARegularFile, "open", path,
                            "Not a regular file");

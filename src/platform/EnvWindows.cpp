@@ -176,8 +176,8 @@ DWORD ChunkOf(std::size_t left) {
 
 class WindowsFile final : public File {
  public:
-  WindowsFile(HANDLE handle, std::string path)
-      : handle_(handle), path_(std::move(path)) {}
+  WindowsFile(HANDLE handle, std::string path, const FileInfo& info)
+      : handle_(handle), path_(std::move(path)), info_(info) {}
   ~WindowsFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
@@ -231,6 +231,8 @@ class WindowsFile final : public File {
     return Status::Ok();
   }
 
+  const FileInfo& OpenedInfo() const override { return info_; }
+
   Status Close() override {
     HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
@@ -241,6 +243,7 @@ class WindowsFile final : public File {
  private:
   HANDLE handle_;
   std::string path_;
+  FileInfo info_;
 };
 
 // What an open asks for and what it lets others do meanwhile. Writing
@@ -414,7 +417,7 @@ class WindowsEnv final : public Env {
       CloseHandle(h);
       return s;
     }
-    *file = std::make_unique<WindowsFile>(h, path);
+    *file = std::make_unique<WindowsFile>(h, path, info);
     return Status::Ok();
   }
 
@@ -429,7 +432,9 @@ class WindowsEnv final : public Env {
         CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastError("create", path);
-    *file = std::make_unique<WindowsFile>(h, path);
+    FileInfo created;  // new: empty, one name
+    created.type = EntryType::kRegular;
+    *file = std::make_unique<WindowsFile>(h, path, created);
     return Status::Ok();
   }
 

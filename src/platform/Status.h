@@ -4,6 +4,7 @@
 // track of them.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace morvelle {
@@ -25,6 +26,10 @@ enum class ErrorKind {
 class Status {
  public:
   Status() = default;  // OK
+  Status(const Status& other);
+  Status& operator=(const Status& other);
+  Status(Status&&) noexcept = default;
+  Status& operator=(Status&&) noexcept = default;
 
   static Status Ok() { return Status(); }
   // `operation` is the call that failed ("open", "rename", ...); `path` the
@@ -32,21 +37,27 @@ class Status {
   static Status Error(ErrorKind kind, std::string operation, std::string path,
                       std::string detail);
 
-  bool ok() const { return kind_ == ErrorKind::kNone; }
-  ErrorKind kind() const { return kind_; }
-  const std::string& operation() const { return operation_; }
-  const std::string& path() const { return path_; }
-  const std::string& detail() const { return detail_; }
+  bool ok() const { return state_ == nullptr; }
+  ErrorKind kind() const { return state_ ? state_->kind : ErrorKind::kNone; }
+  // Empty when ok().
+  const std::string& operation() const;
+  const std::string& path() const;
+  const std::string& detail() const;
 
   // "open '/data/Trend1.000': Permission denied"; "OK" when ok(). The path
   // has its control characters escaped.
   std::string ToString() const;
 
  private:
-  ErrorKind kind_ = ErrorKind::kNone;
-  std::string operation_;
-  std::string path_;
-  std::string detail_;
+  struct State {
+    ErrorKind kind;
+    std::string operation;
+    std::string path;
+    std::string detail;
+  };
+  // Null when OK, so that an OK Status, which every file of a rename keeps
+  // two of, is one pointer.
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace morvelle

@@ -42,6 +42,24 @@ std::string RewrittenTable(std::string table, std::string_view newPath,
   return table;
 }
 
+Status CheckFileToRewrite(const File& file, const std::string& path,
+                          std::uint64_t headerSize) {
+  const FileInfo& info = file.OpenedInfo();
+  if (info.links > 1)
+    return Status::Error(
+        ErrorKind::kInvalidArgument, "check", path,
+        "the file has " + std::to_string(info.links) +
+            " names (hard links): rewriting it would change it under every "
+            "other name too; make it a copy of its own first");
+  if (info.size < headerSize)
+    return Status::Error(
+        ErrorKind::kInvalidArgument, "check", path,
+        "the data file is " + std::to_string(info.size) +
+            " bytes long, shorter than the " + std::to_string(headerSize) +
+            "-byte header of this trend's data files; it may be damaged");
+  return Status::Ok();
+}
+
 Status CloseKeepingError(std::unique_ptr<File> file, Status s) {
   Status closed = file->Close();
   return s.ok() ? closed : s;

@@ -34,6 +34,14 @@ std::string RewrittenTable(std::string table, std::string_view newPath,
                            std::string_view newTag, const TrendLayout& layout,
                            int entryCount);
 
+// Why the open `file` at `path` must not be rewritten, or Ok. A file with
+// other names (hard links, perhaps in a backup folder) would change under
+// those names too. A data file shorter than `headerSize` bytes would grow
+// when its header is written back, and is damaged or no data file of this
+// trend. Asks the file system nothing: the open described the file.
+Status CheckFileToRewrite(const File& file, const std::string& path,
+                          std::uint64_t headerSize);
+
 // Closes `file` and keeps the first error of the two.
 Status CloseKeepingError(std::unique_ptr<File> file, Status s);
 

@@ -119,8 +119,12 @@ class RenameRun {
     std::unique_ptr<File> opened;
     Status s = env_.OpenFile(file.path, OpenMode::kReadWrite, &opened);
     if (!s.ok()) return s;
-    s = ReadWholeRecord(*opened, file.path, file.offset, file.newBytes.size(),
-                        &file.oldBytes);
+    // Checked here, on what the open learnt, rather than asked of the file
+    // system while planning: a file refused now is put back with the rest.
+    s = CheckFileToRewrite(*opened, file.path, plan_.layout.dataHeaderSize);
+    if (s.ok())
+      s = ReadWholeRecord(*opened, file.path, file.offset, file.newBytes.size(),
+                          &file.oldBytes);
     if (s.ok()) {
       file.stage = FileStage::kWriting;
       s = opened->WriteAt(file.offset, file.newBytes);

@@ -18,6 +18,7 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
                           std::string* message) {
   std::unique_ptr<File> file;
   Status s = env.OpenFile(plan->hstPath, OpenMode::kRead, &file);
+  Status own = s.ok() ? CheckFileToRewrite(*file, plan->hstPath, 0) : s;
   if (s.ok()) s = ReadHeader(*file, &plan->header);
   const HstHeader& header = plan->header;
   std::optional<TrendLayout> layout = LayoutForVersion(header.Version());
@@ -25,7 +26,10 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
   const std::string counts =
       "(EntryCount " + std::to_string(header.EntryCount()) + ", ExtraCount " +
       std::to_string(header.ExtraCount()) + ")";
-  if (s.ok() && !layout) {
+  if (s.ok() && !own.ok()) {
+    *message = "Cannot rename the trend: " + own.ToString();
+    outcome = RenameOutcome::kRefused;
+  } else if (s.ok() && !layout) {
     *message = InvalidVersionMessage(header.Version());
     outcome = RenameOutcome::kInvalidTrend;
   } else if (s.ok() && !TableCountsValid(header)) {
@@ -152,47 +156,11 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
                "name matches one history file exactly";
     return RenameOutcome::kRefused;
   }
+  plan->files.reserve(files.dataFiles.size() + 1);
   plan->files.push_back(TableChange(*plan, std::move(table), new_name));
   for (const std::string& name : files.dataFiles)
     plan->files.push_back(DataFileChange(*plan, name, new_name));
   plan->skipped = std::move(files.skipped);
-  return RenameOutcome::kRenamed;
-}
-
-// Every file to be rewritten must be a file of its own: one that has
-// other names (hard links, perhaps in a backup folder) would change under
-// those names too. Every data file must hold a whole header: a shorter one
-// would grow when its header is written back, and is damaged or no data
-// file of this trend. And every file, with its folder, must be writable, so
-// that a read-only file does not stop the run part-way.
-RenameOutcome CheckFilesToRewrite(Env& env, const RenamePlan& plan,
-                                  std::string* message) {
-  for (std::size_t i = 0; i < plan.files.size(); ++i) {
-    const std::string& path = plan.files[i].path;
-    FileInfo info;
-    Status s = env.GetFileInfo(path, &info);
-    if (!s.ok()) {
-      *message = "Could not check the file: " + s.ToString();
-      return RenameOutcome::kFailed;
-    }
-    if (info.type != EntryType::kRegular) {
-      *message = Quoted(path) + " is no longer a regular file";
-      return RenameOutcome::kRefused;
-    }
-    if (info.links > 1) {
-      *message = Quoted(path) + " has " + std::to_string(info.links) +
-                 " names (hard links): rewriting it would change it under "
-                 "every other name too; make it a copy of its own first";
-      return RenameOutcome::kRefused;
-    }
-    if (i > 0 && info.size < plan.layout.dataHeaderSize) {
-      *message = "The data file " + Quoted(path) + " is " +
-                 std::to_string(info.size) + " bytes long, shorter than the " +
-                 std::to_string(plan.layout.dataHeaderSize) +
-                 "-byte header of this trend's data files; it may be damaged";
-      return RenameOutcome::kInvalidTrend;
-    }
-  }
   return RenameOutcome::kRenamed;
 }
 
@@ -362,8 +330,6 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
     outcome = CheckTargets(env, *listing, *plan, message);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckJoiners(*listing, *plan, new_name, message);
-  if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckFilesToRewrite(env, *plan, message);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckWritable(env, *plan, message);
   return outcome;

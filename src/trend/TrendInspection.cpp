@@ -113,6 +113,7 @@ bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
   files =
       FindTrendFiles(listing, FileNameOf(StripExtension(inspection->hstPath)),
                      FileNameOf(inspection->hstPath));
+  std::sort(files.dataFiles.begin(), files.dataFiles.end());
   for (const std::string& name : files.ambiguous)
     files.skipped.push_back(
         {name,
@@ -136,6 +137,7 @@ TrendFiles FindTrendFiles(const FolderIndex& folder, std::string_view baseName,
                           std::string_view historyName) {
   TrendFiles files;
   std::vector<const FolderEntry*> candidates = folder.Candidates(baseName);
+  std::vector<const FolderEntry*> data_files;
   std::map<std::string, std::string> twins =
       CaseTwins(candidates, baseName, historyName);
   for (const FolderEntry* candidate : candidates) {
@@ -146,7 +148,7 @@ TrendFiles FindTrendFiles(const FolderIndex& folder, std::string_view baseName,
     if (const char* reason = SkipReason(entry, name.substr(base.size() + 1))) {
       files.skipped.push_back({entry.name, reason});
     } else if (twins.empty() || base == baseName) {
-      files.dataFiles.push_back(entry.name);
+      data_files.push_back(candidate);
     } else if (auto twin = twins.find(base); twin != twins.end()) {
       files.skipped.push_back(
           {entry.name, "a data file of the trend " + twin->second});
@@ -154,7 +156,12 @@ TrendFiles FindTrendFiles(const FolderIndex& folder, std::string_view baseName,
       files.ambiguous.push_back(entry.name);
     }
   }
-  std::sort(files.dataFiles.begin(), files.dataFiles.end());
+  // The entries lie in the listing's order, which is the order the file
+  // system finds them fastest in.
+  std::sort(data_files.begin(), data_files.end());
+  files.dataFiles.reserve(data_files.size());
+  for (const FolderEntry* entry : data_files)
+    files.dataFiles.push_back(entry->name);
   std::sort(files.ambiguous.begin(), files.ambiguous.end());
   std::sort(files.skipped.begin(), files.skipped.end(),
             [](const SkippedFile& a, const SkippedFile& b) {

@@ -52,8 +52,10 @@ struct SkippedFile {
 };
 
 struct TrendFiles {
-  std::vector<std::string> dataFiles;  // bare names, sorted
-  std::vector<SkippedFile> skipped;    // sorted by name
+  // Bare names, in the order the folder listing holds them: the order in
+  // which a rename reaches them fastest.
+  std::vector<std::string> dataFiles;
+  std::vector<SkippedFile> skipped;  // sorted by name
   // Data file names that could belong to this trend or to another whose
   // base differs in letter case only; sorted.
   std::vector<std::string> ambiguous;
@@ -84,7 +86,7 @@ struct TrendInspection {
   HstHeader header;
   TrendInfo info;
   bool tableValid = false;  // counts a rename accepts (TableCountsValid)
-  TrendFiles files;
+  TrendFiles files;         // the data files sorted by name
 };
 
 // Reads the trend as ReadTrendInfo does (reporting what it reports) and
@@ -142,7 +144,8 @@ struct RenamePlan {
   std::string pathField;  // the new path as field bytes
   std::string tagField;   // the new tag as field bytes
   // The history file (its table at offset 176), then the data files (the
-  // Tag of their header), in the order they are done.
+  // Tag of their header) in the folder listing's order: the order they are
+  // done in.
   std::vector<FileChange> files;
   std::vector<SkippedFile> skipped;
   std::vector<std::string> warnings;  // values cut to their field width
@@ -168,19 +171,20 @@ struct RenameReport {
 };
 
 // Reads the trend and checks the rename without changing anything:
-// history file present, regular (a link is refused, not followed) and
-// named *.HST in any case; new values storable and a valid Windows file
-// name; Version 0-6; table counts valid and the whole table inside the
-// file; every data file at least a header long; every file to rewrite
-// without other names (hard links) and, with its folder, writable; every
-// new name within the file system's length limits; no new name that
-// exists already or that two files would share; no file that would join
-// the renamed trend (named like its data files or history file but not
-// one of its own); and, where another history file's base differs from
-// this one's in letter case only, no data file that could belong to
-// either. So a rename never changes a file's length or a file that is
-// not the trend's own. Returns kRenamed with `*plan` filled when the
-// rename may go ahead; otherwise the outcome and, in `*message`, why not.
+// history file present, regular (a link is refused, not followed), named
+// *.HST in any case and without other names (hard links); new values
+// storable and a valid Windows file name; Version 0-6; table counts valid
+// and the whole table inside the file; every file to rewrite, with its
+// folder, writable; every new name within the file system's length limits;
+// no new name that exists already or that two files would share; no file
+// that would join the renamed trend (named like its data files or history
+// file but not one of its own); and, where another history file's base
+// differs from this one's in letter case only, no data file that could
+// belong to either. Whether a data file has other names or is shorter
+// than a header, ExecuteRenamePlan finds on opening it. So a rename never
+// changes a file's length or a file that is not the trend's own. Returns
+// kRenamed with `*plan` filled when the rename may go ahead; otherwise the
+// outcome and, in `*message`, why not.
 RenameOutcome PlanRename(Env& env, const std::string& hstPath,
                          const std::string& newPath, const std::string& newTag,
                          RenamePlan* plan, std::string* message);
@@ -205,8 +209,9 @@ std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan);
 // for the whole run (a second run on the trend is refused) and its table
 // must still be as planned. Then file by file: the history file's table
 // is rewritten and the file renamed, then each data file's Tag rewritten
-// and the file renamed. When a step fails, or `*stop` is found set before
-// a file, every step done is undone in reverse order: kRolledBack or
+// and the file renamed; a data file with other names (hard links) or
+// shorter than a header fails its step. When a step fails, or `*stop` is found
+// set before a file, every step done is undone in reverse order: kRolledBack or
 // kStopped, the trend as it was. When an undo fails too, the others are
 // still undone and the report (kUndoFailed) tells, file by file, where
 // each stands, with the old tag and path. A rename never replaces an
