@@ -5,5 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j2 --target morvelle
+# The window is a program of its own, which morvelle hands over to.
+cmake --build build -j2 --target morvelle morvelle_window
 exec ./build/morvelle "$@"
