@@ -1,4 +1,4 @@
-// Inspection: what a trend holds, and which files of its folder are its own.
+// Reading a trend: what it holds, and which files of its folder are its own.
 #include <algorithm>
 #include <map>
 #include <optional>
