@@ -4,13 +4,15 @@ namespace morvelle {
 
 std::string FoldCase(std::string_view s) {
   std::string folded(s);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : folded) c = FoldCase(c);
   return folded;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  return true;
 }
 
 std::string EscapeControlCharacters(std::string_view text) {

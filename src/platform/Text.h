@@ -7,9 +7,14 @@
 
 namespace morvelle {
 
-// `s` with ASCII letters in lower case. The one case folding of the
-// program: names are compared as the file systems the trends come from
+// `c` in lower case when it is an ASCII letter. The one case folding of
+// the program: names are compared as the file systems the trends come from
 // compare them, whatever the process locale (which Qt changes).
+constexpr char FoldCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// `s` with every character folded.
 std::string FoldCase(std::string_view s);
 
 // True when `a` and `b` are equal once folded.

@@ -1,42 +1,80 @@
 #include "trend/FolderIndex.h"
 
-#include <algorithm>
 #include <utility>
+
+#include "platform/Text.h"
 
 namespace morvelle {
 
-FolderIndex::FolderIndex(std::vector<FolderEntry> entries)
-    : entries_(std::move(entries)) {
-  folded_.reserve(entries_.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i)
-    folded_.push_back({FoldCase(entries_[i].name), i});
-  std::sort(
-      folded_.begin(), folded_.end(),
-      [](const FoldedName& a, const FoldedName& b) { return a.name < b.name; });
+namespace {
+
+std::string_view WholeName(std::string_view name) { return name; }
+
+// The text before the first dot: what every name base.* shares with base.
+std::string_view Stem(std::string_view name) {
+  return name.substr(0, name.find('.'));
 }
 
-std::vector<FolderIndex::FoldedName>::const_iterator
-FolderIndex::FirstNotBefore(const std::string& key) const {
-  return std::lower_bound(
-      folded_.begin(), folded_.end(), key,
-      [](const FoldedName& a, const std::string& k) { return a.name < k; });
+// FNV-1a of the folded text.
+std::uint64_t FoldedHash(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(FoldCase(c));
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+bool StartsWithIgnoringCase(std::string_view name, std::string_view prefix) {
+  return name.size() >= prefix.size() &&
+         EqualsIgnoringCase(name.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+void FolderIndex::Chains::Build(const std::vector<FolderEntry>& entries,
+                                std::string_view (*key)(std::string_view)) {
+  std::size_t slots = 16;
+  while (slots < 2 * entries.size()) slots *= 2;
+  first.assign(slots, kEnd);
+  next.assign(entries.size(), kEnd);
+  // Backwards, each entry put first in its chain, so chains run forwards.
+  for (std::size_t i = entries.size(); i-- > 0;) {
+    std::uint32_t& head = first[FoldedHash(key(entries[i].name)) & (slots - 1)];
+    next[i] = head;
+    head = static_cast<std::uint32_t>(i);
+  }
+}
+
+std::uint32_t FolderIndex::Chains::Head(std::string_view key) const {
+  if (first.empty()) return kEnd;
+  return first[FoldedHash(key) & (first.size() - 1)];
+}
+
+FolderIndex::FolderIndex(std::vector<FolderEntry> entries)
+    : entries_(std::move(entries)) {
+  byStem_.Build(entries_, Stem);
+  byName_.Build(entries_, WholeName);
 }
 
 std::vector<const FolderEntry*> FolderIndex::Candidates(
     std::string_view baseName) const {
-  std::string prefix = FoldCase(baseName) + ".";
   std::vector<const FolderEntry*> found;
-  for (auto it = FirstNotBefore(prefix);
-       it != folded_.end() && it->name.compare(0, prefix.size(), prefix) == 0;
-       ++it)
-    found.push_back(&entries_[it->entry]);
+  for (std::uint32_t i = byStem_.Head(Stem(baseName)); i != Chains::kEnd;
+       i = byStem_.next[i]) {
+    std::string_view name = entries_[i].name;
+    if (name.size() > baseName.size() && name[baseName.size()] == '.' &&
+        StartsWithIgnoringCase(name, baseName))
+      found.push_back(&entries_[i]);
+  }
   return found;
 }
 
 bool FolderIndex::HoldsNameFolded(std::string_view name) const {
-  std::string key = FoldCase(name);
-  auto it = FirstNotBefore(key);
-  return it != folded_.end() && it->name == key;
+  for (std::uint32_t i = byName_.Head(name); i != Chains::kEnd;
+       i = byName_.next[i])
+    if (EqualsIgnoringCase(entries_[i].name, name)) return true;
+  return false;
 }
 
 Status FolderListings::Get(const std::string& folder,

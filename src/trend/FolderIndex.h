@@ -1,20 +1,22 @@
 // A folder's listing indexed by the trend base names its entries could
 // belong to, so that finding the files of many trends in one folder reads
-// the listing once: K trends in a folder of F entries cost one sort of the
-// listing and, per trend, a binary search and the entries it matches, not
-// K * F.
+// the listing once: K trends in a folder of F entries cost one pass over
+// the listing and, per trend, the entries it matches, not K * F.
 //
 // A trend's files are the names the Windows pattern base.* matches, the
-// base compared without regard to letter case. The index keeps the names
-// folded to lower case (ASCII letters only, as the pattern matching of the
-// file systems the trends come from does for these names) and sorted, so
-// the names that start with a base and a dot lie side by side whatever the
-// dots in the base or after it: "Trend1.old.001" is found for "Trend1" and
-// for "Trend1.old". Building costs one sort of the listing; a look-up, a
-// binary search and the names it finds.
+// base compared without regard to letter case (ASCII letters only, as the
+// pattern matching of the file systems the trends come from does for these
+// names). Every such name shares its stem, the text before its first dot,
+// with the base, whatever the dots in the base or after it:
+// "Trend1.old.001" has the stem "trend1", as have "Trend1" and
+// "Trend1.old". So the index is two hash tables of entry numbers, one by
+// folded stem and one by folded whole name. They are arrays, built in one
+// pass without a copy of any name: a look-up hashes the key and walks the
+// entries that share its slot.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -33,23 +35,27 @@ class FolderIndex {
   const std::vector<FolderEntry>& entries() const { return entries_; }
 
   // The entries named `baseName` + "." + anything (nothing included), the
-  // base compared without regard to case; in the order of their folded
-  // names.
+  // base compared without regard to case; in the listing's order.
   std::vector<const FolderEntry*> Candidates(std::string_view baseName) const;
 
   // True when an entry is named `name`, compared without regard to case.
   bool HoldsNameFolded(std::string_view name) const;
 
  private:
-  struct FoldedName {
-    std::string name;
-    std::size_t entry;
+  // Entry numbers chained by the slot their key hashes to: `first[slot]`
+  // starts a chain, `next[entry]` continues it, kEnd ends it. Chains keep
+  // the listing's order.
+  struct Chains {
+    static constexpr std::uint32_t kEnd = ~std::uint32_t{0};
+    std::vector<std::uint32_t> first, next;
+
+    void Build(const std::vector<FolderEntry>& entries,
+               std::string_view (*key)(std::string_view));
+    std::uint32_t Head(std::string_view key) const;
   };
-  std::vector<FoldedName>::const_iterator FirstNotBefore(
-      const std::string& key) const;
 
   std::vector<FolderEntry> entries_;
-  std::vector<FoldedName> folded_;  // sorted by name
+  Chains byStem_, byName_;
 };
 
 // Listings for planning many renames: each folder is listed once, on first

@@ -122,12 +122,13 @@ class RenameRun {
     // Checked here, on what the open learnt, rather than asked of the file
     // system while planning: a file refused now is put back with the rest.
     s = CheckFileToRewrite(*opened, file.path, plan_.layout.dataHeaderSize);
+    const std::string& tag = plan_.dataTagBytes;
     if (s.ok())
-      s = ReadWholeRecord(*opened, file.path, file.offset, file.newBytes.size(),
+      s = ReadWholeRecord(*opened, file.path, file.offset, tag.size(),
                           &file.oldBytes);
     if (s.ok()) {
       file.stage = FileStage::kWriting;
-      s = opened->WriteAt(file.offset, file.newBytes);
+      s = opened->WriteAt(file.offset, tag);
     }
     s = CloseKeepingError(std::move(opened), s);
     if (s.ok()) file.stage = FileStage::kRewritten;

@@ -1,8 +1,8 @@
 // Planning a rename: every check and every change worked out before any
 // file is touched.
-#include <map>
+#include <algorithm>
 #include <optional>
-#include <set>
+#include <utility>
 
 #include "trend/FileTools.h"
 #include "trend/HistoryFile.h"
@@ -124,16 +124,19 @@ FileChange TableChange(const RenamePlan& plan, std::string table,
   return change;
 }
 
-FileChange DataFileChange(const RenamePlan& plan, const std::string& name,
-                          const std::string& newName) {
-  const std::string folder = FolderOf(plan.hstPath);
-  FileChange change;
-  change.path = folder + name;
-  change.newPath = folder + newName + "." + ExtensionOf(name);
-  change.offset = plan.layout.dataTagOffset;
-  change.newBytes = PadWithNul(plan.tagField, plan.layout.tagWidth)
-                        .substr(0, plan.layout.tagWidth);
-  return change;
+// The data files' records share everything but their names.
+void AddDataFileChanges(const std::vector<std::string>& names,
+                        const std::string& newName, RenamePlan* plan) {
+  const std::string folder = FolderOf(plan->hstPath);
+  const std::string new_prefix = folder + newName + ".";
+  plan->dataTagBytes = PadWithNul(plan->tagField, plan->layout.tagWidth)
+                           .substr(0, plan->layout.tagWidth);
+  for (const std::string& name : names) {
+    FileChange& change = plan->files.emplace_back();
+    change.path = folder + name;
+    change.newPath = new_prefix + ExtensionOf(name);
+    change.offset = plan->layout.dataTagOffset;
+  }
 }
 
 RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
@@ -158,8 +161,7 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
   }
   plan->files.reserve(files.dataFiles.size() + 1);
   plan->files.push_back(TableChange(*plan, std::move(table), new_name));
-  for (const std::string& name : files.dataFiles)
-    plan->files.push_back(DataFileChange(*plan, name, new_name));
+  AddDataFileChanges(files.dataFiles, new_name, plan);
   plan->skipped = std::move(files.skipped);
   return RenameOutcome::kRenamed;
 }
@@ -215,17 +217,34 @@ RenameOutcome CheckTarget(Env& env, const FolderIndex& listing,
   return RenameOutcome::kRefused;
 }
 
+// Every file of a plan lies in the history file's folder, so two new
+// paths are one when their names are.
+std::optional<std::pair<const FileChange*, const FileChange*>> SharedTarget(
+    const RenamePlan& plan) {
+  std::vector<std::pair<std::string_view, const FileChange*>> targets;
+  targets.reserve(plan.files.size());
+  const std::size_t folder = FolderOf(plan.hstPath).size();
+  for (const FileChange& file : plan.files)
+    if (file.renamed())
+      targets.emplace_back(std::string_view(file.newPath).substr(folder),
+                           &file);
+  std::sort(targets.begin(), targets.end());
+  for (std::size_t i = 1; i < targets.size(); ++i)
+    if (targets[i - 1].first == targets[i].first)
+      return std::pair(targets[i - 1].second, targets[i].second);
+  return std::nullopt;
+}
+
 RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
                            const RenamePlan& plan, std::string* message) {
-  std::map<std::string, const FileChange*> targets;
+  if (auto shared = SharedTarget(plan)) {
+    *message = "Cannot rename both " + Quoted(shared->first->path) + " and " +
+               Quoted(shared->second->path) + " to " +
+               Quoted(shared->first->newPath);
+    return RenameOutcome::kRefused;
+  }
   for (const FileChange& file : plan.files) {
     if (!file.renamed()) continue;
-    auto [it, inserted] = targets.emplace(file.newPath, &file);
-    if (!inserted) {
-      *message = "Cannot rename both " + Quoted(it->second->path) + " and " +
-                 Quoted(file.path) + " to " + Quoted(file.newPath);
-      return RenameOutcome::kRefused;
-    }
     RenameOutcome outcome = CheckTarget(env, listing, file, message);
     if (outcome != RenameOutcome::kRenamed) return outcome;
   }
@@ -240,8 +259,12 @@ RenameOutcome CheckJoiners(const FolderIndex& listing, const RenamePlan& plan,
                            const std::string& newName, std::string* message) {
   if (newName == FileNameOf(StripExtension(plan.hstPath)))
     return RenameOutcome::kRenamed;
-  std::set<std::string> own;
-  for (const FileChange& file : plan.files) own.insert(FileNameOf(file.path));
+  std::vector<std::string_view> own;
+  own.reserve(plan.files.size());
+  const std::size_t folder = FolderOf(plan.hstPath).size();
+  for (const FileChange& file : plan.files)
+    own.push_back(std::string_view(file.path).substr(folder));
+  std::sort(own.begin(), own.end());
   for (const FolderEntry* entry : listing.Candidates(newName)) {
     std::string_view extension =
         std::string_view(entry->name).substr(newName.size() + 1);
@@ -249,7 +272,8 @@ RenameOutcome CheckJoiners(const FolderIndex& listing, const RenamePlan& plan,
         EqualsIgnoringCase(extension, "HST") ||
         (!extension.empty() &&
          extension.find_first_not_of("0123456789") == std::string_view::npos);
-    if (!joins || own.count(entry->name)) continue;
+    if (!joins || std::binary_search(own.begin(), own.end(), entry->name))
+      continue;
     *message = "Cannot rename the trend to " + Quoted(newName) + ": " +
                Quoted(FolderOf(plan.hstPath) + entry->name) +
                " is named like a file of that trend but is not one of this "

@@ -123,11 +123,13 @@ enum class FileStage {
 struct FileChange {
   std::string path;          // full path before the rename
   std::string newPath;       // full path after it; `path` when it keeps it
-  std::uint64_t offset = 0;  // where `newBytes` go
+  std::uint64_t offset = 0;  // where the new bytes go
   // What the new bytes replace: the table as planned, or a data file's Tag
   // as read when the run reaches it.
   std::string oldBytes;
-  std::string newBytes;  // the rewritten table, or the new Tag field
+  // The rewritten table. Empty for a data file: every data file gets the
+  // same new Tag field, the plan's `dataTagBytes`, kept once.
+  std::string newBytes;
   FileStage stage = FileStage::kUntouched;
   Status error;      // the failure that stopped the run at this file
   Status undoError;  // the failure that stopped its undo
@@ -141,8 +143,9 @@ struct RenamePlan {
   std::string hstPath;  // absolute
   HstHeader header;
   TrendLayout layout{};
-  std::string pathField;  // the new path as field bytes
-  std::string tagField;   // the new tag as field bytes
+  std::string pathField;     // the new path as field bytes
+  std::string tagField;      // the new tag as field bytes
+  std::string dataTagBytes;  // the Tag field written into each data file
   // The history file (its table at offset 176), then the data files (the
   // Tag of their header) in the folder listing's order: the order they are
   // done in.
