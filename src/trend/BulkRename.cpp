@@ -37,10 +37,11 @@ class CrossChecker {
 
   // Claims the sources of `row`, or refuses it when one is claimed already.
   void ClaimSources(std::size_t index, PlannedRename* row) {
+    FileInfo folder;
+    if (!RowFolder(row, &folder)) return;
     std::vector<NameKey> keys;
     for (const FileChange& file : row->plan.files) {
-      NameKey key;
-      if (!Key(file.path, row, &key)) return;
+      NameKey key = KeyOf(folder, file.path);
       auto it = sources_.find(key);
       if (it != sources_.end())
         return Refuse(
@@ -53,11 +54,12 @@ class CrossChecker {
 
   // Claims the targets of `row`, or refuses it when one is claimed already.
   void ClaimTargets(std::size_t index, PlannedRename* row) {
+    FileInfo folder;
+    if (!RowFolder(row, &folder)) return;
     std::vector<NameKey> keys;
     for (const FileChange& file : row->plan.files) {
       if (!file.renamed()) continue;
-      NameKey key;
-      if (!Key(file.newPath, row, &key)) return;
+      NameKey key = KeyOf(folder, file.newPath);
       auto target = targets_.find(key);
       if (target != targets_.end())
         return Refuse(target->second,
@@ -71,13 +73,10 @@ class CrossChecker {
   }
 
  private:
-  bool Key(const std::string& path, PlannedRename* row, NameKey* key) {
-    FileInfo folder;
-    Status s = FolderIdentity(FolderOf(path), &folder);
-    if (s.ok()) {
-      *key = KeyOf(folder, path);
-      return true;
-    }
+  // Every file of a row, renamed or not, lies in its history file's folder.
+  bool RowFolder(PlannedRename* row, FileInfo* folder) {
+    Status s = FolderIdentity(FolderOf(row->plan.hstPath), folder);
+    if (s.ok()) return true;
     row->outcome = RenameOutcome::kFailed;
     row->message = "Could not read the trend's folder: " + s.ToString();
     return false;

@@ -47,12 +47,13 @@ std::string ExtensionOf(std::string_view p) {
 }
 
 std::optional<std::string> PathFieldExtension(std::string_view raw) {
-  std::string value = TrimAtNul(raw);
+  std::string_view value = raw.substr(0, raw.find('\0'));
   std::size_t dot = value.rfind('.');
   std::size_t sep = LastSeparator(value, value.size());
-  if (dot == std::string::npos || (sep != std::string::npos && sep > dot))
+  if (dot == std::string_view::npos ||
+      (sep != std::string_view::npos && sep > dot))
     return std::nullopt;
-  return value.substr(dot + 1);
+  return std::string(value.substr(dot + 1));
 }
 
 std::string PathFieldWithoutExtension(std::string_view raw) {

@@ -1,5 +1,7 @@
 #include "trend/HistoryFile.h"
 
+#include <optional>
+
 #include "trend/FileTools.h"
 #include "trend/TrendTools.h"
 
@@ -31,14 +33,31 @@ std::size_t TableSize(const TrendLayout& layout, int entryCount,
   return layout.entrySize * static_cast<std::size_t>(entryCount + extraCount);
 }
 
+void RewriteEntryAt(std::string* table, std::size_t at,
+                    std::string_view newPath, std::string_view newTag,
+                    const TrendLayout& layout) {
+  FieldSpan path = layout.EntryPath(), tag = layout.EntryTag();
+  path.offset += at;
+  tag.offset += at;
+  // Each entry keeps its own extension: take it before the field changes.
+  std::optional<std::string> extension = PathFieldExtension(
+      std::string_view(*table).substr(path.offset, path.width));
+  if (extension) {
+    std::string value;
+    value.reserve(newPath.size() + 1 + extension->size());
+    value.append(newPath).append(".").append(*extension);
+    StoreField(table, path, value);
+  } else {
+    StoreField(table, path, newPath);
+  }
+  StoreField(table, tag, newTag);
+}
+
 std::string RewrittenTable(std::string table, std::string_view newPath,
                            std::string_view newTag, const TrendLayout& layout,
                            int entryCount) {
-  for (int i = 0; i < entryCount; ++i) {
-    std::string entry = table.substr(i * layout.entrySize, layout.entrySize);
-    RewriteEntry(&entry, newPath, newTag, layout);
-    table.replace(i * layout.entrySize, layout.entrySize, entry);
-  }
+  for (int i = 0; i < entryCount; ++i)
+    RewriteEntryAt(&table, i * layout.entrySize, newPath, newTag, layout);
   return table;
 }
 

@@ -29,6 +29,11 @@ Status ReadWholeRecord(File& file, const std::string& path,
 std::size_t TableSize(const TrendLayout& layout, int entryCount,
                       int extraCount);
 
+// RewriteEntry on the entry that starts at byte `at` of `table`, in place.
+void RewriteEntryAt(std::string* table, std::size_t at,
+                    std::string_view newPath, std::string_view newTag,
+                    const TrendLayout& layout);
+
 // `table` with entries 0 to `entryCount` - 1 rewritten by RewriteEntry.
 std::string RewrittenTable(std::string table, std::string_view newPath,
                            std::string_view newTag, const TrendLayout& layout,

@@ -69,7 +69,7 @@ void WarnAboutCutValues(const std::string& table, RenamePlan* plan) {
     std::string_view entry(table.data() + i * layout.entrySize,
                            layout.entrySize);
     std::optional<std::string> extension =
-        PathFieldExtension(ReadField(entry, layout.EntryPath()));
+        PathFieldExtension(entry.substr(0, layout.pathWidth));
     std::size_t length =
         plan->pathField.size() + (extension ? extension->size() + 1 : 0);
     if (length > layout.pathWidth) {
@@ -361,13 +361,7 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
 
 void RewriteEntry(std::string* entry, std::string_view newPath,
                   std::string_view newTag, const TrendLayout& layout) {
-  // Each entry keeps its own extension: take it before the field changes.
-  std::optional<std::string> extension =
-      PathFieldExtension(ReadField(*entry, layout.EntryPath()));
-  std::string path(newPath);
-  if (extension) path += "." + *extension;
-  StoreField(entry, layout.EntryPath(), path);
-  StoreField(entry, layout.EntryTag(), newTag);
+  RewriteEntryAt(entry, 0, newPath, newTag, layout);
 }
 
 std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan) {

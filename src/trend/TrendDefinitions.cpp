@@ -1,5 +1,7 @@
 #include "trend/TrendDefinitions.h"
 
+#include <algorithm>
+
 namespace morvelle {
 
 std::int16_t HstHeader::ReadInt16(std::size_t offset) const {
@@ -41,8 +43,12 @@ std::string ReadField(std::string_view record, FieldSpan field) {
 }
 
 void StoreField(std::string* record, FieldSpan field, std::string_view value) {
-  record->replace(field.offset, field.width,
-                  PadWithNul(value, field.width).substr(0, field.width));
+  if (record->size() < field.offset + field.width)
+    record->resize(field.offset + field.width, '\0');
+  char* out = record->data() + field.offset;
+  std::size_t n = std::min(value.size(), field.width);
+  std::copy_n(value.data(), n, out);
+  std::fill(out + n, out + field.width, '\0');
 }
 
 }  // namespace morvelle

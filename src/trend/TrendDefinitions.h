@@ -91,6 +91,7 @@ std::string TrimAtNul(std::string_view text);
 std::string ReadField(std::string_view record, FieldSpan field);
 
 // Stores `value` NUL-padded to the field's width, cut to it when longer.
+// A record too short for the field is first grown with NULs.
 void StoreField(std::string* record, FieldSpan field, std::string_view value);
 
 }  // namespace morvelle
