@@ -79,6 +79,24 @@ class File {
   virtual Status Close() = 0;
 };
 
+// A folder held open for the calls a rename makes on the files in it. A
+// path handed to it names an entry of this folder: the folder's path as it
+// was opened, then a bare name. The calls keep the contracts of the Env's
+// calls of the same names. POSIX makes them relative to the folder's
+// descriptor, so that the kernel looks up the name alone rather than every
+// folder on the path again; a path outside the folder is reached by its
+// whole path.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+
+  virtual Status OpenFile(const std::string& path, OpenMode mode,
+                          std::unique_ptr<File>* file) = 0;
+  virtual Status RenameNoReplace(const std::string& from,
+                                 const std::string& to) = 0;
+  virtual Status CheckWritable(const std::string& path) = 0;
+};
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -137,6 +155,12 @@ class Env {
   // most `limit` + 1 bytes, when it holds more than `limit` bytes.
   virtual Status ReadTextFile(const std::string& path, std::size_t limit,
                               std::string* text) = 0;
+
+  // Opens `folder` (ending in a separator, as the folder of a path is
+  // given) for the calls of a Folder. This default reaches the files by
+  // their whole paths through this Env's own calls.
+  virtual Status OpenFolder(const std::string& folder,
+                            std::unique_ptr<Folder>* opened);
 
   // `path` made absolute against the current folder; unchanged when it
   // already is, except that Windows puts it in the form every Win32 call

@@ -168,6 +168,50 @@ class PosixFile final : public File {
   FileInfo info_;
 };
 
+// The calls on one file, made relative to the folder descriptor `at`
+// (AT_FDCWD for a whole path) on `name`; `path`, the whole path, is what
+// errors name.
+Status OpenAt(int at, const char* name, const std::string& path, OpenMode mode,
+              std::unique_ptr<File>* file);
+Status RenameAt(int at, const char* from, const char* to,
+                const std::string& fromPath, const std::string& toPath);
+Status CheckWritableAt(int at, const char* name, const std::string& path);
+
+// A folder held by its descriptor.
+class PosixFolder final : public Folder {
+ public:
+  PosixFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixFolder() override { ::close(fd_); }
+
+  Status OpenFile(const std::string& path, OpenMode mode,
+                  std::unique_ptr<File>* file) override {
+    return OpenAt(At(path), NameIn(path), path, mode, file);
+  }
+  Status RenameNoReplace(const std::string& from,
+                         const std::string& to) override {
+    if (At(from) != fd_ || At(to) != fd_)
+      return RenameAt(AT_FDCWD, from.c_str(), to.c_str(), from, to);
+    return RenameAt(fd_, NameIn(from), NameIn(to), from, to);
+  }
+  Status CheckWritable(const std::string& path) override {
+    return CheckWritableAt(At(path), NameIn(path), path);
+  }
+
+ private:
+  bool Holds(const std::string& path) const {
+    return path.size() > path_.size() &&
+           path.compare(0, path_.size(), path_) == 0 &&
+           path.find('/', path_.size()) == std::string::npos;
+  }
+  int At(const std::string& path) const { return Holds(path) ? fd_ : AT_FDCWD; }
+  const char* NameIn(const std::string& path) const {
+    return path.c_str() + (Holds(path) ? path_.size() : 0);
+  }
+
+  int fd_;
+  std::string path_;
+};
+
 class PosixEnv final : public Env {
  public:
   Status ListFolder(const std::string& folder,
@@ -190,19 +234,14 @@ class PosixEnv final : public Env {
 
   Status OpenFile(const std::string& path, OpenMode mode,
                   std::unique_ptr<File>* file) override {
-    // O_NONBLOCK keeps a fifo that took a data file's name from hanging us;
-    // the fstat below then refuses it.
-    int flags = (mode == OpenMode::kRead ? O_RDONLY : O_RDWR) | O_NOFOLLOW |
-                O_NONBLOCK | O_CLOEXEC;
-    int fd = ::open(path.c_str(), flags);
-    if (fd < 0) return PosixError("open", path, errno);
-    FileInfo info;
-    Status s = CheckOpened(fd, mode, path, &info);
-    if (!s.ok()) {
-      ::close(fd);
-      return s;
-    }
-    *file = std::make_unique<PosixFile>(fd, path, info);
+    return OpenAt(AT_FDCWD, path.c_str(), path, mode, file);
+  }
+
+  Status OpenFolder(const std::string& folder,
+                    std::unique_ptr<Folder>* opened) override {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return PosixError("open folder", folder, errno);
+    *opened = std::make_unique<PosixFolder>(fd, folder);
     return Status::Ok();
   }
 
@@ -218,18 +257,7 @@ class PosixEnv final : public Env {
 
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                    RENAME_NOREPLACE) == 0)
-      return Status::Ok();
-    int error = errno;
-    if (error == EINVAL || error == ENOSYS) return RenameByLink(from, to);
-    if (error == EEXIST && IsCaseOnlyRenameOfOneFile(from, to)) {
-      // A case-folding file system sees the new spelling as the file
-      // itself; replacing it with itself loses nothing.
-      if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
-      error = errno;
-    }
-    return PosixError("rename", from + "' to '" + to, error);
+    return RenameAt(AT_FDCWD, from.c_str(), to.c_str(), from, to);
   }
 
   Status RemoveFile(const std::string& path) override {
@@ -244,11 +272,7 @@ class PosixEnv final : public Env {
   }
 
   Status CheckWritable(const std::string& path) override {
-    // access() answers for the permission bits, a read-only mount and an
-    // immutable file alike; a rename needs the same of the folder.
-    if (::access(path.c_str(), W_OK) != 0)
-      return PosixError("check for writing", path, errno);
-    return Status::Ok();
+    return CheckWritableAt(AT_FDCWD, path.c_str(), path);
   }
 
   Status CheckNameFits(const std::string& path) override {
@@ -299,26 +323,6 @@ class PosixEnv final : public Env {
   }
 
  private:
-  // A trend file must be a regular file (O_NONBLOCK above keeps a fifo
-  // from hanging the open), and a locked one must not be held by another
-  // run: flock() locks are shared by every descriptor of one open, so a
-  // second open of our own is refused too. `*info` describes the file.
-  static Status CheckOpened(int fd, OpenMode mode, const std::string& path,
-                            FileInfo* info) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return PosixError("open", path, errno);
-    *info = InfoOfStat(st);
-    if (!S_ISREG(st.st_mode))
-      return Status::Error(ErrorKind::kNotARegularFile, "open", path,
-                           "Not a regular file");
-    if (mode == OpenMode::kLocked && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      if (errno != EWOULDBLOCK) return PosixError("lock", path, errno);
-      return Status::Error(ErrorKind::kInUse, "lock", path,
-                           "Another Morvelle run is renaming this trend");
-    }
-    return Status::Ok();
-  }
-
   static Status ReadToEnd(int fd, const std::string& path, std::size_t limit,
                           std::string* text) {
     constexpr std::size_t kChunk = 1 << 16;
@@ -339,25 +343,87 @@ class PosixEnv final : public Env {
       if (got == 0) return Status::Ok();
     }
   }
-
-  // For file systems that do not know RENAME_NOREPLACE: link() never
-  // replaces, so link then unlink gives the same guarantee.
-  static Status RenameByLink(const std::string& from, const std::string& to) {
-    if (::link(from.c_str(), to.c_str()) != 0)
-      return PosixError("rename", from + "' to '" + to, errno);
-    if (::unlink(from.c_str()) != 0)
-      return PosixError("rename (remove old name)", from, errno);
-    return Status::Ok();
-  }
-
-  static bool IsCaseOnlyRenameOfOneFile(const std::string& from,
-                                        const std::string& to) {
-    if (!EqualsIgnoringCase(from, to)) return false;
-    struct stat a, b;
-    return ::lstat(from.c_str(), &a) == 0 && ::lstat(to.c_str(), &b) == 0 &&
-           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-  }
 };
+
+// A trend file must be a regular file (O_NONBLOCK keeps a fifo from
+// hanging the open), and a locked one must not be held by another run:
+// flock() locks are shared by every descriptor of one open, so a second
+// open of our own is refused too. `*info` describes the file.
+Status CheckOpened(int fd, OpenMode mode, const std::string& path,
+                   FileInfo* info) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return PosixError("open", path, errno);
+  *info = InfoOfStat(st);
+  if (!S_ISREG(st.st_mode))
+    return Status::Error(ErrorKind::kNotARegularFile, "open", path,
+                         "Not a regular file");
+  if (mode == OpenMode::kLocked && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK) return PosixError("lock", path, errno);
+    return Status::Error(ErrorKind::kInUse, "lock", path,
+                         "Another Morvelle run is renaming this trend");
+  }
+  return Status::Ok();
+}
+
+Status OpenAt(int at, const char* name, const std::string& path, OpenMode mode,
+              std::unique_ptr<File>* file) {
+  // O_NONBLOCK keeps a fifo that took a data file's name from hanging us;
+  // CheckOpened then refuses it.
+  int flags = (mode == OpenMode::kRead ? O_RDONLY : O_RDWR) | O_NOFOLLOW |
+              O_NONBLOCK | O_CLOEXEC;
+  int fd = ::openat(at, name, flags);
+  if (fd < 0) return PosixError("open", path, errno);
+  FileInfo info;
+  Status s = CheckOpened(fd, mode, path, &info);
+  if (!s.ok()) {
+    ::close(fd);
+    return s;
+  }
+  *file = std::make_unique<PosixFile>(fd, path, info);
+  return Status::Ok();
+}
+
+// For file systems that do not know RENAME_NOREPLACE: link() never
+// replaces, so link then unlink gives the same guarantee.
+Status RenameByLink(int at, const char* from, const char* to,
+                    const std::string& fromPath, const std::string& toPath) {
+  if (::linkat(at, from, at, to, 0) != 0)
+    return PosixError("rename", fromPath + "' to '" + toPath, errno);
+  if (::unlinkat(at, from, 0) != 0)
+    return PosixError("rename (remove old name)", fromPath, errno);
+  return Status::Ok();
+}
+
+bool IsCaseOnlyRenameOfOneFile(int at, const char* from, const char* to) {
+  if (!EqualsIgnoringCase(from, to)) return false;
+  struct stat a, b;
+  return ::fstatat(at, from, &a, AT_SYMLINK_NOFOLLOW) == 0 &&
+         ::fstatat(at, to, &b, AT_SYMLINK_NOFOLLOW) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+Status RenameAt(int at, const char* from, const char* to,
+                const std::string& fromPath, const std::string& toPath) {
+  if (::renameat2(at, from, at, to, RENAME_NOREPLACE) == 0) return Status::Ok();
+  int error = errno;
+  if (error == EINVAL || error == ENOSYS)
+    return RenameByLink(at, from, to, fromPath, toPath);
+  if (error == EEXIST && IsCaseOnlyRenameOfOneFile(at, from, to)) {
+    // A case-folding file system sees the new spelling as the file
+    // itself; replacing it with itself loses nothing.
+    if (::renameat(at, from, at, to) == 0) return Status::Ok();
+    error = errno;
+  }
+  return PosixError("rename", fromPath + "' to '" + toPath, error);
+}
+
+Status CheckWritableAt(int at, const char* name, const std::string& path) {
+  // access() answers for the permission bits, a read-only mount and an
+  // immutable file alike; a rename needs the same of the folder.
+  if (::faccessat(at, name, W_OK, 0) != 0)
+    return PosixError("check for writing", path, errno);
+  return Status::Ok();
+}
 
 }  // namespace
 

@@ -90,4 +90,15 @@ Status FolderListings::Get(const std::string& folder,
   return Status::Ok();
 }
 
+Status FolderListings::Open(const std::string& folder, Folder** opened) {
+  if (!held_ || heldPath_ != folder) {
+    held_.reset();
+    Status s = env_.OpenFolder(folder, &held_);
+    if (!s.ok()) return s;
+    heldPath_ = folder;
+  }
+  *opened = held_.get();
+  return Status::Ok();
+}
+
 }  // namespace morvelle

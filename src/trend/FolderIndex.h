@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,9 +70,16 @@ class FolderListings {
   // A folder that cannot be listed is asked again on the next call.
   Status Get(const std::string& folder, const FolderIndex** index);
 
+  // `folder` held open for the calls on its files. One folder is held at a
+  // time, so that a plan of trends in many folders holds no descriptor per
+  // folder; `*opened` stays valid until the next call.
+  Status Open(const std::string& folder, Folder** opened);
+
  private:
   Env& env_;
   std::map<std::string, FolderIndex> folders_;
+  std::string heldPath_;
+  std::unique_ptr<Folder> held_;
 };
 
 }  // namespace morvelle

@@ -58,7 +58,9 @@ class RenameRun {
   // Holds the history file for the whole run, and makes sure nothing
   // changed it since it was planned.
   RenameOutcome LockHistory(std::string* message) {
-    Status s = env_.OpenFile(plan_.hstPath, OpenMode::kLocked, &history_);
+    Status s = env_.OpenFolder(FolderOf(plan_.hstPath), &folder_);
+    if (s.ok())
+      s = folder_->OpenFile(plan_.hstPath, OpenMode::kLocked, &history_);
     const std::string& table = plan_.files.front().oldBytes;
     std::string now;
     if (s.ok())
@@ -117,7 +119,7 @@ class RenameRun {
 
   Status RewriteDataFile(FileChange& file) {
     std::unique_ptr<File> opened;
-    Status s = env_.OpenFile(file.path, OpenMode::kReadWrite, &opened);
+    Status s = folder_->OpenFile(file.path, OpenMode::kReadWrite, &opened);
     if (!s.ok()) return s;
     // Checked here, on what the open learnt, rather than asked of the file
     // system while planning: a file refused now is put back with the rest.
@@ -136,8 +138,9 @@ class RenameRun {
   }
 
   Status RenameFile(FileChange& file) {
-    Status s = file.renamed() ? env_.RenameNoReplace(file.path, file.newPath)
-                              : Status::Ok();
+    Status s = file.renamed()
+                   ? folder_->RenameNoReplace(file.path, file.newPath)
+                   : Status::Ok();
     if (s.ok()) file.stage = FileStage::kRenamed;
     return s;
   }
@@ -156,7 +159,7 @@ class RenameRun {
 
   Status Undo(FileChange& file, bool history) {
     if (file.stage == FileStage::kRenamed && file.renamed()) {
-      Status s = env_.RenameNoReplace(file.newPath, file.path);
+      Status s = folder_->RenameNoReplace(file.newPath, file.path);
       if (!s.ok()) return s;
     }
     if (file.stage == FileStage::kRenamed) file.stage = FileStage::kRewritten;
@@ -173,7 +176,7 @@ class RenameRun {
     if (history && history_)
       return history_->WriteAt(file.offset, file.oldBytes);
     std::unique_ptr<File> opened;
-    Status s = env_.OpenFile(file.path, OpenMode::kReadWrite, &opened);
+    Status s = folder_->OpenFile(file.path, OpenMode::kReadWrite, &opened);
     if (!s.ok()) return s;
     s = opened->WriteAt(file.offset, file.oldBytes);
     return CloseKeepingError(std::move(opened), s);
@@ -214,7 +217,8 @@ class RenameRun {
   Env& env_;
   RenamePlan& plan_;
   const std::atomic<bool>* stop_;
-  std::unique_ptr<File> history_;  // held, and locked, for the whole run
+  std::unique_ptr<Folder> folder_;  // the trend's, held for the whole run
+  std::unique_ptr<File> history_;   // held, and locked, for the whole run
 };
 
 }  // namespace

@@ -173,11 +173,14 @@ std::string NotWritableMessage(const Status& s) {
   return message + ". Nothing was changed.";
 }
 
-RenameOutcome CheckWritable(Env& env, const RenamePlan& plan,
-                            std::string* message) {
-  Status s = env.CheckWritable(FolderOf(plan.hstPath));
+RenameOutcome CheckWritable(Env& env, FolderListings& listings,
+                            const RenamePlan& plan, std::string* message) {
+  const std::string folder_path = FolderOf(plan.hstPath);
+  Folder* folder = nullptr;
+  Status s = env.CheckWritable(folder_path);
+  if (s.ok()) s = listings.Open(folder_path, &folder);
   for (std::size_t i = 0; s.ok() && i < plan.files.size(); ++i) {
-    s = env.CheckWritable(plan.files[i].path);
+    s = folder->CheckWritable(plan.files[i].path);
     if (s.ok() && plan.files[i].renamed())
       s = env.CheckNameFits(plan.files[i].newPath);
   }
@@ -355,7 +358,7 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckJoiners(*listing, *plan, new_name, message);
   if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckWritable(env, *plan, message);
+    outcome = CheckWritable(env, listings, *plan, message);
   return outcome;
 }
 
