@@ -435,6 +435,7 @@ class BatchListRun {
       }
     }
     ProgressBar bar(err_, options_.progress, rows.size());
+    FolderListings folders(env_);
     bool go_on = true;
     for (std::size_t i = 0; i < rows.size() && go_on; ++i) {
       if (StopRequested()) {
@@ -444,8 +445,8 @@ class BatchListRun {
       }
       bar.Show(i);
       if (options_.onProgress) options_.onProgress(i, rows.size());
-      RenameReport report =
-          ExecuteRenamePlan(env_, std::move((*plans)[i].plan), options_.stop);
+      RenameReport report = ExecuteRenamePlan(
+          folders, std::move((*plans)[i].plan), options_.stop);
       bar.Hide();
       go_on = RowDone(rows[i], report, keep_undo ? &undo : nullptr, &tally);
       if (!go_on) err_ << "The rows after it were not run.\n";

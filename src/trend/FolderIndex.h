@@ -60,7 +60,8 @@ class FolderIndex {
 };
 
 // Listings for planning many renames: each folder is listed once, on first
-// use, and kept as it was then.
+// use, and kept as it was then. Also holds the folder of the trend at hand
+// open, for planning and for the run.
 class FolderListings {
  public:
   explicit FolderListings(Env& env) : env_(env) {}

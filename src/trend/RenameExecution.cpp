@@ -29,8 +29,9 @@ std::string DescribeStage(const FileChange& file, bool history) {
 
 class RenameRun {
  public:
-  RenameRun(Env& env, RenamePlan& plan, const std::atomic<bool>* stop)
-      : env_(env), plan_(plan), stop_(stop) {}
+  RenameRun(FolderListings& folders, RenamePlan& plan,
+            const std::atomic<bool>* stop)
+      : folders_(folders), plan_(plan), stop_(stop) {}
 
   RenameOutcome Run(std::string* message) {
     RenameOutcome outcome = LockHistory(message);
@@ -58,7 +59,7 @@ class RenameRun {
   // Holds the history file for the whole run, and makes sure nothing
   // changed it since it was planned.
   RenameOutcome LockHistory(std::string* message) {
-    Status s = env_.OpenFolder(FolderOf(plan_.hstPath), &folder_);
+    Status s = folders_.Open(FolderOf(plan_.hstPath), &folder_);
     if (s.ok())
       s = folder_->OpenFile(plan_.hstPath, OpenMode::kLocked, &history_);
     const std::string& table = plan_.files.front().oldBytes;
@@ -214,20 +215,26 @@ class RenameRun {
     return text + "Every other file of the trend is as it was.";
   }
 
-  Env& env_;
+  FolderListings& folders_;
   RenamePlan& plan_;
   const std::atomic<bool>* stop_;
-  std::unique_ptr<Folder> folder_;  // the trend's, held for the whole run
-  std::unique_ptr<File> history_;   // held, and locked, for the whole run
+  Folder* folder_ = nullptr;       // the trend's, held for the whole run
+  std::unique_ptr<File> history_;  // held, and locked, for the whole run
 };
 
 }  // namespace
 
 RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan,
                                const std::atomic<bool>* stop) {
+  FolderListings folders(env);
+  return ExecuteRenamePlan(folders, std::move(plan), stop);
+}
+
+RenameReport ExecuteRenamePlan(FolderListings& folders, RenamePlan plan,
+                               const std::atomic<bool>* stop) {
   RenameReport report;
   report.plan = std::move(plan);
-  report.outcome = RenameRun(env, report.plan, stop).Run(&report.message);
+  report.outcome = RenameRun(folders, report.plan, stop).Run(&report.message);
   return report;
 }
 

@@ -222,6 +222,11 @@ std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan);
 RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan,
                                const std::atomic<bool>* stop = nullptr);
 
+// The same, with the trend's folder held open by `folders`, so that the
+// runs of many trends in one folder open it once.
+RenameReport ExecuteRenamePlan(FolderListings& folders, RenamePlan plan,
+                               const std::atomic<bool>* stop = nullptr);
+
 // Renames the trend whose history file is `hstPath`: rewrites Path and Tag
 // in the first EntryCount entries of its table, the Tag of every data
 // file's header, and renames the history file to FileNameOf(newPath) +
