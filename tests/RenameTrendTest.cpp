@@ -78,6 +78,10 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
       {1, 0, "D:\\Moved\\Trend1", kNewTag},  // only the folder changes
       {2, 0, "C:\\" + std::string(150, 'p'), std::string(100, 't')},  // cut
       {1, 0, "relative\\Trend1A", "T"},
+      // The first read takes 16 KiB: 67 entries of 240 bytes fit in it, a
+      // table of 68 needs a second read.
+      {67, 0, kNewPath, kNewTag},
+      {60, 8, kNewPath, kNewTag},
       // A negative count would rewrite nothing: an invalid table.
       {-1, 3, kNewPath, kNewTag, false},
       {3, -1, kNewPath, kNewTag, false},

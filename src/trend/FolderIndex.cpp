@@ -77,6 +77,13 @@ bool FolderIndex::HoldsNameFolded(std::string_view name) const {
   return false;
 }
 
+const FolderEntry* FolderIndex::Find(std::string_view name) const {
+  for (std::uint32_t i = byName_.Head(name); i != Chains::kEnd;
+       i = byName_.next[i])
+    if (entries_[i].name == name) return &entries_[i];
+  return nullptr;
+}
+
 Status FolderListings::Get(const std::string& folder,
                            const FolderIndex** index) {
   auto it = folders_.find(folder);

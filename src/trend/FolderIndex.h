@@ -42,6 +42,9 @@ class FolderIndex {
   // True when an entry is named `name`, compared without regard to case.
   bool HoldsNameFolded(std::string_view name) const;
 
+  // The entry named exactly `name`, or null.
+  const FolderEntry* Find(std::string_view name) const;
+
  private:
   // Entry numbers chained by the slot their key hashes to: `first[slot]`
   // starts a chain, `next[entry]` continues it, kEnd ends it. Chains keep

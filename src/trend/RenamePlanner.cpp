@@ -12,6 +12,11 @@
 namespace morvelle {
 namespace {
 
+// The first read of a history file takes the header and as much after it
+// as holds the table of a trend of a few dozen entries, so that a small
+// trend costs one read.
+constexpr std::size_t kFirstRead = 16 * 1024;
+
 // Opens the history file read-only and reads what the plan needs: the
 // header and, when the header is sound, the whole table.
 RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
@@ -19,7 +24,10 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
   std::unique_ptr<File> file;
   Status s = env.OpenFile(plan->hstPath, OpenMode::kRead, &file);
   Status own = s.ok() ? CheckFileToRewrite(*file, plan->hstPath, 0) : s;
-  if (s.ok()) s = ReadHeader(*file, &plan->header);
+  std::string head;
+  if (s.ok()) s = file->ReadAt(0, kFirstRead, &head);
+  plan->header.bytes = head.substr(0, kHstHeaderSize);
+  plan->header.bytes.resize(kHstHeaderSize, '\0');
   const HstHeader& header = plan->header;
   std::optional<TrendLayout> layout = LayoutForVersion(header.Version());
   RenameOutcome outcome = RenameOutcome::kRenamed;
@@ -40,7 +48,10 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
     plan->layout = *layout;
     std::size_t size =
         TableSize(*layout, header.EntryCount(), header.ExtraCount());
-    s = file->ReadAt(kFileTableOffset, size, table);
+    if (head.size() < kFirstRead || kHstHeaderSize + size <= head.size())
+      *table = head.substr(std::min(head.size(), kHstHeaderSize), size);
+    else
+      s = file->ReadAt(kFileTableOffset, size, table);
     // A file that ends inside its table is refused rather than grown: the
     // zeros the write-back would add, with the new path in every missing
     // entry, would be entries the runtime never wrote (EntryCount and
@@ -294,9 +305,33 @@ RenameOutcome CheckHistoryName(const RenamePlan& plan, std::string* message) {
   return RenameOutcome::kInvalidTrend;
 }
 
-RenameOutcome StartPlan(Env& env, const std::string& hstPath,
-                        const std::string& newPath, const std::string& newTag,
-                        RenamePlan* plan, std::string* message) {
+// Whether the history file may be opened. The folder's listing tells for
+// a regular file without a call to the file system (the open checks again
+// what it opened); anything else is asked of the file system, which also
+// says why not.
+HistoryCheck CheckListedHistoryFile(Env& env, FolderListings& listings,
+                                    const std::string& path,
+                                    const std::string& shownPath,
+                                    std::string* message) {
+  const FolderIndex* listing = nullptr;
+  Status listed = listings.Get(FolderOf(path), &listing);
+  if (listed.ok()) {
+    const FolderEntry* entry = listing->Find(FileNameOf(path));
+    if (entry && entry->type == EntryType::kRegular)
+      return HistoryCheck::kRegularFile;
+  }
+  HistoryCheck check = CheckHistoryFile(env, path, shownPath, message);
+  if (check == HistoryCheck::kRegularFile && !listed.ok()) {
+    *message = "Could not list the trend's folder: " + listed.ToString();
+    return HistoryCheck::kFailed;
+  }
+  return check;
+}
+
+RenameOutcome StartPlan(Env& env, FolderListings& listings,
+                        const std::string& hstPath, const std::string& newPath,
+                        const std::string& newTag, RenamePlan* plan,
+                        std::string* message) {
   if (hstPath.empty()) {
     *message = NotFoundMessage(hstPath);
     return RenameOutcome::kNotFound;
@@ -306,7 +341,8 @@ RenameOutcome StartPlan(Env& env, const std::string& hstPath,
     *message = "Could not find the trend: " + s.ToString();
     return RenameOutcome::kFailed;
   }
-  switch (CheckHistoryFile(env, plan->hstPath, hstPath, message)) {
+  switch (
+      CheckListedHistoryFile(env, listings, plan->hstPath, hstPath, message)) {
     case HistoryCheck::kRegularFile:
       break;
     case HistoryCheck::kNotFound:
@@ -339,7 +375,7 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
                          std::string* message) {
   *plan = RenamePlan();
   RenameOutcome outcome =
-      StartPlan(env, hstPath, newPath, newTag, plan, message);
+      StartPlan(env, listings, hstPath, newPath, newTag, plan, message);
   std::string table;
   if (outcome == RenameOutcome::kRenamed)
     outcome = ReadHistory(env, plan, &table, message);
