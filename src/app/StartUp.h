@@ -12,6 +12,13 @@
 
 namespace morvelle {
 
+// POSIX (glibc): a memory block of 128 KiB or more goes back to the system
+// when it is freed. glibc does so only until it first sees such a block
+// freed; after that it keeps them, and what a rename needed only while it
+// was planned (the folder's listing, the lists the plan is checked with)
+// would stay in the run's memory to its end. Windows: nothing.
+void ReturnLargeBlocksWhenFreed();
+
 // The arguments after the program name, as UTF-8. Empty means the window.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 

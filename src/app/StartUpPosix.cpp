@@ -1,4 +1,7 @@
 #include <signal.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <unistd.h>
 
 #include <iostream>
@@ -21,6 +24,13 @@ void Handle(int signal, const struct sigaction& action) {
 }
 
 }  // namespace
+
+void ReturnLargeBlocksWhenFreed() {
+#if defined(__GLIBC__)
+  // Setting the threshold, even to its default, keeps it fixed.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);

@@ -120,6 +120,8 @@ bool ShowBatchText(bool outAskedFor) {
   return err_delivery != Delivery::kFailed && out_delivery != Delivery::kFailed;
 }
 
+void ReturnLargeBlocksWhenFreed() {}
+
 void InstallStopHandlers(bool stoppable) {
   if (!stoppable) return;
   // Console events reach a process attached to the console only.

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
       ParseCommandLine(args, &problem, BatchValuesOfCommandLine);
   if (command && command->kind == CommandKind::kManyTrends)
     return RunManyTrends(argc, argv, command->folder);
+  ReturnLargeBlocksWhenFreed();
   bool stoppable = command && ChangesFiles(*command);
   InstallStopHandlers(stoppable);
   int status = kExitUsage;

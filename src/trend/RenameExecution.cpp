@@ -91,7 +91,7 @@ class RenameRun {
   Status RewriteAndRename(std::optional<std::size_t>* stoppedAt) {
     FileChange& history = plan_.files.front();
     history.stage = FileStage::kWriting;
-    Status s = history_->WriteAt(history.offset, history.newBytes);
+    Status s = history_->WriteAt(history.offset, plan_.newTable);
     if (s.ok()) history.stage = FileStage::kRewritten;
     if (s.ok()) s = RenameFile(history);
     if (!s.ok()) {

@@ -123,16 +123,15 @@ Status ListedName(Env& env, const FolderIndex& listing,
   return s;
 }
 
-FileChange TableChange(const RenamePlan& plan, std::string table,
-                       const std::string& newName) {
-  FileChange change;
-  change.path = plan.hstPath;
-  change.newPath = FolderOf(plan.hstPath) + newName + ".HST";
+void AddTableChange(std::string table, const std::string& newName,
+                    RenamePlan* plan) {
+  plan->newTable = RewrittenTable(table, plan->pathField, plan->tagField,
+                                  plan->layout, plan->header.EntryCount());
+  FileChange& change = plan->files.emplace_back();
+  change.path = plan->hstPath;
+  change.newPath = FolderOf(plan->hstPath) + newName + ".HST";
   change.offset = kFileTableOffset;
-  change.newBytes = RewrittenTable(table, plan.pathField, plan.tagField,
-                                   plan.layout, plan.header.EntryCount());
   change.oldBytes = std::move(table);
-  return change;
 }
 
 // The data files' records share everything but their names.
@@ -171,7 +170,7 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
     return RenameOutcome::kRefused;
   }
   plan->files.reserve(files.dataFiles.size() + 1);
-  plan->files.push_back(TableChange(*plan, std::move(table), new_name));
+  AddTableChange(std::move(table), new_name, plan);
   AddDataFileChanges(files.dataFiles, new_name, plan);
   plan->skipped = std::move(files.skipped);
   return RenameOutcome::kRenamed;
@@ -411,7 +410,7 @@ std::vector<EntryChange> PlannedEntryChanges(const RenamePlan& plan) {
   for (int i = 0; i < plan.header.EntryCount(); ++i) {
     std::string_view before(table.oldBytes.data() + i * layout.entrySize,
                             layout.entrySize);
-    std::string_view after(table.newBytes.data() + i * layout.entrySize,
+    std::string_view after(plan.newTable.data() + i * layout.entrySize,
                            layout.entrySize);
     changes.push_back({ReadField(before, layout.EntryPath()),
                        ReadField(after, layout.EntryPath()),

@@ -121,15 +121,14 @@ enum class FileStage {
 // One file of a rename, and everything needed to do or undo its part of
 // it. Plain data, so that a record of it can be kept outside the process.
 struct FileChange {
-  std::string path;          // full path before the rename
-  std::string newPath;       // full path after it; `path` when it keeps it
-  std::uint64_t offset = 0;  // where the new bytes go
+  std::string path;     // full path before the rename
+  std::string newPath;  // full path after it; `path` when it keeps it
+  // Where the new bytes go: the plan's `newTable` for the history file,
+  // its `dataTagBytes` for every data file.
+  std::uint64_t offset = 0;
   // What the new bytes replace: the table as planned, or a data file's Tag
   // as read when the run reaches it.
   std::string oldBytes;
-  // The rewritten table. Empty for a data file: every data file gets the
-  // same new Tag field, the plan's `dataTagBytes`, kept once.
-  std::string newBytes;
   FileStage stage = FileStage::kUntouched;
   Status error;      // the failure that stopped the run at this file
   Status undoError;  // the failure that stopped its undo
@@ -145,6 +144,7 @@ struct RenamePlan {
   TrendLayout layout{};
   std::string pathField;     // the new path as field bytes
   std::string tagField;      // the new tag as field bytes
+  std::string newTable;      // the history file's table as rewritten
   std::string dataTagBytes;  // the Tag field written into each data file
   // The history file (its table at offset 176), then the data files (the
   // Tag of their header) in the folder listing's order: the order they are
