@@ -147,6 +147,40 @@ TEST_P(EnvContractTest, RenameNeverReplacesAndKeepsTheFilesIdentity) {
   EXPECT_EQ(sandbox_->Read("new"), "12345");
 }
 
+// A rename reaches a trend's files through their folder held open; a name
+// outside it, here one in a folder below, is reached by its whole path.
+TEST_P(EnvContractTest, AHeldFolderKeepsTheContract) {
+  std::unique_ptr<Folder> folder;
+  ASSERT_TRUE(env().OpenFolder(sandbox_->folder(), &folder).ok());
+  struct Case {
+    const char* name;
+    ErrorKind open, rename;
+  } cases[] = {
+      {"folder", ErrorKind::kNotARegularFile, ErrorKind::kAlreadyExists},
+      {"link", ErrorKind::kNotARegularFile, ErrorKind::kAlreadyExists},
+      {"missing", ErrorKind::kNotFound, ErrorKind::kNone}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<File> file;
+    EXPECT_EQ(folder->OpenFile(At(c.name), OpenMode::kLocked, &file).kind(),
+              c.open);
+    EXPECT_EQ(folder->CheckWritable(At(c.name)).kind(),
+              c.open == ErrorKind::kNotFound ? ErrorKind::kNotFound
+                                             : ErrorKind::kNone);
+    Status renamed = folder->RenameNoReplace(At("file"), At(c.name));
+    EXPECT_EQ(renamed.kind(), c.rename);
+    if (renamed.ok())
+      ASSERT_TRUE(folder->RenameNoReplace(At(c.name), At("file")).ok());
+  }
+  ASSERT_TRUE(folder->RenameNoReplace(At("file"), At("folder/file")).ok());
+  ASSERT_TRUE(folder->RenameNoReplace(At("folder/file"), At("file")).ok());
+  std::unique_ptr<File> file;
+  ASSERT_TRUE(folder->OpenFile(At("file"), OpenMode::kReadWrite, &file).ok());
+  EXPECT_TRUE(file->WriteAt(1, "x").ok());
+  EXPECT_TRUE(file->Close().ok());
+  EXPECT_EQ(sandbox_->Read("file"), "1x345");
+}
+
 TEST_P(EnvContractTest, ListsEveryEntryWithItsType) {
   std::vector<FolderEntry> entries;
   ASSERT_TRUE(env().ListFolder(sandbox_->folder(), &entries).ok());
