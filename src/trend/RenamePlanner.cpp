@@ -24,8 +24,12 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
   std::unique_ptr<File> file;
   Status s = env.OpenFile(plan->hstPath, OpenMode::kRead, &file);
   Status own = s.ok() ? CheckFileToRewrite(*file, plan->hstPath, 0) : s;
+  // No more than the file holds, so that the read ends without a second
+  // one finding the end.
+  const std::size_t first =
+      s.ok() ? std::min<std::uint64_t>(kFirstRead, file->OpenedInfo().size) : 0;
   std::string head;
-  if (s.ok()) s = file->ReadAt(0, kFirstRead, &head);
+  if (s.ok()) s = file->ReadAt(0, first, &head);
   plan->header.bytes = head.substr(0, kHstHeaderSize);
   plan->header.bytes.resize(kHstHeaderSize, '\0');
   const HstHeader& header = plan->header;
@@ -48,7 +52,7 @@ RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
     plan->layout = *layout;
     std::size_t size =
         TableSize(*layout, header.EntryCount(), header.ExtraCount());
-    if (head.size() < kFirstRead || kHstHeaderSize + size <= head.size())
+    if (head.size() < first || kHstHeaderSize + size <= head.size())
       *table = head.substr(std::min(head.size(), kHstHeaderSize), size);
     else
       s = file->ReadAt(kFileTableOffset, size, table);
