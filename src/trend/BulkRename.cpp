@@ -1,7 +1,8 @@
 #include "trend/BulkRename.h"
 
+#include <functional>
 #include <map>
-#include <tuple>
+#include <unordered_map>
 
 #include "trend/FileTools.h"
 #include "trend/FolderIndex.h"
@@ -15,14 +16,26 @@ namespace {
 struct NameKey {
   std::uint64_t device, folder;
   std::string name;
-  bool operator<(const NameKey& other) const {
-    return std::tie(device, folder, name) <
-           std::tie(other.device, other.folder, other.name);
+  bool operator==(const NameKey& other) const {
+    return device == other.device && folder == other.folder &&
+           name == other.name;
   }
 };
 
-NameKey KeyOf(const FileInfo& folder, const std::string& path) {
-  return {folder.device, folder.index, FoldCase(FileNameOf(path))};
+struct NameKeyHash {
+  std::size_t operator()(const NameKey& key) const {
+    std::size_t hash = std::hash<std::string>()(key.name);
+    for (std::uint64_t part : {key.device, key.folder})
+      hash = hash * 1099511628211ull ^ std::hash<std::uint64_t>()(part);
+    return hash;
+  }
+};
+
+// `path` lies in the row's folder, whose path is `folderLength` long.
+NameKey KeyOf(const FileInfo& folder, std::size_t folderLength,
+              const std::string& path) {
+  return {folder.device, folder.index,
+          FoldCase(std::string_view(path).substr(folderLength))};
 }
 
 // Checks the rows against each other. Every file a row rewrites is claimed
@@ -39,9 +52,10 @@ class CrossChecker {
   void ClaimSources(std::size_t index, PlannedRename* row) {
     FileInfo folder;
     if (!RowFolder(row, &folder)) return;
+    const std::size_t folder_length = FolderOf(row->plan.hstPath).size();
     std::vector<NameKey> keys;
     for (const FileChange& file : row->plan.files) {
-      NameKey key = KeyOf(folder, file.path);
+      NameKey key = KeyOf(folder, folder_length, file.path);
       auto it = sources_.find(key);
       if (it != sources_.end())
         return Refuse(
@@ -56,10 +70,11 @@ class CrossChecker {
   void ClaimTargets(std::size_t index, PlannedRename* row) {
     FileInfo folder;
     if (!RowFolder(row, &folder)) return;
+    const std::size_t folder_length = FolderOf(row->plan.hstPath).size();
     std::vector<NameKey> keys;
     for (const FileChange& file : row->plan.files) {
       if (!file.renamed()) continue;
-      NameKey key = KeyOf(folder, file.newPath);
+      NameKey key = KeyOf(folder, folder_length, file.newPath);
       auto target = targets_.find(key);
       if (target != targets_.end())
         return Refuse(target->second,
@@ -102,8 +117,8 @@ class CrossChecker {
 
   Env& env_;
   std::map<std::string, FileInfo> folders_;
-  std::map<NameKey, std::size_t> sources_;  // every file a row rewrites
-  std::map<NameKey, std::size_t> targets_;  // every new name
+  // Every file a row rewrites, and every new name.
+  std::unordered_map<NameKey, std::size_t, NameKeyHash> sources_, targets_;
 };
 
 std::string TableProblem(const RenamePlan& plan, const std::string& oldPath,

@@ -66,7 +66,9 @@ class RenameRun {
     std::string now;
     if (s.ok())
       s = ReadRecord(*history_, 0, kHstHeaderSize + table.size(), &now);
-    if (s.ok() && now == plan_.header.bytes + table)
+    const std::string_view header = plan_.header.bytes;
+    if (s.ok() && std::string_view(now).substr(0, header.size()) == header &&
+        std::string_view(now).substr(header.size()) == table)
       return RenameOutcome::kRenamed;
     if (history_) CloseHistory();
     const std::string trend = "Cannot rename trend " + Quoted(plan_.hstPath);

@@ -19,10 +19,12 @@ constexpr std::size_t kFirstRead = 16 * 1024;
 
 // Opens the history file read-only and reads what the plan needs: the
 // header and, when the header is sound, the whole table.
-RenameOutcome ReadHistory(Env& env, RenamePlan* plan, std::string* table,
-                          std::string* message) {
+RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
+                          std::string* table, std::string* message) {
   std::unique_ptr<File> file;
-  Status s = env.OpenFile(plan->hstPath, OpenMode::kRead, &file);
+  Folder* folder = nullptr;
+  Status s = listings.Open(FolderOf(plan->hstPath), &folder);
+  if (s.ok()) s = folder->OpenFile(plan->hstPath, OpenMode::kRead, &file);
   Status own = s.ok() ? CheckFileToRewrite(*file, plan->hstPath, 0) : s;
   // No more than the file holds, so that the read ends without a second
   // one finding the end.
@@ -260,6 +262,11 @@ RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
                Quoted(shared->first->newPath);
     return RenameOutcome::kRefused;
   }
+  // Every new name is the new base, a dot and an extension: where the
+  // listing holds no name of that form, none of them was taken.
+  if (listing.Candidates(FileNameOf(StripExtension(plan.files.front().newPath)))
+          .empty())
+    return RenameOutcome::kRenamed;
   for (const FileChange& file : plan.files) {
     if (!file.renamed()) continue;
     RenameOutcome outcome = CheckTarget(env, listing, file, message);
@@ -381,7 +388,7 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
       StartPlan(env, listings, hstPath, newPath, newTag, plan, message);
   std::string table;
   if (outcome == RenameOutcome::kRenamed)
-    outcome = ReadHistory(env, plan, &table, message);
+    outcome = ReadHistory(listings, plan, &table, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
   WarnAboutCutValues(table, plan);
   const FolderIndex* listing = nullptr;
