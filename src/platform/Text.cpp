@@ -15,6 +15,14 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::uint64_t FoldedHash(std::string_view s, std::uint64_t hash) {
+  for (char c : s) {
+    hash ^= static_cast<unsigned char>(FoldCase(c));
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
 std::string EscapeControlCharacters(std::string_view text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string shown;

@@ -2,6 +2,7 @@
 // regard to letter case, and how they are shown to a person.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ std::string FoldCase(std::string_view s);
 
 // True when `a` and `b` are equal once folded.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// A hash of `s` folded (FNV-1a, 64 bits), continuing from `hash`: equal
+// for texts EqualsIgnoringCase holds equal.
+std::uint64_t FoldedHash(std::string_view s,
+                         std::uint64_t hash = 14695981039346656037ull);
 
 // `text` with control characters (bytes below 0x20, and 0x7F) written as
 // \xNN, for names and values shown to a person: a file name holding a

@@ -1,5 +1,6 @@
 #include "trend/BulkRename.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <unordered_map>
@@ -47,6 +48,31 @@ NameKey KeyOf(const FileInfo& folder, std::size_t folderLength,
 class CrossChecker {
  public:
   explicit CrossChecker(Env& env) : env_(env) {}
+
+  // True when no two of the planned `rows` can meet: no two of their
+  // sources, and no two of their targets, hash alike. Two that do (a real
+  // meeting, or two names that merely hash alike) leave it to the claims.
+  // A row whose folder cannot be told fails here.
+  bool SurelyApart(std::vector<PlannedRename>* rows) {
+    std::vector<std::uint64_t> sources, targets;
+    for (PlannedRename& row : *rows) {
+      FileInfo folder;
+      if (row.outcome != RenameOutcome::kRenamed || !RowFolder(&row, &folder))
+        continue;
+      const std::string folder_path = FolderOf(row.plan.hstPath);
+      std::uint64_t in_folder =
+          (folder.device * 1099511628211ull) ^ folder.index;
+      for (const FileChange& file : row.plan.files) {
+        sources.push_back(FoldedHash(
+            std::string_view(file.path).substr(folder_path.size()), in_folder));
+        if (file.renamed())
+          targets.push_back(FoldedHash(
+              std::string_view(file.newPath).substr(folder_path.size()),
+              in_folder));
+      }
+    }
+    return AllDifferent(&sources) && AllDifferent(&targets);
+  }
 
   // Claims the sources of `row`, or refuses it when one is claimed already.
   void ClaimSources(std::size_t index, PlannedRename* row) {
@@ -108,6 +134,11 @@ class CrossChecker {
     return s;
   }
 
+  static bool AllDifferent(std::vector<std::uint64_t>* hashes) {
+    std::sort(hashes->begin(), hashes->end());
+    return std::adjacent_find(hashes->begin(), hashes->end()) == hashes->end();
+  }
+
   static void Refuse(std::size_t other, const std::string& message,
                      PlannedRename* row) {
     row->outcome = RenameOutcome::kRefused;
@@ -157,13 +188,17 @@ std::string NamesProblem(const RenamePlan& plan, const std::string& oldName) {
 std::vector<PlannedRename> PlanRenames(
     Env& env, const std::vector<RenameRequest>& requests) {
   FolderListings listings(env);
-  CrossChecker checker(env);
   std::vector<PlannedRename> rows(requests.size());
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const RenameRequest& request = requests[i];
+    rows[i].outcome =
+        PlanRename(env, listings, request.hstPath, request.newPath,
+                   request.newTag, &rows[i].plan, &rows[i].message);
+  }
+  CrossChecker checker(env);
+  if (checker.SurelyApart(&rows)) return rows;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     PlannedRename& row = rows[i];
-    row.outcome = PlanRename(env, listings, request.hstPath, request.newPath,
-                             request.newTag, &row.plan, &row.message);
     if (row.outcome == RenameOutcome::kRenamed) checker.ClaimSources(i, &row);
     if (row.outcome == RenameOutcome::kRenamed) checker.ClaimTargets(i, &row);
   }

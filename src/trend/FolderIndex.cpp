@@ -15,16 +15,6 @@ std::string_view Stem(std::string_view name) {
   return name.substr(0, name.find('.'));
 }
 
-// FNV-1a of the folded text.
-std::uint64_t FoldedHash(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (char c : text) {
-    hash ^= static_cast<unsigned char>(FoldCase(c));
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 bool StartsWithIgnoringCase(std::string_view name, std::string_view prefix) {
   return name.size() >= prefix.size() &&
          EqualsIgnoringCase(name.substr(0, prefix.size()), prefix);
