@@ -8,8 +8,6 @@ namespace morvelle {
 
 namespace {
 
-std::string_view WholeName(std::string_view name) { return name; }
-
 // The text before the first dot: what every name base.* shares with base.
 std::string_view Stem(std::string_view name) {
   return name.substr(0, name.find('.'));
@@ -22,36 +20,44 @@ bool StartsWithIgnoringCase(std::string_view name, std::string_view prefix) {
 
 }  // namespace
 
-void FolderIndex::Chains::Build(const std::vector<FolderEntry>& entries,
-                                std::string_view (*key)(std::string_view)) {
+void FolderIndex::Chains::Reset(std::size_t entries) {
   std::size_t slots = 16;
-  while (slots < 2 * entries.size()) slots *= 2;
+  while (slots < 2 * entries) slots *= 2;
   first.assign(slots, kEnd);
-  next.assign(entries.size(), kEnd);
-  // Backwards, each entry put first in its chain, so chains run forwards.
-  for (std::size_t i = entries.size(); i-- > 0;) {
-    std::uint32_t& head = first[FoldedHash(key(entries[i].name)) & (slots - 1)];
-    next[i] = head;
-    head = static_cast<std::uint32_t>(i);
-  }
+  next.assign(entries, kEnd);
 }
 
-std::uint32_t FolderIndex::Chains::Head(std::string_view key) const {
+void FolderIndex::Chains::Add(std::size_t entry, std::uint64_t hash) {
+  std::uint32_t& head = first[hash & (first.size() - 1)];
+  next[entry] = head;
+  head = static_cast<std::uint32_t>(entry);
+}
+
+std::uint32_t FolderIndex::Chains::Head(std::uint64_t hash) const {
   if (first.empty()) return kEnd;
-  return first[FoldedHash(key) & (first.size() - 1)];
+  return first[hash & (first.size() - 1)];
 }
 
 FolderIndex::FolderIndex(std::vector<FolderEntry> entries)
     : entries_(std::move(entries)) {
-  byStem_.Build(entries_, Stem);
-  byName_.Build(entries_, WholeName);
+  byStem_.Reset(entries_.size());
+  byName_.Reset(entries_.size());
+  // Backwards, each entry put first in its chains, so chains run forwards.
+  // The hash of a name goes on from the hash of its stem.
+  for (std::size_t i = entries_.size(); i-- > 0;) {
+    std::string_view name = entries_[i].name;
+    std::string_view stem = Stem(name);
+    std::uint64_t stem_hash = FoldedHash(stem);
+    byStem_.Add(i, stem_hash);
+    byName_.Add(i, FoldedHash(name.substr(stem.size()), stem_hash));
+  }
 }
 
 std::vector<const FolderEntry*> FolderIndex::Candidates(
     std::string_view baseName) const {
   std::vector<const FolderEntry*> found;
-  for (std::uint32_t i = byStem_.Head(Stem(baseName)); i != Chains::kEnd;
-       i = byStem_.next[i]) {
+  for (std::uint32_t i = byStem_.Head(FoldedHash(Stem(baseName)));
+       i != Chains::kEnd; i = byStem_.next[i]) {
     std::string_view name = entries_[i].name;
     if (name.size() > baseName.size() && name[baseName.size()] == '.' &&
         StartsWithIgnoringCase(name, baseName))
@@ -61,14 +67,14 @@ std::vector<const FolderEntry*> FolderIndex::Candidates(
 }
 
 bool FolderIndex::HoldsNameFolded(std::string_view name) const {
-  for (std::uint32_t i = byName_.Head(name); i != Chains::kEnd;
+  for (std::uint32_t i = byName_.Head(FoldedHash(name)); i != Chains::kEnd;
        i = byName_.next[i])
     if (EqualsIgnoringCase(entries_[i].name, name)) return true;
   return false;
 }
 
 const FolderEntry* FolderIndex::Find(std::string_view name) const {
-  for (std::uint32_t i = byName_.Head(name); i != Chains::kEnd;
+  for (std::uint32_t i = byName_.Head(FoldedHash(name)); i != Chains::kEnd;
        i = byName_.next[i])
     if (entries_[i].name == name) return &entries_[i];
   return nullptr;
@@ -93,9 +99,18 @@ Status FolderListings::Open(const std::string& folder, Folder** opened) {
     Status s = env_.OpenFolder(folder, &held_);
     if (!s.ok()) return s;
     heldPath_ = folder;
+    heldWritable_ = false;
   }
   *opened = held_.get();
   return Status::Ok();
+}
+
+Status FolderListings::CheckFolderWritable(const std::string& folder) {
+  bool held = held_ && heldPath_ == folder;
+  if (held && heldWritable_) return Status::Ok();
+  Status s = env_.CheckWritable(folder);
+  if (held) heldWritable_ = s.ok();
+  return s;
 }
 
 }  // namespace morvelle

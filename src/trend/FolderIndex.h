@@ -53,9 +53,9 @@ class FolderIndex {
     static constexpr std::uint32_t kEnd = ~std::uint32_t{0};
     std::vector<std::uint32_t> first, next;
 
-    void Build(const std::vector<FolderEntry>& entries,
-               std::string_view (*key)(std::string_view));
-    std::uint32_t Head(std::string_view key) const;
+    void Reset(std::size_t entries);
+    void Add(std::size_t entry, std::uint64_t hash);
+    std::uint32_t Head(std::uint64_t hash) const;
   };
 
   std::vector<FolderEntry> entries_;
@@ -79,11 +79,15 @@ class FolderListings {
   // folder; `*opened` stays valid until the next call.
   Status Open(const std::string& folder, Folder** opened);
 
+  // Env::CheckWritable on `folder`, asked once while it is the one held.
+  Status CheckFolderWritable(const std::string& folder);
+
  private:
   Env& env_;
   std::map<std::string, FolderIndex> folders_;
   std::string heldPath_;
   std::unique_ptr<Folder> held_;
+  bool heldWritable_ = false;
 };
 
 }  // namespace morvelle

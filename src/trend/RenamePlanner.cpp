@@ -193,8 +193,8 @@ RenameOutcome CheckWritable(Env& env, FolderListings& listings,
                             const RenamePlan& plan, std::string* message) {
   const std::string folder_path = FolderOf(plan.hstPath);
   Folder* folder = nullptr;
-  Status s = env.CheckWritable(folder_path);
-  if (s.ok()) s = listings.Open(folder_path, &folder);
+  Status s = listings.Open(folder_path, &folder);
+  if (s.ok()) s = listings.CheckFolderWritable(folder_path);
   for (std::size_t i = 0; s.ok() && i < plan.files.size(); ++i) {
     s = folder->CheckWritable(plan.files[i].path);
     if (s.ok() && plan.files[i].renamed())
