@@ -76,41 +76,18 @@ class CrossChecker {
 
   // Claims the sources of `row`, or refuses it when one is claimed already.
   void ClaimSources(std::size_t index, PlannedRename* row) {
-    FileInfo folder;
-    if (!RowFolder(row, &folder)) return;
-    const std::size_t folder_length = FolderOf(row->plan.hstPath).size();
-    std::vector<NameKey> keys;
-    for (const FileChange& file : row->plan.files) {
-      NameKey key = KeyOf(folder, folder_length, file.path);
-      auto it = sources_.find(key);
-      if (it != sources_.end())
-        return Refuse(
-            it->second,
-            Quoted(file.path) + " is a file of another row's trend too", row);
-      keys.push_back(std::move(key));
-    }
-    for (NameKey& key : keys) sources_.emplace(std::move(key), index);
+    Claim(index, row, /*targets=*/false, &sources_, [](const FileChange& file) {
+      return Quoted(file.path) + " is a file of another row's trend too";
+    });
   }
 
   // Claims the targets of `row`, or refuses it when one is claimed already.
   void ClaimTargets(std::size_t index, PlannedRename* row) {
-    FileInfo folder;
-    if (!RowFolder(row, &folder)) return;
-    const std::size_t folder_length = FolderOf(row->plan.hstPath).size();
-    std::vector<NameKey> keys;
-    for (const FileChange& file : row->plan.files) {
-      if (!file.renamed()) continue;
-      NameKey key = KeyOf(folder, folder_length, file.newPath);
-      auto target = targets_.find(key);
-      if (target != targets_.end())
-        return Refuse(target->second,
-                      "Cannot rename " + Quoted(file.path) + " to " +
-                          Quoted(FileNameOf(file.newPath)) +
-                          ": another row renames a file to that name too",
-                      row);
-      keys.push_back(std::move(key));
-    }
-    for (NameKey& key : keys) targets_.emplace(std::move(key), index);
+    Claim(index, row, /*targets=*/true, &targets_, [](const FileChange& file) {
+      return "Cannot rename " + Quoted(file.path) + " to " +
+             Quoted(FileNameOf(file.newPath)) +
+             ": another row renames a file to that name too";
+    });
   }
 
  private:
@@ -134,6 +111,29 @@ class CrossChecker {
     return s;
   }
 
+  using Claims = std::unordered_map<NameKey, std::size_t, NameKeyHash>;
+
+  // Claims the old paths of `row`'s files, or with `targets` the new paths
+  // of those renamed, or refuses the row with `conflict` of the first file
+  // whose name another row claimed already.
+  template <typename Conflict>
+  void Claim(std::size_t index, PlannedRename* row, bool targets,
+             Claims* claims, Conflict conflict) {
+    FileInfo folder;
+    if (!RowFolder(row, &folder)) return;
+    const std::size_t folder_length = FolderOf(row->plan.hstPath).size();
+    std::vector<NameKey> keys;
+    for (const FileChange& file : row->plan.files) {
+      if (targets && !file.renamed()) continue;
+      NameKey key =
+          KeyOf(folder, folder_length, targets ? file.newPath : file.path);
+      auto it = claims->find(key);
+      if (it != claims->end()) return Refuse(it->second, conflict(file), row);
+      keys.push_back(std::move(key));
+    }
+    for (NameKey& key : keys) claims->emplace(std::move(key), index);
+  }
+
   static bool AllDifferent(std::vector<std::uint64_t>* hashes) {
     std::sort(hashes->begin(), hashes->end());
     return std::adjacent_find(hashes->begin(), hashes->end()) == hashes->end();
@@ -148,8 +148,8 @@ class CrossChecker {
 
   Env& env_;
   std::map<std::string, FileInfo> folders_;
-  // Every file a row rewrites, and every new name.
-  std::unordered_map<NameKey, std::size_t, NameKeyHash> sources_, targets_;
+  Claims sources_;  // every file a row rewrites
+  Claims targets_;  // every new name
 };
 
 std::string TableProblem(const RenamePlan& plan, const std::string& oldPath,

@@ -244,11 +244,12 @@ RenameReport RenameTrend(Env& env, Reporter& reporter,
                          const std::string& hstPath, const std::string& newPath,
                          const std::string& newTag,
                          const std::atomic<bool>* stop) {
+  FolderListings listings(env);  // the folder is opened once for both
   RenameReport report;
-  report.outcome =
-      PlanRename(env, hstPath, newPath, newTag, &report.plan, &report.message);
+  report.outcome = PlanRename(env, listings, hstPath, newPath, newTag,
+                              &report.plan, &report.message);
   if (report.outcome == RenameOutcome::kRenamed)
-    report = ExecuteRenamePlan(env, std::move(report.plan), stop);
+    report = ExecuteRenamePlan(listings, std::move(report.plan), stop);
   switch (report.outcome) {
     case RenameOutcome::kRenamed:
       break;

@@ -109,11 +109,10 @@ void WarnAboutCutValues(const std::string& table, RenamePlan* plan) {
 // listed spelling must not pass for another history file.
 Status ListedName(Env& env, const FolderIndex& listing,
                   const std::string& folder, std::string* name) {
+  if (listing.Find(*name)) return Status::Ok();
   std::vector<const FolderEntry*> spellings;
-  for (const FolderEntry* entry : listing.Candidates(StripExtension(*name))) {
-    if (entry->name == *name) return Status::Ok();
+  for (const FolderEntry* entry : listing.Candidates(StripExtension(*name)))
     if (EqualsIgnoringCase(entry->name, *name)) spellings.push_back(entry);
-  }
   if (spellings.empty()) return Status::Ok();
   FileInfo history;
   Status s = env.GetFileInfo(folder + *name, &history);
@@ -156,11 +155,10 @@ void AddDataFileChanges(const std::vector<std::string>& names,
 }
 
 RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
-                        const std::string& newPath, std::string table,
+                        const std::string& newName, std::string table,
                         RenamePlan* plan, std::string* message) {
   std::string folder = FolderOf(plan->hstPath);
   std::string history_name = FileNameOf(plan->hstPath);
-  std::string new_name = FileNameOf(newPath);
   Status s = ListedName(env, listing, folder, &history_name);
   if (!s.ok()) {
     *message = "Could not check the trend's folder: " + s.ToString();
@@ -176,8 +174,8 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
     return RenameOutcome::kRefused;
   }
   plan->files.reserve(files.dataFiles.size() + 1);
-  AddTableChange(std::move(table), new_name, plan);
-  AddDataFileChanges(files.dataFiles, new_name, plan);
+  AddTableChange(std::move(table), newName, plan);
+  AddDataFileChanges(files.dataFiles, newName, plan);
   plan->skipped = std::move(files.skipped);
   return RenameOutcome::kRenamed;
 }
@@ -255,7 +253,8 @@ std::optional<std::pair<const FileChange*, const FileChange*>> SharedTarget(
 }
 
 RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
-                           const RenamePlan& plan, std::string* message) {
+                           const RenamePlan& plan, const std::string& newName,
+                           std::string* message) {
   if (auto shared = SharedTarget(plan)) {
     *message = "Cannot rename both " + Quoted(shared->first->path) + " and " +
                Quoted(shared->second->path) + " to " +
@@ -264,9 +263,7 @@ RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
   }
   // Every new name is the new base, a dot and an extension: where the
   // listing holds no name of that form, none of them was taken.
-  if (listing.Candidates(FileNameOf(StripExtension(plan.files.front().newPath)))
-          .empty())
-    return RenameOutcome::kRenamed;
+  if (listing.Candidates(newName).empty()) return RenameOutcome::kRenamed;
   for (const FileChange& file : plan.files) {
     if (!file.renamed()) continue;
     RenameOutcome outcome = CheckTarget(env, listing, file, message);
@@ -315,18 +312,18 @@ RenameOutcome CheckHistoryName(const RenamePlan& plan, std::string* message) {
   return RenameOutcome::kInvalidTrend;
 }
 
-// Whether the history file may be opened. The folder's listing tells for
-// a regular file without a call to the file system (the open checks again
-// what it opened); anything else is asked of the file system, which also
-// says why not.
+// Whether the history file may be opened, with `*listing` its folder's
+// listing when it may. The listing tells for a regular file without a call
+// to the file system (the open checks again what it opened); anything else
+// is asked of the file system, which also says why not.
 HistoryCheck CheckListedHistoryFile(Env& env, FolderListings& listings,
                                     const std::string& path,
                                     const std::string& shownPath,
+                                    const FolderIndex** listing,
                                     std::string* message) {
-  const FolderIndex* listing = nullptr;
-  Status listed = listings.Get(FolderOf(path), &listing);
+  Status listed = listings.Get(FolderOf(path), listing);
   if (listed.ok()) {
-    const FolderEntry* entry = listing->Find(FileNameOf(path));
+    const FolderEntry* entry = (*listing)->Find(FileNameOf(path));
     if (entry && entry->type == EntryType::kRegular)
       return HistoryCheck::kRegularFile;
   }
@@ -341,7 +338,7 @@ HistoryCheck CheckListedHistoryFile(Env& env, FolderListings& listings,
 RenameOutcome StartPlan(Env& env, FolderListings& listings,
                         const std::string& hstPath, const std::string& newPath,
                         const std::string& newTag, RenamePlan* plan,
-                        std::string* message) {
+                        const FolderIndex** listing, std::string* message) {
   if (hstPath.empty()) {
     *message = NotFoundMessage(hstPath);
     return RenameOutcome::kNotFound;
@@ -351,8 +348,8 @@ RenameOutcome StartPlan(Env& env, FolderListings& listings,
     *message = "Could not find the trend: " + s.ToString();
     return RenameOutcome::kFailed;
   }
-  switch (
-      CheckListedHistoryFile(env, listings, plan->hstPath, hstPath, message)) {
+  switch (CheckListedHistoryFile(env, listings, plan->hstPath, hstPath, listing,
+                                 message)) {
     case HistoryCheck::kRegularFile:
       break;
     case HistoryCheck::kNotFound:
@@ -384,23 +381,18 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
                          const std::string& newTag, RenamePlan* plan,
                          std::string* message) {
   *plan = RenamePlan();
-  RenameOutcome outcome =
-      StartPlan(env, listings, hstPath, newPath, newTag, plan, message);
+  const FolderIndex* listing = nullptr;
+  RenameOutcome outcome = StartPlan(env, listings, hstPath, newPath, newTag,
+                                    plan, &listing, message);
   std::string table;
   if (outcome == RenameOutcome::kRenamed)
     outcome = ReadHistory(listings, plan, &table, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
   WarnAboutCutValues(table, plan);
-  const FolderIndex* listing = nullptr;
-  Status s = listings.Get(FolderOf(plan->hstPath), &listing);
-  if (!s.ok()) {
-    *message = "Could not list the trend's folder: " + s.ToString();
-    return RenameOutcome::kFailed;
-  }
   const std::string new_name = FileNameOf(newPath);
-  outcome = PlanFiles(env, *listing, newPath, std::move(table), plan, message);
+  outcome = PlanFiles(env, *listing, new_name, std::move(table), plan, message);
   if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckTargets(env, *listing, *plan, message);
+    outcome = CheckTargets(env, *listing, *plan, new_name, message);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckJoiners(*listing, *plan, new_name, message);
   if (outcome == RenameOutcome::kRenamed)
