@@ -23,6 +23,10 @@ class FailingFile final : public File {
   }
   // No call to the file system: the open described the file.
   const FileInfo& OpenedInfo() const override { return base_->OpenedInfo(); }
+  Status Sync() override {
+    Status s = env_.Count("flush", path_);
+    return s.ok() ? base_->Sync() : s;
+  }
   Status Close() override {
     Status s = env_.Count("close", path_);
     Status closed = base_->Close();
@@ -46,9 +50,12 @@ FailingEnv::FailingEnv(Env& base, Fault fault)
 Status FailingEnv::Count(const char* call, const std::string& path) {
   if (onCall) onCall();
   ++callsByName_[call];
+  log_.emplace_back(call, path);
   ++calls_;
   bool first = calls_ == fault_.at && fault_.kind == FaultKind::kFail;
-  if (!first && calls_ != fault_.alsoAt) return Status::Ok();
+  bool crashed = fault_.kind == FaultKind::kCrash && fault_.at > 0 &&
+                 calls_ >= fault_.at;
+  if (!first && !crashed && calls_ != fault_.alsoAt) return Status::Ok();
   failedCall_ = call;
   return Status::Error(fault_.error, call, path, "injected failure");
 }
@@ -56,6 +63,21 @@ Status FailingEnv::Count(const char* call, const std::string& path) {
 int FailingEnv::callsOf(const std::string& call) const {
   auto it = callsByName_.find(call);
   return it == callsByName_.end() ? 0 : it->second;
+}
+
+int FailingEnv::lastCallOf(const std::string& call,
+                           const std::string& pathEnd) const {
+  for (std::size_t i = log_.size(); i-- > 0;)
+    if (log_[i].first == call && log_[i].second.ends_with(pathEnd))
+      return static_cast<int>(i + 1);
+  return 0;
+}
+
+bool FailingEnv::callWas(int k, const std::string& call,
+                         const std::string& pathEnd) const {
+  if (k < 1 || k > static_cast<int>(log_.size())) return false;
+  const auto& [name, path] = log_[static_cast<std::size_t>(k - 1)];
+  return name == call && path.ends_with(pathEnd);
 }
 
 Status FailingEnv::Write(File& base, const std::string& path,
@@ -125,6 +147,16 @@ Status FailingEnv::ReadTextFile(const std::string& path, std::size_t limit,
                                 std::string* text) {
   Status s = Count("read text file", path);
   return s.ok() ? base_.ReadTextFile(path, limit, text) : s;
+}
+
+Status FailingEnv::SyncFolder(const std::string& folder) {
+  Status s = Count("flush folder", folder);
+  return s.ok() ? base_.SyncFolder(folder) : s;
+}
+
+Status FailingEnv::SyncFileSystem(const std::string& folder) {
+  Status s = Count("flush file system", folder);
+  return s.ok() ? base_.SyncFileSystem(folder) : s;
 }
 
 Status FailingEnv::GetFileInfo(const std::string& path, FileInfo* info) {

@@ -7,6 +7,9 @@
 //  - kTargetAppears: right before rename number `at`, `createFile` makes a
 //    file under the rename's new name, as another program may do after the
 //    rename was checked;
+//  - kCrash: call number `at` and every call after it fail and do nothing,
+//    as if the process had been killed there; the state the Env is left
+//    in is what a recovery finds;
 // and, besides that one, a plain failure of call number `alsoAt`, so that a
 // test can fail the undo of a run stopped by the first fault.
 #pragma once
@@ -15,12 +18,14 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Env.h"
 
 namespace morvelle::testing {
 
-enum class FaultKind { kFail, kShortWrite, kTargetAppears };
+enum class FaultKind { kFail, kShortWrite, kTargetAppears, kCrash };
 
 struct Fault {
   FaultKind kind = FaultKind::kFail;
@@ -47,6 +52,13 @@ class FailingEnv final : public Env {
   const std::string& failedCall() const { return failedCall_; }
   // Calls of one name ("stat", "open", ...) passed on or failed so far.
   int callsOf(const std::string& call) const;
+  // The number (from 1) of the last call named `call` on a path ending in
+  // `pathEnd`; 0 when there was none.
+  int lastCallOf(const std::string& call, const std::string& pathEnd) const;
+  // True when call number `k` was named `call`, on a path ending in
+  // `pathEnd`.
+  bool callWas(int k, const std::string& call,
+               const std::string& pathEnd) const;
 
   // Runs before every counted call, so a test can look at the state the
   // call is made in.
@@ -71,6 +83,8 @@ class FailingEnv final : public Env {
   Status CheckNameFits(const std::string& path) override;
   Status ReadTextFile(const std::string& path, std::size_t limit,
                       std::string* text) override;
+  Status SyncFolder(const std::string& folder) override;
+  Status SyncFileSystem(const std::string& folder) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;
   Status AbsolutePath(const std::string& path, std::string* absolute) override;
 
@@ -82,6 +96,7 @@ class FailingEnv final : public Env {
   int renames_ = 0;
   std::string failedCall_;
   std::map<std::string, int> callsByName_;
+  std::vector<std::pair<std::string, std::string>> log_;  // call, path
 };
 
 }  // namespace morvelle::testing

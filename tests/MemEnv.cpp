@@ -1,6 +1,7 @@
 #include "MemEnv.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace morvelle::testing {
 namespace {
@@ -22,10 +23,14 @@ Status Missing(const char* operation, const std::string& path) {
 
 class MemFile final : public File {
  public:
+  using KeepBytes = std::function<void(std::uint64_t, const std::string&)>;
+
   MemFile(std::shared_ptr<std::string> bytes, std::string path,
           const FileInfo& info, bool writable, std::shared_ptr<bool> lock,
-          std::shared_ptr<int> openFiles, std::shared_ptr<int> misuses)
-      : bytes_(std::move(bytes)),
+          std::shared_ptr<int> openFiles, std::shared_ptr<int> misuses,
+          KeepBytes keep)
+      : keep_(std::move(keep)),
+        bytes_(std::move(bytes)),
         path_(std::move(path)),
         info_(info),
         writable_(writable),
@@ -69,6 +74,12 @@ class MemFile final : public File {
 
   const FileInfo& OpenedInfo() const override { return info_; }
 
+  Status Sync() override {
+    if (closed_) return Misuse("flush");
+    if (keep_) keep_(info_.index, *bytes_);
+    return Status::Ok();
+  }
+
   Status Close() override {
     if (closed_) return Misuse("close");
     Release();
@@ -88,6 +99,7 @@ class MemFile final : public File {
                          "File already closed");
   }
 
+  KeepBytes keep_;
   std::shared_ptr<std::string> bytes_;
   std::string path_;
   FileInfo info_;
@@ -200,7 +212,7 @@ Status MemEnv::CreateNewFile(const std::string& path,
     return Status::Error(ErrorKind::kAlreadyExists, "create", path,
                          "File exists");
   Add(path, EntryType::kRegular, {});
-  *file = Open(path, nodes_.at(path), OpenMode::kReadWrite);
+  *file = Open(path, nodes_.at(path), OpenMode::kLocked);
   return Status::Ok();
 }
 
@@ -211,7 +223,45 @@ std::unique_ptr<File> MemEnv::Open(const std::string& path, const Node& node,
   GetFileInfo(path, &info);
   return std::make_unique<MemFile>(
       node.bytes, path, info, mode != OpenMode::kRead,
-      mode == OpenMode::kLocked ? node.locked : nullptr, openFiles_, misuses_);
+      mode == OpenMode::kLocked ? node.locked : nullptr, openFiles_, misuses_,
+      [durable = durable_](std::uint64_t index, const std::string& bytes) {
+        if (durable) durable->bytes[index] = bytes;
+      });
+}
+
+void MemEnv::MarkAllDurable() {
+  durable_ = std::make_shared<Durable>();
+  SyncFileSystem("/");
+}
+
+void MemEnv::PowerCut() {
+  nodes_ = durable_->names;
+  for (auto& [path, node] : nodes_) {
+    node.locked = std::make_shared<bool>(false);
+    if (node.type != EntryType::kRegular) continue;
+    auto kept = durable_->bytes.find(node.index);
+    node.bytes = std::make_shared<std::string>(
+        kept == durable_->bytes.end() ? std::string() : kept->second);
+  }
+}
+
+Status MemEnv::SyncFolder(const std::string& folder) {
+  if (!durable_) return Status::Ok();
+  std::string parent = WithoutTrailingSlash(folder);
+  std::erase_if(durable_->names, [&](const auto& entry) {
+    return entry.first != "/" && ParentOf(entry.first) == parent;
+  });
+  for (const auto& [path, node] : nodes_)
+    if (path != "/" && ParentOf(path) == parent) durable_->names[path] = node;
+  return Status::Ok();
+}
+
+Status MemEnv::SyncFileSystem(const std::string&) {
+  if (!durable_) return Status::Ok();
+  durable_->names = nodes_;
+  for (const auto& [path, node] : nodes_)
+    if (node.bytes) durable_->bytes[node.index] = *node.bytes;
+  return Status::Ok();
 }
 
 Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {

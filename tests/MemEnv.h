@@ -41,6 +41,14 @@ class MemEnv final : public Env {
   // Every path and its type, folders included.
   std::map<std::string, EntryType> Tree() const;
 
+  // Power cuts. MarkAllDurable takes everything as it is now to be on
+  // stable storage; from then on a File's Sync keeps its bytes, SyncFolder
+  // the names in a folder and SyncFileSystem everything. PowerCut drops
+  // whatever was not kept so, as a machine losing power does, and lets go
+  // of every lock: the Files still open must not be used after it.
+  void MarkAllDurable();
+  void PowerCut();
+
   int openFiles() const { return *openFiles_; }
   int mostOpenAtOnce() const { return *mostOpen_; }
   // Calls made on a File after its Close.
@@ -59,6 +67,8 @@ class MemEnv final : public Env {
   Status CheckNameFits(const std::string& path) override;
   Status ReadTextFile(const std::string& path, std::size_t limit,
                       std::string* text) override;
+  Status SyncFolder(const std::string& folder) override;
+  Status SyncFileSystem(const std::string& folder) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;
   Status AbsolutePath(const std::string& path, std::string* absolute) override;
 
@@ -72,6 +82,13 @@ class MemEnv final : public Env {
     std::shared_ptr<bool> locked = std::make_shared<bool>(false);
   };
 
+  // What survives a power cut: the names, and the bytes of each file by
+  // its index. Shared with the open Files, whose Sync keeps their bytes.
+  struct Durable {
+    std::map<std::string, Node> names;
+    std::map<std::uint64_t, std::string> bytes;
+  };
+
   bool Add(const std::string& path, EntryType type, std::string bytes);
   std::unique_ptr<File> Open(const std::string& path, const Node& node,
                              OpenMode mode);
@@ -80,6 +97,7 @@ class MemEnv final : public Env {
   std::string currentFolder_;
   std::map<std::string, Node> nodes_;
   std::uint64_t nextIndex_ = 1;
+  std::shared_ptr<Durable> durable_;  // null until MarkAllDurable
   // Shared with the open Files, which may outlive a call.
   std::shared_ptr<int> openFiles_ = std::make_shared<int>(0);
   std::shared_ptr<int> mostOpen_ = std::make_shared<int>(0);

@@ -6,6 +6,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "trend/Journal.h"
+
 namespace morvelle::testing {
 namespace {
 
@@ -148,6 +150,27 @@ FolderImage ReadFolder(const std::filesystem::path& folder) {
     if (entry.is_regular_file() && !entry.is_symlink())
       image[Utf8Of(entry.path().filename())] = ReadFile(entry.path());
   return image;
+}
+
+FolderImage WithoutJournals(FolderImage image, int* journals) {
+  *journals = static_cast<int>(std::erase_if(image, [](const auto& file) {
+    return IsJournalName(file.first);
+  }));
+  return image;
+}
+
+bool RecoverAll(Env& env, const std::string& folder, std::string* report) {
+  std::vector<JournalRecovery> recoveries;
+  if (!RecoverFolder(env, folder, &recoveries, report)) return false;
+  bool all = true;
+  for (const JournalRecovery& journal : recoveries) {
+    all = all && journal.removed;
+    if (!journal.problem.empty())
+      *report += journal.journalPath + ": " + journal.problem + "\n";
+    for (const TrendRecovery& trend : journal.trends)
+      *report += trend.historyFile + ": " + trend.message + "\n";
+  }
+  return all;
 }
 
 FolderImage ExpectedAfterRename(const TrendRecipe& recipe,

@@ -83,6 +83,14 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
 FolderImage ReadFolder(const std::filesystem::path& folder);
 
+// `image` without the journals of runs, whose number goes to `*journals`.
+FolderImage WithoutJournals(FolderImage image, int* journals);
+
+// Recovers every journal of `folder` (a path with its separator). True
+// when each was removed, every trend whole; `*report` has a line per
+// trend and per problem.
+bool RecoverAll(Env& env, const std::string& folder, std::string* report);
+
 // `value` NUL-padded to `width`, cut to it when longer.
 std::string Field(const std::string& value, std::size_t width);
 

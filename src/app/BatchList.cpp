@@ -9,6 +9,7 @@
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
+#include "trend/Journal.h"
 
 namespace morvelle {
 namespace {
@@ -425,18 +426,22 @@ class BatchListRun {
                 std::vector<PlannedRename>* plans) {
     Tally tally;
     tally.notRun = rows.size();
+    RunJournal journal(env_);
+    if (!BeginJournal(journal, *plans)) return NothingChanged(tally);
     UndoList undo(env_);
     bool keep_undo = !options_.undoListPath.empty();
     if (keep_undo) {
       Status s = undo.Create(options_.undoListPath);
       if (!s.ok()) {
         err_ << "Could not create the undo list: " << s.ToString() << "\n";
+        journal.Finish(false, false);
         return NothingChanged(tally);
       }
     }
     ProgressBar bar(err_, options_.progress, rows.size());
     FolderListings folders(env_);
-    bool go_on = true;
+    const std::string folder = FolderOf(plans->front().plan.hstPath);
+    bool go_on = true, undo_failed = false;
     for (std::size_t i = 0; i < rows.size() && go_on; ++i) {
       if (StopRequested()) {
         err_ << "Stopped on request before line " << rows[i].line
@@ -446,8 +451,9 @@ class BatchListRun {
       bar.Show(i);
       if (options_.onProgress) options_.onProgress(i, rows.size());
       RenameReport report = ExecuteRenamePlan(
-          folders, std::move((*plans)[i].plan), options_.stop);
+          folders, journal, std::move((*plans)[i].plan), options_.stop);
       bar.Hide();
+      undo_failed = report.outcome == RenameOutcome::kUndoFailed;
       go_on = RowDone(rows[i], report, keep_undo ? &undo : nullptr, &tally);
       if (!go_on) err_ << "The rows after it were not run.\n";
     }
@@ -457,10 +463,36 @@ class BatchListRun {
     if (!closed.ok())
       err_ << "Could not write the undo list: " << closed.ToString()
            << "; it may lack trends that were renamed.\n";
+    bool flushed = EndJournal(journal, undo_failed, folder);
     PrintSummary(tally, true, out_);
     if (StopRequested()) return kExitInterrupted;
-    bool all_done = tally.renamed == rows.size() && go_on && closed.ok();
+    bool all_done =
+        tally.renamed == rows.size() && go_on && closed.ok() && flushed;
     return all_done ? kExitRenamed : kExitNotRenamed;
+  }
+
+  bool BeginJournal(RunJournal& journal,
+                    const std::vector<PlannedRename>& plans) {
+    std::vector<const RenamePlan*> journaled;
+    journaled.reserve(plans.size());
+    for (const PlannedRename& plan : plans) journaled.push_back(&plan.plan);
+    Status s = journal.Begin(journaled);
+    if (!s.ok())
+      err_ << "Could not write the run's journal: " << s.ToString() << "\n";
+    return s.ok();
+  }
+
+  // Flushes the run's changes and removes its journal; false when the
+  // changes may not survive a power cut.
+  bool EndJournal(RunJournal& journal, bool undoFailed,
+                  const std::string& trendFolder) {
+    const RunJournal::End end = journal.Finish(undoFailed, true);
+    const std::string folder = "'" + Shown(trendFolder) + "'";
+    if (!end.flush.ok())
+      err_ << FlushFailedMessage(end.flush, folder) << "\n";
+    else if (!end.removal.ok())
+      err_ << "warning: " << JournalLeftMessage(end.removal, folder) << "\n";
+    return end.flush.ok();
   }
 
   // Counts and reports the row `report` ran, its undo row written before

@@ -74,6 +74,11 @@ class File {
   // zero.
   virtual const FileInfo& OpenedInfo() const = 0;
 
+  // Returns once what was written to the file, and its length, is on
+  // stable storage and survives a power cut (POSIX: fdatasync; Windows:
+  // FlushFileBuffers). Its name is not: see Folder::Sync.
+  virtual Status Sync() = 0;
+
   // Closes the file. Called at most once; after it no other call is made.
   // Destroying an open File closes it and drops any error.
   virtual Status Close() = 0;
@@ -95,6 +100,17 @@ class Folder {
   virtual Status RenameNoReplace(const std::string& from,
                                  const std::string& to) = 0;
   virtual Status CheckWritable(const std::string& path) = 0;
+
+  // Returns once the names in this folder (files created, renamed or
+  // removed) are on stable storage. POSIX: fsync of the folder. Windows:
+  // nothing to do, as NTFS logs a name with its file and a Sync of the
+  // file commits that log.
+  virtual Status Sync() = 0;
+
+  // Returns once everything written to the file system this folder is on,
+  // by this process or any other, is on stable storage: one call however
+  // many files a run changed. POSIX: syncfs; Windows: see EnvWindows.cpp.
+  virtual Status SyncFileSystem() = 0;
 };
 
 class Env {
@@ -114,10 +130,12 @@ class Env {
                           std::unique_ptr<File>* file) = 0;
 
   // Creates `path` as a new, empty regular file and opens it for reading
-  // and writing. Fails with kAlreadyExists, changing nothing, when
-  // anything has that name already, a link included: never replaces a
-  // file and never follows a link. On success `*file` is set; on failure
-  // it is left empty.
+  // and writing, held as kLocked holds a file: until it is closed, a
+  // kLocked open of it is refused (kInUse). Fails with kAlreadyExists,
+  // changing nothing, when anything has that name already, a link
+  // included: never replaces a file and never follows a link. A name that
+  // starts with a dot is hidden on Windows as it is on POSIX. On success
+  // `*file` is set; on failure it is left empty.
   virtual Status CreateNewFile(const std::string& path,
                                std::unique_ptr<File>* file) = 0;
 
@@ -155,6 +173,11 @@ class Env {
   // most `limit` + 1 bytes, when it holds more than `limit` bytes.
   virtual Status ReadTextFile(const std::string& path, std::size_t limit,
                               std::string* text) = 0;
+
+  // Folder::Sync and Folder::SyncFileSystem of `folder`, without holding
+  // it open.
+  virtual Status SyncFolder(const std::string& folder) = 0;
+  virtual Status SyncFileSystem(const std::string& folder) = 0;
 
   // Opens `folder` (ending in a separator, as the folder of a path is
   // given) for the calls of a Folder. This default reaches the files by

@@ -155,6 +155,11 @@ class PosixFile final : public File {
 
   const FileInfo& OpenedInfo() const override { return info_; }
 
+  Status Sync() override {
+    if (::fdatasync(fd_) != 0) return PosixError("flush", path_, errno);
+    return Status::Ok();
+  }
+
   Status Close() override {
     int fd = fd_;
     fd_ = -1;
@@ -177,6 +182,26 @@ Status RenameAt(int at, const char* from, const char* to,
                 const std::string& fromPath, const std::string& toPath);
 Status CheckWritableAt(int at, const char* name, const std::string& path);
 
+Status SyncFolderAt(int fd, const std::string& path) {
+  if (::fsync(fd) != 0) return PosixError("flush folder", path, errno);
+  return Status::Ok();
+}
+
+Status SyncFileSystemAt(int fd, const std::string& path) {
+  if (::syncfs(fd) != 0) return PosixError("flush file system", path, errno);
+  return Status::Ok();
+}
+
+// Runs `sync` on the descriptor of `folder`, opened for the call.
+Status WithFolder(const std::string& folder,
+                  Status (*sync)(int, const std::string&)) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return PosixError("open folder", folder, errno);
+  Status s = sync(fd, folder);
+  ::close(fd);
+  return s;
+}
+
 // A folder held by its descriptor.
 class PosixFolder final : public Folder {
  public:
@@ -196,6 +221,8 @@ class PosixFolder final : public Folder {
   Status CheckWritable(const std::string& path) override {
     return CheckWritableAt(At(path), NameIn(path), path);
   }
+  Status Sync() override { return SyncFolderAt(fd_, path_); }
+  Status SyncFileSystem() override { return SyncFileSystemAt(fd_, path_); }
 
  private:
   bool Holds(const std::string& path) const {
@@ -237,6 +264,13 @@ class PosixEnv final : public Env {
     return OpenAt(AT_FDCWD, path.c_str(), path, mode, file);
   }
 
+  Status SyncFolder(const std::string& folder) override {
+    return WithFolder(folder, SyncFolderAt);
+  }
+  Status SyncFileSystem(const std::string& folder) override {
+    return WithFolder(folder, SyncFileSystemAt);
+  }
+
   Status OpenFolder(const std::string& folder,
                     std::unique_ptr<Folder>* opened) override {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -251,6 +285,14 @@ class PosixEnv final : public Env {
     // followed.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return PosixError("create", path, errno);
+    // No one else can hold a file nobody could open before: this cannot
+    // block.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      Status s = PosixError("lock", path, errno);
+      ::close(fd);
+      ::unlink(path.c_str());
+      return s;
+    }
     *file = std::make_unique<PosixFile>(fd, path, NewFileInfo());
     return Status::Ok();
   }

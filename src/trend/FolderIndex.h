@@ -69,6 +69,8 @@ class FolderListings {
  public:
   explicit FolderListings(Env& env) : env_(env) {}
 
+  Env& env() const { return env_; }
+
   // The index of `folder` (a folder path as FolderOf gives it). On success
   // `*index` points into this object and stays valid as long as it lives.
   // A folder that cannot be listed is asked again on the next call.

@@ -3,6 +3,7 @@
 
 #include "trend/FileTools.h"
 #include "trend/HistoryFile.h"
+#include "trend/Journal.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -29,9 +30,13 @@ std::string DescribeStage(const FileChange& file, bool history) {
 
 class RenameRun {
  public:
-  RenameRun(FolderListings& folders, RenamePlan& plan,
-            const std::atomic<bool>* stop)
-      : folders_(folders), plan_(plan), stop_(stop) {}
+  RenameRun(FolderListings& folders, RunJournal& journal, bool syncAtEnd,
+            RenamePlan& plan, const std::atomic<bool>* stop)
+      : folders_(folders),
+        journal_(journal),
+        syncAtEnd_(syncAtEnd),
+        plan_(plan),
+        stop_(stop) {}
 
   RenameOutcome Run(std::string* message) {
     RenameOutcome outcome = LockHistory(message);
@@ -39,6 +44,11 @@ class RenameRun {
     std::optional<std::size_t> stopped_at;
     Status failure = RewriteAndRename(&stopped_at);
     if (failure.ok() && !stopped_at) failure = CloseHistory();
+    // A run that is the whole of its journal's run is complete only once
+    // its changes are on stable storage; a failure to get them there is
+    // undone as any other.
+    if (failure.ok() && !stopped_at && syncAtEnd_)
+      failure = journal_.SyncChanges();
     if (failure.ok() && !stopped_at) return RenameOutcome::kRenamed;
     bool undone = UndoAll();
     Status closed = CloseHistory();
@@ -103,41 +113,83 @@ class RenameRun {
     return RenameDataFiles(stoppedAt);
   }
 
+  // Data files whose old Tag the journal foresees are done in one pass.
+  // The others are left for a second, once their old Tags are journaled,
+  // so that however many there are the journal is flushed once more.
   Status RenameDataFiles(std::optional<std::size_t>* stoppedAt) {
+    std::vector<std::size_t> unforeseen;
     for (std::size_t i = 1; i < plan_.files.size(); ++i) {
       if (stop_ && stop_->load()) {
         *stoppedAt = i;
         return Status::Ok();
       }
       FileChange& file = plan_.files[i];
-      Status s = RewriteDataFile(file);
-      if (s.ok()) s = RenameFile(file);
-      if (!s.ok()) {
-        file.error = s;
-        return s;
+      std::unique_ptr<File> opened;
+      Status s = OpenDataFile(file, &opened, &file.oldBytes);
+      if (s.ok() && !journal_.Foresees(plan_, file.oldBytes)) {
+        s = CloseKeepingError(std::move(opened), s);
+        if (s.ok()) unforeseen.push_back(i);
+      } else if (s.ok()) {
+        s = WriteDataFile(file, std::move(opened));
       }
+      if (!s.ok()) return FailAt(file, s);
+    }
+    return RenameUnforeseen(unforeseen, stoppedAt);
+  }
+
+  Status RenameUnforeseen(const std::vector<std::size_t>& files,
+                          std::optional<std::size_t>* stoppedAt) {
+    if (files.empty()) return Status::Ok();
+    Status s = journal_.AddOldBytes(plan_, files);
+    if (!s.ok()) return FailAt(plan_.files[files.front()], s);
+    for (std::size_t i : files) {
+      if (stop_ && stop_->load()) {
+        *stoppedAt = i;
+        return Status::Ok();
+      }
+      FileChange& file = plan_.files[i];
+      std::unique_ptr<File> opened;
+      std::string now;
+      s = OpenDataFile(file, &opened, &now);
+      if (s.ok() && now != file.oldBytes)
+        s = CloseKeepingError(
+            std::move(opened),
+            Status::Error(ErrorKind::kOther, "read", file.path,
+                          "The file changed while the trend was renamed"));
+      if (s.ok()) s = WriteDataFile(file, std::move(opened));
+      if (!s.ok()) return FailAt(file, s);
     }
     return Status::Ok();
   }
 
-  Status RewriteDataFile(FileChange& file) {
-    std::unique_ptr<File> opened;
-    Status s = folder_->OpenFile(file.path, OpenMode::kReadWrite, &opened);
-    if (!s.ok()) return s;
-    // Checked here, on what the open learnt, rather than asked of the file
-    // system while planning: a file refused now is put back with the rest.
-    s = CheckFileToRewrite(*opened, file.path, plan_.layout.dataHeaderSize);
-    const std::string& tag = plan_.dataTagBytes;
-    if (s.ok())
-      s = ReadWholeRecord(*opened, file.path, file.offset, tag.size(),
-                          &file.oldBytes);
-    if (s.ok()) {
-      file.stage = FileStage::kWriting;
-      s = opened->WriteAt(file.offset, tag);
-    }
-    s = CloseKeepingError(std::move(opened), s);
-    if (s.ok()) file.stage = FileStage::kRewritten;
+  Status FailAt(FileChange& file, const Status& s) {
+    file.error = s;
     return s;
+  }
+
+  // Opens a data file and reads the bytes its new Tag replaces. Checked
+  // here, on what the open learnt, rather than asked of the file system
+  // while planning: a file refused now is put back with the rest.
+  Status OpenDataFile(const FileChange& file, std::unique_ptr<File>* opened,
+                      std::string* oldBytes) {
+    Status s = folder_->OpenFile(file.path, OpenMode::kReadWrite, opened);
+    if (!s.ok()) return s;
+    s = CheckFileToRewrite(**opened, file.path, plan_.layout.dataHeaderSize);
+    if (s.ok())
+      s = ReadWholeRecord(**opened, file.path, file.offset,
+                          plan_.dataTagBytes.size(), oldBytes);
+    if (!s.ok()) return CloseKeepingError(std::move(*opened), s);
+    return s;
+  }
+
+  // Writes the new Tag into the opened file, closes and renames it.
+  Status WriteDataFile(FileChange& file, std::unique_ptr<File> opened) {
+    file.stage = FileStage::kWriting;
+    Status s = opened->WriteAt(file.offset, plan_.dataTagBytes);
+    s = CloseKeepingError(std::move(opened), s);
+    if (!s.ok()) return s;
+    file.stage = FileStage::kRewritten;
+    return RenameFile(file);
   }
 
   Status RenameFile(FileChange& file) {
@@ -214,15 +266,40 @@ class RenameRun {
       if (!file.undoError.ok()) text += " (" + file.undoError.ToString() + ")";
       text += "\n";
     }
-    return text + "Every other file of the trend is as it was.";
+    return text +
+           "Every other file of the trend is as it was. Its journal is kept: "
+           "once the cause is mended, morvelle --recover " +
+           Quoted(FolderOf(plan_.hstPath)) + " puts the trend back.";
   }
 
   FolderListings& folders_;
+  RunJournal& journal_;
+  const bool syncAtEnd_;
   RenamePlan& plan_;
   const std::atomic<bool>* stop_;
   Folder* folder_ = nullptr;       // the trend's, held for the whole run
   std::unique_ptr<File> history_;  // held, and locked, for the whole run
 };
+
+// Ends the run of `report` alone: the journal is kept when the trend was
+// left partly renamed. Changes that could not be flushed fail a renamed
+// trend; a journal that could not be removed is only warned about.
+void FinishRun(RunJournal& journal, RenameReport* report, bool sync) {
+  const bool undo_failed = report->outcome == RenameOutcome::kUndoFailed;
+  const RunJournal::End end = journal.Finish(undo_failed, sync);
+  if (undo_failed) return;
+  const std::string folder = Quoted(FolderOf(report->plan.hstPath));
+  if (!end.flush.ok()) {
+    if (report->outcome == RenameOutcome::kRenamed)
+      report->outcome = RenameOutcome::kFailed;
+    report->message += (report->message.empty() ? "" : "\n") +
+                       FlushFailedMessage(end.flush, folder);
+  } else if (!end.removal.ok()) {
+    // The trend is whole on disk; only the journal is left over.
+    report->plan.warnings.push_back(
+        JournalLeftMessage(end.removal, folder));
+  }
+}
 
 }  // namespace
 
@@ -234,10 +311,49 @@ RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan,
 
 RenameReport ExecuteRenamePlan(FolderListings& folders, RenamePlan plan,
                                const std::atomic<bool>* stop) {
+  RunJournal journal(folders.env());
+  Status s = journal.Begin({&plan});
+  RenameReport report;
+  if (!s.ok()) {
+    report.outcome = RenameOutcome::kFailed;
+    report.message = JournalFailedMessage(plan, s);
+    report.plan = std::move(plan);
+    return report;
+  }
+  report.plan = std::move(plan);
+  report.outcome = RenameRun(folders, journal, true, report.plan, stop)
+                       .Run(&report.message);
+  // A renamed trend is on stable storage already; anything else may have
+  // put files back since the last flush.
+  FinishRun(journal, &report, !report.ok());
+  return report;
+}
+
+RenameReport ExecuteRenamePlan(FolderListings& folders, RunJournal& journal,
+                               RenamePlan plan, const std::atomic<bool>* stop) {
   RenameReport report;
   report.plan = std::move(plan);
-  report.outcome = RenameRun(folders, report.plan, stop).Run(&report.message);
+  report.outcome = RenameRun(folders, journal, false, report.plan, stop)
+                       .Run(&report.message);
   return report;
+}
+
+std::string JournalFailedMessage(const RenamePlan& plan, const Status& s) {
+  return "Cannot rename trend " + Quoted(plan.hstPath) +
+         ": its journal could not be written: " + s.ToString() +
+         ". Nothing was changed.";
+}
+
+std::string FlushFailedMessage(const Status& s, const std::string& folder) {
+  return "The changes could not be flushed to disk (" + s.ToString() +
+         "), so they may not survive a power cut. The journal is kept: "
+         "morvelle --recover " +
+         folder + " settles the trends.";
+}
+
+std::string JournalLeftMessage(const Status& s, const std::string& folder) {
+  return "The run's journal could not be removed (" + s.ToString() +
+         "); morvelle --recover " + folder + " clears it";
 }
 
 RenameReport RenameTrend(Env& env, Reporter& reporter,

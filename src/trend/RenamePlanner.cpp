@@ -6,6 +6,7 @@
 
 #include "trend/FileTools.h"
 #include "trend/HistoryFile.h"
+#include "trend/Journal.h"
 #include "trend/NewValues.h"
 #include "trend/TrendTools.h"
 
@@ -361,6 +362,12 @@ RenameOutcome StartPlan(Env& env, FolderListings& listings,
   }
   RenameOutcome outcome = CheckHistoryName(*plan, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
+  if (std::optional<std::string> pending =
+          PendingRunProblem(env, **listing, FolderOf(plan->hstPath),
+                            FileNameOf(plan->hstPath))) {
+    *message = *pending;
+    return RenameOutcome::kRefused;
+  }
   if (!EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField,
                        message))
     return RenameOutcome::kRefused;

@@ -174,7 +174,8 @@ struct RenameReport {
 };
 
 // Reads the trend and checks the rename without changing anything:
-// history file present, regular (a link is refused, not followed), named
+// no journal of an interrupted run naming the trend (Journal.h), history
+// file present, regular (a link is refused, not followed), named
 // *.HST in any case and without other names (hard links); new values
 // storable and a valid Windows file name; Version 0-6; table counts valid
 // and the whole table inside the file; every file to rewrite, with its
@@ -223,9 +224,30 @@ RenameReport ExecuteRenamePlan(Env& env, RenamePlan plan,
                                const std::atomic<bool>* stop = nullptr);
 
 // The same, with the trend's folder held open by `folders`, so that the
-// runs of many trends in one folder open it once.
+// runs of many trends in one folder open it once. Both write the run's
+// journal (Journal.h) before the first change and remove it once the
+// changes are on stable storage; a run whose undo failed keeps it. A
+// journal that cannot be written fails the run (kFailed) before any
+// change; changes that cannot be flushed make a renamed trend kFailed.
 RenameReport ExecuteRenamePlan(FolderListings& folders, RenamePlan plan,
                                const std::atomic<bool>* stop = nullptr);
+
+class RunJournal;
+
+// Runs `plan`, which `journal` journaled with the plans of the other
+// trends of the run, and leaves the journal to the caller, who calls
+// FinishRun once every trend of the run is done.
+RenameReport ExecuteRenamePlan(FolderListings& folders, RunJournal& journal,
+                               RenamePlan plan,
+                               const std::atomic<bool>* stop = nullptr);
+
+// Why a run cannot start: `s`, the failure of writing its journal.
+std::string JournalFailedMessage(const RenamePlan& plan, const Status& s);
+
+// What a run says when RunJournal::Finish could not flush its changes
+// (`s`) or remove its journal, in `folder` (quoted).
+std::string FlushFailedMessage(const Status& s, const std::string& folder);
+std::string JournalLeftMessage(const Status& s, const std::string& folder);
 
 // Renames the trend whose history file is `hstPath`: rewrites Path and Tag
 // in the first EntryCount entries of its table, the Tag of every data

@@ -1,0 +1,319 @@
+#include "trend/Journal.h"
+
+#include <algorithm>
+#include <array>
+
+#include "trend/FileTools.h"
+#include "trend/HistoryFile.h"
+
+namespace morvelle {
+namespace {
+
+constexpr std::string_view kPlanMagic = "MVJPLAN1";
+constexpr std::string_view kOldTagMagic = "MVJOLD01";
+constexpr std::size_t kFrameHeaderSize = 8;
+// Names tried for a new journal before the run gives up: each is taken
+// only by a run in progress or an interrupted one.
+constexpr int kJournalNamesTried = 1000;
+
+constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t c = i;
+    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[i] = c;
+  }
+  return table;
+}
+
+// CRC-32 as zlib computes it.
+std::uint32_t Crc32(std::string_view data) {
+  static constexpr std::array<std::uint32_t, 256> kTable = MakeCrcTable();
+  std::uint32_t c = 0xFFFFFFFFu;
+  for (char byte : data)
+    c = kTable[(c ^ static_cast<unsigned char>(byte)) & 0xFF] ^ (c >> 8);
+  return c ^ 0xFFFFFFFFu;
+}
+
+void PutNumber(std::string* out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+void PutU32(std::string* out, std::uint64_t value) {
+  PutNumber(out, value, 4);
+}
+void PutU64(std::string* out, std::uint64_t value) {
+  PutNumber(out, value, 8);
+}
+void PutString(std::string* out, std::string_view text) {
+  PutU32(out, text.size());
+  out->append(text);
+}
+
+std::string Frame(std::string_view payload) {
+  std::string frame;
+  frame.reserve(kFrameHeaderSize + payload.size());
+  PutU32(&frame, payload.size());
+  PutU32(&frame, Crc32(payload));
+  frame.append(payload);
+  return frame;
+}
+
+// Reads what Put* wrote; once anything is missing every later read fails
+// too, so a caller checks ok() once at the end.
+class Reader {
+ public:
+  explicit Reader(std::string_view data) : data_(data) {}
+
+  bool ok() const { return ok_; }
+  bool AtEnd() const { return pos_ == data_.size(); }
+
+  std::uint64_t Number(int bytes) {
+    if (!Has(static_cast<std::size_t>(bytes))) return 0;
+    std::uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+      value |= std::uint64_t{static_cast<unsigned char>(data_[pos_ + i])}
+               << (8 * i);
+    pos_ += static_cast<std::size_t>(bytes);
+    return value;
+  }
+  std::uint32_t U32() { return static_cast<std::uint32_t>(Number(4)); }
+  std::uint64_t U64() { return Number(8); }
+  std::string_view Bytes(std::size_t n) {
+    if (!Has(n)) return {};
+    std::string_view bytes = data_.substr(pos_, n);
+    pos_ += n;
+    return bytes;
+  }
+  std::string String() { return std::string(Bytes(U32())); }
+
+ private:
+  bool Has(std::size_t n) {
+    ok_ = ok_ && data_.size() - pos_ >= n;
+    return ok_;
+  }
+
+  std::string_view data_;
+  std::size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+// The payload of the next whole frame with a sound checksum, or nothing.
+std::optional<std::string_view> NextFrame(Reader& reader) {
+  std::uint32_t size = reader.U32();
+  std::uint32_t crc = reader.U32();
+  std::string_view payload = reader.Bytes(size);
+  if (!reader.ok() || Crc32(payload) != crc) return std::nullopt;
+  return payload;
+}
+
+std::optional<JournalTrend> ReadTrend(Reader& r) {
+  JournalTrend trend;
+  JournalFile& history = trend.files.emplace_back();
+  history.oldName = r.String();
+  history.newName = r.String();
+  history.offset = r.U64();
+  history.oldBytes = r.String();
+  history.newBytes = r.String();
+  const std::uint64_t tag_offset = r.U64();
+  const std::string new_tag = r.String();
+  const std::string foreseen = r.String();
+  const std::uint32_t count = r.U32();
+  for (std::uint32_t i = 0; r.ok() && i < count; ++i) {
+    JournalFile& file = trend.files.emplace_back();
+    file.oldName = r.String();
+    file.newName = r.String();
+    file.offset = tag_offset;
+    file.oldBytes = foreseen;
+    file.newBytes = new_tag;
+    file.oldKnown = false;
+  }
+  if (!r.ok()) return std::nullopt;
+  return trend;
+}
+
+bool ReadPlan(std::string_view payload, Journal* journal) {
+  Reader r(payload);
+  if (r.Bytes(kPlanMagic.size()) != kPlanMagic) return false;
+  const std::uint32_t count = r.U32();
+  for (std::uint32_t i = 0; r.ok() && i < count; ++i) {
+    std::optional<JournalTrend> trend = ReadTrend(r);
+    if (!trend) return false;
+    journal->trends.push_back(std::move(*trend));
+  }
+  return r.ok() && r.AtEnd();
+}
+
+// An old Tag frame whose numbers are out of range was never written by a
+// run of this journal; it is ignored as a damaged one is.
+void ReadOldTags(std::string_view payload, Journal* journal) {
+  Reader r(payload);
+  if (r.Bytes(kOldTagMagic.size()) != kOldTagMagic) return;
+  const std::uint32_t trend = r.U32();
+  const std::uint32_t count = r.U32();
+  if (!r.ok() || trend >= journal->trends.size()) return;
+  std::vector<JournalFile>& files = journal->trends[trend].files;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t number = r.U32();
+    std::string old = r.String();
+    if (!r.ok() || number == 0 || number >= files.size()) return;
+    files[number].oldBytes = std::move(old);
+    files[number].oldKnown = true;
+  }
+}
+
+std::string ForeseenDataTag(const RenamePlan& plan) {
+  const std::string_view table = plan.files.front().oldBytes;
+  return ReadField(table.substr(0, plan.layout.entrySize),
+                   plan.layout.EntryTag());
+}
+
+void PutTrend(const RenamePlan& plan, std::string* out) {
+  const FileChange& history = plan.files.front();
+  PutString(out, FileNameOf(history.path));
+  PutString(out, FileNameOf(history.newPath));
+  PutU64(out, history.offset);
+  PutString(out, history.oldBytes);
+  PutString(out, plan.newTable);
+  PutU64(out, plan.layout.dataTagOffset);
+  PutString(out, plan.dataTagBytes);
+  PutString(out, ForeseenDataTag(plan));
+  PutU32(out, plan.files.size() - 1);
+  for (std::size_t i = 1; i < plan.files.size(); ++i) {
+    PutString(out, FileNameOf(plan.files[i].path));
+    PutString(out, FileNameOf(plan.files[i].newPath));
+  }
+}
+
+}  // namespace
+
+bool IsJournalName(std::string_view name) {
+  return name.size() > kJournalPrefix.size() && name.starts_with(kJournalPrefix);
+}
+
+Journal DecodeJournal(std::string_view bytes) {
+  Journal journal;
+  Reader reader(bytes);
+  std::optional<std::string_view> plan = NextFrame(reader);
+  if (!plan || !ReadPlan(*plan, &journal)) return Journal();
+  journal.whole = true;
+  while (std::optional<std::string_view> frame = NextFrame(reader))
+    ReadOldTags(*frame, &journal);
+  return journal;
+}
+
+std::string EncodePlanFrame(const std::vector<const RenamePlan*>& plans) {
+  std::string payload(kPlanMagic);
+  PutU32(&payload, plans.size());
+  for (const RenamePlan* plan : plans) PutTrend(*plan, &payload);
+  return Frame(payload);
+}
+
+// ---- RunJournal ---------------------------------------------------------
+
+RunJournal::~RunJournal() {
+  for (FolderJournal& journal : journals_)
+    if (journal.file) journal.file->Close();
+}
+
+Status RunJournal::Begin(const std::vector<const RenamePlan*>& plans) {
+  // Folders in the order the plans first reach them.
+  std::vector<std::pair<std::string, std::vector<const RenamePlan*>>> folders;
+  for (const RenamePlan* plan : plans) {
+    std::string folder = FolderOf(plan->hstPath);
+    auto it = std::find_if(folders.begin(), folders.end(),
+                           [&](const auto& f) { return f.first == folder; });
+    if (it == folders.end()) it = folders.insert(folders.end(), {folder, {}});
+    it->second.push_back(plan);
+  }
+  for (const auto& [folder, in_folder] : folders) {
+    Status s = Create(folder, in_folder);
+    if (!s.ok()) {
+      RemoveAll();
+      return s;
+    }
+  }
+  return Status::Ok();
+}
+
+Status RunJournal::Create(const std::string& folder,
+                          const std::vector<const RenamePlan*>& plans) {
+  FolderJournal journal;
+  Status s;
+  for (int n = 1; n <= kJournalNamesTried; ++n) {
+    journal.path = folder + std::string(kJournalPrefix) + std::to_string(n);
+    s = env_.CreateNewFile(journal.path, &journal.file);
+    if (s.kind() != ErrorKind::kAlreadyExists) break;
+  }
+  if (!s.ok()) return s;
+  const std::string frame = EncodePlanFrame(plans);
+  journal.size = frame.size();
+  s = journal.file->WriteAt(0, frame);
+  if (s.ok()) s = journal.file->Sync();
+  if (s.ok()) s = env_.SyncFolder(folder);
+  for (std::size_t i = 0; i < plans.size(); ++i)
+    trends_[plans[i]->hstPath] = {journals_.size(), i};
+  journals_.push_back(std::move(journal));
+  return s;
+}
+
+void RunJournal::RemoveAll() {
+  for (FolderJournal& journal : journals_) {
+    if (journal.file) journal.file->Close();
+    journal.file.reset();
+    env_.RemoveFile(journal.path);
+  }
+  journals_.clear();
+  trends_.clear();
+}
+
+bool RunJournal::Foresees(const RenamePlan& plan,
+                          std::string_view oldBytes) const {
+  return oldBytes == ForeseenDataTag(plan);
+}
+
+Status RunJournal::AddOldBytes(const RenamePlan& plan,
+                               const std::vector<std::size_t>& files) {
+  const TrendPlace place = trends_.at(plan.hstPath);
+  FolderJournal& journal = journals_[place.journal];
+  std::string payload(kOldTagMagic);
+  PutU32(&payload, place.trend);
+  PutU32(&payload, files.size());
+  for (std::size_t i : files) {
+    PutU32(&payload, i);
+    PutString(&payload, plan.files[i].oldBytes);
+  }
+  const std::string frame = Frame(payload);
+  Status s = journal.file->WriteAt(journal.size, frame);
+  if (s.ok()) s = journal.file->Sync();
+  if (s.ok()) journal.size += frame.size();
+  return s;
+}
+
+Status RunJournal::SyncChanges() {
+  for (const FolderJournal& journal : journals_) {
+    Status s = env_.SyncFileSystem(FolderOf(journal.path));
+    if (!s.ok()) return s;
+  }
+  return Status::Ok();
+}
+
+RunJournal::End RunJournal::Finish(bool keep, bool sync) {
+  End end;
+  if (sync && !keep) end.flush = SyncChanges();
+  keep = keep || !end.flush.ok();
+  for (FolderJournal& journal : journals_) {
+    // Closed first: Windows removes no file that is open without sharing.
+    journal.file->Close();
+    journal.file.reset();
+    if (keep) continue;
+    Status removed = env_.RemoveFile(journal.path);
+    // A recovery may have found the run whole and removed it meanwhile.
+    if (removed.kind() != ErrorKind::kNotFound && end.removal.ok())
+      end.removal = removed;
+  }
+  journals_.clear();
+  return end;
+}
+
+}  // namespace morvelle

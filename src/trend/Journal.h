@@ -1,0 +1,187 @@
+// The intent journal of a run: what it is about to change, written to
+// stable storage before the first change, so that a run stopped at any
+// point (killed, the machine losing power) can be put back by the next
+// Morvelle that meets the trend.
+//
+// One journal per folder and run, in the folder of the trends it names, so
+// that it travels with them. Its name, ".morvelle-journal-N", has an empty
+// base, so no trend's pattern NAME.* ever takes it; it is hidden on both
+// kinds of system. Names inside it are bare names in that folder.
+//
+// A journal is a run of frames:
+//   offset 0  u32  n, the length of the payload
+//   offset 4  u32  CRC-32 of the payload
+//   offset 8  payload[n]
+// Each frame is flushed before any change it makes possible, so a frame cut
+// short or failing its checksum was never relied on. The first frame is the
+// plan; without it whole, nothing was changed. Later frames hold the old
+// Tag of data files the plan did not foresee; without one, the files it
+// names were not written.
+//
+// Plan payload:
+//   "MVJPLAN1", u32 trend count, then per trend:
+//     str old history name, str new history name,
+//     u64 table offset, str old table, str new table,
+//     u64 data Tag offset, str new data Tag, str foreseen old data Tag,
+//     u32 data file count, then per data file: str old name, str new name
+// Old Tag payload:
+//   "MVJOLD01", u32 trend number, u32 count, then per data file:
+//     u32 file number (1 is the first data file), str old Tag
+// str: u32 length, then its bytes. Numbers are little-endian.
+//
+// The foreseen old Tag of the data files is entry 0's Tag in the old table,
+// which is what the runtime writes into both. A run meets a data file with
+// another Tag only when it opens it, and then journals that Tag before it
+// writes the file.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Env.h"
+#include "trend/FolderIndex.h"
+#include "trend/TrendTools.h"
+
+namespace morvelle {
+
+inline constexpr std::string_view kJournalPrefix = ".morvelle-journal-";
+
+// True for the name of a journal.
+bool IsJournalName(std::string_view name);
+
+// One file of a journaled trend.
+struct JournalFile {
+  std::string oldName, newName;  // bare; equal when the name stays
+  std::uint64_t offset = 0;      // where the bytes below go
+  // The bytes before and after the run. A data file's old bytes are the
+  // trend's foreseen Tag unless `oldKnown`.
+  std::string oldBytes, newBytes;
+  bool oldKnown = true;
+};
+
+struct JournalTrend {
+  std::vector<JournalFile> files;  // the history file, then its data files
+};
+
+struct Journal {
+  // False when the plan frame is cut short or damaged: the run that wrote
+  // it had not changed anything yet.
+  bool whole = false;
+  std::vector<JournalTrend> trends;
+};
+
+// The journal held in `bytes`.
+Journal DecodeJournal(std::string_view bytes);
+
+// The plan frame for `plans`, all in one folder.
+std::string EncodePlanFrame(const std::vector<const RenamePlan*>& plans);
+
+// A run's journals, one in each folder its plans touch.
+class RunJournal {
+ public:
+  explicit RunJournal(Env& env) : env_(env) {}
+  ~RunJournal();
+
+  // Writes the journal of `plans` into each of their folders and brings it
+  // to stable storage (the file, then the folder's names). On failure no
+  // journal is left and nothing may be changed.
+  Status Begin(const std::vector<const RenamePlan*>& plans);
+
+  // True when the journal foresees `oldBytes` as the old Tag of a data file
+  // of `plan`: the file may be written without AddOldBytes.
+  bool Foresees(const RenamePlan& plan, std::string_view oldBytes) const;
+
+  // Journals the old Tags the plan did not foresee, by file number in
+  // `plan.files`, and brings them to stable storage: afterwards those files
+  // may be written.
+  Status AddOldBytes(const RenamePlan& plan,
+                     const std::vector<std::size_t>& files);
+
+  // Brings every change of the run to stable storage: one flush of the
+  // file system of each journal's folder, however many files changed.
+  Status SyncChanges();
+
+  // How ending the run went: a flush that failed keeps the journals, for
+  // the changes may not survive a power cut; a removal that failed leaves
+  // a whole run's journal, which --recover clears.
+  struct End {
+    Status flush, removal;
+  };
+
+  // Ends the run: SyncChanges when `sync`, then closes the journals and
+  // removes them, unless `keep` (a trend left partly renamed keeps them
+  // for --recover) or the flush failed.
+  End Finish(bool keep, bool sync);
+
+ private:
+  struct FolderJournal {
+    std::string path;
+    std::unique_ptr<File> file;
+    std::uint64_t size = 0;
+  };
+  struct TrendPlace {
+    std::size_t journal, trend;
+  };
+
+  Status Create(const std::string& folder,
+                const std::vector<const RenamePlan*>& plans);
+  void RemoveAll();
+
+  Env& env_;
+  std::vector<FolderJournal> journals_;
+  std::map<std::string, TrendPlace> trends_;  // by the history file's path
+};
+
+// ---- Noticing and recovering -------------------------------------------
+
+// Why the trend whose history file is `historyName` in `folder` must not
+// be changed, or nothing: a journal in `listing` names it, under its old or
+// its new name, because a run renaming it was interrupted (or is still
+// going on). Asks the file system only when the listing holds a journal.
+std::optional<std::string> PendingRunProblem(Env& env,
+                                             const FolderIndex& listing,
+                                             const std::string& folder,
+                                             const std::string& historyName);
+
+enum class RecoveryOutcome {
+  kRestored,     // put back as it was before the run
+  kCompleted,    // the run had renamed it completely: left renamed
+  kUntouched,    // the run had not changed it
+  kRefused,      // a file is in neither state: nothing changed
+  kInProgress,   // another run holds it: nothing changed
+  kFailed,       // the file system failed; see the message
+};
+
+struct TrendRecovery {
+  std::string historyFile;  // absolute, its name before the run
+  RecoveryOutcome outcome = RecoveryOutcome::kFailed;
+  std::string message;  // what was done or why not
+};
+
+struct JournalRecovery {
+  std::string journalPath;
+  bool cutShort = false;  // the run had changed nothing
+  bool removed = false;   // every trend is whole: the journal is gone
+  std::string problem;    // why the journal itself could not be dealt with
+  std::vector<TrendRecovery> trends;
+};
+
+// Finds the journals in `folder` and puts each trend they name back as it
+// was before its run, working from the state each file is found in:
+// under its old or its new name, with its old or new bytes, or a mix of the
+// two where a write was cut short. A trend the run had completed stays
+// renamed. When a file is in neither state (another program changed it,
+// or it is gone), that trend is left as it is and its journal kept. Only
+// the journal's own files are touched, and no rename replaces a file. A
+// journal is removed once every trend it names is whole and on stable
+// storage. False, with `*problem`, when the folder cannot be listed.
+bool RecoverFolder(Env& env, const std::string& folder,
+                   std::vector<JournalRecovery>* recoveries,
+                   std::string* problem);
+
+}  // namespace morvelle

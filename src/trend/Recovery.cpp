@@ -1,0 +1,311 @@
+// Noticing interrupted runs, and putting their trends back.
+#include "trend/FileTools.h"
+#include "trend/HistoryFile.h"
+#include "trend/Journal.h"
+
+namespace morvelle {
+namespace {
+
+// How a file's bytes at the journaled offset compare with the run's.
+enum class Bytes { kOld, kNew, kMixed, kForeign };
+
+Bytes Compare(std::string_view found, const JournalFile& file) {
+  if (found == file.oldBytes) return Bytes::kOld;
+  if (found == file.newBytes) return Bytes::kNew;
+  if (found.size() != file.newBytes.size() ||
+      file.oldBytes.size() != file.newBytes.size())
+    return Bytes::kForeign;
+  // A write cut short leaves some of the new bytes over the old ones.
+  for (std::size_t i = 0; i < found.size(); ++i)
+    if (found[i] != file.oldBytes[i] && found[i] != file.newBytes[i])
+      return Bytes::kForeign;
+  return Bytes::kMixed;
+}
+
+std::vector<const FolderEntry*> Journals(const FolderIndex& listing) {
+  std::vector<const FolderEntry*> journals;
+  for (const FolderEntry* entry : listing.Candidates(""))
+    if (IsJournalName(entry->name)) journals.push_back(entry);
+  return journals;
+}
+
+Status ReadJournal(File& file, Journal* journal) {
+  std::string bytes;
+  Status s = file.ReadAt(0, file.OpenedInfo().size, &bytes);
+  if (s.ok()) *journal = DecodeJournal(bytes);
+  return s;
+}
+
+bool NamesHistoryFile(const Journal& journal, const std::string& name) {
+  for (const JournalTrend& trend : journal.trends) {
+    const JournalFile& history = trend.files.front();
+    if (EqualsIgnoringCase(history.oldName, name) ||
+        EqualsIgnoringCase(history.newName, name))
+      return true;
+  }
+  return false;
+}
+
+// Where one file of a trend was found, and in what state.
+struct FoundFile {
+  std::string path;  // under the name it has now
+  bool atNewName = false;
+  Bytes bytes = Bytes::kOld;
+};
+
+class TrendRecoverer {
+ public:
+  TrendRecoverer(Env& env, const FolderIndex& listing, std::string folder,
+                 const JournalTrend& trend)
+      : env_(env), listing_(listing), folder_(std::move(folder)),
+        trend_(trend) {}
+
+  TrendRecovery Recover() {
+    result_.historyFile = folder_ + trend_.files.front().oldName;
+    if (!FindAll()) return Finish();
+    if (AllAre(true, Bytes::kNew))
+      return Done(RecoveryOutcome::kCompleted,
+                  "was renamed completely before the run was interrupted; "
+                  "left renamed");
+    if (AllAre(false, Bytes::kOld))
+      return Done(RecoveryOutcome::kUntouched,
+                  "had not been changed; left as it is");
+    for (std::size_t i = found_.size(); i-- > 0;) {
+      Status s = Restore(trend_.files[i], found_[i], i == 0);
+      if (!s.ok())
+        return Done(RecoveryOutcome::kFailed,
+                    "could not be put back: " + s.ToString() +
+                        "; the journal is kept, run the recovery again");
+    }
+    return Done(RecoveryOutcome::kRestored,
+                "was put back as it was before the run (" +
+                    std::to_string(Changed()) + " of " +
+                    std::to_string(found_.size()) + " files restored)");
+  }
+
+ private:
+  TrendRecovery Done(RecoveryOutcome outcome, std::string message) {
+    result_.outcome = outcome;
+    result_.message = std::move(message);
+    return Finish();
+  }
+
+  TrendRecovery Finish() {
+    if (history_) CloseKeepingError(std::move(history_), Status::Ok());
+    return result_;
+  }
+
+  bool Refuse(RecoveryOutcome outcome, const std::string& why) {
+    result_.outcome = outcome;
+    result_.message = why + "; nothing was changed and the journal is kept";
+    return false;
+  }
+
+  bool FindAll() {
+    for (std::size_t i = 0; i < trend_.files.size(); ++i) {
+      FoundFile found;
+      if (!Find(trend_.files[i], i == 0, &found)) return false;
+      found_.push_back(std::move(found));
+    }
+    return true;
+  }
+
+  bool IsRegular(const std::string& name) const {
+    const FolderEntry* entry = listing_.Find(name);
+    return entry && entry->type == EntryType::kRegular;
+  }
+
+  bool Find(const JournalFile& file, bool history, FoundFile* found) {
+    const bool renamed = file.newName != file.oldName;
+    const bool at_old = IsRegular(file.oldName);
+    const bool at_new = renamed && IsRegular(file.newName);
+    if (!at_old && !at_new)
+      return Refuse(RecoveryOutcome::kRefused,
+                    Quoted(folder_ + file.oldName) + " is missing" +
+                        (renamed ? ", nor is it under its new name " +
+                                       Quoted(folder_ + file.newName)
+                                 : std::string()));
+    // Where another program made a file under the other name, the trend's
+    // is the one that holds the run's bytes.
+    Status s;
+    if (at_new) s = Examine(file, history, true, found);
+    if (at_old && (!at_new || (s.ok() && found->bytes == Bytes::kForeign)))
+      s = Examine(file, history, false, found);
+    if (s.kind() == ErrorKind::kInUse)
+      return Refuse(RecoveryOutcome::kInProgress, s.ToString());
+    if (!s.ok()) return Refuse(RecoveryOutcome::kFailed, s.ToString());
+    if (found->bytes != Bytes::kForeign) return true;
+    return Refuse(RecoveryOutcome::kRefused,
+                  Quoted(found->path) +
+                      " holds neither its bytes from before the run nor "
+                      "those the run wrote: another program has changed it");
+  }
+
+  Status Examine(const JournalFile& file, bool history, bool atNewName,
+                 FoundFile* found) {
+    found->atNewName = atNewName;
+    found->path = folder_ + (atNewName ? file.newName : file.oldName);
+    std::string bytes;
+    Status s = ReadBytes(file, history, found->path, &bytes);
+    if (!s.ok()) return s;
+    found->bytes = Compare(bytes, file);
+    // A data file the run did not foresee is written only once its Tag is
+    // journaled: one without, under its old name, was never written.
+    if (found->bytes == Bytes::kForeign && !file.oldKnown && !atNewName)
+      found->bytes = Bytes::kOld;
+    return s;
+  }
+
+  // The history file is held locked to the end, so that no run starts on
+  // the trend meanwhile.
+  Status ReadBytes(const JournalFile& file, bool history,
+                   const std::string& path, std::string* bytes) {
+    std::unique_ptr<File> opened;
+    Status s = env_.OpenFile(
+        path, history ? OpenMode::kLocked : OpenMode::kRead, &opened);
+    if (s.ok()) s = opened->ReadAt(file.offset, file.newBytes.size(), bytes);
+    if (history && s.ok()) {
+      if (history_) CloseKeepingError(std::move(history_), Status::Ok());
+      history_ = std::move(opened);
+      return s;
+    }
+    return opened ? CloseKeepingError(std::move(opened), s) : s;
+  }
+
+  bool AllAre(bool atNewName, Bytes bytes) const {
+    for (std::size_t i = 0; i < found_.size(); ++i) {
+      const JournalFile& file = trend_.files[i];
+      // A name or bytes the run keeps are in either state.
+      bool name_ok =
+          found_[i].atNewName == atNewName || file.oldName == file.newName;
+      bool bytes_ok =
+          found_[i].bytes == bytes || file.oldBytes == file.newBytes;
+      if (!name_ok || !bytes_ok) return false;
+    }
+    return true;
+  }
+
+  std::size_t Changed() const {
+    std::size_t changed = 0;
+    for (const FoundFile& found : found_)
+      changed += found.atNewName || found.bytes != Bytes::kOld;
+    return changed;
+  }
+
+  Status Restore(const JournalFile& file, FoundFile& found, bool history) {
+    if (found.bytes != Bytes::kOld) {
+      Status s = history ? history_->WriteAt(file.offset, file.oldBytes)
+                         : WriteBack(found.path, file);
+      if (!s.ok()) return s;
+    }
+    if (!found.atNewName) return Status::Ok();
+    return env_.RenameNoReplace(found.path, folder_ + file.oldName);
+  }
+
+  Status WriteBack(const std::string& path, const JournalFile& file) {
+    std::unique_ptr<File> opened;
+    Status s = env_.OpenFile(path, OpenMode::kReadWrite, &opened);
+    if (!s.ok()) return s;
+    s = opened->WriteAt(file.offset, file.oldBytes);
+    return CloseKeepingError(std::move(opened), s);
+  }
+
+  Env& env_;
+  const FolderIndex& listing_;
+  const std::string folder_;
+  const JournalTrend& trend_;
+  std::vector<FoundFile> found_;
+  std::unique_ptr<File> history_;
+  TrendRecovery result_;
+};
+
+bool IsWhole(RecoveryOutcome outcome) {
+  return outcome == RecoveryOutcome::kRestored ||
+         outcome == RecoveryOutcome::kCompleted ||
+         outcome == RecoveryOutcome::kUntouched;
+}
+
+// Recovers the trends of the journal `name`, held locked meanwhile, and
+// removes it when every one is whole.
+JournalRecovery RecoverJournal(Env& env, const std::string& folder,
+                               const std::string& name) {
+  JournalRecovery recovery;
+  recovery.journalPath = folder + name;
+  std::unique_ptr<File> file;
+  Status s = env.OpenFile(recovery.journalPath, OpenMode::kLocked, &file);
+  Journal journal;
+  if (s.ok()) s = ReadJournal(*file, &journal);
+  if (s.kind() == ErrorKind::kInUse) {
+    recovery.problem =
+        "a Morvelle run is using it now: that run is not interrupted";
+    return recovery;
+  }
+  recovery.cutShort = s.ok() && !journal.whole;
+  bool whole = s.ok();
+  for (const JournalTrend& trend : journal.trends) {
+    // Listed again for each trend: the one before may have renamed files.
+    std::vector<FolderEntry> entries;
+    if (s.ok()) s = env.ListFolder(folder, &entries);
+    if (!s.ok()) break;
+    FolderIndex listing(std::move(entries));
+    recovery.trends.push_back(
+        TrendRecoverer(env, listing, folder, trend).Recover());
+    whole = whole && IsWhole(recovery.trends.back().outcome);
+  }
+  if (whole && !recovery.cutShort) s = env.SyncFileSystem(folder);
+  if (file) s = CloseKeepingError(std::move(file), s);
+  if (whole && s.ok()) s = env.RemoveFile(recovery.journalPath);
+  recovery.removed = whole && s.ok();
+  if (!s.ok()) recovery.problem = s.ToString();
+  return recovery;
+}
+
+}  // namespace
+
+std::optional<std::string> PendingRunProblem(Env& env,
+                                             const FolderIndex& listing,
+                                             const std::string& folder,
+                                             const std::string& historyName) {
+  for (const FolderEntry* entry : Journals(listing)) {
+    const std::string path = folder + entry->name;
+    std::unique_ptr<File> file;
+    Journal journal;
+    Status s = env.OpenFile(path, OpenMode::kRead, &file);
+    if (s.ok()) {
+      Status read = ReadJournal(*file, &journal);
+      s = CloseKeepingError(std::move(file), read);
+    }
+    if (s.ok() && !NamesHistoryFile(journal, historyName)) continue;
+    // A journal that cannot be read is taken to name the trend: better a
+    // refusal too many than a rename over an interrupted one.
+    std::unique_ptr<File> probe;
+    Status held = env.OpenFile(path, OpenMode::kLocked, &probe);
+    if (held.kind() == ErrorKind::kInUse)
+      return "Another Morvelle run is renaming trend " +
+             Quoted(folder + historyName) + " now (its journal is " +
+             Quoted(path) + "); wait until it has ended";
+    return "Trend " + Quoted(folder + historyName) +
+           " may be partly renamed: a Morvelle run renaming it was "
+           "interrupted (its journal is " +
+           Quoted(path) + "). Put it back first with: morvelle --recover " +
+           Quoted(folder);
+  }
+  return std::nullopt;
+}
+
+bool RecoverFolder(Env& env, const std::string& folder,
+                   std::vector<JournalRecovery>* recoveries,
+                   std::string* problem) {
+  std::vector<FolderEntry> entries;
+  Status s = env.ListFolder(folder, &entries);
+  if (!s.ok()) {
+    *problem = "Could not list the folder: " + s.ToString();
+    return false;
+  }
+  FolderIndex listing(std::move(entries));
+  for (const FolderEntry* entry : Journals(listing))
+    recoveries->push_back(RecoverJournal(env, folder, entry->name));
+  return true;
+}
+
+}  // namespace morvelle
