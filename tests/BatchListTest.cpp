@@ -608,8 +608,9 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
     Images(&journals);
     std::string recovery;
     EXPECT_TRUE(RecoverAll(&recovery)) << recovery;
-    EXPECT_EQ(journals > 0, journal_left || run.err.find("could not be flushed") !=
-                                                std::string::npos)
+    EXPECT_EQ(journals > 0,
+              journal_left ||
+                  run.err.find("could not be flushed") != std::string::npos)
         << run.err;
     const std::string injected = fault.kind == testing::FaultKind::kShortWrite
                                      ? "injected short write"

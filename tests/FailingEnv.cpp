@@ -53,8 +53,8 @@ Status FailingEnv::Count(const char* call, const std::string& path) {
   log_.emplace_back(call, path);
   ++calls_;
   bool first = calls_ == fault_.at && fault_.kind == FaultKind::kFail;
-  bool crashed = fault_.kind == FaultKind::kCrash && fault_.at > 0 &&
-                 calls_ >= fault_.at;
+  bool crashed =
+      fault_.kind == FaultKind::kCrash && fault_.at > 0 && calls_ >= fault_.at;
   if (!first && !crashed && calls_ != fault_.alsoAt) return Status::Ok();
   failedCall_ = call;
   return Status::Error(fault_.error, call, path, "injected failure");

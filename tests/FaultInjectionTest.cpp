@@ -147,7 +147,8 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
   run->report =
       RenameTrend(env, run->reporter, hst, shape.newPath, shape.newTag);
 
-  run->files.after = testing::WithoutJournals(folder.Image(), &run->journalsLeft);
+  run->files.after =
+      testing::WithoutJournals(folder.Image(), &run->journalsLeft);
   run->problems = testing::AuditRename(run->files, run->report);
   run->calls = env.calls();
   run->writes = env.writes();
@@ -342,9 +343,10 @@ TEST(FaultInjectionTest, AFailedUndoIsReportedAsTheDiskHoldsIt) {
       RenameWithFault(*make(), shape, first, &undone);
       ASSERT_EQ(undone.report.outcome, RenameOutcome::kRolledBack);
       // The undo's calls, before the flush and removal of the journal.
-      const int undo_from = first.kind == FaultKind::kFail
-                                ? clean.lastFlush
-                                : undone.calls - (clean.calls - clean.lastFlush);
+      const int undo_from =
+          first.kind == FaultKind::kFail
+              ? clean.lastFlush
+              : undone.calls - (clean.calls - clean.lastFlush);
       for (int k = undo_from + 1; k <= undone.lastFlush - 1; ++k) {
         SCOPED_TRACE("version " + std::to_string(version) + ", undo fault at " +
                      std::to_string(k));

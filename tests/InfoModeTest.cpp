@@ -82,16 +82,17 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   ASSERT_TRUE(json.is_object()) << run.out;
   std::vector<std::string> keys;
   for (const auto& [key, value] : json.items()) keys.push_back(key);
-  EXPECT_EQ(keys,
-            (std::vector<std::string>{"historyFile", "version", "entryCount",
-                                      "extraCount", "tableValid", "path", "tag",
-                                      "pathWidth", "tagWidth", "pathEditLimit",
-                                      "tagEditLimit", "dataFiles", "skipped"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{
+                      "historyFile", "version", "entryCount", "extraCount",
+                      "tableValid", "interrupted", "path", "tag", "pathWidth",
+                      "tagWidth", "pathEditLimit", "tagEditLimit", "dataFiles",
+                      "skipped"}));
   EXPECT_EQ(json.at("historyFile"), hst);
   EXPECT_EQ(json.at("version"), 4);
   EXPECT_EQ(json.at("entryCount"), 2);
   EXPECT_EQ(json.at("extraCount"), 3);
   EXPECT_EQ(json.at("tableValid"), true);
+  EXPECT_EQ(json.at("interrupted"), false);
   EXPECT_EQ(json.at("path"), recipe.entryPath);
   EXPECT_EQ(json.at("tag"), "K\xC3\xBChlung\t\xE2\x82\xAC");
   EXPECT_EQ(json.at("pathWidth"), 272);
@@ -205,15 +206,17 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
   EXPECT_EQ(json.at("folder"), folder_.File(""));
   std::vector<std::string> seen;
   for (const Json& t : json.at("trends")) seen.push_back(t.dump());
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
-                          ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
-                          "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
-                          "\"tableValid\":true,\"dataFiles\":2}",
-                      "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
-                          ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
-                          "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
-                          "\"tableValid\":true,\"dataFiles\":2}"}));
+  EXPECT_EQ(
+      seen,
+      (std::vector<std::string>{
+          "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
+              ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
+              "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
+              "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}",
+          "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
+              ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
+              "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
+              "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}"}));
   ASSERT_EQ(json.at("unreadable").size(), 1u);
   EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
             folder_.File("Bad.HST"));

@@ -153,15 +153,14 @@ FolderImage ReadFolder(const std::filesystem::path& folder) {
 }
 
 FolderImage WithoutJournals(FolderImage image, int* journals) {
-  *journals = static_cast<int>(std::erase_if(image, [](const auto& file) {
-    return IsJournalName(file.first);
-  }));
+  *journals = static_cast<int>(std::erase_if(
+      image, [](const auto& file) { return IsJournalName(file.first); }));
   return image;
 }
 
 bool RecoverAll(Env& env, const std::string& folder, std::string* report) {
   std::vector<JournalRecovery> recoveries;
-  if (!RecoverFolder(env, folder, &recoveries, report)) return false;
+  if (!RecoverFolder(env, folder, "", &recoveries, report)) return false;
   bool all = true;
   for (const JournalRecovery& journal : recoveries) {
     all = all && journal.removed;

@@ -6,6 +6,7 @@
 #include "app/BatchList.h"
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
+#include "app/RecoverMode.h"
 #include "platform/Text.h"
 
 namespace morvelle {
@@ -13,7 +14,7 @@ namespace {
 
 struct Options {
   bool help = false, version = false, info = false, json = false,
-       dryRun = false, many = false;
+       dryRun = false, many = false, recover = false;
   std::optional<std::string> batch, undoList, list;
   std::vector<std::string> values;
 };
@@ -45,6 +46,8 @@ bool ReadOptions(const std::vector<std::string>& args, Options* options,
       options->dryRun = true;
     } else if (arg == "--many") {
       options->many = true;
+    } else if (arg == "--recover") {
+      options->recover = true;
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size()) {
         *problem = arg + (arg == "--list" ? " needs a folder."
@@ -99,6 +102,16 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.hstPath = options.values[0];
     return command;
   }
+  if (options.recover) {
+    if (args.size() > 2 || options.values.size() != args.size() - 1)
+      return Refuse(
+          "--recover takes one value at most: the folder or the history "
+          "file.",
+          problem);
+    command.kind = CommandKind::kRecover;
+    command.folder = options.values.empty() ? "" : options.values[0];
+    return command;
+  }
   if (options.many) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
       return Refuse("--many takes one value at most: the folder of trends.",
@@ -142,8 +155,9 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
 }
 
 bool ChangesFiles(const Command& command) {
-  return !command.dryRun && (command.kind == CommandKind::kRename ||
-                             command.kind == CommandKind::kBatchList);
+  return command.kind == CommandKind::kRecover ||
+         (!command.dryRun && (command.kind == CommandKind::kRename ||
+                              command.kind == CommandKind::kBatchList));
 }
 
 int RunCommand(Env& env, const Command& command, bool progress,
@@ -163,6 +177,8 @@ int RunCommand(Env& env, const Command& command, bool progress,
       return RunInfo(env, command.hstPath, command.json, out, err);
     case CommandKind::kList:
       return RunList(env, command.folder, command.json, out, err);
+    case CommandKind::kRecover:
+      return RunRecover(env, command.folder, out, err);
     case CommandKind::kManyTrends:
       break;  // a window, which the program opens itself
     case CommandKind::kBatchList: {

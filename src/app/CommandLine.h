@@ -5,6 +5,7 @@
 //   morvelle --dry-run HST NEWTAG NEWPATH      show that rename's plan
 //   morvelle --info [--json] HST               show what a trend holds
 //   morvelle --list FOLDER [--json]            list the trends of a folder
+//   morvelle --recover [FOLDER | HST]          put back interrupted runs
 //   morvelle --many [FOLDER]                   the "Many trends" window
 //   morvelle --batch LIST [--dry-run] [--undo-list FILE]
 //                                              rename every trend of a list
@@ -34,6 +35,7 @@ enum class CommandKind {
   kInfo,
   kBatchList,
   kList,
+  kRecover,
   kManyTrends
 };
 
@@ -45,7 +47,7 @@ struct Command {
   std::string hstPath;       // kInfo
   std::string listPath;      // kBatchList
   std::string undoListPath;  // kBatchList; empty when none is asked for
-  std::string folder;        // kList, kManyTrends (may be empty)
+  std::string folder;        // kList, kManyTrends, kRecover (may be empty)
 };
 
 // How the three values of a rename are taken from the values after the

@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "trend/FileTools.h"
 #include "trend/FolderIndex.h"
+#include "trend/Journal.h"
 
 namespace morvelle {
 namespace {
@@ -53,6 +54,7 @@ bool ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
   }
   trend->tableValid = TableCountsValid(trend->header);
   trend->files = FindTrendFiles(index, StripExtension(name), name);
+  trend->interrupted = PendingRunProblem(env, index, folder, name).value_or("");
   return true;
 }
 
@@ -78,6 +80,8 @@ void PrintJson(const FolderTrends& trends, std::ostream& out) {
         << ", \"entryCount\": " << trend.header.EntryCount()
         << ", \"extraCount\": " << trend.header.ExtraCount()
         << ", \"tableValid\": " << (trend.tableValid ? "true" : "false")
+        << ", \"interrupted\": "
+        << (trend.interrupted.empty() ? "false" : "true")
         << ", \"dataFiles\": " << trend.files.dataFiles.size() << "}";
     separator = ",";
   }
@@ -139,7 +143,14 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
   for (const UnreadableTrend& trend : trends.unreadable)
     err << "Could not read '" << EscapeControlCharacters(trend.hstPath)
         << "': " << trend.reason << "\n";
-  return trends.unreadable.empty() ? kExitRenamed : kExitNotRenamed;
+  bool interrupted = false;
+  for (const TrendInspection& trend : trends.trends) {
+    if (trend.interrupted.empty()) continue;
+    err << trend.interrupted << "\n";
+    interrupted = true;
+  }
+  return trends.unreadable.empty() && !interrupted ? kExitRenamed
+                                                   : kExitNotRenamed;
 }
 
 }  // namespace morvelle

@@ -39,12 +39,14 @@ bool ReadFolderTrends(Env& env, const std::string& folder, FolderTrends* trends,
 //   folder      string  the folder, absolute
 //   trends      array   objects {"historyFile", "tag", "path": string,
 //                       "version", "entryCount", "extraCount": number,
-//                       "tableValid": boolean, "dataFiles": number}
+//                       "tableValid", "interrupted": boolean,
+//                       "dataFiles": number}
 //   unreadable  array   objects {"historyFile": string, "reason": string}
 //
-// Each trend that cannot be read is also named on `err` with its reason.
-// Returns kExitRenamed when every trend was read, kExitNotRenamed when one
-// was not or the folder cannot be listed.
+// Each trend that cannot be read is also named on `err` with its reason,
+// and each that a journal of an interrupted run names with what to do.
+// Returns kExitRenamed when every trend was read and none is interrupted,
+// kExitNotRenamed when not or when the folder cannot be listed.
 int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
             std::ostream& err);
 

@@ -28,6 +28,9 @@ void PrintText(const TrendInspection& trend, std::ostream& out) {
       << "ExtraCount:    " << trend.header.ExtraCount() << "\n";
   if (!trend.tableValid)
     out << "File table:    invalid counts; a rename refuses this trend\n";
+  if (!trend.interrupted.empty())
+    out << "Interrupted:   a run renaming this trend was stopped; run "
+           "morvelle --recover\n";
   out << "Path:          " << ShownField(info.path) << "\n"
       << "Tag:           " << ShownField(info.tag) << "\n"
       << "Path field:    " << info.pathWidth << " characters; new paths up to "
@@ -50,6 +53,8 @@ void PrintJson(const TrendInspection& trend, std::ostream& out) {
       << "  \"entryCount\": " << trend.header.EntryCount() << ",\n"
       << "  \"extraCount\": " << trend.header.ExtraCount() << ",\n"
       << "  \"tableValid\": " << (trend.tableValid ? "true" : "false") << ",\n"
+      << "  \"interrupted\": " << (trend.interrupted.empty() ? "false" : "true")
+      << ",\n"
       << "  \"path\": " << JsonString(FieldDisplayText(info.path)) << ",\n"
       << "  \"tag\": " << JsonString(FieldDisplayText(info.tag)) << ",\n"
       << "  \"pathWidth\": " << info.pathWidth << ",\n"
@@ -114,7 +119,9 @@ int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
     PrintJson(trend, out);
   else
     PrintText(trend, out);
-  return kExitRenamed;
+  if (trend.interrupted.empty()) return kExitRenamed;
+  err << trend.interrupted << "\n";
+  return kExitNotRenamed;
 }
 
 }  // namespace morvelle

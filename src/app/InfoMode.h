@@ -19,6 +19,7 @@ class Env;
 //   entryCount     number   EntryCount
 //   extraCount     number   ExtraCount
 //   tableValid     boolean  the counts are ones a rename accepts
+//   interrupted    boolean  a journal of an interrupted run names it
 //   path           string   entry 0's path without extension, as shown
 //   tag            string   entry 0's tag, as shown
 //   pathWidth      number   width of the Path field
@@ -30,8 +31,10 @@ class Env;
 //
 // Strings are UTF-8; a file name that is not valid UTF-8 has U+FFFD in
 // place of its bad bytes. A missing history file or one of an unknown
-// version writes its message to `err` and nothing to `out`. Returns
-// kExitRenamed when the trend was shown, kExitNotRenamed when not.
+// version writes its message to `err` and nothing to `out`. A trend an
+// interrupted run may have left partly renamed is shown, and what to do
+// about it told on `err`. Returns kExitRenamed when the trend was shown
+// and is not interrupted, kExitNotRenamed when not.
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
             std::ostream& err);
 

@@ -6,8 +6,7 @@ namespace {
 // A folder reached through the Env's calls by whole paths.
 class PathFolder final : public Folder {
  public:
-  PathFolder(Env& env, std::string path)
-      : env_(env), path_(std::move(path)) {}
+  PathFolder(Env& env, std::string path) : env_(env), path_(std::move(path)) {}
 
   Status OpenFile(const std::string& path, OpenMode mode,
                   std::unique_ptr<File>* file) override {

@@ -39,12 +39,8 @@ void PutNumber(std::string* out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i)
     out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
-void PutU32(std::string* out, std::uint64_t value) {
-  PutNumber(out, value, 4);
-}
-void PutU64(std::string* out, std::uint64_t value) {
-  PutNumber(out, value, 8);
-}
+void PutU32(std::string* out, std::uint64_t value) { PutNumber(out, value, 4); }
+void PutU64(std::string* out, std::uint64_t value) { PutNumber(out, value, 8); }
 void PutString(std::string* out, std::string_view text) {
   PutU32(out, text.size());
   out->append(text);
@@ -188,7 +184,8 @@ void PutTrend(const RenamePlan& plan, std::string* out) {
 }  // namespace
 
 bool IsJournalName(std::string_view name) {
-  return name.size() > kJournalPrefix.size() && name.starts_with(kJournalPrefix);
+  return name.size() > kJournalPrefix.size() &&
+         name.starts_with(kJournalPrefix);
 }
 
 Journal DecodeJournal(std::string_view bytes) {

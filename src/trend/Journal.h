@@ -149,12 +149,12 @@ std::optional<std::string> PendingRunProblem(Env& env,
                                              const std::string& historyName);
 
 enum class RecoveryOutcome {
-  kRestored,     // put back as it was before the run
-  kCompleted,    // the run had renamed it completely: left renamed
-  kUntouched,    // the run had not changed it
-  kRefused,      // a file is in neither state: nothing changed
-  kInProgress,   // another run holds it: nothing changed
-  kFailed,       // the file system failed; see the message
+  kRestored,    // put back as it was before the run
+  kCompleted,   // the run had renamed it completely: left renamed
+  kUntouched,   // the run had not changed it
+  kRefused,     // a file is in neither state: nothing changed
+  kInProgress,  // another run holds it: nothing changed
+  kFailed,      // the file system failed; see the message
 };
 
 struct TrendRecovery {
@@ -179,8 +179,11 @@ struct JournalRecovery {
 // or it is gone), that trend is left as it is and its journal kept. Only
 // the journal's own files are touched, and no rename replaces a file. A
 // journal is removed once every trend it names is whole and on stable
-// storage. False, with `*problem`, when the folder cannot be listed.
+// storage. With `historyName`, only the journals that name that history
+// file (under its old or new name) are dealt with. False, with
+// `*problem`, when the folder cannot be listed.
 bool RecoverFolder(Env& env, const std::string& folder,
+                   const std::string& historyName,
                    std::vector<JournalRecovery>* recoveries,
                    std::string* problem);
 

@@ -57,7 +57,9 @@ class TrendRecoverer {
  public:
   TrendRecoverer(Env& env, const FolderIndex& listing, std::string folder,
                  const JournalTrend& trend)
-      : env_(env), listing_(listing), folder_(std::move(folder)),
+      : env_(env),
+        listing_(listing),
+        folder_(std::move(folder)),
         trend_(trend) {}
 
   TrendRecovery Recover() {
@@ -228,7 +230,8 @@ bool IsWhole(RecoveryOutcome outcome) {
 // Recovers the trends of the journal `name`, held locked meanwhile, and
 // removes it when every one is whole.
 JournalRecovery RecoverJournal(Env& env, const std::string& folder,
-                               const std::string& name) {
+                               const std::string& name,
+                               const std::string& historyName) {
   JournalRecovery recovery;
   recovery.journalPath = folder + name;
   std::unique_ptr<File> file;
@@ -238,6 +241,11 @@ JournalRecovery RecoverJournal(Env& env, const std::string& folder,
   if (s.kind() == ErrorKind::kInUse) {
     recovery.problem =
         "a Morvelle run is using it now: that run is not interrupted";
+    return recovery;
+  }
+  if (s.ok() && !historyName.empty() &&
+      !NamesHistoryFile(journal, historyName)) {
+    recovery.journalPath.clear();  // not this trend's
     return recovery;
   }
   recovery.cutShort = s.ok() && !journal.whole;
@@ -294,6 +302,7 @@ std::optional<std::string> PendingRunProblem(Env& env,
 }
 
 bool RecoverFolder(Env& env, const std::string& folder,
+                   const std::string& historyName,
                    std::vector<JournalRecovery>* recoveries,
                    std::string* problem) {
   std::vector<FolderEntry> entries;
@@ -303,8 +312,12 @@ bool RecoverFolder(Env& env, const std::string& folder,
     return false;
   }
   FolderIndex listing(std::move(entries));
-  for (const FolderEntry* entry : Journals(listing))
-    recoveries->push_back(RecoverJournal(env, folder, entry->name));
+  for (const FolderEntry* entry : Journals(listing)) {
+    JournalRecovery recovery =
+        RecoverJournal(env, folder, entry->name, historyName);
+    if (!recovery.journalPath.empty())
+      recoveries->push_back(std::move(recovery));
+  }
   return true;
 }
 

@@ -296,8 +296,7 @@ void FinishRun(RunJournal& journal, RenameReport* report, bool sync) {
                        FlushFailedMessage(end.flush, folder);
   } else if (!end.removal.ok()) {
     // The trend is whole on disk; only the journal is left over.
-    report->plan.warnings.push_back(
-        JournalLeftMessage(end.removal, folder));
+    report->plan.warnings.push_back(JournalLeftMessage(end.removal, folder));
   }
 }
 
@@ -321,8 +320,8 @@ RenameReport ExecuteRenamePlan(FolderListings& folders, RenamePlan plan,
     return report;
   }
   report.plan = std::move(plan);
-  report.outcome = RenameRun(folders, journal, true, report.plan, stop)
-                       .Run(&report.message);
+  report.outcome =
+      RenameRun(folders, journal, true, report.plan, stop).Run(&report.message);
   // A renamed trend is on stable storage already; anything else may have
   // put files back since the last flush.
   FinishRun(journal, &report, !report.ok());

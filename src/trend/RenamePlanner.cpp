@@ -362,9 +362,8 @@ RenameOutcome StartPlan(Env& env, FolderListings& listings,
   }
   RenameOutcome outcome = CheckHistoryName(*plan, message);
   if (outcome != RenameOutcome::kRenamed) return outcome;
-  if (std::optional<std::string> pending =
-          PendingRunProblem(env, **listing, FolderOf(plan->hstPath),
-                            FileNameOf(plan->hstPath))) {
+  if (std::optional<std::string> pending = PendingRunProblem(
+          env, **listing, FolderOf(plan->hstPath), FileNameOf(plan->hstPath))) {
     *message = *pending;
     return RenameOutcome::kRefused;
   }

@@ -6,6 +6,7 @@
 #include "platform/FieldEncoding.h"
 #include "trend/FileTools.h"
 #include "trend/HistoryFile.h"
+#include "trend/Journal.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -101,18 +102,26 @@ bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
   }
   inspection->info =
       ReadTrendInfo(env, reporter, inspection->hstPath, &inspection->header);
-  if (inspection->info.pathWidth == 0) return false;
-  inspection->tableValid = TableCountsValid(inspection->header);
-  std::vector<FolderEntry> listing;
-  s = env.ListFolder(FolderOf(inspection->hstPath), &listing);
+  const std::string folder = FolderOf(inspection->hstPath);
+  const std::string name = FileNameOf(inspection->hstPath);
+  std::vector<FolderEntry> entries;
+  s = env.ListFolder(folder, &entries);
+  FolderIndex listing(std::move(entries));
+  if (s.ok())
+    inspection->interrupted =
+        PendingRunProblem(env, listing, folder, name).value_or("");
+  if (inspection->info.pathWidth == 0) {
+    if (!inspection->interrupted.empty())
+      reporter.Warning(inspection->interrupted);
+    return false;
+  }
   if (!s.ok()) {
     reporter.Critical("Could not list the trend's folder: " + s.ToString());
     return false;
   }
+  inspection->tableValid = TableCountsValid(inspection->header);
   TrendFiles& files = inspection->files;
-  files =
-      FindTrendFiles(listing, FileNameOf(StripExtension(inspection->hstPath)),
-                     FileNameOf(inspection->hstPath));
+  files = FindTrendFiles(listing, FileNameOf(StripExtension(name)), name);
   std::sort(files.dataFiles.begin(), files.dataFiles.end());
   for (const std::string& name : files.ambiguous)
     files.skipped.push_back(

@@ -87,12 +87,16 @@ struct TrendInspection {
   TrendInfo info;
   bool tableValid = false;  // counts a rename accepts (TableCountsValid)
   TrendFiles files;         // the data files sorted by name
+  // Why the trend may be partly renamed (a journal of an interrupted run
+  // names it), or empty.
+  std::string interrupted;
 };
 
 // Reads the trend as ReadTrendInfo does (reporting what it reports) and
-// lists its folder. False when the trend cannot be shown: no history
-// file, a Version outside 0-6 or a file-system error, each told to
-// `reporter`.
+// lists its folder, noting a journal of an interrupted run that names it.
+// False when the trend cannot be shown: no history file (and then also a
+// journal that names it, which may hold it under its new name), a Version
+// outside 0-6 or a file-system error, each told to `reporter`.
 bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
                   TrendInspection* inspection);
 
