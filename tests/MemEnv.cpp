@@ -234,14 +234,18 @@ void MemEnv::MarkAllDurable() {
   SyncFileSystem("/");
 }
 
-void MemEnv::PowerCut() {
-  nodes_ = durable_->names;
+void MemEnv::PowerCut(Unflushed survives) {
+  std::map<std::uint64_t, std::string> bytes = durable_->bytes;
+  if (survives == Unflushed::kBytesKept)
+    for (const auto& [path, node] : nodes_)
+      if (node.bytes) bytes[node.index] = *node.bytes;
+  if (survives != Unflushed::kNamesKept) nodes_ = durable_->names;
   for (auto& [path, node] : nodes_) {
     node.locked = std::make_shared<bool>(false);
     if (node.type != EntryType::kRegular) continue;
-    auto kept = durable_->bytes.find(node.index);
+    auto kept = bytes.find(node.index);
     node.bytes = std::make_shared<std::string>(
-        kept == durable_->bytes.end() ? std::string() : kept->second);
+        kept == bytes.end() ? std::string() : kept->second);
   }
 }
 
@@ -330,7 +334,8 @@ Status MemEnv::ReadTextFile(const std::string& path, std::size_t limit,
 }
 
 Status MemEnv::GetFileInfo(const std::string& path, FileInfo* info) {
-  auto it = nodes_.find(path);
+  // A folder may be named with its separator, as the POSIX calls take it.
+  auto it = nodes_.find(WithoutTrailingSlash(path));
   if (it == nodes_.end()) return Missing("stat", path);
   info->type = it->second.type;
   info->size = it->second.bytes ? it->second.bytes->size() : 0;

@@ -44,10 +44,12 @@ class MemEnv final : public Env {
   // Power cuts. MarkAllDurable takes everything as it is now to be on
   // stable storage; from then on a File's Sync keeps its bytes, SyncFolder
   // the names in a folder and SyncFileSystem everything. PowerCut drops
-  // whatever was not kept so, as a machine losing power does, and lets go
-  // of every lock: the Files still open must not be used after it.
+  // what was not kept so, as a machine losing power does, and lets go of
+  // every lock: the Files still open must not be used after it. A disk
+  // may have written some of the rest in any order; `survives` says which.
+  enum class Unflushed { kLost, kBytesKept, kNamesKept };
   void MarkAllDurable();
-  void PowerCut();
+  void PowerCut(Unflushed survives = Unflushed::kLost);
 
   int openFiles() const { return *openFiles_; }
   int mostOpenAtOnce() const { return *mostOpen_; }

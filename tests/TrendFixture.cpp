@@ -119,7 +119,9 @@ std::string DataFileBytes(const TrendRecipe& recipe, std::size_t index) {
   FixtureLayout layout = FixtureLayoutFor(recipe.version);
   std::string bytes =
       RandomBytes(rng, layout.dataHeaderSize + recipe.dataBodySize);
-  Put(&bytes, layout.dataTagOffset, Field(recipe.tag, layout.tagWidth));
+  Put(&bytes, layout.dataTagOffset,
+      Field(recipe.dataTag.empty() ? recipe.tag : recipe.dataTag,
+            layout.tagWidth));
   return bytes;
 }
 

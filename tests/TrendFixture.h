@@ -41,6 +41,7 @@ struct TrendRecipe {
   std::vector<std::string> dataExtensions = {"000", "001", "002"};
   std::string entryPath = "C:\\Ostrel\\Data\\Trend1";  // before "." + ext
   std::string tag = "Trend1";
+  std::string dataTag;  // the data files' Tag; empty: `tag`
   std::string historyExtension = "HST";
   std::size_t dataBodySize = 100;  // random bytes after each data header
   std::uint32_t seed = 1;
