@@ -226,15 +226,31 @@ class RenameRun {
   }
 
   // The old bytes, through the held history file or a new open of a data
-  // file (under its old name again by now).
+  // file (under its old name again by now), where they differ from what
+  // the file holds: a write cut short (a full disk, a file-size limit)
+  // changed a part only, and writing back that part alone cannot meet the
+  // same limit.
   Status WriteBack(const FileChange& file, bool history) {
-    if (history && history_)
-      return history_->WriteAt(file.offset, file.oldBytes);
+    if (history && history_) return WriteDifference(*history_, file);
     std::unique_ptr<File> opened;
     Status s = folder_->OpenFile(file.path, OpenMode::kReadWrite, &opened);
     if (!s.ok()) return s;
-    s = opened->WriteAt(file.offset, file.oldBytes);
+    s = WriteDifference(*opened, file);
     return CloseKeepingError(std::move(opened), s);
+  }
+
+  static Status WriteDifference(File& opened, const FileChange& file) {
+    std::string now;
+    Status s = opened.ReadAt(file.offset, file.oldBytes.size(), &now);
+    if (!s.ok()) return s;
+    const std::string_view old = file.oldBytes;
+    std::size_t first = 0, end = old.size();
+    while (first < end && first < now.size() && old[first] == now[first])
+      ++first;
+    while (end > first && end <= now.size() && old[end - 1] == now[end - 1])
+      --end;
+    if (first == end) return Status::Ok();
+    return opened.WriteAt(file.offset + first, old.substr(first, end - first));
   }
 
   Status CloseHistory() {
@@ -361,8 +377,9 @@ RenameReport RenameTrend(Env& env, Reporter& reporter,
                          const std::atomic<bool>* stop) {
   FolderListings listings(env);  // the folder is opened once for both
   RenameReport report;
+  // The run itself finds a file it cannot write and puts the trend back.
   report.outcome = PlanRename(env, listings, hstPath, newPath, newTag,
-                              &report.plan, &report.message);
+                              &report.plan, &report.message, false);
   if (report.outcome == RenameOutcome::kRenamed)
     report = ExecuteRenamePlan(listings, std::move(report.plan), stop);
   switch (report.outcome) {

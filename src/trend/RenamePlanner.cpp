@@ -189,13 +189,14 @@ std::string NotWritableMessage(const Status& s) {
 }
 
 RenameOutcome CheckWritable(Env& env, FolderListings& listings,
-                            const RenamePlan& plan, std::string* message) {
+                            const RenamePlan& plan, bool eachFile,
+                            std::string* message) {
   const std::string folder_path = FolderOf(plan.hstPath);
   Folder* folder = nullptr;
   Status s = listings.Open(folder_path, &folder);
   if (s.ok()) s = listings.CheckFolderWritable(folder_path);
   for (std::size_t i = 0; s.ok() && i < plan.files.size(); ++i) {
-    s = folder->CheckWritable(plan.files[i].path);
+    if (eachFile) s = folder->CheckWritable(plan.files[i].path);
     if (s.ok() && plan.files[i].renamed())
       s = env.CheckNameFits(plan.files[i].newPath);
   }
@@ -385,7 +386,7 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
 RenameOutcome PlanRename(Env& env, FolderListings& listings,
                          const std::string& hstPath, const std::string& newPath,
                          const std::string& newTag, RenamePlan* plan,
-                         std::string* message) {
+                         std::string* message, bool eachFileWritable) {
   *plan = RenamePlan();
   const FolderIndex* listing = nullptr;
   RenameOutcome outcome = StartPlan(env, listings, hstPath, newPath, newTag,
@@ -402,7 +403,7 @@ RenameOutcome PlanRename(Env& env, FolderListings& listings,
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckJoiners(*listing, *plan, new_name, message);
   if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckWritable(env, listings, *plan, message);
+    outcome = CheckWritable(env, listings, *plan, eachFileWritable, message);
   return outcome;
 }
 

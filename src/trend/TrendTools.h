@@ -200,11 +200,14 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
 // The same, with the trend's folder taken from `listings`, so that the
 // plans of many trends in one folder list it once. A new name is checked
 // against that listing and asked of the file system only when the listing
-// holds it under some spelling.
+// holds it under some spelling. Without `eachFileWritable`, only the
+// folder's writability is asked: a run about to start finds a file it
+// cannot write as it opens it, and puts the trend back, for one call per
+// file less.
 RenameOutcome PlanRename(Env& env, FolderListings& listings,
                          const std::string& hstPath, const std::string& newPath,
                          const std::string& newTag, RenamePlan* plan,
-                         std::string* message);
+                         std::string* message, bool eachFileWritable = true);
 
 // What the table rewrite of `plan` changes, entry by entry, as raw field
 // bytes: the same values UpdateFileEntries writes.
