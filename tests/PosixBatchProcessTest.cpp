@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "TrendFixture.h"
@@ -26,10 +27,12 @@ struct ProcessResult {
 
 // Starts the built program with `args`, its settings store under
 // `config`, no display, its output on the descriptors `out` and `err` and
-// its input on `in` (-1: none). It starts with the default action for the
-// signals a run changes, as from a shell. Returns its process id.
+// its input on `in` (-1: none). It starts with the default action for
+// every signal but `ignored` (0: none), which it starts with ignored, as
+// from nohup. Returns its process id.
 pid_t StartMorvelle(const std::vector<std::string>& args,
-                    const fs::path& config, int out, int err, int in = -1) {
+                    const fs::path& config, int out, int err, int in = -1,
+                    int ignored = 0) {
   std::vector<std::string> strings = {MORVELLE_EXE};
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;
@@ -48,14 +51,21 @@ pid_t StartMorvelle(const std::vector<std::string>& args,
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
-  sigemptyset(&defaults);
-  for (int signal : {SIGINT, SIGTERM, SIGPIPE}) sigaddset(&defaults, signal);
+  sigfillset(&defaults);
+  // An ignored signal is inherited as ignored.
+  struct sigaction ignore = {}, old;
+  ignore.sa_handler = SIG_IGN;
+  if (ignored != 0) {
+    sigdelset(&defaults, ignored);
+    sigaction(ignored, &ignore, &old);
+  }
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
   EXPECT_EQ(posix_spawn(&pid, MORVELLE_EXE, &actions, &attributes, argv.data(),
                         envp.data()),
             0);
+  if (ignored != 0) sigaction(ignored, &old, nullptr);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   return pid;
@@ -288,64 +298,82 @@ std::string ReadToEnd(int fd) {
   return text;
 }
 
-// SIGINT part-way through a list of two large trends: the trend in progress
-// is finished or put back byte for byte, the rows after it are not run, the
-// undo list holds exactly the trends renamed, and the summary ends the
-// output. Standard output is a full pipe, so the program cannot end before
-// the signal is sent, however late it comes.
-TEST_F(BatchProcessTest, InterruptEndsTheRunWithEveryTrendWhole) {
+// A signal that asks the program to end, sent part-way through a list of
+// two large trends: the trend in progress is finished or put back byte for
+// byte, the rows after it are not run, the undo list holds exactly the
+// trends renamed, and the summary ends the output. A signal the program was
+// started with ignored changes nothing: every row is run. Standard output
+// is a full pipe, so the program cannot end before the signal is sent,
+// however late it comes.
+TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
   TrendRecipe recipe;
   recipe.dataBodySize = 8;
   recipe.dataExtensions.clear();
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 0; i < 400; ++i) {
     char extension[8];
     std::snprintf(extension, sizeof extension, "%04d", i);
     recipe.dataExtensions.push_back(extension);
   }
-  const fs::path folders[] = {trend_.path() / "1", trend_.path() / "2"};
-  std::string list_text, hst[2];
-  testing::FolderImage before[2];
-  for (int i = 0; i < 2; ++i) {
-    fs::create_directory(folders[i]);
-    hst[i] = testing::WriteTrend(folders[i], recipe);
-    before[i] = testing::ReadFolder(folders[i]);
-    list_text += hst[i] + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n";
-  }
-  std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
-  testing::WriteFile(list, list_text);
-  int out[2];
-  ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
-  std::size_t junk = FillPipe(out[1]);
-  int err = OpenForOutput(scratch_.path() / "err");
-  pid_t pid = StartMorvelle({"--batch", list, "--undo-list", undo},
-                            config_.path(), out[1], err);
-  close(out[1]);
-  close(err);
-  // Once a name of the first trend has changed, its rename is under way.
-  int raw = 0;
-  while (fs::exists(hst[0]) && !fs::exists(folders[0] / "Trend1A.HST"))
-    ASSERT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "ended before the signal";
-  ASSERT_EQ(kill(pid, SIGINT), 0);
-  std::string output = ReadToEnd(out[0]).substr(junk);
-  close(out[0]);
-  EXPECT_EQ(ExitStatus(pid), kExitInterrupted);
+  struct Case {
+    int signal;
+    bool ignored;
+  } cases[] = {
+      {SIGINT, false},  {SIGTERM, false},   {SIGHUP, false},  {SIGQUIT, false},
+      {SIGALRM, false}, {SIGUSR1, false},   {SIGUSR2, false}, {SIGXCPU, false},
+      {SIGPROF, false}, {SIGVTALRM, false}, {SIGHUP, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(strsignal(c.signal) +
+                 std::string(c.ignored ? " ignored" : ""));
+    fs::path run_folder = trend_.path() / std::to_string(&c - cases);
+    const fs::path folders[] = {run_folder / "1", run_folder / "2"};
+    std::string list_text, hst[2];
+    testing::FolderImage before[2];
+    for (int i = 0; i < 2; ++i) {
+      fs::create_directories(folders[i]);
+      hst[i] = testing::WriteTrend(folders[i], recipe);
+      before[i] = testing::ReadFolder(folders[i]);
+      list_text += hst[i] + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n";
+    }
+    std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
+    fs::remove(undo);
+    testing::WriteFile(list, list_text);
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    std::size_t junk = FillPipe(out[1]);
+    int err = OpenForOutput(scratch_.path() / "err");
+    pid_t pid =
+        StartMorvelle({"--batch", list, "--undo-list", undo}, config_.path(),
+                      out[1], err, -1, c.ignored ? c.signal : 0);
+    close(out[1]);
+    close(err);
+    // Once a name of the first trend has changed, its rename is under way.
+    int raw = 0;
+    while (fs::exists(hst[0]) && !fs::exists(folders[0] / "Trend1A.HST"))
+      ASSERT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "ended before the signal";
+    ASSERT_EQ(kill(pid, c.signal), 0);
+    std::string output = ReadToEnd(out[0]).substr(junk);
+    close(out[0]);
+    EXPECT_EQ(ExitStatus(pid), c.ignored ? kExitRenamed : kExitInterrupted);
 
-  std::size_t renamed = 0;
-  for (int i = 0; i < 2; ++i) {
-    testing::FolderImage now = testing::ReadFolder(folders[i]);
-    bool done =
-        now == testing::ExpectedAfterRename(
-                   recipe, before[i], "C:\\Ostrel\\Data\\Trend1A", "Trend1A");
-    EXPECT_TRUE(done || now == before[i]) << i;
-    EXPECT_TRUE(!done || renamed == static_cast<std::size_t>(i))
-        << "renamed in order";
-    renamed += done;
+    std::size_t renamed = 0;
+    for (int i = 0; i < 2; ++i) {
+      testing::FolderImage now = testing::ReadFolder(folders[i]);
+      bool done =
+          now == testing::ExpectedAfterRename(
+                     recipe, before[i], "C:\\Ostrel\\Data\\Trend1A", "Trend1A");
+      EXPECT_TRUE(done || now == before[i]) << i;
+      EXPECT_TRUE(!done || renamed == static_cast<std::size_t>(i))
+          << "renamed in order";
+      renamed += done;
+    }
+    EXPECT_TRUE(!c.ignored || renamed == 2) << renamed;
+    EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+    EXPECT_TRUE(output.ends_with("Summary: " + std::to_string(renamed) +
+                                 " renamed, 0 refused, 0 failed, " +
+                                 std::to_string(2 - renamed) + " not run.\n"))
+        << output;
   }
-  EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
-  EXPECT_TRUE(output.ends_with("Summary: " + std::to_string(renamed) +
-                               " renamed, 0 refused, 0 failed, " +
-                               std::to_string(2 - renamed) + " not run.\n"))
-      << output;
   EXPECT_EQ(testing::ReadFile(settings()),
             "[Settings]\nFileSet=/remembered/T.HST\n");
 }
