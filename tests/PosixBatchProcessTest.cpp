@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -25,14 +27,21 @@ struct ProcessResult {
   std::string out, err;
 };
 
+// What the program starts with besides its descriptors: a signal it
+// starts with ignored (0: none), as from nohup, and the most bytes a file
+// it writes may reach, as `ulimit -f` sets it.
+struct Inherited {
+  int ignoredSignal = 0;
+  rlim_t fileSizeLimit = RLIM_INFINITY;
+};
+
 // Starts the built program with `args`, its settings store under
 // `config`, no display, its output on the descriptors `out` and `err` and
 // its input on `in` (-1: none). It starts with the default action for
-// every signal but `ignored` (0: none), which it starts with ignored, as
-// from nohup. Returns its process id.
+// every signal but the one `inherited` ignores. Returns its process id.
 pid_t StartMorvelle(const std::vector<std::string>& args,
                     const fs::path& config, int out, int err, int in = -1,
-                    int ignored = 0) {
+                    const Inherited& inherited = {}) {
   std::vector<std::string> strings = {MORVELLE_EXE};
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;
@@ -52,20 +61,28 @@ pid_t StartMorvelle(const std::vector<std::string>& args,
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
   sigfillset(&defaults);
-  // An ignored signal is inherited as ignored.
-  struct sigaction ignore = {}, old;
+  // An ignored signal and the file size limit are inherited; this process
+  // holds them only while it starts the program.
+  const int ignored = inherited.ignoredSignal;
+  struct sigaction ignore = {}, old_action;
   ignore.sa_handler = SIG_IGN;
   if (ignored != 0) {
     sigdelset(&defaults, ignored);
-    sigaction(ignored, &ignore, &old);
+    sigaction(ignored, &ignore, &old_action);
   }
+  struct rlimit old_limit, limit;
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  limit = old_limit;
+  limit.rlim_cur = inherited.fileSizeLimit;
+  setrlimit(RLIMIT_FSIZE, &limit);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, MORVELLE_EXE, &actions, &attributes, argv.data(),
-                        envp.data()),
-            0);
-  if (ignored != 0) sigaction(ignored, &old, nullptr);
+  int started = posix_spawn(&pid, MORVELLE_EXE, &actions, &attributes,
+                            argv.data(), envp.data());
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  if (ignored != 0) sigaction(ignored, &old_action, nullptr);
+  EXPECT_EQ(started, 0);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   return pid;
@@ -89,11 +106,13 @@ int OpenForOutput(const fs::path& path) {
 // its input comes from `in` (a descriptor, -1 for none).
 ProcessResult RunMorvelle(const std::vector<std::string>& args,
                           const fs::path& config, const fs::path& scratch,
-                          const fs::path& out = "", int in = -1) {
+                          const fs::path& out = "", int in = -1,
+                          const Inherited& inherited = {}) {
   fs::path out_path = out.empty() ? scratch / "out" : out;
   int out_fd = OpenForOutput(out_path), err_fd = OpenForOutput(scratch / "err");
   ProcessResult run;
-  run.status = ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in));
+  run.status =
+      ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in, inherited));
   close(out_fd);
   close(err_fd);
   if (out.empty()) run.out = testing::ReadFile(out_path);
@@ -111,9 +130,10 @@ class BatchProcessTest : public ::testing::Test {
     return config_.path() / "Morvelle" / "Morvelle.conf";
   }
   ProcessResult Morvelle(const std::vector<std::string>& args,
-                         const fs::path& out = "", int in = -1) {
+                         const fs::path& out = "", int in = -1,
+                         const Inherited& inherited = {}) {
     ProcessResult run =
-        RunMorvelle(args, config_.path(), scratch_.path(), out, in);
+        RunMorvelle(args, config_.path(), scratch_.path(), out, in, inherited);
     EXPECT_EQ(testing::ReadFile(settings()),
               "[Settings]\nFileSet=/remembered/T.HST\n");
     return run;
@@ -277,6 +297,28 @@ TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
                 TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
+// Under a file size limit (`ulimit -f`) a write past it fails rather than
+// ends the program: a rename whose table reaches past the limit is put
+// back byte for byte, and output that cannot be written to a file fails
+// the run. The table of the trend runs from byte 176 to 1328: the limit
+// stops its write at once, or part-way.
+TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  ASSERT_EQ(testing::ReadFile(hst).size(), 1328u);
+  for (rlim_t limit : {176, 1024}) {
+    SCOPED_TRACE(limit);
+    ProcessResult run = Morvelle({hst, "Trend1A", "C:\\Ostrel\\Data\\Trend1A"},
+                                 "", -1, {0, limit});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(std::strerror(EFBIG)), std::string::npos) << run.err;
+    EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  }
+  ProcessResult info = Morvelle({"--info", "--json", hst}, "", -1, {0, 16});
+  EXPECT_EQ(info.status, 1);
+  EXPECT_EQ(info.out.size(), 16u);
+}
+
 // A pipe whose buffer is already full, so that the first write to it
 // blocks until the reader drains it. Returns the junk that fills it.
 std::size_t FillPipe(int writeEnd) {
@@ -344,7 +386,7 @@ TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
     int err = OpenForOutput(scratch_.path() / "err");
     pid_t pid =
         StartMorvelle({"--batch", list, "--undo-list", undo}, config_.path(),
-                      out[1], err, -1, c.ignored ? c.signal : 0);
+                      out[1], err, -1, {c.ignored ? c.signal : 0});
     close(out[1]);
     close(err);
     // Once a name of the first trend has changed, its rename is under way.

@@ -67,6 +67,7 @@ void InstallStopHandlers(bool stoppable) {
   sigemptyset(&action.sa_mask);
   action.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &action, nullptr);
+  sigaction(SIGXFSZ, &action, nullptr);
   if (!stoppable) return;
   // Restarted, so that no read or write of the run fails for the signal.
   action.sa_flags = SA_RESTART;
