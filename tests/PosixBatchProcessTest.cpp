@@ -28,11 +28,13 @@ struct ProcessResult {
 };
 
 // What the program starts with besides its descriptors: a signal it
-// starts with ignored (0: none), as from nohup, and the most bytes a file
-// it writes may reach, as `ulimit -f` sets it.
+// starts with ignored (0: none), as from nohup, the most bytes a file it
+// writes may reach, as `ulimit -f` sets it, and standard descriptors it
+// starts with closed, as `>&-` leaves them.
 struct Inherited {
   int ignoredSignal = 0;
   rlim_t fileSizeLimit = RLIM_INFINITY;
+  std::vector<int> closed;
 };
 
 // Starts the built program with `args`, its settings store under
@@ -57,6 +59,8 @@ pid_t StartMorvelle(const std::vector<std::string>& args,
     posix_spawn_file_actions_adddup2(&actions, in, 0);
   posix_spawn_file_actions_adddup2(&actions, out, 1);
   posix_spawn_file_actions_adddup2(&actions, err, 2);
+  for (int fd : inherited.closed)
+    posix_spawn_file_actions_addclose(&actions, fd);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
@@ -317,6 +321,40 @@ TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
   ProcessResult info = Morvelle({"--info", "--json", hst}, "", -1, {0, 16});
   EXPECT_EQ(info.status, 1);
   EXPECT_EQ(info.out.size(), 16u);
+}
+
+// Started with standard descriptors closed, a run opens no file in their
+// place. The report of a long list fills the output buffer, so it is
+// written while the run holds the undo list and trend files open: neither
+// may be written over, and the undo list renames every trend back.
+TEST_F(BatchProcessTest, ClosedStandardDescriptorsTakeNoFilesPlace) {
+  const std::string long_name(120, 'n');
+  std::string list_text;
+  const int kTrends = 64;
+  for (int i = 0; i < kTrends; ++i) {
+    TrendRecipe recipe;
+    recipe.name = "T" + std::to_string(i) + long_name;
+    recipe.entryPath = "C:\\D\\" + recipe.name;
+    list_text += testing::WriteTrend(trend_.path(), recipe) + ",Tag,C:\\D\\N" +
+                 std::to_string(i) + long_name + "\n";
+  }
+  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
+  testing::WriteFile(list, list_text);
+  for (const std::vector<int>& closed :
+       std::vector<std::vector<int>>{{1}, {0, 1, 2}}) {
+    SCOPED_TRACE(::testing::PrintToString(closed));
+    fs::remove(undo);
+    ProcessResult run = Morvelle({"--batch", list, "--undo-list", undo}, "", -1,
+                                 {0, RLIM_INFINITY, closed});
+    EXPECT_EQ(run.status, 0) << run.err;
+    RenameList undo_list = ParseRenameList(testing::ReadFile(undo));
+    EXPECT_TRUE(undo_list.errors.empty());
+    EXPECT_EQ(undo_list.rows.size(), static_cast<std::size_t>(kTrends));
+    ProcessResult back = Morvelle({"--batch", undo});
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  }
 }
 
 // A pipe whose buffer is already full, so that the first write to it

@@ -1,9 +1,11 @@
+#include <fcntl.h>
 #include <signal.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
 
 #include "app/StartUp.h"
@@ -34,6 +36,16 @@ void Handle(int signal, const struct sigaction& action) {
 }
 
 }  // namespace
+
+bool OpenStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The descriptors below `fd` are open, so the open takes `fd`. Not
+    // closed on exec: the window program is started with the same three.
+    if (::open("/dev/null", O_RDWR) != fd) return false;
+  }
+  return true;
+}
 
 void ReturnLargeBlocksWhenFreed() {
 #if defined(__GLIBC__)
