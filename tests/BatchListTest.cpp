@@ -363,13 +363,26 @@ TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
   // absolute path, which on Windows has the "." resolved.
   std::string b_again = folders_[1].File("./B.old.HST"), b_again_named;
   ASSERT_TRUE(Env::Default().AbsolutePath(b_again, &b_again_named).ok());
+  // Two rows that both work on their own: trend A, and a copy of it as
+  // trend D in folder 0.
+  TrendRecipe d = recipes_[0];
+  d.name = "D";
+  std::string hst_d = testing::WriteTrend(folders_[0].path(), d);
   struct Case {
     std::string what, list, message;
   } cases[] = {
       {"two trends bound for one name",
-       hst_[0] + ",X,C:\\Moved\\Same\n" + folders_[0].File("A.HST") +
-           "-not-there,Y,C:\\Y\n",
-       ""},
+       hst_[0] + ",X,C:\\Moved\\Same\n" + hst_[1] + ",Y,C:\\Y\n" + hst_d +
+           ",Z,D:\\Other\\Same\n",
+       ":3: Cannot rename '" + hst_d +
+           "' to 'Same.HST': another row renames a file to that name too "
+           "(line 1)\n"},
+      {"two trends bound for one name in another letter case",
+       hst_[0] + ",X,C:\\Moved\\\xC3\x96l\n" + hst_d +
+           ",Z,D:\\Other\\\xC3\xB6L\n",
+       ":2: Cannot rename '" + hst_d +
+           "' to '\xC3\xB6L.HST': another row renames a file to that name too "
+           "(line 1)\n"},
       {"the same trend twice",
        hst_[1] + ",X,C:\\X\n" + hst_[2] + ",Y,C:\\Y\n" + b_again + ",Z,C:\\Z\n",
        ":3: '" + b_again_named +
@@ -379,16 +392,6 @@ TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
        ":1: Cannot rename '" + hst_[0] + "': '" +
            folders_[0].File("Taken.HST") + "' already exists\n"},
   };
-  // The first case needs two rows that both work on their own: copy trend A
-  // as trend D into folder 0 and send both to one name.
-  TrendRecipe d = recipes_[0];
-  d.name = "D";
-  std::string hst_d = testing::WriteTrend(folders_[0].path(), d);
-  cases[0].list = hst_[0] + ",X,C:\\Moved\\Same\n" + hst_[1] + ",Y,C:\\Y\n" +
-                  hst_d + ",Z,D:\\Other\\Same\n";
-  cases[0].message = ":3: Cannot rename '" + hst_d +
-                     "' to 'Same.HST': another row renames a file to that "
-                     "name too (line 1)\n";
   std::vector<FolderImage> before = Images();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

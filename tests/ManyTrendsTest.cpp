@@ -29,7 +29,10 @@ TEST(ReplaceAllTest, PlainTextLeftToRightWithOrWithoutCase) {
       {"x.*x", ".*", "!", true, "x!x", 1},
       {"K\xC3\x9C"
        "hl",
-       "\xC3\xBC", "u", false,
+       "\xC3\xBC", "u", false, "Kuhl", 1},
+      {"K\xC3\x9C"
+       "hl",
+       "\xC3\xBC", "u", true,
        "K\xC3\x9C"
        "hl",
        0},

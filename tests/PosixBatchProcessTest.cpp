@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "TrendFixture.h"
@@ -24,12 +27,23 @@ struct ProcessResult {
   std::string out, err;
 };
 
+// What the program starts with besides its descriptors: a signal it
+// starts with ignored (0: none), as from nohup, the most bytes a file it
+// writes may reach, as `ulimit -f` sets it, and standard descriptors it
+// starts with closed, as `>&-` leaves them.
+struct Inherited {
+  int ignoredSignal = 0;
+  rlim_t fileSizeLimit = RLIM_INFINITY;
+  std::vector<int> closed;
+};
+
 // Starts the built program with `args`, its settings store under
 // `config`, no display, its output on the descriptors `out` and `err` and
-// its input on `in` (-1: none). It starts with the default action for the
-// signals a run changes, as from a shell. Returns its process id.
+// its input on `in` (-1: none). It starts with the default action for
+// every signal but the one `inherited` ignores. Returns its process id.
 pid_t StartMorvelle(const std::vector<std::string>& args,
-                    const fs::path& config, int out, int err, int in = -1) {
+                    const fs::path& config, int out, int err, int in = -1,
+                    const Inherited& inherited = {}) {
   std::vector<std::string> strings = {MORVELLE_EXE};
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;
@@ -45,17 +59,34 @@ pid_t StartMorvelle(const std::vector<std::string>& args,
     posix_spawn_file_actions_adddup2(&actions, in, 0);
   posix_spawn_file_actions_adddup2(&actions, out, 1);
   posix_spawn_file_actions_adddup2(&actions, err, 2);
+  for (int fd : inherited.closed)
+    posix_spawn_file_actions_addclose(&actions, fd);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
-  sigemptyset(&defaults);
-  for (int signal : {SIGINT, SIGTERM, SIGPIPE}) sigaddset(&defaults, signal);
+  sigfillset(&defaults);
+  // An ignored signal and the file size limit are inherited; this process
+  // holds them only while it starts the program.
+  const int ignored = inherited.ignoredSignal;
+  struct sigaction ignore = {}, old_action;
+  ignore.sa_handler = SIG_IGN;
+  if (ignored != 0) {
+    sigdelset(&defaults, ignored);
+    sigaction(ignored, &ignore, &old_action);
+  }
+  struct rlimit old_limit, limit;
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  limit = old_limit;
+  limit.rlim_cur = inherited.fileSizeLimit;
+  setrlimit(RLIMIT_FSIZE, &limit);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, MORVELLE_EXE, &actions, &attributes, argv.data(),
-                        envp.data()),
-            0);
+  int started = posix_spawn(&pid, MORVELLE_EXE, &actions, &attributes,
+                            argv.data(), envp.data());
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  if (ignored != 0) sigaction(ignored, &old_action, nullptr);
+  EXPECT_EQ(started, 0);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   return pid;
@@ -79,11 +110,13 @@ int OpenForOutput(const fs::path& path) {
 // its input comes from `in` (a descriptor, -1 for none).
 ProcessResult RunMorvelle(const std::vector<std::string>& args,
                           const fs::path& config, const fs::path& scratch,
-                          const fs::path& out = "", int in = -1) {
+                          const fs::path& out = "", int in = -1,
+                          const Inherited& inherited = {}) {
   fs::path out_path = out.empty() ? scratch / "out" : out;
   int out_fd = OpenForOutput(out_path), err_fd = OpenForOutput(scratch / "err");
   ProcessResult run;
-  run.status = ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in));
+  run.status =
+      ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in, inherited));
   close(out_fd);
   close(err_fd);
   if (out.empty()) run.out = testing::ReadFile(out_path);
@@ -101,9 +134,10 @@ class BatchProcessTest : public ::testing::Test {
     return config_.path() / "Morvelle" / "Morvelle.conf";
   }
   ProcessResult Morvelle(const std::vector<std::string>& args,
-                         const fs::path& out = "", int in = -1) {
+                         const fs::path& out = "", int in = -1,
+                         const Inherited& inherited = {}) {
     ProcessResult run =
-        RunMorvelle(args, config_.path(), scratch_.path(), out, in);
+        RunMorvelle(args, config_.path(), scratch_.path(), out, in, inherited);
     EXPECT_EQ(testing::ReadFile(settings()),
               "[Settings]\nFileSet=/remembered/T.HST\n");
     return run;
@@ -267,6 +301,62 @@ TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
                 TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
+// Under a file size limit (`ulimit -f`) a write past it fails rather than
+// ends the program: a rename whose table reaches past the limit is put
+// back byte for byte, and output that cannot be written to a file fails
+// the run. The table of the trend runs from byte 176 to 1328: the limit
+// stops its write at once, or part-way.
+TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
+  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  ASSERT_EQ(testing::ReadFile(hst).size(), 1328u);
+  for (rlim_t limit : {176, 1024}) {
+    SCOPED_TRACE(limit);
+    ProcessResult run = Morvelle({hst, "Trend1A", "C:\\Ostrel\\Data\\Trend1A"},
+                                 "", -1, {0, limit});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(std::strerror(EFBIG)), std::string::npos) << run.err;
+    EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  }
+  ProcessResult info = Morvelle({"--info", "--json", hst}, "", -1, {0, 16});
+  EXPECT_EQ(info.status, 1);
+  EXPECT_EQ(info.out.size(), 16u);
+}
+
+// Started with standard descriptors closed, a run opens no file in their
+// place. The report of a long list fills the output buffer, so it is
+// written while the run holds the undo list and trend files open: neither
+// may be written over, and the undo list renames every trend back.
+TEST_F(BatchProcessTest, ClosedStandardDescriptorsTakeNoFilesPlace) {
+  const std::string long_name(120, 'n');
+  std::string list_text;
+  const int kTrends = 64;
+  for (int i = 0; i < kTrends; ++i) {
+    TrendRecipe recipe;
+    recipe.name = "T" + std::to_string(i) + long_name;
+    recipe.entryPath = "C:\\D\\" + recipe.name;
+    list_text += testing::WriteTrend(trend_.path(), recipe) + ",Tag,C:\\D\\N" +
+                 std::to_string(i) + long_name + "\n";
+  }
+  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
+  testing::WriteFile(list, list_text);
+  for (const std::vector<int>& closed :
+       std::vector<std::vector<int>>{{1}, {0, 1, 2}}) {
+    SCOPED_TRACE(::testing::PrintToString(closed));
+    fs::remove(undo);
+    ProcessResult run = Morvelle({"--batch", list, "--undo-list", undo}, "", -1,
+                                 {0, RLIM_INFINITY, closed});
+    EXPECT_EQ(run.status, 0) << run.err;
+    RenameList undo_list = ParseRenameList(testing::ReadFile(undo));
+    EXPECT_TRUE(undo_list.errors.empty());
+    EXPECT_EQ(undo_list.rows.size(), static_cast<std::size_t>(kTrends));
+    ProcessResult back = Morvelle({"--batch", undo});
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  }
+}
+
 // A pipe whose buffer is already full, so that the first write to it
 // blocks until the reader drains it. Returns the junk that fills it.
 std::size_t FillPipe(int writeEnd) {
@@ -288,64 +378,82 @@ std::string ReadToEnd(int fd) {
   return text;
 }
 
-// SIGINT part-way through a list of two large trends: the trend in progress
-// is finished or put back byte for byte, the rows after it are not run, the
-// undo list holds exactly the trends renamed, and the summary ends the
-// output. Standard output is a full pipe, so the program cannot end before
-// the signal is sent, however late it comes.
-TEST_F(BatchProcessTest, InterruptEndsTheRunWithEveryTrendWhole) {
+// A signal that asks the program to end, sent part-way through a list of
+// two large trends: the trend in progress is finished or put back byte for
+// byte, the rows after it are not run, the undo list holds exactly the
+// trends renamed, and the summary ends the output. A signal the program was
+// started with ignored changes nothing: every row is run. Standard output
+// is a full pipe, so the program cannot end before the signal is sent,
+// however late it comes.
+TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
   TrendRecipe recipe;
   recipe.dataBodySize = 8;
   recipe.dataExtensions.clear();
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 0; i < 400; ++i) {
     char extension[8];
     std::snprintf(extension, sizeof extension, "%04d", i);
     recipe.dataExtensions.push_back(extension);
   }
-  const fs::path folders[] = {trend_.path() / "1", trend_.path() / "2"};
-  std::string list_text, hst[2];
-  testing::FolderImage before[2];
-  for (int i = 0; i < 2; ++i) {
-    fs::create_directory(folders[i]);
-    hst[i] = testing::WriteTrend(folders[i], recipe);
-    before[i] = testing::ReadFolder(folders[i]);
-    list_text += hst[i] + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n";
-  }
-  std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
-  testing::WriteFile(list, list_text);
-  int out[2];
-  ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
-  std::size_t junk = FillPipe(out[1]);
-  int err = OpenForOutput(scratch_.path() / "err");
-  pid_t pid = StartMorvelle({"--batch", list, "--undo-list", undo},
-                            config_.path(), out[1], err);
-  close(out[1]);
-  close(err);
-  // Once a name of the first trend has changed, its rename is under way.
-  int raw = 0;
-  while (fs::exists(hst[0]) && !fs::exists(folders[0] / "Trend1A.HST"))
-    ASSERT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "ended before the signal";
-  ASSERT_EQ(kill(pid, SIGINT), 0);
-  std::string output = ReadToEnd(out[0]).substr(junk);
-  close(out[0]);
-  EXPECT_EQ(ExitStatus(pid), kExitInterrupted);
+  struct Case {
+    int signal;
+    bool ignored;
+  } cases[] = {
+      {SIGINT, false},  {SIGTERM, false},   {SIGHUP, false},  {SIGQUIT, false},
+      {SIGALRM, false}, {SIGUSR1, false},   {SIGUSR2, false}, {SIGXCPU, false},
+      {SIGPROF, false}, {SIGVTALRM, false}, {SIGHUP, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(strsignal(c.signal) +
+                 std::string(c.ignored ? " ignored" : ""));
+    fs::path run_folder = trend_.path() / std::to_string(&c - cases);
+    const fs::path folders[] = {run_folder / "1", run_folder / "2"};
+    std::string list_text, hst[2];
+    testing::FolderImage before[2];
+    for (int i = 0; i < 2; ++i) {
+      fs::create_directories(folders[i]);
+      hst[i] = testing::WriteTrend(folders[i], recipe);
+      before[i] = testing::ReadFolder(folders[i]);
+      list_text += hst[i] + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n";
+    }
+    std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
+    fs::remove(undo);
+    testing::WriteFile(list, list_text);
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    std::size_t junk = FillPipe(out[1]);
+    int err = OpenForOutput(scratch_.path() / "err");
+    pid_t pid =
+        StartMorvelle({"--batch", list, "--undo-list", undo}, config_.path(),
+                      out[1], err, -1, {c.ignored ? c.signal : 0});
+    close(out[1]);
+    close(err);
+    // Once a name of the first trend has changed, its rename is under way.
+    int raw = 0;
+    while (fs::exists(hst[0]) && !fs::exists(folders[0] / "Trend1A.HST"))
+      ASSERT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "ended before the signal";
+    ASSERT_EQ(kill(pid, c.signal), 0);
+    std::string output = ReadToEnd(out[0]).substr(junk);
+    close(out[0]);
+    EXPECT_EQ(ExitStatus(pid), c.ignored ? kExitRenamed : kExitInterrupted);
 
-  std::size_t renamed = 0;
-  for (int i = 0; i < 2; ++i) {
-    testing::FolderImage now = testing::ReadFolder(folders[i]);
-    bool done =
-        now == testing::ExpectedAfterRename(
-                   recipe, before[i], "C:\\Ostrel\\Data\\Trend1A", "Trend1A");
-    EXPECT_TRUE(done || now == before[i]) << i;
-    EXPECT_TRUE(!done || renamed == static_cast<std::size_t>(i))
-        << "renamed in order";
-    renamed += done;
+    std::size_t renamed = 0;
+    for (int i = 0; i < 2; ++i) {
+      testing::FolderImage now = testing::ReadFolder(folders[i]);
+      bool done =
+          now == testing::ExpectedAfterRename(
+                     recipe, before[i], "C:\\Ostrel\\Data\\Trend1A", "Trend1A");
+      EXPECT_TRUE(done || now == before[i]) << i;
+      EXPECT_TRUE(!done || renamed == static_cast<std::size_t>(i))
+          << "renamed in order";
+      renamed += done;
+    }
+    EXPECT_TRUE(!c.ignored || renamed == 2) << renamed;
+    EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+    EXPECT_TRUE(output.ends_with("Summary: " + std::to_string(renamed) +
+                                 " renamed, 0 refused, 0 failed, " +
+                                 std::to_string(2 - renamed) + " not run.\n"))
+        << output;
   }
-  EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
-  EXPECT_TRUE(output.ends_with("Summary: " + std::to_string(renamed) +
-                               " renamed, 0 refused, 0 failed, " +
-                               std::to_string(2 - renamed) + " not run.\n"))
-      << output;
   EXPECT_EQ(testing::ReadFile(settings()),
             "[Settings]\nFileSet=/remembered/T.HST\n");
 }

@@ -185,16 +185,18 @@ TEST_F(RenameTrendTest, RefusedNewValuesChangeNothing) {
   std::string hst = Write(TrendRecipe());
   FolderImage before = Image();
   const char* refused_paths[] = {
-      "C:\\Data\\",     "",
-      "C:\\Data\\Tr<1", "C:\\Data\\Tr>1",
-      "C:Trend",        "C:\\D\\T\"",
-      "C:\\D\\T|1",     "C:\\D\\T?",
-      "C:\\D\\T*",      "C:\\D\\T\x01",
-      "C:\\D\\Trend ",  "C:\\D\\Trend.",
-      "C:\\D\\CON",     "C:\\D\\nul",
-      "C:\\D\\Com1",    "C:\\D\\LPT9.old",
-      "C:\\D\\aux .x",  "C:\\D\\T\xCE\xA9",
-      "C:\\D\\T\xFF",
+      "C:\\Data\\",       "",
+      "C:\\Data\\Tr<1",   "C:\\Data\\Tr>1",
+      "C:Trend",          "C:\\D\\T\"",
+      "C:\\D\\T|1",       "C:\\D\\T?",
+      "C:\\D\\T*",        "C:\\D\\T\x01",
+      "C:\\D\\Trend ",    "C:\\D\\Trend.",
+      "C:\\D\\CON",       "C:\\D\\nul",
+      "C:\\D\\Com1",      "C:\\D\\LPT9.old",
+      "C:\\D\\aux .x",    "C:\\D\\T\xCE\xA9",
+      "C:\\D\\T\xFF",     "C:\\D\\COM\xC2\xB9",
+      "C:\\D\\CONIN$",    "C:\\D\\lpt\xC2\xB3.x",
+      "C:\\D\\conout$.x", "C:\\D\\Com\xC2\xB2 .x",
   };
   for (const char* path : refused_paths) {
     SCOPED_TRACE(path);
@@ -212,7 +214,8 @@ TEST_F(RenameTrendTest, RefusedNewValuesChangeNothing) {
   RenamePlan plan;
   std::string message;
   for (const char* allowed :
-       {"C:\\D\\COM0", "C:\\D\\CONSOLE", "C:\\D\\K\xC3\xBChler"})
+       {"C:\\D\\COM0", "C:\\D\\LPT0", "C:\\D\\COM\xC2\xBC", "C:\\D\\CONIN",
+        "C:\\D\\CONSOLE", "C:\\D\\K\xC3\xBChler"})
     EXPECT_EQ(
         PlanRename(Env::Default(), hst, allowed, kNewTag, &plan, &message),
         RenameOutcome::kRenamed)

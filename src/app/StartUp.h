@@ -12,6 +12,15 @@
 
 namespace morvelle {
 
+// Called first. POSIX: opens /dev/null on each of the descriptors 0, 1 and
+// 2 that the program was started with closed (as `>&-` leaves them), so
+// that no file it opens (an undo list, a trend file) becomes its standard
+// input, output or error and has text written over it. False when one
+// could not be opened; the program then ends before it opens anything.
+// Windows: nothing, true: files are reached through handles, and opening
+// one never changes the standard handles.
+bool OpenStandardDescriptors();
+
 // POSIX (glibc): a memory block of 128 KiB or more goes back to the system
 // when it is freed. glibc does so only until it first sees such a block
 // freed; after that it keeps them, and what a rename needed only while it

@@ -120,6 +120,8 @@ bool ShowBatchText(bool outAskedFor) {
   return err_delivery != Delivery::kFailed && out_delivery != Delivery::kFailed;
 }
 
+bool OpenStandardDescriptors() { return true; }
+
 void ReturnLargeBlocksWhenFreed() {}
 
 void InstallStopHandlers(bool stoppable) {

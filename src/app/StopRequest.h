@@ -1,7 +1,7 @@
 // Stopping a run from the command line cleanly: a request to stop (Ctrl+C,
-// SIGTERM, closing the console) is noted in a flag rather than ending the
-// program at once, so that the trend being renamed is finished or put back
-// as it was, its undo row written and the summary printed first.
+// SIGTERM, closing the terminal or the console) is noted in a flag rather than
+// ending the program at once, so that the trend being renamed is finished or
+// put back as it was, its undo row written and the summary printed first.
 #pragma once
 
 #include <atomic>
@@ -17,13 +17,16 @@ const std::atomic<bool>& StopRequested();
 void RequestStop();
 
 // Sets up the signals of a run from the command line (not the window's).
-// SIGPIPE is ignored (POSIX), so that a reader going away makes a write
-// fail, which the exit status reports, instead of ending the program
-// between two steps of a rename. With `stoppable` (the run changes files),
-// SIGINT and SIGTERM (Windows: Ctrl+C, Ctrl+Break, closing the console,
-// logging off, shutting down) call RequestStop instead of ending the
-// program; a signal the program was started with ignored stays ignored.
-// Without, they end it as usual: a run that only reads may end anywhere.
+// SIGPIPE and SIGXFSZ are ignored (POSIX), so that a reader going away or
+// a write past the file size limit (`ulimit -f`) makes the write fail,
+// which the run reports and a rename puts back, instead of ending the
+// program between two steps of a rename. With `stoppable` (the run changes
+// files), the signals that ask a program to end (SIGHUP, SIGINT, SIGQUIT,
+// SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF; Windows:
+// Ctrl+C, Ctrl+Break, closing the console, logging off, shutting down) call
+// RequestStop instead of ending the program; a signal the program was
+// started with ignored stays ignored. Without, they end it as usual: a run
+// that only reads may end anywhere.
 // StartUpPosix.cpp and StartUpWindows.cpp implement it.
 void InstallStopHandlers(bool stoppable);
 

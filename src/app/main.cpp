@@ -16,6 +16,7 @@
 
 int main(int argc, char** argv) {
   using namespace morvelle;
+  if (!OpenStandardDescriptors()) return kExitNotRenamed;
   std::vector<std::string> args = ProgramArguments(argc, argv);
   if (args.empty()) return RunInteractive(argc, argv);
   std::string problem;

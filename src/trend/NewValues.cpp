@@ -11,16 +11,26 @@
 namespace morvelle {
 namespace {
 
+// The number of a serial or printer port: 1 to 9, or a superscript 1, 2
+// or 3 (UTF-8 of U+00B9, U+00B2, U+00B3).
+bool IsPortNumber(std::string_view number) {
+  if (number.size() == 1) return number[0] >= '1' && number[0] <= '9';
+  return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+// Windows opens a device for these names, in any letter case and in any
+// folder, whatever follows the first dot and with spaces before it.
 bool IsReservedDeviceName(std::string_view name) {
   std::string_view stem = name.substr(0, name.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+  static const char* const kDevices[] = {"CON", "PRN",    "AUX",
+                                         "NUL", "CONIN$", "CONOUT$"};
   for (const char* device : kDevices)
     if (EqualsIgnoringCase(stem, device)) return true;
-  return stem.size() == 4 &&
+  return stem.size() > 3 &&
          (EqualsIgnoringCase(stem.substr(0, 3), "COM") ||
           EqualsIgnoringCase(stem.substr(0, 3), "LPT")) &&
-         stem[3] >= '1' && stem[3] <= '9';
+         IsPortNumber(stem.substr(3));
 }
 
 // Why `name` cannot be a file name on Windows, or empty when it can.
