@@ -192,6 +192,12 @@ class ProgressBar {
 
 // Written through the Env like the trend files, so that its name reaches
 // the file system as the user gave it on every platform.
+// One whole row of an undo list.
+std::string UndoRow(const RenameRequest& undo) {
+  return CsvValue(undo.hstPath) + "," + CsvValue(undo.newTag) + "," +
+         CsvValue(undo.newPath) + "\n";
+}
+
 class UndoList {
  public:
   explicit UndoList(Env& env) : env_(env) {}
@@ -214,10 +220,7 @@ class UndoList {
         s.detail() + "; nor could the file be removed: " + removed.ToString());
   }
 
-  Status Add(const RenameRequest& undo) {
-    return Put(CsvValue(undo.hstPath) + "," + CsvValue(undo.newTag) + "," +
-               CsvValue(undo.newPath) + "\n");
-  }
+  Status Add(const RenameRequest& undo) { return Put(UndoRow(undo)); }
 
   Status Close() {
     Status s = file_->Close();
@@ -476,7 +479,18 @@ class BatchListRun {
     std::vector<const RenamePlan*> journaled;
     journaled.reserve(plans.size());
     for (const PlannedRename& plan : plans) journaled.push_back(&plan.plan);
-    Status s = journal.Begin(journaled);
+    // Recovery completes the undo list from the journal, so it names the
+    // list by its whole path and holds each trend's row.
+    UndoListRows undo;
+    Status s = options_.undoListPath.empty()
+                   ? Status::Ok()
+                   : env_.AbsolutePath(options_.undoListPath, &undo.path);
+    std::string problem;
+    for (std::size_t i = 0; s.ok() && !undo.path.empty() && i < plans.size();
+         ++i)
+      undo.rows.push_back(UndoRow(UndoRequest(plans[i].plan, &problem)));
+    if (s.ok())
+      s = journal.Begin(journaled, undo.path.empty() ? nullptr : &undo);
     if (!s.ok())
       err_ << "Could not write the run's journal: " << s.ToString() << "\n";
     return s.ok();

@@ -105,6 +105,7 @@ std::optional<std::string_view> NextFrame(Reader& reader) {
 
 std::optional<JournalTrend> ReadTrend(Reader& r) {
   JournalTrend trend;
+  trend.undoRow = r.String();
   JournalFile& history = trend.files.emplace_back();
   history.oldName = r.String();
   history.newName = r.String();
@@ -131,6 +132,7 @@ std::optional<JournalTrend> ReadTrend(Reader& r) {
 bool ReadPlan(std::string_view payload, Journal* journal) {
   Reader r(payload);
   if (r.Bytes(kPlanMagic.size()) != kPlanMagic) return false;
+  journal->undoListPath = r.String();
   const std::uint32_t count = r.U32();
   for (std::uint32_t i = 0; r.ok() && i < count; ++i) {
     std::optional<JournalTrend> trend = ReadTrend(r);
@@ -164,7 +166,9 @@ std::string ForeseenDataTag(const RenamePlan& plan) {
                    plan.layout.EntryTag());
 }
 
-void PutTrend(const RenamePlan& plan, std::string* out) {
+void PutTrend(const RenamePlan& plan, std::string_view undoRow,
+              std::string* out) {
+  PutString(out, undoRow);
   const FileChange& history = plan.files.front();
   PutString(out, FileNameOf(history.path));
   PutString(out, FileNameOf(history.newPath));
@@ -199,10 +203,14 @@ Journal DecodeJournal(std::string_view bytes) {
   return journal;
 }
 
-std::string EncodePlanFrame(const std::vector<const RenamePlan*>& plans) {
+std::string EncodePlanFrame(const std::vector<const RenamePlan*>& plans,
+                            const std::string& undoListPath,
+                            const std::vector<std::string>& rows) {
   std::string payload(kPlanMagic);
+  PutString(&payload, undoListPath);
   PutU32(&payload, plans.size());
-  for (const RenamePlan* plan : plans) PutTrend(*plan, &payload);
+  for (std::size_t i = 0; i < plans.size(); ++i)
+    PutTrend(*plans[i], rows.empty() ? "" : rows[i], &payload);
   return Frame(payload);
 }
 
@@ -213,18 +221,27 @@ RunJournal::~RunJournal() {
     if (journal.file) journal.file->Close();
 }
 
-Status RunJournal::Begin(const std::vector<const RenamePlan*>& plans) {
-  // Folders in the order the plans first reach them.
-  std::vector<std::pair<std::string, std::vector<const RenamePlan*>>> folders;
-  for (const RenamePlan* plan : plans) {
-    std::string folder = FolderOf(plan->hstPath);
+Status RunJournal::Begin(const std::vector<const RenamePlan*>& plans,
+                         const UndoListRows* undo) {
+  // Folders in the order the plans first reach them, each with its plans
+  // and their undo rows.
+  struct InFolder {
+    std::string folder;
+    std::vector<const RenamePlan*> plans;
+    std::vector<std::string> rows;
+  };
+  std::vector<InFolder> folders;
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    std::string folder = FolderOf(plans[i]->hstPath);
     auto it = std::find_if(folders.begin(), folders.end(),
-                           [&](const auto& f) { return f.first == folder; });
-    if (it == folders.end()) it = folders.insert(folders.end(), {folder, {}});
-    it->second.push_back(plan);
+                           [&](const auto& f) { return f.folder == folder; });
+    if (it == folders.end()) it = folders.insert(folders.end(), {folder});
+    it->plans.push_back(plans[i]);
+    if (undo) it->rows.push_back(undo->rows[i]);
   }
-  for (const auto& [folder, in_folder] : folders) {
-    Status s = Create(folder, in_folder);
+  for (const InFolder& in_folder : folders) {
+    Status s = Create(in_folder.folder, in_folder.plans,
+                      undo ? undo->path : std::string(), in_folder.rows);
     if (!s.ok()) {
       RemoveAll();
       return s;
@@ -234,7 +251,9 @@ Status RunJournal::Begin(const std::vector<const RenamePlan*>& plans) {
 }
 
 Status RunJournal::Create(const std::string& folder,
-                          const std::vector<const RenamePlan*>& plans) {
+                          const std::vector<const RenamePlan*>& plans,
+                          const std::string& undoListPath,
+                          const std::vector<std::string>& rows) {
   FolderJournal journal;
   Status s;
   for (int n = 1; n <= kJournalNamesTried; ++n) {
@@ -243,7 +262,7 @@ Status RunJournal::Create(const std::string& folder,
     if (s.kind() != ErrorKind::kAlreadyExists) break;
   }
   if (!s.ok()) return s;
-  const std::string frame = EncodePlanFrame(plans);
+  const std::string frame = EncodePlanFrame(plans, undoListPath, rows);
   journal.size = frame.size();
   s = journal.file->WriteAt(0, frame);
   if (s.ok()) s = journal.file->Sync();

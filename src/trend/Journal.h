@@ -19,7 +19,9 @@
 // names were not written.
 //
 // Plan payload:
-//   "MVJPLAN1", u32 trend count, then per trend:
+//   "MVJPLAN1", str undo list path (empty: none), u32 trend count, then
+//   per trend:
+//     str the trend's row of the undo list,
 //     str old history name, str new history name,
 //     u64 table offset, str old table, str new table,
 //     u64 data Tag offset, str new data Tag, str foreseen old data Tag,
@@ -65,6 +67,7 @@ struct JournalFile {
 };
 
 struct JournalTrend {
+  std::string undoRow;             // empty when the run keeps no undo list
   std::vector<JournalFile> files;  // the history file, then its data files
 };
 
@@ -72,14 +75,27 @@ struct Journal {
   // False when the plan frame is cut short or damaged: the run that wrote
   // it had not changed anything yet.
   bool whole = false;
+  // The run's undo list, which must hold the row of every trend the run
+  // renamed completely; empty when it kept none.
+  std::string undoListPath;
   std::vector<JournalTrend> trends;
+};
+
+// The undo list a run keeps: its path and, in the order of the plans, the
+// row that renames each trend back.
+struct UndoListRows {
+  std::string path;
+  std::vector<std::string> rows;
 };
 
 // The journal held in `bytes`.
 Journal DecodeJournal(std::string_view bytes);
 
-// The plan frame for `plans`, all in one folder.
-std::string EncodePlanFrame(const std::vector<const RenamePlan*>& plans);
+// The plan frame for `plans`, all in one folder, with `rows` (one per
+// plan, or none) of the undo list at `undoListPath`.
+std::string EncodePlanFrame(const std::vector<const RenamePlan*>& plans,
+                            const std::string& undoListPath = {},
+                            const std::vector<std::string>& rows = {});
 
 // A run's journals, one in each folder its plans touch.
 class RunJournal {
@@ -88,9 +104,11 @@ class RunJournal {
   ~RunJournal();
 
   // Writes the journal of `plans` into each of their folders and brings it
-  // to stable storage (the file, then the folder's names). On failure no
-  // journal is left and nothing may be changed.
-  Status Begin(const std::vector<const RenamePlan*>& plans);
+  // to stable storage (the file, then the folder's names). With `undo`,
+  // recovery makes sure its list holds the row of each trend the run
+  // renamed. On failure no journal is left and nothing may be changed.
+  Status Begin(const std::vector<const RenamePlan*>& plans,
+               const UndoListRows* undo = nullptr);
 
   // True when the journal foresees `oldBytes` as the old Tag of a data file
   // of `plan`: the file may be written without AddOldBytes.
@@ -129,7 +147,9 @@ class RunJournal {
   };
 
   Status Create(const std::string& folder,
-                const std::vector<const RenamePlan*>& plans);
+                const std::vector<const RenamePlan*>& plans,
+                const std::string& undoListPath,
+                const std::vector<std::string>& rows);
   void RemoveAll();
 
   Env& env_;
@@ -175,7 +195,8 @@ struct JournalRecovery {
 // was before its run, working from the state each file is found in:
 // under its old or its new name, with its old or new bytes, or a mix of the
 // two where a write was cut short. A trend the run had completed stays
-// renamed. When a file is in neither state (another program changed it,
+// renamed, and its row is added to the run's undo list where it is
+// missing. When a file is in neither state (another program changed it,
 // or it is gone), that trend is left as it is and its journal kept. Only
 // the journal's own files are touched, and no rename replaces a file. A
 // journal is removed once every trend it names is whole and on stable

@@ -221,6 +221,34 @@ class TrendRecoverer {
   TrendRecovery result_;
 };
 
+// Adds to the run's undo list the row of each trend the run had renamed
+// completely that the list lacks: the run writes a trend's row just after
+// the trend, so a stop between the two leaves it out. A last row cut short
+// (a power cut) goes first.
+Status CompleteUndoList(Env& env, const Journal& journal,
+                        const std::vector<TrendRecovery>& trends) {
+  std::vector<const std::string*> rows;
+  for (std::size_t i = 0; i < trends.size(); ++i)
+    if (trends[i].outcome == RecoveryOutcome::kCompleted &&
+        !journal.trends[i].undoRow.empty())
+      rows.push_back(&journal.trends[i].undoRow);
+  if (journal.undoListPath.empty() || rows.empty()) return Status::Ok();
+  std::unique_ptr<File> file;
+  Status s = env.OpenFile(journal.undoListPath, OpenMode::kReadWrite, &file);
+  std::string text;
+  if (s.ok()) s = file->ReadAt(0, file->OpenedInfo().size, &text);
+  if (!s.ok()) return file ? CloseKeepingError(std::move(file), s) : s;
+  const std::size_t end = text.rfind('\n') + 1;  // 0 when there is none
+  const std::string lines = "\n" + text.substr(0, end);
+  std::string missing;
+  for (const std::string* row : rows)
+    if (lines.find("\n" + *row) == std::string::npos) missing += *row;
+  if (end < text.size()) s = file->Truncate(end);
+  if (s.ok() && !missing.empty()) s = file->WriteAt(end, missing);
+  if (s.ok()) s = file->Sync();
+  return CloseKeepingError(std::move(file), s);
+}
+
 bool IsWhole(RecoveryOutcome outcome) {
   return outcome == RecoveryOutcome::kRestored ||
          outcome == RecoveryOutcome::kCompleted ||
@@ -260,7 +288,9 @@ JournalRecovery RecoverJournal(Env& env, const std::string& folder,
         TrendRecoverer(env, listing, folder, trend).Recover());
     whole = whole && IsWhole(recovery.trends.back().outcome);
   }
-  if (whole && !recovery.cutShort) s = env.SyncFileSystem(folder);
+  if (whole && !recovery.cutShort)
+    s = CompleteUndoList(env, journal, recovery.trends);
+  if (whole && !recovery.cutShort && s.ok()) s = env.SyncFileSystem(folder);
   if (file) s = CloseKeepingError(std::move(file), s);
   if (whole && s.ok()) s = env.RemoveFile(recovery.journalPath);
   recovery.removed = whole && s.ok();
