@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "RecordingReporter.h"
 #include "TrendFixture.h"
@@ -374,6 +375,42 @@ TEST_F(WindowsEnvTest, ALockedFileIsHeldAloneUnderEveryNameItIsGiven) {
   }
   ASSERT_TRUE(locked->Close().ok());
   EXPECT_EQ(Image(), (FolderImage{{"Trend1.HST", bytes}}));
+}
+
+// A run's journal: made hidden as its dot name is on POSIX, yet listed and
+// opened as a regular file, for recovery finds it in a listing and reads it.
+TEST_F(WindowsEnvTest, ACreatedFileIsHeldUntilClosedAndADotNameIsHidden) {
+  struct Case {
+    std::string name;
+    bool hidden;
+  } cases[] = {{".morvelle-journal-1", true}, {"Trend1.000", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder_.File(c.name);
+    std::unique_ptr<File> created;
+    ASSERT_TRUE(env().CreateNewFile(path, &created).ok());
+    ASSERT_TRUE(created->WriteAt(0, "plan").ok());
+    EXPECT_TRUE(created->Sync().ok());
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    EXPECT_EQ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0, c.hidden);
+    std::unique_ptr<File> second;
+    EXPECT_EQ(env().OpenFile(path, OpenMode::kLocked, &second).kind(),
+              ErrorKind::kInUse);
+    ASSERT_TRUE(created->Close().ok());
+    Status s = env().OpenFile(path, OpenMode::kLocked, &second);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(second->OpenedInfo().type, EntryType::kRegular);
+    EXPECT_FALSE(second->OpenedInfo().hidden);
+  }
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(env().ListFolder(folder_.File(""), &entries).ok());
+  std::map<std::string, EntryType> types;
+  for (const FolderEntry& entry : entries) types[entry.name] = entry.type;
+  EXPECT_EQ(types, (std::map<std::string, EntryType>{
+                       {".morvelle-journal-1", EntryType::kRegular},
+                       {"Trend1.000", EntryType::kRegular}}));
+  EXPECT_TRUE(env().SyncFolder(folder_.File("")).ok());
+  EXPECT_TRUE(env().SyncFileSystem(folder_.File("")).ok());
 }
 
 TEST_F(WindowsEnvTest, TruncateCutsButNeverGrows) {

@@ -36,7 +36,9 @@ struct FileInfo {
   std::uint64_t device = 0;
   std::uint64_t index = 0;
   // Windows: a hidden or system file, which a search for normal files does
-  // not find (its type is then kOther). Never set on POSIX.
+  // not find (its type is then kOther). A hidden file with a name that
+  // starts with a dot is not one: the dot hides it on POSIX as well, where
+  // it is a regular file. Never set on POSIX.
   bool hidden = false;
 };
 
@@ -102,9 +104,10 @@ class Folder {
   virtual Status CheckWritable(const std::string& path) = 0;
 
   // Returns once the names in this folder (files created, renamed or
-  // removed) are on stable storage. POSIX: fsync of the folder. Windows:
-  // nothing to do, as NTFS logs a name with its file and a Sync of the
-  // file commits that log.
+  // removed) are on stable storage. POSIX: fsync of the folder. Windows: a
+  // flush of the folder where the file system offers one; NTFS keeps a
+  // name already when a file is synced after it was made (see
+  // EnvWindows.cpp).
   virtual Status Sync() = 0;
 
   // Returns once everything written to the file system this folder is on,

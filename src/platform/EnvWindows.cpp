@@ -118,18 +118,36 @@ Status FileCallError(const std::string& operation, const std::string& path,
   return WindowsError(operation, path, error);
 }
 
+// True when the last component of `path` starts with a dot: a name that
+// POSIX hides by that dot alone, and that CreateNewFile hides here too.
+bool IsDotName(std::string_view path) {
+  std::size_t separator = path.find_last_of("\\/");
+  return path.substr(separator == std::string_view::npos ? 0 : separator + 1)
+      .starts_with('.');
+}
+
+// What a search for normal files leaves out: system files, and hidden
+// files whose name does not start with a dot. On a dot name the hidden
+// attribute says no more than the dot says on POSIX, where such a file is
+// as regular as any (a run's journal is one), so it counts for nothing.
+bool HiddenFromSearch(DWORD attributes, std::string_view path) {
+  if (attributes & FILE_ATTRIBUTE_SYSTEM) return true;
+  return (attributes & FILE_ATTRIBUTE_HIDDEN) && !IsDotName(path);
+}
+
 // A regular file here is what Windows calls a normal file: no folder, no
-// reparse point and neither hidden nor system, which listings of normal
-// files leave out. Links and junctions are the reparse points that name
-// another file; the rest (deduplicated, cloud-backed files) hold their
-// data behind a filter, so they are not written here either.
-EntryType TypeOfAttributes(DWORD attributes, DWORD reparseTag) {
+// reparse point, no device and not hidden from a search for normal files.
+// Links and junctions are the reparse points that name another file; the
+// rest (deduplicated, cloud-backed files) hold their data behind a filter,
+// so they are not written here either.
+EntryType TypeOfAttributes(DWORD attributes, DWORD reparseTag,
+                           std::string_view path) {
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
     return IsReparseTagNameSurrogate(reparseTag) ? EntryType::kSymlink
                                                  : EntryType::kOther;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kDirectory;
-  if (attributes &
-      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE))
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) ||
+      HiddenFromSearch(attributes, path))
     return EntryType::kOther;
   return EntryType::kRegular;
 }
@@ -150,14 +168,21 @@ Status DescribeHandle(HANDLE h, const std::string& operation,
       GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag_info,
                                    sizeof tag_info))
     tag = tag_info.ReparseTag;
-  info->type = TypeOfAttributes(data.dwFileAttributes, tag);
-  info->hidden = (data.dwFileAttributes &
-                  (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  info->type = TypeOfAttributes(data.dwFileAttributes, tag, path);
+  info->hidden = HiddenFromSearch(data.dwFileAttributes, path);
   info->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   info->links = data.nNumberOfLinks;
   info->device = data.dwVolumeSerialNumber;
   info->index = (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow;
   return Status::Ok();
+}
+
+// The entry a folder search found, under its name in UTF-8.
+FolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
+  std::string name = Utf8FromWide(data.cFileName);
+  EntryType type =
+      TypeOfAttributes(data.dwFileAttributes, data.dwReserved0, name);
+  return {std::move(name), type};
 }
 
 OVERLAPPED At(std::uint64_t offset) {
@@ -232,6 +257,11 @@ class WindowsFile final : public File {
   }
 
   const FileInfo& OpenedInfo() const override { return info_; }
+
+  Status Sync() override {
+    if (!FlushFileBuffers(handle_)) return LastError("flush", path_);
+    return Status::Ok();
+  }
 
   Status Close() override {
     HANDLE handle = handle_;
@@ -365,6 +395,89 @@ Status ReadToEnd(HANDLE h, const std::string& path, std::size_t limit,
   return Status::Ok();
 }
 
+// ---- Flushing what is not an open file --------------------------------
+//
+// A flush (FlushFileBuffers) of a folder or a volume asks for writing
+// access to it. Where the file system offers no such flush, or this
+// process may not open the folder or volume for it, there is nothing more
+// to be had from it: these errors say so rather than that the disk failed.
+bool FlushNotOffered(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_NOT_SUPPORTED;
+}
+
+HANDLE OpenForFlush(const std::wstring& path, DWORD flags) {
+  return CreateFileW(path.c_str(), FILE_WRITE_DATA,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
+// Flushes and closes `h`: the flush's error, ERROR_SUCCESS for none.
+DWORD FlushAndClose(HANDLE h) {
+  DWORD error = FlushFileBuffers(h) ? ERROR_SUCCESS : GetLastError();
+  CloseHandle(h);
+  return error;
+}
+
+// Folder::Sync. NTFS and ReFS log every create, rename and removal, and a
+// flush of any handle on the volume commits that log up to where it is;
+// FAT writes a file's directory entry when the file is flushed. So the
+// name of a file already flushed (File::Sync) is kept without this call.
+// The flush of the folder is for the names changed since the last flush
+// of a file: it commits the log again, and costs one open and one flush
+// of the disk's cache. Where the file system does not flush folders, or
+// this process may not open the folder for writing (so it made no names
+// in it), the flushes of the files are all there is, and this succeeds.
+Status FlushFolder(const std::wstring& folder, const std::string& path) {
+  HANDLE h = OpenForFlush(folder, FILE_FLAG_BACKUP_SEMANTICS);
+  DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : FlushAndClose(h);
+  if (error == ERROR_SUCCESS || FlushNotOffered(error)) return Status::Ok();
+  return WindowsError("flush folder", path, error);
+}
+
+// The device name of the volume that holds `folder`, "\\?\Volume{...}"
+// without the closing backslash that would name its root folder instead;
+// the same for a drive letter and a volume mounted on a folder. False
+// where there is none, as for a network share.
+bool VolumeOf(const std::wstring& folder, std::wstring* volume) {
+  std::wstring mount(folder.size() + 2, L'\0');
+  if (!GetVolumePathNameW(folder.c_str(), mount.data(),
+                          static_cast<DWORD>(mount.size())))
+    return false;
+  wchar_t name[64];
+  if (!GetVolumeNameForVolumeMountPointW(mount.c_str(), name, 64)) return false;
+  *volume = name;
+  if (volume->ends_with(L'\\')) volume->pop_back();
+  return true;
+}
+
+// Env::SyncFileSystem: one call per run for every change on the volume of
+// `folder`, the data written to files already closed included. A flush of
+// the volume gives exactly that: the file system writes out everything it
+// holds cached for the volume and commits its log. It costs what the whole
+// volume has pending, other programs' writes included, then one flush of
+// the disk's cache.
+//
+// Opening a volume for it takes administrator rights. Without them
+// (ERROR_ACCESS_DENIED), and where the volume cannot be opened or flushed
+// as a whole (a network share; Wine refuses the flush), the folder is
+// flushed instead, which is weaker: on NTFS it commits the log, so every
+// create, rename and removal of the run is kept, but the data written to
+// files already closed is not made to reach the disk by this call; the
+// cache's lazy writer writes it there, normally within seconds. Nothing
+// short of reopening every file written would do better, and that is a
+// call per file.
+Status FlushFileSystem(const std::wstring& folder, const std::string& path) {
+  std::wstring volume;
+  HANDLE h = VolumeOf(folder, &volume) ? OpenForFlush(volume, 0)
+                                       : INVALID_HANDLE_VALUE;
+  if (h == INVALID_HANDLE_VALUE) return FlushFolder(folder, path);
+  DWORD error = FlushAndClose(h);
+  if (error == ERROR_SUCCESS) return Status::Ok();
+  if (FlushNotOffered(error)) return FlushFolder(folder, path);
+  return WindowsError("flush file system", path, error);
+}
+
 class WindowsEnv final : public Env {
  public:
   Status ListFolder(const std::string& folder,
@@ -387,10 +500,7 @@ class WindowsEnv final : public Env {
     }
     do {
       std::wstring_view name = data.cFileName;
-      if (name != L"." && name != L"..")
-        entries->push_back(
-            {Utf8FromWide(name),
-             TypeOfAttributes(data.dwFileAttributes, data.dwReserved0)});
+      if (name != L"." && name != L"..") entries->push_back(EntryOf(data));
     } while (FindNextFileW(find, &data));
     DWORD error = GetLastError();
     FindClose(find);
@@ -426,11 +536,15 @@ class WindowsEnv final : public Env {
     std::wstring wide;
     Status s = WidePath("create", path, &wide);
     if (!s.ok()) return s;
-    // CREATE_NEW fails on any existing name. Others may read the file
-    // while it is written.
+    // CREATE_NEW fails on any existing name. Sharing reading alone, the
+    // file is held as a locked open holds it: others may read it while it
+    // is written, but an open that asks to write, a locked one included,
+    // is refused with a sharing violation (kInUse) until it is closed.
+    const DWORD attributes =
+        IsDotName(path) ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
     HANDLE h =
         CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    nullptr, CREATE_NEW, attributes, nullptr);
     if (h == INVALID_HANDLE_VALUE) return LastError("create", path);
     FileInfo created;  // new: empty, one name
     created.type = EntryType::kRegular;
@@ -538,6 +652,18 @@ class WindowsEnv final : public Env {
     s = ReadToEnd(h, path, limit, text);
     CloseHandle(h);
     return s;
+  }
+
+  Status SyncFolder(const std::string& folder) override {
+    std::wstring wide;
+    Status s = WidePath("flush folder", folder, &wide);
+    return s.ok() ? FlushFolder(wide, folder) : s;
+  }
+
+  Status SyncFileSystem(const std::string& folder) override {
+    std::wstring wide;
+    Status s = WidePath("flush file system", folder, &wide);
+    return s.ok() ? FlushFileSystem(wide, folder) : s;
   }
 
   Status AbsolutePath(const std::string& path, std::string* absolute) override {
