@@ -461,12 +461,11 @@ bool VolumeOf(const std::wstring& folder, std::wstring* volume) {
 // Opening a volume for it takes administrator rights. Without them
 // (ERROR_ACCESS_DENIED), and where the volume cannot be opened or flushed
 // as a whole (a network share; Wine refuses the flush), the folder is
-// flushed instead, which is weaker: on NTFS it commits the log, so every
-// create, rename and removal of the run is kept, but the data written to
-// files already closed is not made to reach the disk by this call; the
-// cache's lazy writer writes it there, normally within seconds. Nothing
-// short of reopening every file written would do better, and that is a
-// call per file.
+// flushed instead: on NTFS it commits the log, so every create, rename
+// and removal of the run is kept. The data written to files already closed
+// is not made to reach the disk by this call; that is why the trend files
+// are opened for writing with FILE_FLAG_WRITE_THROUGH (OpenFile), so their
+// bytes are on the disk when the write returns.
 Status FlushFileSystem(const std::wstring& folder, const std::string& path) {
   std::wstring volume;
   HANDLE h = VolumeOf(folder, &volume) ? OpenForFlush(volume, 0)
@@ -515,9 +514,15 @@ class WindowsEnv final : public Env {
     Status s = WidePath("open", path, &wide);
     if (!s.ok()) return s;
     Sharing sharing = SharingFor(mode);
-    HANDLE h =
-        CreateFileW(wide.c_str(), sharing.access, sharing.share, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // A write to a trend file goes through to the disk before it returns.
+    // Without administrator rights no single call flushes the files a run
+    // has closed (see SyncFileSystem), and a run must not report a rename
+    // whose Tags are still in the cache: this costs a disk write per file
+    // instead of a flush per file.
+    const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT |
+                        (mode == OpenMode::kRead ? 0 : FILE_FLAG_WRITE_THROUGH);
+    HANDLE h = CreateFileW(wide.c_str(), sharing.access, sharing.share, nullptr,
+                           OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return FileCallError("open", path, wide);
     FileInfo info;
     s = DescribeHandle(h, "open", path, &info);
