@@ -235,7 +235,8 @@ Status RunJournal::Begin(const std::vector<const RenamePlan*>& plans,
     std::string folder = FolderOf(plans[i]->hstPath);
     auto it = std::find_if(folders.begin(), folders.end(),
                            [&](const auto& f) { return f.folder == folder; });
-    if (it == folders.end()) it = folders.insert(folders.end(), {folder});
+    if (it == folders.end())
+      it = folders.insert(folders.end(), InFolder{folder, {}, {}});
     it->plans.push_back(plans[i]);
     if (undo) it->rows.push_back(undo->rows[i]);
   }
