@@ -13,4 +13,7 @@ cmake --build build-asan -j2
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
-QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j2
+# The kill points run the program under strace, where LeakSanitizer cannot
+# work; the code they reach is the unit tests' own.
+QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j2 \
+  -E KillPoints
