@@ -185,7 +185,10 @@ void frmManyTrends::FillTable() {
       grdTrends->setItem(row, column, item);
     }
   }
-  grdTrends->resizeColumnsToContents();
+  // The State column, last, stretches to the window's edge; sized to its
+  // contents as well it would stop doing so once the window is shown.
+  for (int column = 0; column < kManyColumnCount - 1; ++column)
+    grdTrends->resizeColumnToContents(column);
   filling_ = false;
   RequestPlan();
 }
