@@ -6,8 +6,8 @@
 # checks the renamed files byte for byte, the window's client size, the
 # help window beside it (right, or left where the right has no room),
 # Alt+C closing both, FileSet in the registry, the Many trends window
-# renaming and undoing from the keyboard, and the client size at 144 dots
-# per inch. Screenshots go to
+# renaming and undoing from the keyboard, an interrupted run warned of and
+# recovered, and the client size at 144 dots per inch. Screenshots go to
 # BUILD/screenshots.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -160,6 +160,43 @@ diff -r "$build/e2e/before" "$gui/many" ||
 xdotool windowactivate --sync "$many" key alt+F4
 wait "$program" || fail "the Many trends window ended with status $?"
 
+# A rename of the example trend killed part-way: Browse in the main window
+# warns of it, and Recover (Alt+O) in the Many trends window puts it back
+# byte for byte.
+make_example="$build/tools/morvelle_make_example.exe"
+interrupted="Z:${gui//\//\\}\\interrupted"
+"$wine" "$make_example" "Z:${gui//\//\\}\\example" >/dev/null
+"$wine" "$make_example" --interrupted "$interrupted" >/dev/null ||
+  fail "could not interrupt a rename of the example trend"
+"$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
+program=$!
+main=$(find_window "Ostrel Morvelle") || fail "no main window"
+xdotool windowactivate --sync "$main" key alt+b
+dialog=$(find_window "Open") || fail "no open-file dialog after Alt+B"
+xdotool windowactivate --sync "$dialog" key End shift+Home
+xdotool type --delay 5 "$interrupted\\Trend1A.HST"
+xdotool key Return
+warning=$(find_window "Morvelle") || fail "no warning of the interrupted run"
+sleep 0.5
+shot main-window-interrupted
+xdotool windowactivate --sync "$warning" key Return
+xdotool windowactivate --sync "$main" key alt+c
+wait "$program" || fail "the program ended with status $?"
+"$wine" "$build/morvelle.exe" --many "$interrupted" >"$gui/out" 2>&1 &
+program=$!
+many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
+sleep 1
+shot many-trends-interrupted
+xdotool windowactivate --sync "$many" key alt+o
+summary=$(find_window "Morvelle") || fail "no summary after Recover"
+shot many-trends-recovered
+xdotool windowactivate --sync "$summary" key Return
+diff -r "$gui/example" "$gui/interrupted" ||
+  fail "Recover did not give the trend back byte for byte"
+sleep 1
+xdotool windowactivate --sync "$many" key alt+F4
+wait "$program" || fail "the Many trends window ended with status $?"
+
 # At 150% (144 dots per inch) the same twips are half as many pixels again.
 desktop='HKCU\Control Panel\Desktop'
 "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
@@ -174,4 +211,4 @@ wait "$program" || fail "the program ended with status $?"
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
 [ "$width $height" = "1271 372" ] ||
   fail "client area at 144 dpi $width x $height, expected 1271 x 372"
-echo "window: 3 passed, 0 failed"
+echo "window: 4 passed, 0 failed"

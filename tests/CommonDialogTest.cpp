@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 
@@ -113,6 +114,18 @@ TEST(MessageBoxesTest, BoxesAreTitledMorvelleWithTheirLook) {
     auto* label = box->findChild<QLabel*>("qt_msgbox_label");
     ASSERT_NE(label, nullptr);
     EXPECT_FALSE(label->wordWrap());
+  }
+  // As wide as its longest line while the screen has room; beyond that its
+  // lines wrap, and it stays on the screen.
+  const QString line = "  '/data/trends/Pump17.HST' was put back as before";
+  for (const QString& text : {line + "\n" + line, line.repeated(20)}) {
+    auto box = NewMessageBox(nullptr, MessageLook::kNoIcon, text);
+    box->show();
+    QApplication::processEvents();
+    auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(line));
+    EXPECT_LE(box->frameGeometry().width(),
+              box->screen()->availableGeometry().width());
   }
 }
 

@@ -224,6 +224,42 @@ TEST_F(MainFormTest, UnknownVersionIsReportedAndLeavesEmptyBoxes) {
   EXPECT_EQ(view_.tips[Control::lblTagLength], "Maximum length 0 chars");
 }
 
+TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
+  std::string hst = Write(TrendRecipe{});
+  // Killed at the second data file: the history file has its new name.
+  ASSERT_TRUE(testing::InterruptRename(hst, "rename", "Trend1.001"));
+  std::string renamed = folder_.File("Trend1A.HST");
+  struct Case {
+    std::string file;
+    std::vector<std::string> before;  // how the messages before it start
+    std::string tag;
+  } cases[] = {{hst, {"Trend '" + hst + "' not found"}, ""},
+               {renamed, {}, kNewTag}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Start(&Env::Default());
+    Browse(c.file);
+
+    ASSERT_EQ(view_.shown.size(), c.before.size() + 1);
+    for (std::size_t i = 0; i < c.before.size(); ++i)
+      EXPECT_TRUE(view_.shown[i].text.starts_with(c.before[i]))
+          << view_.shown[i].text;
+    const ShownMessage& warning = view_.shown.back();
+    EXPECT_EQ(warning.look, MessageLook::kExclamation);
+    EXPECT_TRUE(warning.text.starts_with("Trend '" + c.file +
+                                         "' may be partly renamed"))
+        << warning.text;
+    EXPECT_NE(warning.text.find("morvelle --recover"), std::string::npos);
+    EXPECT_EQ(Text(Control::txtTagOriginal), c.tag);
+  }
+  std::string report;
+  ASSERT_TRUE(testing::RecoverAll(Env::Default(), folder_.File(""), &report))
+      << report;
+  Start(&Env::Default());
+  Browse(hst);
+  EXPECT_TRUE(view_.shown.empty());
+}
+
 TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
   testing::FailingEnv env(Env::Default());
   bool everyCallUnderWaitCursor = true;

@@ -263,6 +263,72 @@ TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
   EXPECT_EQ(files.list, runs + "undo-20261208-060000-3.csv");
 }
 
+TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
+  testing::FolderImage before = testing::ReadFolder(folder_.path());
+  EXPECT_FALSE(model_.CanRecover());
+  // B is killed at its second data file, its history file renamed.
+  ASSERT_TRUE(
+      testing::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  std::string problem;
+  ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
+  ASSERT_EQ(model_.Cell(2, ManyColumn::kFile), "Trend1A.HST");
+  Plan();
+  EXPECT_EQ(model_.Cell(0, ManyColumn::kState), "Unchanged");
+  EXPECT_EQ(model_.Cell(2, ManyColumn::kState), "Interrupted: run Recover");
+  EXPECT_EQ(model_.StatusLine(),
+            "3 trends, 0 changed, 0 refused or in conflict, 1 interrupted");
+  EXPECT_TRUE(model_.CanRecover());
+  // Not in the run while it keeps its values; with new ones, it waits.
+  model_.SetNewValue(0, ManyColumn::kNewPath, "D:\\A2");
+  Plan();
+  EXPECT_TRUE(model_.CanRename());
+  model_.SetNewValue(2, ManyColumn::kNewTag, "B2");
+  Plan();
+  EXPECT_EQ(model_.Cell(2, ManyColumn::kState), "Interrupted: run Recover");
+  EXPECT_FALSE(model_.CanRename());
+
+  RunResult recovered = RecoverTrends(Env::Default(), model_.folder());
+  EXPECT_EQ(recovered.status, 0) << recovered.text;
+  EXPECT_EQ(recovered.text,
+            "Put back as before the run: B.HST\nSummary: 1 put back, 0 left "
+            "renamed, 0 untouched, 0 not recovered.\n");
+  EXPECT_EQ(testing::ReadFolder(folder_.path()), before);
+  ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
+  Plan();
+  EXPECT_EQ(model_.Cell(1, ManyColumn::kState), "Unchanged");
+  EXPECT_FALSE(model_.CanRecover());
+}
+
+TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
+  testing::TempFolder folder;
+  for (int i = 0; i < 13; ++i) {
+    TrendRecipe recipe;
+    recipe.name = "T" + std::to_string(10 + i);
+    recipe.seed = 40 + i;
+    std::string hst = testing::WriteTrend(folder.path(), recipe);
+    // Twelve killed at their second data file; the last once it was
+    // renamed whole, before its journal was removed.
+    const bool whole = i == 12;
+    ASSERT_TRUE(testing::InterruptRename(hst, whole ? "remove" : "rename",
+                                         whole ? "" : recipe.name + ".001",
+                                         "C:\\New\\N" + recipe.name));
+  }
+  RunResult recovered = RecoverTrends(Env::Default(), folder.File(""));
+  EXPECT_EQ(recovered.status, 0) << recovered.text;
+  const std::string& text = recovered.text;
+  EXPECT_TRUE(text.starts_with("Put back as before the run: T")) << text;
+  EXPECT_TRUE(text.ends_with(
+      " and 2 more\nLeft renamed, the run had renamed them completely: "
+      "T22.HST\nSummary: 12 put back, 1 left renamed, 0 untouched, 0 not "
+      "recovered.\n"))
+      << text;
+  std::size_t names = 0;
+  for (std::size_t at = 0; (at = text.find(".HST", at)) != std::string::npos;
+       ++at)
+    ++names;
+  EXPECT_EQ(names, 11u) << text;
+}
+
 TEST_F(ManyTrendsTest, StopBeforeTheFirstTrendRenamesNothing) {
   testing::FolderImage before = testing::ReadFolder(folder_.path());
   model_.SetNewValue(0, ManyColumn::kNewPath, "D:\\A2");

@@ -1,5 +1,6 @@
 // The Qt "Many trends" window from end to end, through its real widgets:
-// find and replace, a typed cell, Rename and Undo last run. Its rules are
+// find and replace, a typed cell, Rename and Undo last run, Recover. Its
+// rules are
 // tested on the model (ManyTrendsTest); the message boxes and the file
 // dialogs are answered by the test.
 #include <gtest/gtest.h>
@@ -25,8 +26,8 @@ QString Cell(const frmManyTrends& window, int row, ManyColumn column) {
   return window.grdTrends->item(row, static_cast<int>(column))->text();
 }
 
-TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
-  testing::TempFolder folder, runs;
+// Trends A and B in `folder`.
+void WriteTrends(const testing::TempFolder& folder) {
   for (const char* name : {"A", "B"}) {
     TrendRecipe recipe;
     recipe.name = name;
@@ -34,23 +35,39 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
     recipe.tag = name;
     testing::WriteTrend(folder.path(), recipe);
   }
-  testing::FolderImage before = testing::ReadFolder(folder.path());
-  std::vector<QString> shown;
+}
+
+// Runs kept in `runs`, no dialog answered, the messages kept in `shown`.
+frmManyTrends::Services TestServices(const testing::TempFolder& runs,
+                                     std::vector<QString>* shown) {
   frmManyTrends::Services services;
   services.runFolder = QString::fromStdString(runs.File("Runs"));
   services.askPath = [](QWidget*, PathQuestion) { return QString(); };
-  services.showMessage = [&](QWidget*, MessageLook, const QString& text) {
-    shown.push_back(text);
+  services.showMessage = [shown](QWidget*, MessageLook, const QString& text) {
+    shown->push_back(text);
   };
-  frmManyTrends window(QString::fromStdString(folder.File("")), services);
+  return services;
+}
+
+// True once nothing is on the window's worker.
+bool Settled(const frmManyTrends& window) {
+  return QTest::qWaitFor([&] { return !window.busy(); }, 10000);
+}
+
+TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
+  testing::TempFolder folder, runs;
+  WriteTrends(folder);
+  testing::FolderImage before = testing::ReadFolder(folder.path());
+  std::vector<QString> shown;
+  frmManyTrends window(QString::fromStdString(folder.File("")),
+                       TestServices(runs, &shown));
   window.show();
-  auto settled = [&] {
-    return QTest::qWaitFor([&] { return !window.busy(); }, 10000);
-  };
+  auto settled = [&] { return Settled(window); };
   ASSERT_TRUE(settled());
   ASSERT_EQ(window.grdTrends->rowCount(), 2);
   EXPECT_EQ(Cell(window, 1, ManyColumn::kState), "Unchanged");
   EXPECT_FALSE(window.cmdRename->isEnabled());
+  EXPECT_FALSE(window.cmdRecover->isEnabled());
 
   window.grdTrends->selectAll();
   window.txtFind->setText("\\old\\");
@@ -78,6 +95,30 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
   ASSERT_TRUE(settled());
   EXPECT_EQ(testing::ReadFolder(folder.path()), before);
   EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "A.HST");
+}
+
+TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
+  testing::TempFolder folder, runs;
+  WriteTrends(folder);
+  testing::FolderImage before = testing::ReadFolder(folder.path());
+  ASSERT_TRUE(
+      testing::InterruptRename(folder.File("B.HST"), "rename", "B.001"));
+  std::vector<QString> shown;
+  frmManyTrends window(QString::fromStdString(folder.File("")),
+                       TestServices(runs, &shown));
+  window.show();
+  ASSERT_TRUE(Settled(window));
+  EXPECT_EQ(Cell(window, 1, ManyColumn::kState), "Interrupted: run Recover");
+  ASSERT_TRUE(window.cmdRecover->isEnabled());
+
+  window.cmdRecover->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
+  ASSERT_TRUE(Settled(window));
+  EXPECT_TRUE(shown.back().contains("Summary: 1 put back,"))
+      << shown.back().toStdString();
+  EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+  EXPECT_EQ(Cell(window, 1, ManyColumn::kFile), "B.HST");
+  EXPECT_FALSE(window.cmdRecover->isEnabled());
 }
 
 TEST(ManyTrendsWindowTest, MainWindowOpensItFromItsContextMenu) {

@@ -6,6 +6,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "FailingEnv.h"
+#include "RecordingReporter.h"
 #include "trend/Journal.h"
 
 namespace morvelle::testing {
@@ -172,6 +174,25 @@ bool RecoverAll(Env& env, const std::string& folder, std::string* report) {
       *report += trend.historyFile + ": " + trend.message + "\n";
   }
   return all;
+}
+
+bool InterruptRename(const std::string& hstPath, const std::string& call,
+                     const std::string& pathEnd, const std::string& newPath) {
+  const std::filesystem::path hst = PathOf(hstPath);
+  TempFolder copy;
+  std::filesystem::copy(hst.parent_path(), copy.path(),
+                        std::filesystem::copy_options::recursive);
+  RecordingReporter ignored;
+  FailingEnv counting(Env::Default());
+  RenameTrend(counting, ignored, Utf8Of(copy.path() / hst.filename()), kNewPath,
+              kNewTag);
+  const int at = counting.lastCallOf(call, pathEnd);
+  if (at == 0) return false;
+  FailingEnv killed(Env::Default(), Fault{.kind = FaultKind::kCrash, .at = at});
+  RenameTrend(killed, ignored, hstPath, newPath, kNewTag);
+  int journals = 0;
+  WithoutJournals(ReadFolder(hst.parent_path()), &journals);
+  return journals > 0;
 }
 
 FolderImage ExpectedAfterRename(const TrendRecipe& recipe,

@@ -92,6 +92,15 @@ FolderImage WithoutJournals(FolderImage image, int* journals);
 // trend and per problem.
 bool RecoverAll(Env& env, const std::string& folder, std::string* report);
 
+// Renames the trend of `hstPath` to `newPath` and kNewTag and kills the
+// run (FaultKind::kCrash) at its `call` on the file ending in `pathEnd`,
+// as a clean run on a copy of the trend's folder counts the calls: the
+// trend is left partly renamed, with the run's journal. False when the
+// call was not met or no journal was left.
+bool InterruptRename(const std::string& hstPath, const std::string& call,
+                     const std::string& pathEnd,
+                     const std::string& newPath = kNewPath);
+
 // `value` NUL-padded to `width`, cut to it when longer.
 std::string Field(const std::string& value, std::size_t width);
 

@@ -1,16 +1,28 @@
 // Writes the example trend into a folder (examples/ in the repository):
-//   morvelle_make_example examples
+//   morvelle_make_example [--interrupted] examples
+// With --interrupted, a rename of it to Trend1A is then killed at its
+// second data file, leaving the trend partly renamed with the run's
+// journal, as the windows' Recover finds it.
 #include <filesystem>
 #include <iostream>
+#include <string>
 
 #include "ExampleTrend.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: morvelle_make_example FOLDER\n";
+  const bool interrupted = argc == 3 && std::string(argv[1]) == "--interrupted";
+  if (argc != 2 && !interrupted) {
+    std::cerr << "usage: morvelle_make_example [--interrupted] FOLDER\n";
     return 2;
   }
-  std::filesystem::create_directories(argv[1]);
-  std::cout << morvelle::testing::WriteExampleTrend(argv[1]) << "\n";
+  const char* folder = argv[argc - 1];
+  std::filesystem::create_directories(folder);
+  std::string hst = morvelle::testing::WriteExampleTrend(folder);
+  if (interrupted &&
+      !morvelle::testing::InterruptRename(hst, "rename", "Trend1.001")) {
+    std::cerr << "the rename of " << hst << " was not interrupted\n";
+    return 1;
+  }
+  std::cout << hst << "\n";
   return 0;
 }

@@ -1,7 +1,12 @@
 #include "ui/MainForm.h"
 
+#include <optional>
+#include <vector>
+
 #include "app/Settings.h"
 #include "platform/Env.h"
+#include "trend/FileTools.h"
+#include "trend/Journal.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -31,6 +36,21 @@ class WaitCursor {
  private:
   MainView& view_;
 };
+
+// Why a run may have left the trend of `hstPath` partly renamed, as its
+// folder's journals tell; nothing when the folder cannot be listed, which
+// reading the trend has told already.
+std::optional<std::string> InterruptedRun(Env& env,
+                                          const std::string& hstPath) {
+  std::string absolute;
+  std::vector<FolderEntry> entries;
+  Status s = env.AbsolutePath(hstPath, &absolute);
+  const std::string folder = FolderOf(absolute);
+  if (s.ok()) s = env.ListFolder(folder, &entries);
+  if (!s.ok()) return std::nullopt;
+  return PendingRunProblem(env, FolderIndex(std::move(entries)), folder,
+                           FileNameOf(absolute));
+}
 
 }  // namespace
 
@@ -78,6 +98,9 @@ void MainForm::cmdBrowse_Click() {
   view_.SetText(Control::txtTagOriginal, FieldDisplayText(info.tag));
   view_.SetText(Control::txtTagNew, FieldDisplayText(info.tag));
   view_.SetToolTip(Control::lblTagLength, MaximumLengthText(TagLimit));
+  // Also where the history file is not found: the run may have renamed it.
+  if (std::optional<std::string> problem = InterruptedRun(env_, chosen.path))
+    reporter.Warning(*problem);
 }
 
 void MainForm::cmdSave_Click() {

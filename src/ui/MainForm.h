@@ -70,8 +70,10 @@ class MainForm {
   // The text of txtFileSet stored as FileSet.
   void SavePaths();
 
-  // Asks for a history file and shows what entry 0 of its table holds.
-  // A cancelled dialog empties txtFileSet and changes nothing else.
+  // Asks for a history file and shows what entry 0 of its table holds,
+  // then warns when a journal of an interrupted run names the trend, which
+  // may be partly renamed. A cancelled dialog empties txtFileSet and
+  // changes nothing else.
   void cmdBrowse_Click();
   // Renames the trend under the wait cursor: the File Set, new path and
   // new tag texts, as they stand. Messages follow once the cursor is back;

@@ -40,6 +40,8 @@ std::string StateText(const RowStatus& status) {
     case RowState::kConflict:
       return "In conflict with row " +
              std::to_string(status.conflictsWith + 1) + ": " + status.reason;
+    case RowState::kInterrupted:
+      return "Interrupted: run Recover";
     case RowState::kWillRename:
       break;
   }
@@ -52,14 +54,16 @@ std::string StateText(const RowStatus& status) {
 std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
   std::vector<RenameRequest> requests;
   std::vector<std::size_t> row_of_request;
+  std::vector<RowStatus> states(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!rows[i].changed()) continue;
+    const bool interrupted = !rows[i].interrupted.empty();
+    states[i].state =
+        interrupted ? RowState::kInterrupted : RowState::kUnchanged;
+    if (interrupted || !rows[i].changed()) continue;
     requests.push_back({rows[i].hstPath, rows[i].newTag, rows[i].newPath});
     row_of_request.push_back(i);
   }
   std::vector<PlannedRename> plans = PlanRenames(env, requests);
-  std::vector<RowStatus> states(rows.size());
-  for (RowStatus& status : states) status.state = RowState::kUnchanged;
   for (std::size_t i = 0; i < plans.size(); ++i)
     states[row_of_request[i]] = StatusOf(plans[i], row_of_request);
   return states;
@@ -109,7 +113,7 @@ bool ManyTrends::Load(const std::string& folder, std::string* problem) {
   for (const TrendInspection& trend : trends_.trends) {
     std::string tag = FieldDisplayText(trend.info.tag);
     std::string path = FieldDisplayText(trend.info.path);
-    rows_.push_back({trend.hstPath, tag, path, tag, path});
+    rows_.push_back({trend.hstPath, tag, path, tag, path, trend.interrupted});
   }
   Touch();
   return true;
@@ -168,15 +172,19 @@ std::size_t ManyTrends::ChangedCount() const {
 }
 
 std::string ManyTrends::StatusLine() const {
-  std::size_t refused = 0;
+  std::size_t refused = 0, interrupted = 0;
   for (const RowStatus& status : states_)
     refused += status.state == RowState::kRefused ||
                        status.state == RowState::kConflict
                    ? 1
                    : 0;
+  for (const ManyRow& row : rows_)
+    interrupted += row.interrupted.empty() ? 0 : 1;
   std::string line = std::to_string(rows_.size()) + " trends, " +
                      std::to_string(ChangedCount()) + " changed, " +
                      std::to_string(refused) + " refused or in conflict";
+  if (interrupted > 0)
+    line += ", " + std::to_string(interrupted) + " interrupted";
   if (!trends_.unreadable.empty())
     line += ", " + std::to_string(trends_.unreadable.size()) +
             " that could not be read";
@@ -184,11 +192,20 @@ std::string ManyTrends::StatusLine() const {
 }
 
 bool ManyTrends::CanRename() const {
-  for (const RowStatus& status : states_)
-    if (status.state != RowState::kWillRename &&
-        status.state != RowState::kUnchanged)
-      return false;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const RowState state = states_[i].state;
+    const bool ready = state == RowState::kWillRename ||
+                       state == RowState::kUnchanged ||
+                       (state == RowState::kInterrupted && !rows_[i].changed());
+    if (!ready) return false;
+  }
   return ChangedCount() > 0;
+}
+
+bool ManyTrends::CanRecover() const {
+  for (const ManyRow& row : rows_)
+    if (!row.interrupted.empty()) return true;
+  return false;
 }
 
 Status ManyTrends::Export(const std::string& path) const {

@@ -2,7 +2,8 @@
 // trends of a folder in a table (file, current tag and path, New tag and
 // New path), find and replace over the New values, and each row's state
 // from the whole-list planner that --batch uses, so that the window and the
-// command line never disagree. Renaming and undoing are in RenameRuns.h.
+// command line never disagree. Renaming, undoing and recovering the trends
+// of interrupted runs are in RenameRuns.h.
 //
 // The model is used from the user-interface thread only. Planning reaches
 // the file system and may take a while, so it is a plain function
@@ -36,6 +37,7 @@ inline constexpr const char* kManyTrendsMenuItem = "&Many trends...";
 struct ManyCaptions {
   static constexpr const char* kFolder = "&Folder:";
   static constexpr const char* kBrowse = "&Browse...";
+  static constexpr const char* kRecover = "Rec&over";
   static constexpr const char* kFind = "F&ind:";
   static constexpr const char* kReplaceWith = "Replace &with:";
   static constexpr const char* kIn[] = {"in the tag", "in the path",
@@ -54,6 +56,8 @@ struct ManyRow {
   std::string hstPath;    // absolute
   std::string tag, path;  // as the main window shows them as Original
   std::string newTag, newPath;
+  // Why a journal of an interrupted run names the trend, or empty.
+  std::string interrupted;
 
   // The rows a rename runs: the others keep every name and byte.
   bool changed() const { return newTag != tag || newPath != path; }
@@ -65,6 +69,9 @@ enum class RowState {
   kWillRename,  // planned and checked; may carry warnings
   kRefused,     // its own checks refuse it
   kConflict,    // it and an earlier row cannot both run
+  // An interrupted run may have left it partly renamed: not planned, and
+  // Rename waits for Recover while it has New values.
+  kInterrupted,
 };
 
 struct RowStatus {
@@ -75,15 +82,16 @@ struct RowStatus {
 };
 
 // What the State column shows: "Will rename", "Unchanged", "Refused: why",
-// "In conflict with row N: why" (N counted from 1), "Planning...", and for
-// a row that will rename with a value cut to its field, "Will rename;
-// warning: ..." for each cut.
+// "In conflict with row N: why" (N counted from 1), "Planning...",
+// "Interrupted: run Recover", and for a row that will rename with a value
+// cut to its field, "Will rename; warning: ..." for each cut.
 std::string StateText(const RowStatus& status);
 
 // Plans every changed row of `rows` as --batch plans the rows of a list
 // (PlanRenames, the rows against each other included); unchanged rows are
-// not planned at all, as running them would change nothing. Changes
-// nothing; safe on a worker thread over its own copy of the rows.
+// not planned at all, as running them would change nothing, nor are
+// interrupted ones, which the planner refuses. Changes nothing; safe on a
+// worker thread over its own copy of the rows.
 std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows);
 
 // The rows as a --batch list (history file, New tag, New path) after a
@@ -141,12 +149,15 @@ class ManyTrends {
 
   std::size_t ChangedCount() const;
   // One line about the table: "3 trends, 1 changed, 1 refused or in
-  // conflict", and how many could not be read, when any.
+  // conflict", and how many are interrupted and how many could not be
+  // read, when any.
   std::string StatusLine() const;
   // True when Rename may run: a current plan, at least one changed row, and
   // every changed row will rename. A refused row renames nothing, as in
-  // --batch.
+  // --batch; an interrupted row that is not changed is not in the run.
   bool CanRename() const;
+  // True when Recover has something to put back: an interrupted row.
+  bool CanRecover() const;
 
   // Writes every row as a --batch list (RowsAsList) to a new file at
   // `path`; never overwrites one.

@@ -5,7 +5,11 @@
 #include <sstream>
 
 #include "app/BatchList.h"
+#include "app/BatchMode.h"
 #include "platform/Env.h"
+#include "platform/Text.h"
+#include "trend/FileTools.h"
+#include "trend/Journal.h"
 
 namespace morvelle {
 namespace {
@@ -54,6 +58,72 @@ std::string RunKey(std::string_view name) {
   return std::string(name.substr(0, dash)) +
          std::string(10 - std::min<std::size_t>(number.size(), 10), '0') +
          number;
+}
+
+// How many trends a line of a recovery's text names: the table shows every
+// trend anyway, and a box must not outgrow the screen.
+constexpr std::size_t kNamesShown = 10;
+
+std::string NameList(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+    text += (i == 0 ? "" : ", ") + names[i];
+  if (names.size() > kNamesShown)
+    text += " and " + std::to_string(names.size() - kNamesShown) + " more";
+  return text;
+}
+
+// The trends a recovery met, by what it did with them.
+struct RecoveredTrends {
+  std::vector<std::string> restored, completed, untouched;
+  std::vector<std::string> problems;  // a line each, with why
+  std::size_t notRecovered = 0;
+};
+
+void Tally(const JournalRecovery& journal, RecoveredTrends* trends) {
+  for (const TrendRecovery& trend : journal.trends) {
+    std::string name = EscapeControlCharacters(FileNameOf(trend.historyFile));
+    switch (trend.outcome) {
+      case RecoveryOutcome::kRestored:
+        trends->restored.push_back(name);
+        break;
+      case RecoveryOutcome::kCompleted:
+        trends->completed.push_back(name);
+        break;
+      case RecoveryOutcome::kUntouched:
+        trends->untouched.push_back(name);
+        break;
+      default:
+        trends->problems.push_back(name + ": " + trend.message);
+        ++trends->notRecovered;
+        break;
+    }
+  }
+  if (!journal.removed && !journal.problem.empty())
+    trends->problems.push_back("The journal '" +
+                               EscapeControlCharacters(journal.journalPath) +
+                               "' is kept: " + journal.problem);
+}
+
+// What a recovery did, short enough for a message box however many trends
+// it met: the names for each outcome, then each problem, then the counts.
+std::string RecoveryText(const RecoveredTrends& trends) {
+  std::string text;
+  const std::pair<const char*, const std::vector<std::string>*> lines[] = {
+      {"Put back as before the run: ", &trends.restored},
+      {"Left renamed, the run had renamed them completely: ",
+       &trends.completed},
+      {"Left untouched, the run had not changed them: ", &trends.untouched}};
+  for (const auto& [heading, names] : lines)
+    if (!names->empty()) text += heading + NameList(*names) + "\n";
+  if (!trends.problems.empty()) text += "Not recovered:\n";
+  for (const std::string& problem : trends.problems)
+    text += "  " + problem + "\n";
+  return text + "Summary: " + std::to_string(trends.restored.size()) +
+         " put back, " + std::to_string(trends.completed.size()) +
+         " left renamed, " + std::to_string(trends.untouched.size()) +
+         " untouched, " + std::to_string(trends.notRecovered) +
+         " not recovered.\n";
 }
 
 }  // namespace
@@ -114,6 +184,24 @@ RunResult RunListFiles(
   std::ostringstream text;
   int status = RunBatchList(env, options, text, text);
   return {status, text.str()};
+}
+
+RunResult RecoverTrends(Env& env, const std::string& folder) {
+  std::vector<JournalRecovery> journals;
+  std::string problem;
+  if (!RecoverFolder(env, folder, "", &journals, &problem))
+    return {kExitNotRenamed, problem};
+  if (journals.empty())
+    return {kExitRenamed, "No interrupted run in '" +
+                              EscapeControlCharacters(folder) +
+                              "'; nothing to recover.\n"};
+  RecoveredTrends trends;
+  bool all_removed = true;
+  for (const JournalRecovery& journal : journals) {
+    Tally(journal, &trends);
+    all_removed = all_removed && journal.removed;
+  }
+  return {all_removed ? kExitRenamed : kExitNotRenamed, RecoveryText(trends)};
 }
 
 }  // namespace morvelle

@@ -1,7 +1,9 @@
-// Rename and Undo of the "Many trends" window. Each is a run of --batch
-// itself (RunBatchList), so that it keeps every promise a --batch run
-// keeps: every row planned and checked before any file is touched, each
-// trend renamed whole or put back, and an undo list written row by row.
+// Rename, Undo and Recover of the "Many trends" window. Rename and Undo
+// are each a run of --batch itself (RunBatchList), so that they keep every
+// promise a --batch run keeps: every row planned and checked before any
+// file is touched, each trend renamed whole or put back, and an undo list
+// written row by row. Recover puts back what interrupted runs left, as
+// --recover does (RecoverFolder).
 // The files of a run are kept in the user's application-data folder: the
 // list it runs and the undo list it writes, named by the date and time it
 // started, so that "Undo last run" finds the newest.
@@ -59,5 +61,13 @@ struct RunResult {
 RunResult RunListFiles(
     Env& env, const RunFiles& files, const std::atomic<bool>* stop,
     std::function<void(std::size_t done, std::size_t total)> onProgress);
+
+// Puts back the trends that interrupted runs left in `folder`, as
+// `morvelle --recover FOLDER` does: `status` kExitRenamed when every
+// journal was dealt with and removed, and in `text` the trends put back,
+// left renamed and left untouched (each line naming at most ten, then how
+// many more), each trend not recovered with why, and the counts last:
+// "Summary: 1 put back, 0 left renamed, 0 untouched, 0 not recovered."
+RunResult RecoverTrends(Env& env, const std::string& folder);
 
 }  // namespace morvelle

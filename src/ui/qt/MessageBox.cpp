@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/AppInfo.h"
 
@@ -11,6 +13,16 @@ namespace {
 // Room for the title "Morvelle" and the window's buttons beside it, which
 // a box as narrow as "Done" would cut.
 constexpr int kTextMinimumWidth = 160;
+// What a window's frame may add to a box's width.
+constexpr int kFrameRoom = 40;
+
+// The widest a box may be on `screen`: QMessageBox's own limit, beyond
+// which its text wraps, with room left for the window's frame.
+int WidestBox(const QScreen& screen) {
+  const int width = screen.availableGeometry().width();
+  const int limit = width <= 1024 ? width : std::min(width - 480, 1000);
+  return std::min(limit, width - kFrameRoom);
+}
 
 QMessageBox::Icon IconOf(MessageLook look) {
   switch (look) {
@@ -33,7 +45,13 @@ std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
   box->setTextFormat(Qt::PlainText);
   if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
     label->setWordWrap(false);
-    label->setMinimumWidth(kTextMinimumWidth);
+    // The box is as wide as its longest line, up to its widest: QMessageBox
+    // sizes it from the label's minimum width.
+    const int text = label->sizeHint().width();
+    const int around = box->sizeHint().width() - text;  // icon, margins
+    label->setMinimumWidth(std::clamp(
+        text, kTextMinimumWidth,
+        std::max(kTextMinimumWidth, WidestBox(*box->screen()) - around)));
   }
   return box;
 }

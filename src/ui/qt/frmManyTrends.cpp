@@ -86,9 +86,11 @@ void frmManyTrends::CreateControls() {
   txtFolder->setReadOnly(true);
   folder_label->setBuddy(txtFolder);
   cmdBrowse = Button(ManyCaptions::kBrowse, this);
+  cmdRecover = Button(ManyCaptions::kRecover, this);
   top->addWidget(folder_label);
   top->addWidget(txtFolder, 1);
   top->addWidget(cmdBrowse);
+  top->addWidget(cmdRecover);
   layout->addLayout(top);
 
   grdTrends = new QTableWidget(0, kManyColumnCount, this);
@@ -150,6 +152,8 @@ void frmManyTrends::ConnectHandlers() {
           &frmManyTrends::ExportClicked);
   connect(cmdRename, &QPushButton::clicked, this, [this] { StartRun(false); });
   connect(cmdUndo, &QPushButton::clicked, this, [this] { StartRun(true); });
+  connect(cmdRecover, &QPushButton::clicked, this,
+          &frmManyTrends::StartRecover);
   connect(cmdCancel, &QPushButton::clicked, this, [this] { stop_ = true; });
   connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -185,7 +189,10 @@ void frmManyTrends::FillTable() {
       grdTrends->setItem(row, column, item);
     }
   }
-  grdTrends->resizeColumnsToContents();
+  // The State column, last, stretches to the window's edge; sized to its
+  // contents as well it would stop doing so once the window is shown.
+  for (int column = 0; column < kManyColumnCount - 1; ++column)
+    grdTrends->resizeColumnToContents(column);
   filling_ = false;
   RequestPlan();
 }
@@ -197,7 +204,8 @@ void frmManyTrends::ShowStates() {
     QTableWidgetItem* item = grdTrends->item(row, state);
     item->setText(Q(model_.Cell(row, ManyColumn::kState)));
     RowState seen = model_.status(row).state;
-    bool bad = seen == RowState::kRefused || seen == RowState::kConflict;
+    bool bad = seen == RowState::kRefused || seen == RowState::kConflict ||
+               seen == RowState::kInterrupted;
     item->setForeground(bad ? QColor(Qt::red) : palette().text().color());
   }
   filling_ = false;
@@ -280,8 +288,17 @@ void frmManyTrends::StartRun(bool undo) {
   });
 }
 
+void frmManyTrends::StartRecover() {
+  if (busy()) return;
+  running_ = recovering_ = true;
+  StartWorker([this, folder = model_.folder()] {
+    RunResult result = RecoverTrends(*services_.env, folder);
+    return std::function<void()>([this, result] { RunDone(result); });
+  });
+}
+
 void frmManyTrends::RunDone(const RunResult& result) {
-  running_ = false;
+  running_ = recovering_ = false;
   ShowMessage(
       result.status == 0 ? MessageLook::kNoIcon : MessageLook::kExclamation,
       result.text);
@@ -331,8 +348,11 @@ void frmManyTrends::EnableControls() {
            cmdBrowse, grdTrends, cmdReplace, cmdImport, cmdExport, cmdUndo})
     widget->setEnabled(idle);
   cmdRename->setEnabled(idle && !busy() && model_.CanRename());
-  cmdCancel->setEnabled(running_);
-  lblStatus->setText(running_ ? "Renaming..." : Q(model_.StatusLine()));
+  cmdRecover->setEnabled(!busy() && model_.CanRecover());
+  cmdCancel->setEnabled(running_ && !recovering_);
+  lblStatus->setText(!running_     ? Q(model_.StatusLine())
+                     : recovering_ ? "Recovering..."
+                                   : "Renaming...");
 }
 
 void frmManyTrends::ShowMessage(MessageLook look, const std::string& text) {

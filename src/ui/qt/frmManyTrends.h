@@ -1,7 +1,7 @@
 // The "Many trends" window on Qt: a thin view of ManyTrends, which holds
-// its rules. Planning, renaming and undoing run on a worker thread, one
-// job at a time, so that the window stays responsive; their results come
-// back to the window's thread as queued calls.
+// its rules. Planning, renaming, undoing and recovering run on a worker
+// thread, one job at a time, so that the window stays responsive; their
+// results come back to the window's thread as queued calls.
 #pragma once
 
 #include <QWidget>
@@ -54,6 +54,7 @@ class frmManyTrends final : public QWidget {
 
   QLineEdit* txtFolder;
   QPushButton* cmdBrowse;
+  QPushButton* cmdRecover;
   QTableWidget* grdTrends;
   QLineEdit* txtFind;
   QLineEdit* txtReplace;
@@ -87,6 +88,7 @@ class frmManyTrends final : public QWidget {
   void ImportClicked();
   void ExportClicked();
   void StartRun(bool undo);
+  void StartRecover();
   void RunDone(const RunResult& result);
   void RequestPlan();
   void PlanDone(std::uint64_t generation, std::vector<RowStatus> states);
@@ -98,9 +100,10 @@ class frmManyTrends final : public QWidget {
   Services services_;
   ManyTrends model_;
   std::thread worker_;
-  bool running_ = false;    // a rename or undo is on the worker
-  bool planAgain_ = false;  // the rows changed while a plan was made
-  bool filling_ = false;    // the table is being filled, not edited
+  bool running_ = false;     // a rename, undo or recovery is on the worker
+  bool recovering_ = false;  // that run is a recovery, which cannot stop
+  bool planAgain_ = false;   // the rows changed while a plan was made
+  bool filling_ = false;     // the table is being filled, not edited
   std::atomic<bool> stop_{false};
 };
 

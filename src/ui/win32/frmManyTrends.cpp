@@ -46,6 +46,7 @@ enum Id {
   kUndo,
   kRename,
   kClose,
+  kRecover,
 };
 
 struct ChildControl {
@@ -65,6 +66,7 @@ const ChildControl kChildren[] = {
     {kFolderLabel, L"STATIC", ManyCaptions::kFolder, kLabel, 0},
     {kFolder, L"EDIT", "", kEdit | ES_READONLY, WS_EX_CLIENTEDGE},
     {kBrowse, L"BUTTON", ManyCaptions::kBrowse, kButton, 0},
+    {kRecover, L"BUTTON", ManyCaptions::kRecover, kButton, 0},
     {kList, WC_LISTVIEWW, "", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
      WS_EX_CLIENTEDGE},
     {kNewTagLabel, L"STATIC", "&New tag:", kLabel, 0},
@@ -94,7 +96,7 @@ const ChildControl kChildren[] = {
 // what the others leave.
 using ControlRow = std::initializer_list<std::pair<int, int>>;
 constexpr ControlRow kFolderRow = {
-    {kFolderLabel, 50}, {kFolder, 0}, {kBrowse, 90}};
+    {kFolderLabel, 50}, {kFolder, 0}, {kBrowse, 90}, {kRecover, 90}};
 constexpr ControlRow kNewRow = {{kNewTagLabel, 60},
                                 {kNewTag, 0},
                                 {kNewPathLabel, 64},
@@ -314,6 +316,9 @@ void frmManyTrends::OnCommand(int id) {
     case kUndo:
       StartRun(id == kUndo);
       break;
+    case kRecover:
+      StartRecover();
+      break;
     case kCancel:
       stop_ = true;
       break;
@@ -454,12 +459,23 @@ void frmManyTrends::StartRun(bool undo) {
         env_, files, &stop_, [window](std::size_t done, std::size_t total) {
           PostMessageW(window, kWorkerProgress, done, total);
         });
-    return std::function<void()>([this, result] {
-      running_ = false;
-      ShowMessage(result.status == 0 ? 0 : MB_ICONEXCLAMATION, result.text);
-      LoadFolder(model_.folder());
-    });
+    return std::function<void()>([this, result] { RunDone(result); });
   });
+}
+
+void frmManyTrends::StartRecover() {
+  if (worker_.joinable()) return;
+  running_ = recovering_ = true;
+  StartWorker([this, folder = model_.folder()] {
+    RunResult result = RecoverTrends(env_, folder);
+    return std::function<void()>([this, result] { RunDone(result); });
+  });
+}
+
+void frmManyTrends::RunDone(const RunResult& result) {
+  running_ = recovering_ = false;
+  ShowMessage(result.status == 0 ? 0 : MB_ICONEXCLAMATION, result.text);
+  LoadFolder(model_.folder());
 }
 
 void frmManyTrends::RequestPlan() {
@@ -501,8 +517,11 @@ void frmManyTrends::EnableControls() {
     EnableWindow(Control(id), idle);
   EnableWindow(Control(kRename),
                idle && !worker_.joinable() && model_.CanRename());
-  EnableWindow(Control(kCancel), running_);
-  SetTextOf(Control(kStatus), running_ ? "Renaming..." : model_.StatusLine());
+  EnableWindow(Control(kRecover), !worker_.joinable() && model_.CanRecover());
+  EnableWindow(Control(kCancel), running_ && !recovering_);
+  SetTextOf(Control(kStatus), !running_     ? model_.StatusLine()
+                              : recovering_ ? "Recovering..."
+                                            : "Renaming...");
 }
 
 void frmManyTrends::ShowMessage(UINT icon, const std::string& text) {

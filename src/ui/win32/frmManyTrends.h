@@ -1,8 +1,9 @@
 // The "Many trends" window on Win32: a thin view of ManyTrends, which
 // holds its rules. The trends are a list view; the New values of the
 // focused row are edited in two boxes below it and set with Set. Planning,
-// renaming and undoing run on a worker thread, one job at a time, so that
-// the window stays responsive; the worker posts its end to the window.
+// renaming, undoing and recovering run on a worker thread, one job at a
+// time, so that the window stays responsive; the worker posts its end to
+// the window.
 #pragma once
 
 #include <windows.h>
@@ -48,6 +49,9 @@ class frmManyTrends final {
   void Import();
   void Export();
   void StartRun(bool undo);
+  void StartRecover();
+  // The end of a rename, undo or recovery: its text, then the folder anew.
+  void RunDone(const RunResult& result);
   void RequestPlan();
   // Runs `job` on the worker; the function it returns then runs on the
   // window's thread.
@@ -64,7 +68,8 @@ class frmManyTrends final {
   WindowFonts fonts_;
   std::thread worker_;
   std::function<void()> workerDone_;  // set by the worker before it posts
-  bool running_ = false;
+  bool running_ = false;     // a rename, undo or recovery is on the worker
+  bool recovering_ = false;  // that run is a recovery, which cannot stop
   bool planAgain_ = false;
   std::atomic<bool> stop_{false};
 };
