@@ -180,8 +180,11 @@ bool InterruptRename(const std::string& hstPath, const std::string& call,
                      const std::string& pathEnd, const std::string& newPath) {
   const std::filesystem::path hst = PathOf(hstPath);
   TempFolder copy;
-  std::filesystem::copy(hst.parent_path(), copy.path(),
-                        std::filesystem::copy_options::recursive);
+  // Entry by entry: MinGW's copy of a folder refuses a target that exists.
+  for (const auto& entry :
+       std::filesystem::directory_iterator(hst.parent_path()))
+    std::filesystem::copy(entry.path(), copy.path() / entry.path().filename(),
+                          std::filesystem::copy_options::recursive);
   RecordingReporter ignored;
   FailingEnv counting(Env::Default());
   RenameTrend(counting, ignored, Utf8Of(copy.path() / hst.filename()), kNewPath,
