@@ -160,10 +160,12 @@ void ReadOldTags(std::string_view payload, Journal* journal) {
   }
 }
 
-std::string ForeseenDataTag(const RenamePlan& plan) {
-  const std::string_view table = plan.files.front().oldBytes;
-  return ReadField(table.substr(0, plan.layout.entrySize),
-                   plan.layout.EntryTag());
+// Entry 0's Tag in the old table, as a view: it is asked of every data
+// file the run opens.
+std::string_view ForeseenDataTag(const RenamePlan& plan) {
+  const FieldSpan tag = plan.layout.EntryTag();
+  return std::string_view(plan.files.front().oldBytes)
+      .substr(tag.offset, tag.width);
 }
 
 void PutTrend(const RenamePlan& plan, std::string_view undoRow,
