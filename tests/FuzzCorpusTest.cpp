@@ -27,7 +27,8 @@ TEST(FuzzCorpusTest, EverySeedKeepsEveryPromise) {
   EXPECT_EQ(outcomes,
             (std::set<RenameOutcome>{
                 RenameOutcome::kRenamed, RenameOutcome::kRefused,
-                RenameOutcome::kInvalidTrend, RenameOutcome::kRolledBack}));
+                RenameOutcome::kInvalidTrend, RenameOutcome::kRolledBack,
+                RenameOutcome::kUndoFailed}));
 }
 
 TEST(FuzzCorpusTest, InputLayoutRoundTrips) {
