@@ -108,6 +108,11 @@ class MainFormTest : public ::testing::Test {
   }
   // The user types `text` into a box.
   void Type(Control box, const std::string& text) { view_.SetText(box, text); }
+  // ... into File Set, then presses Enter, which reads it.
+  void TypeFileSet(const std::string& hst) {
+    Type(Control::txtFileSet, hst);
+    form_->txtFileSet_Commit();
+  }
   std::string Text(Control control) const { return view_.Text(control); }
 
   testing::TempFolder folder_;
@@ -262,18 +267,20 @@ TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
 
 TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
   testing::FailingEnv env(Env::Default());
+  Start(&env);
+  TrendRecipe recipe;
+  // Typed by hand and read with Enter, without Browse.
+  std::string hst = Write(recipe);
+  TypeFileSet(hst);
+  EXPECT_EQ(Text(Control::txtTagOriginal), recipe.tag);
+  Type(Control::txtPathNew, kNewPath);
+  Type(Control::txtTagNew, kNewTag);
+  FolderImage before = Image();
+  int readCalls = env.calls();
   bool everyCallUnderWaitCursor = true;
   env.onCall = [&] {
     everyCallUnderWaitCursor = everyCallUnderWaitCursor && view_.waitCursor;
   };
-  Start(&env);
-  TrendRecipe recipe;
-  // Typed by hand, without Browse: Save takes the box as it stands.
-  std::string hst = Write(recipe);
-  Type(Control::txtFileSet, hst);
-  Type(Control::txtPathNew, kNewPath);
-  Type(Control::txtTagNew, kNewTag);
-  FolderImage before = Image();
 
   form_->cmdSave_Click();
 
@@ -284,11 +291,45 @@ TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
   EXPECT_EQ(view_.shown[0].text, "Done");
   EXPECT_FALSE(view_.shown[0].underWaitCursor);
   EXPECT_FALSE(view_.waitCursor);
-  EXPECT_GT(env.calls(), 0);
+  EXPECT_GT(env.calls(), readCalls);
   EXPECT_TRUE(everyCallUnderWaitCursor);
   // Save does not read the trend again: the box keeps the old name.
   EXPECT_EQ(Text(Control::txtFileSet), hst);
-  EXPECT_EQ(Text(Control::txtPathOriginal), "");
+}
+
+// File Set edited after the trend was read names another trend: Save
+// refuses until that one is read, and never gives it the values typed for
+// the first.
+TEST_F(MainFormTest, SaveRenamesOnlyTheTrendWhoseValuesAreShown) {
+  TrendRecipe first, second;
+  second.name = second.tag = "Pump002";
+  second.entryPath = "C:\\Ostrel\\Data\\Pump002";
+  std::string firstHst = Write(first), secondHst = Write(second);
+  Browse(firstHst);
+  Type(Control::txtTagNew, kNewTag);
+  const FolderImage before = Image();
+  for (const std::string& fileSet : {secondHst, std::string()}) {
+    SCOPED_TRACE(fileSet);
+    view_.shown.clear();
+    Type(Control::txtFileSet, fileSet);
+    form_->cmdSave_Click();
+    ASSERT_EQ(view_.shown.size(), 1u);
+    EXPECT_EQ(view_.shown[0].look, MessageLook::kExclamation);
+    EXPECT_EQ(view_.shown[0].text.rfind("File Set names another trend", 0), 0u);
+    EXPECT_EQ(Image(), before);
+  }
+  // An empty box reads nothing; Enter on the second trend reads it.
+  form_->txtFileSet_Commit();
+  EXPECT_EQ(Text(Control::txtTagNew), kNewTag);
+  TypeFileSet(secondHst);
+  EXPECT_EQ(Text(Control::txtTagOriginal), second.tag);
+  EXPECT_EQ(Text(Control::txtTagNew), second.tag);
+  Type(Control::txtTagNew, kNewTag);
+  view_.shown.clear();
+  form_->cmdSave_Click();
+  ASSERT_EQ(view_.shown.size(), 1u);
+  EXPECT_EQ(view_.shown[0].text, "Done");
+  EXPECT_EQ(Image().at("Trend1.HST"), before.at("Trend1.HST"));
 }
 
 TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
@@ -299,9 +340,14 @@ TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
   {
     testing::TempFolder copy;
     testing::FailingEnv counting(Env::Default());
-    testing::RecordingReporter ignored;
-    RenameTrend(counting, ignored, testing::WriteTrend(copy.path(), recipe),
-                kNewPath, kNewTag);
+    RecordingView view;
+    MainForm counter(view, counting, settings_);
+    view.form = &counter;
+    view.SetText(Control::txtFileSet, testing::WriteTrend(copy.path(), recipe));
+    counter.txtFileSet_Commit();
+    view.SetText(Control::txtPathNew, kNewPath);
+    view.SetText(Control::txtTagNew, kNewTag);
+    counter.cmdSave_Click();
     renameCalls = counting.lastCallOf("flush file system", "");
   }
   // The run's last step fails: every file is put back.
@@ -330,10 +376,11 @@ TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Start(c.env);
-    Type(Control::txtFileSet, c.fileSet);
+    TypeFileSet(c.fileSet);
     Type(Control::txtPathNew, c.newPath);
     Type(Control::txtTagNew, c.newTag);
     FolderImage before = Image();
+    view_.shown.clear();  // what reading the trend told
 
     form_->cmdSave_Click();
 

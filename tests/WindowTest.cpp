@@ -107,9 +107,6 @@ TEST_F(WindowTest, BrowseEditAndSaveRenameTheTrend) {
   window->show();
   TrendRecipe recipe;
   Browse(*window, Write(recipe));
-  env.onCall = [&] {
-    everyCallUnderWaitCursor = everyCallUnderWaitCursor && WaitCursorIsOn();
-  };
   EXPECT_EQ(window->txtPathOriginal->text(), "C:\\Ostrel\\Data\\Trend1");
   EXPECT_EQ(window->txtTagNew->text(), "Trend1");
   EXPECT_EQ(window->lblPathLength->text(), "21");
@@ -120,6 +117,23 @@ TEST_F(WindowTest, BrowseEditAndSaveRenameTheTrend) {
   QTest::keyClick(window->txtTagNew, Qt::Key_Y);
   EXPECT_EQ(window->lblTagLength->text(), "81");
   EXPECT_EQ(TextColour(window->lblTagLength), kRed);
+
+  // File Set typed over and Enter: the other trend is read, and Save
+  // refused while the box names one that is not shown.
+  TrendRecipe other;
+  other.name = other.tag = "Other";
+  window->txtFileSet->clear();
+  QTest::keyClicks(window->txtFileSet, Write(other));
+  window->cmdSave->click();
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].look, MessageLook::kExclamation);
+  QTest::keyClick(window->txtFileSet, Qt::Key_Return);
+  EXPECT_EQ(window->txtTagOriginal->text(), "Other");
+  Browse(*window, Write(recipe));
+  shown_.clear();
+  env.onCall = [&] {
+    everyCallUnderWaitCursor = everyCallUnderWaitCursor && WaitCursorIsOn();
+  };
 
   window->txtPathNew->clear();
   QTest::keyClicks(window->txtPathNew, kNewPath);

@@ -19,6 +19,10 @@ constexpr int kBrowseFlags =
 // The Path field holds the path, "." and a three-digit extension.
 constexpr std::int32_t kExtensionRoom = 4;
 
+constexpr const char* kFileSetNotShownMessage =
+    "File Set names another trend than the one shown. Press Enter in File "
+    "Set to read it, or use Browse, before you save.";
+
 std::string MaximumLengthText(std::int32_t limit) {
   return "Maximum length " + std::to_string(limit) + " chars";
 }
@@ -83,13 +87,21 @@ void MainForm::cmdBrowse_Click() {
   OpenDialogResult chosen = view_.AskForFile(
       {"", view_.Text(Control::txtFileSet), kTrendFilter, kBrowseFlags});
   view_.SetText(Control::txtFileSet, chosen.path);
-  if (chosen.path.empty()) return;
+  if (!chosen.path.empty()) ShowTrend(chosen.path);
+}
 
+void MainForm::txtFileSet_Commit() {
+  const std::string typed = view_.Text(Control::txtFileSet);
+  if (!typed.empty() && typed != shownTrend_) ShowTrend(typed);
+}
+
+void MainForm::ShowTrend(const std::string& hstPath) {
+  shownTrend_ = hstPath;
   MessageBoxReporter reporter(
       [this](MessageLook look, const std::string& text) {
         view_.ShowMessage(look, text);
       });
-  TrendInfo info = ReadTrendInfo(env_, reporter, chosen.path);
+  TrendInfo info = ReadTrendInfo(env_, reporter, hstPath);
   PathLimit = info.pathWidth - kExtensionRoom;
   TagLimit = info.tagWidth;
   view_.SetText(Control::txtPathOriginal, FieldDisplayText(info.path));
@@ -99,11 +111,17 @@ void MainForm::cmdBrowse_Click() {
   view_.SetText(Control::txtTagNew, FieldDisplayText(info.tag));
   view_.SetToolTip(Control::lblTagLength, MaximumLengthText(TagLimit));
   // Also where the history file is not found: the run may have renamed it.
-  if (std::optional<std::string> problem = InterruptedRun(env_, chosen.path))
+  if (std::optional<std::string> problem = InterruptedRun(env_, hstPath))
     reporter.Warning(*problem);
 }
 
 void MainForm::cmdSave_Click() {
+  // The new values were typed for the trend on screen; File Set edited
+  // since may name another, which must not get them.
+  if (view_.Text(Control::txtFileSet) != shownTrend_) {
+    view_.ShowMessage(MessageLook::kExclamation, kFileSetNotShownMessage);
+    return;
+  }
   DeferredReporter reporter;
   RenameReport report;
   {

@@ -75,9 +75,14 @@ class MainForm {
   // may be partly renamed. A cancelled dialog empties txtFileSet and
   // changes nothing else.
   void cmdBrowse_Click();
+  // Enter in txtFileSet, or leaving it: a history file other than the one
+  // shown is read as Browse reads its choice. An empty box reads nothing.
+  void txtFileSet_Commit();
   // Renames the trend under the wait cursor: the File Set, new path and
   // new tag texts, as they stand. Messages follow once the cursor is back;
-  // "Done" only after a rename that succeeded.
+  // "Done" only after a rename that succeeded. Refused with a message,
+  // nothing renamed, while txtFileSet names another file than the trend
+  // whose values are shown.
   void cmdSave_Click();
   void cmdClose_Click();
   void cmdHelp_Click();
@@ -86,11 +91,16 @@ class MainForm {
   void txtTagNew_Change();
 
  private:
+  // Shows what entry 0 of `hstPath`'s table holds in the Original and New
+  // boxes, with the limits of its layout, and warns of an interrupted run.
+  void ShowTrend(const std::string& hstPath);
   void ShowLength(Control box, Control count, std::int32_t limit);
 
   MainView& view_;
   Env& env_;
   SettingsStore& settings_;
+  // The history file whose values the boxes show, as last read.
+  std::string shownTrend_;
   // Largest lengths of the new path and tag still shown in black; set by
   // Browse from the field widths (the path's less 4, for "." and the
   // extension).

@@ -160,6 +160,8 @@ void frmMain::ConnectHandlers() {
   for (auto [box, handler] : changes)
     connect(box, &QLineEdit::textChanged, this,
             [this, handler = handler] { (form_.*handler)(); });
+  connect(txtFileSet, &QLineEdit::editingFinished, this,
+          [this] { form_.txtFileSet_Commit(); });
   // From the window's context menu, so that its layout stays as it is.
   auto* many = new QAction(kManyTrendsMenuItem, this);
   connect(many, &QAction::triggered, this, &frmMain::ShowManyTrends);

@@ -97,6 +97,7 @@ constexpr Handler kHandlers[] = {
     {Control::cmdSave, BN_CLICKED, &MainForm::cmdSave_Click},
     {Control::cmdClose, BN_CLICKED, &MainForm::cmdClose_Click},
     {Control::cmdHelp, BN_CLICKED, &MainForm::cmdHelp_Click},
+    {Control::txtFileSet, EN_KILLFOCUS, &MainForm::txtFileSet_Commit},
     {Control::txtPathNew, EN_CHANGE, &MainForm::txtPathNew_Change},
     {Control::txtTagNew, EN_CHANGE, &MainForm::txtTagNew_Change},
 };
@@ -237,6 +238,10 @@ LRESULT frmMain::Handle(HWND window, UINT message, WPARAM wParam,
 }
 
 void frmMain::OnCommand(int id, int code) {
+  // IsDialogMessageW turns Enter into IDOK, the window having no default
+  // button.
+  if (id == IDOK && GetFocus() == ControlWindow(Control::txtFileSet))
+    form_.txtFileSet_Commit();
   for (const auto& [control, event, handler] : kHandlers)
     if (id == IdOf(IndexOf(control)) && code == event) (form_.*handler)();
 }
