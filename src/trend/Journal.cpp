@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kPlanMagic = "MVJPLAN1";
 constexpr std::string_view kOldTagMagic = "MVJOLD01";
+constexpr std::string_view kLeftChangedMagic = "MVJLEFT1";
 constexpr std::size_t kFrameHeaderSize = 8;
 // Names tried for a new journal before the run gives up: each is taken
 // only by a run in progress or an interrupted one.
@@ -142,22 +143,35 @@ bool ReadPlan(std::string_view payload, Journal* journal) {
   return r.ok() && r.AtEnd();
 }
 
-// An old Tag frame whose numbers are out of range was never written by a
-// run of this journal; it is ignored as a damaged one is.
-void ReadOldTags(std::string_view payload, Journal* journal) {
+// A frame after the plan: magic, trend number, count, then per file its
+// number in the plan and, for old Tags, the Tag. One whose numbers are out
+// of range was never written by a run of this journal; it is ignored as a
+// damaged one is.
+void ReadFileFrame(std::string_view payload, Journal* journal) {
   Reader r(payload);
-  if (r.Bytes(kOldTagMagic.size()) != kOldTagMagic) return;
+  const std::string_view magic = r.Bytes(kOldTagMagic.size());
+  const bool old_tags = magic == kOldTagMagic;
+  if (!old_tags && magic != kLeftChangedMagic) return;
   const std::uint32_t trend = r.U32();
   const std::uint32_t count = r.U32();
   if (!r.ok() || trend >= journal->trends.size()) return;
   std::vector<JournalFile>& files = journal->trends[trend].files;
+  std::vector<std::pair<std::uint32_t, std::string>> read;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t number = r.U32();
-    std::string old = r.String();
-    if (!r.ok() || number == 0 || number >= files.size()) return;
+    std::string old = old_tags ? r.String() : std::string();
+    if (!r.ok() || number >= files.size() || (old_tags && number == 0)) return;
+    read.emplace_back(number, std::move(old));
+  }
+  for (auto& [number, old] : read) {
+    if (!old_tags) {
+      files[number].leftChanged = true;
+      continue;
+    }
     files[number].oldBytes = std::move(old);
     files[number].oldKnown = true;
   }
+  journal->trends[trend].accounted |= !old_tags;
 }
 
 // Entry 0's Tag in the old table, as a view: it is asked of every data
@@ -201,7 +215,7 @@ Journal DecodeJournal(std::string_view bytes) {
   if (!plan || !ReadPlan(*plan, &journal)) return Journal();
   journal.whole = true;
   while (std::optional<std::string_view> frame = NextFrame(reader))
-    ReadOldTags(*frame, &journal);
+    ReadFileFrame(*frame, &journal);
   return journal;
 }
 
@@ -293,15 +307,29 @@ bool RunJournal::Foresees(const RenamePlan& plan,
 
 Status RunJournal::AddOldBytes(const RenamePlan& plan,
                                const std::vector<std::size_t>& files) {
-  const TrendPlace place = trends_.at(plan.hstPath);
-  FolderJournal& journal = journals_[place.journal];
   std::string payload(kOldTagMagic);
-  PutU32(&payload, place.trend);
+  PutU32(&payload, trends_.at(plan.hstPath).trend);
   PutU32(&payload, files.size());
   for (std::size_t i : files) {
     PutU32(&payload, i);
     PutString(&payload, plan.files[i].oldBytes);
   }
+  return Append(plan, payload);
+}
+
+Status RunJournal::AddLeftChanged(const RenamePlan& plan) {
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < plan.files.size(); ++i)
+    if (plan.files[i].stage != FileStage::kUntouched) changed.push_back(i);
+  std::string payload(kLeftChangedMagic);
+  PutU32(&payload, trends_.at(plan.hstPath).trend);
+  PutU32(&payload, changed.size());
+  for (std::size_t i : changed) PutU32(&payload, i);
+  return Append(plan, payload);
+}
+
+Status RunJournal::Append(const RenamePlan& plan, std::string_view payload) {
+  FolderJournal& journal = journals_[trends_.at(plan.hstPath).journal];
   const std::string frame = Frame(payload);
   Status s = journal.file->WriteAt(journal.size, frame);
   if (s.ok()) s = journal.file->Sync();

@@ -64,11 +64,18 @@ struct JournalFile {
   // trend's foreseen Tag unless `oldKnown`.
   std::string oldBytes, newBytes;
   bool oldKnown = true;
+  // Named by the run's account of an undo that failed: the file may hold
+  // the run's bytes. Every file it does not name was left as it was.
+  bool leftChanged = false;
 };
 
 struct JournalTrend {
   std::string undoRow;             // empty when the run keeps no undo list
   std::vector<JournalFile> files;  // the history file, then its data files
+  // The run lived to tell which files its failed undo left changed
+  // (JournalFile::leftChanged); without it, a data file the run did not
+  // foresee may look written when it was never reached.
+  bool accounted = false;
 };
 
 struct Journal {
@@ -120,6 +127,11 @@ class RunJournal {
   Status AddOldBytes(const RenamePlan& plan,
                      const std::vector<std::size_t>& files);
 
+  // Journals which files of `plan` an undo that failed left changed (those
+  // whose stage is not kUntouched), so that recovery touches no other, and
+  // brings it to stable storage.
+  Status AddLeftChanged(const RenamePlan& plan);
+
   // Brings every change of the run to stable storage: one flush of the
   // file system of each journal's folder, however many files changed.
   Status SyncChanges();
@@ -151,6 +163,8 @@ class RunJournal {
                 const std::string& undoListPath,
                 const std::vector<std::string>& rows);
   void RemoveAll();
+  // Adds a frame to the journal of `plan`'s folder and flushes it.
+  Status Append(const RenamePlan& plan, std::string_view payload);
 
   Env& env_;
   std::vector<FolderJournal> journals_;

@@ -152,9 +152,13 @@ class TrendRecoverer {
     if (!s.ok()) return s;
     found->bytes = Compare(bytes, file);
     // A data file the run did not foresee is written only once its Tag is
-    // journaled: one without, under its old name, was never written.
-    if (found->bytes == Bytes::kForeign && !file.oldKnown && !atNewName)
-      found->bytes = Bytes::kOld;
+    // journaled: one without, under its old name, was never written. Nor
+    // was a file, under its old name, that the account of a failed undo
+    // does not name, whatever its Tag looks like.
+    const bool untouched =
+        !atNewName && ((trend_.accounted && !file.leftChanged) ||
+                       (found->bytes == Bytes::kForeign && !file.oldKnown));
+    if (untouched) found->bytes = Bytes::kOld;
     return s;
   }
 

@@ -62,6 +62,10 @@ class RenameRun {
                           : RenameOutcome::kRolledBack;
     }
     *message += UndoFailedText();
+    // Without this account, which may fail like the undo did, recovery
+    // still finds every file; only a data file it cannot tell from one the
+    // run wrote is then left to its bytes.
+    journal_.AddLeftChanged(plan_);
     return RenameOutcome::kUndoFailed;
   }
 
