@@ -55,6 +55,7 @@ Exec=morvelle
 Icon=morvelle
 Terminal=false
 Categories=Utility;
+StartupWMClass=Morvelle
 DESKTOP
 # A second entry: the window for renaming many trends of a folder at once.
 install -D -m 644 /dev/stdin "$root/usr/share/applications/morvelle-many.desktop" <<DESKTOP
@@ -66,6 +67,7 @@ Exec=morvelle --many
 Icon=morvelle
 Terminal=false
 Categories=Utility;
+StartupWMClass=Morvelle
 DESKTOP
 mkdir -p "$root/usr/share/man/man1"
 # The same usage text as --help.

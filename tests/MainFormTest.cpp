@@ -324,11 +324,15 @@ TEST_F(MainFormTest, SaveRenamesOnlyTheTrendWhoseValuesAreShown) {
   TypeFileSet(secondHst);
   EXPECT_EQ(Text(Control::txtTagOriginal), second.tag);
   EXPECT_EQ(Text(Control::txtTagNew), second.tag);
-  Type(Control::txtTagNew, kNewTag);
+  // Values longer than their fields: "Done" says what was stored cut.
+  Type(Control::txtPathNew, "C:\\" + std::string(150, 'p'));
+  Type(Control::txtTagNew, std::string(81, 't'));
   view_.shown.clear();
   form_->cmdSave_Click();
   ASSERT_EQ(view_.shown.size(), 1u);
-  EXPECT_EQ(view_.shown[0].text, "Done");
+  EXPECT_EQ(view_.shown[0].text,
+            "Done: the path was cut to 144 characters and the tag was cut to "
+            "80 characters");
   EXPECT_EQ(Image().at("Trend1.HST"), before.at("Trend1.HST"));
 }
 
@@ -420,8 +424,11 @@ TEST_F(MainFormTest, FileSetIsRestoredAtStartAndStoredOnTheWayOut) {
   EXPECT_EQ(view_.closedAll, 1);
 }
 
-TEST(FormLayoutTest, HelpWindowGoesRightOfTheMainWindowOrElseLeft) {
+TEST(FormLayoutTest, HelpWindowGoesBesideTheMainWindowWhereItFits) {
   const ScreenRect work{0, 0, 1280, 770};
+  // Save and Close of a main window across the whole screen.
+  const std::vector<ScreenRect> buttons{{1100, 550, 1200, 580},
+                                        {980, 550, 1080, 580}};
   struct Case {
     const char* what;
     ScreenRect main, help;
@@ -429,11 +436,13 @@ TEST(FormLayoutTest, HelpWindowGoesRightOfTheMainWindowOrElseLeft) {
       {"room on the right", {100, 50, 600, 330}, {600, 50, 1039, 380}},
       {"no room on the right", {700, 50, 1200, 330}, {261, 50, 700, 380}},
       {"low on the screen", {10, 600, 510, 880}, {510, 440, 949, 770}},
-      {"room on neither side", {100, 0, 1200, 300}, {0, 0, 439, 330}},
+      {"room below only", {100, 0, 1200, 300}, {100, 300, 539, 630}},
+      {"room above only", {100, 440, 1200, 740}, {100, 110, 539, 440}},
+      {"room nowhere", {0, 200, 1280, 600}, {841, 0, 1280, 330}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(HelpWindowPlace(c.main, 439, 330, work), c.help);
+    EXPECT_EQ(HelpWindowPlace(c.main, 439, 330, work, buttons), c.help);
   }
 }
 

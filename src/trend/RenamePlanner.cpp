@@ -95,14 +95,17 @@ void WarnAboutCutValues(const std::string& table, RenamePlan* plan) {
           "The new path with its extension is " + std::to_string(length) +
           " characters long; the Path field holds " +
           std::to_string(layout.pathWidth) + ", so it is stored cut");
+      plan->pathCutTo = layout.pathWidth;
       break;
     }
   }
-  if (plan->tagField.size() > layout.tagWidth)
+  if (plan->tagField.size() > layout.tagWidth) {
     plan->warnings.push_back(
         "The new tag is " + std::to_string(plan->tagField.size()) +
         " characters long; the Tag field holds " +
         std::to_string(layout.tagWidth) + ", so it is stored cut");
+    plan->tagCutTo = layout.tagWidth;
+  }
 }
 
 // The history file's name as its folder lists it. Where the file system

@@ -156,6 +156,9 @@ struct RenamePlan {
   std::vector<FileChange> files;
   std::vector<SkippedFile> skipped;
   std::vector<std::string> warnings;  // values cut to their field width
+  // The width a new value was cut to, in characters; 0 when it fits.
+  std::int32_t pathCutTo = 0;
+  std::int32_t tagCutTo = 0;
 };
 
 enum class RenameOutcome {

@@ -197,14 +197,71 @@ const std::array<HelpLabel, 6> kHelpLabels = {{
 
 std::string HelpVersionLine() { return VersionText() + " " + kVersionComments; }
 
+namespace {
+
+std::int64_t Overlap(const ScreenRect& a, const ScreenRect& b) {
+  const std::int64_t width =
+      std::min(a.right, b.right) - std::max(a.left, b.left);
+  const std::int64_t height =
+      std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  return width > 0 && height > 0 ? width * height : 0;
+}
+
+bool Inside(const ScreenRect& rect, const ScreenRect& area) {
+  return rect.left >= area.left && rect.top >= area.top &&
+         rect.right <= area.right && rect.bottom <= area.bottom;
+}
+
+// `start` moved into [low, high - size] as far as it goes; `low` when the
+// size does not fit.
+int Clamp(int start, int size, int low, int high) {
+  return std::max(std::min(start, high - size), low);
+}
+
+}  // namespace
+
 ScreenRect HelpWindowPlace(const ScreenRect& mainFrame, int helpWidth,
-                           int helpHeight, const ScreenRect& workArea) {
-  int left = mainFrame.right;
-  if (left + helpWidth > workArea.right) left = mainFrame.left - helpWidth;
-  left = std::max(left, workArea.left);
-  int top = std::min(mainFrame.top, workArea.bottom - helpHeight);
-  top = std::max(top, workArea.top);
-  return {left, top, left + helpWidth, top + helpHeight};
+                           int helpHeight, const ScreenRect& workArea,
+                           const std::vector<ScreenRect>& keepClear) {
+  const auto at = [&](int left, int top) {
+    left = Clamp(left, helpWidth, workArea.left, workArea.right);
+    top = Clamp(top, helpHeight, workArea.top, workArea.bottom);
+    return ScreenRect{left, top, left + helpWidth, top + helpHeight};
+  };
+  const ScreenRect beside[] = {
+      at(mainFrame.right, mainFrame.top),
+      at(mainFrame.left - helpWidth, mainFrame.top),
+      at(mainFrame.left, mainFrame.bottom),
+      at(mainFrame.left, mainFrame.top - helpHeight),
+  };
+  for (const ScreenRect& place : beside)
+    if (Inside(place, workArea) && Overlap(place, mainFrame) == 0) return place;
+  // Every corner the help window can be put in that lines up with an edge
+  // of the work area, the main window or a control to keep clear.
+  std::vector<int> lefts{mainFrame.right, mainFrame.left - helpWidth,
+                         mainFrame.left, workArea.left,
+                         workArea.right - helpWidth};
+  std::vector<int> tops{mainFrame.bottom, mainFrame.top - helpHeight,
+                        mainFrame.top, workArea.top,
+                        workArea.bottom - helpHeight};
+  for (const ScreenRect& keep : keepClear) {
+    lefts.insert(lefts.end(), {keep.right, keep.left - helpWidth});
+    tops.insert(tops.end(), {keep.bottom, keep.top - helpHeight});
+  }
+  ScreenRect best = beside[0];
+  std::pair<std::int64_t, std::int64_t> least{-1, -1};
+  for (int left : lefts)
+    for (int top : tops) {
+      const ScreenRect place = at(left, top);
+      std::int64_t covered = 0;
+      for (const ScreenRect& keep : keepClear) covered += Overlap(place, keep);
+      const std::pair cost{covered, Overlap(place, mainFrame)};
+      if (least.first < 0 || cost < least) {
+        least = cost;
+        best = place;
+      }
+    }
+  return best;
 }
 
 }  // namespace morvelle

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace morvelle {
 
@@ -115,10 +116,14 @@ struct ScreenRect {
 };
 
 // Where the help window's frame goes, given the main window's frame and
-// the work area of the main window's monitor: to the right of the main
-// window, top edges level; to its left when it does not fit on the
-// right; never above, left of or below the work area where it fits in it.
+// the work area of the main window's monitor: beside the main window where
+// it fits whole in the work area without covering it, trying right, left,
+// below and above in that order, edges level with the main window's where
+// the work area allows. Where it fits nowhere, the place inside the work
+// area that covers the least of the main window and none of `keepClear`
+// (Save and Close, in screen pixels), as far as the work area allows.
 ScreenRect HelpWindowPlace(const ScreenRect& mainFrame, int helpWidth,
-                           int helpHeight, const ScreenRect& workArea);
+                           int helpHeight, const ScreenRect& workArea,
+                           const std::vector<ScreenRect>& keepClear = {});
 
 }  // namespace morvelle

@@ -23,6 +23,19 @@ constexpr const char* kFileSetNotShownMessage =
     "File Set names another trend than the one shown. Press Enter in File "
     "Set to read it, or use Browse, before you save.";
 
+// "Done", naming each value that was stored cut to its field.
+std::string DoneText(const RenamePlan& plan) {
+  std::string cut;
+  const auto name = [&cut](const char* what, std::int32_t width) {
+    if (width == 0) return;
+    cut += (cut.empty() ? ": the " : " and the ") + std::string(what) +
+           " was cut to " + std::to_string(width) + " characters";
+  };
+  name("path", plan.pathCutTo);
+  name("tag", plan.tagCutTo);
+  return "Done" + cut;
+}
+
 std::string MaximumLengthText(std::int32_t limit) {
   return "Maximum length " + std::to_string(limit) + " chars";
 }
@@ -134,7 +147,7 @@ void MainForm::cmdSave_Click() {
     view_.ShowMessage(look, text);
   };
   reporter.ShowAll(show);
-  if (report.ok()) show(MessageLook::kNoIcon, "Done");
+  if (report.ok()) show(MessageLook::kNoIcon, DoneText(report.plan));
 }
 
 void MainForm::cmdClose_Click() { view_.CloseMainWindow(); }

@@ -80,9 +80,10 @@ class MainForm {
   void txtFileSet_Commit();
   // Renames the trend under the wait cursor: the File Set, new path and
   // new tag texts, as they stand. Messages follow once the cursor is back;
-  // "Done" only after a rename that succeeded. Refused with a message,
-  // nothing renamed, while txtFileSet names another file than the trend
-  // whose values are shown.
+  // "Done" only after a rename that succeeded, naming any value stored cut
+  // to its field ("Done: the tag was cut to 64 characters"). Refused with a
+  // message, nothing renamed, while txtFileSet names another file than the
+  // trend whose values are shown.
   void cmdSave_Click();
   void cmdClose_Click();
   void cmdHelp_Click();

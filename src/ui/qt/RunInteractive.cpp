@@ -1,5 +1,6 @@
 // The program started without values: the window, until it closes.
 #include <QApplication>
+#include <QIcon>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -35,8 +36,13 @@ int RunWindow(int argc, char** argv,
               << UsageText();
     return kExitUsage;
   }
-  QApplication app(argc, argv);
+  // Before the first window: the window manager's class of every window
+  // ("Morvelle") is read from the name once, and the desktop file names the
+  // icon a Wayland shell shows.
   QApplication::setApplicationName(kApplicationTitle);
+  QGuiApplication::setDesktopFileName("morvelle");
+  QApplication app(argc, argv);
+  QApplication::setWindowIcon(QIcon(":/morvelle.png"));
   std::unique_ptr<QWidget> window = make();
   window->show();
   return app.exec();

@@ -225,9 +225,14 @@ void frmMain::ShowHelp() {
     // The frame the window manager puts around the help window is taken
     // to be the one it put around this window.
     QSize frame = frameGeometry().size() - size() + help_->size();
+    const auto on_screen = [](const QWidget* button) {
+      return ScreenRectOf(
+          QRect(button->mapToGlobal(QPoint(0, 0)), button->size()));
+    };
     ScreenRect place = HelpWindowPlace(
         ScreenRectOf(frameGeometry()), frame.width(), frame.height(),
-        ScreenRectOf(ScreenOf(*this)->availableGeometry()));
+        ScreenRectOf(ScreenOf(*this)->availableGeometry()),
+        {on_screen(cmdSave), on_screen(cmdClose)});
     help_->move(place.left, place.top);
   }
   help_->show();

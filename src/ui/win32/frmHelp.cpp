@@ -11,14 +11,16 @@ constexpr int kFirstLabelId = 200;
 
 frmHelp::~frmHelp() { Close(); }
 
-void frmHelp::Show(HWND mainWindow) {
+void frmHelp::Show(HWND mainWindow, const std::vector<HWND>& keepClear) {
   if (!window_) {
     RegisterWindowClass(kClassName, &WindowProcedure<frmHelp>);
     // Laid out at the DPI of the main window's monitor, where it goes.
     UINT dpi = WindowDpi(mainWindow);
     SIZE size = OuterSize(kHelpClient, kStyle, 0, dpi);
+    std::vector<ScreenRect> controls;
+    for (HWND control : keepClear) controls.push_back(FrameOf(control));
     ScreenRect place = HelpWindowPlace(FrameOf(mainWindow), size.cx, size.cy,
-                                       WorkAreaOf(mainWindow));
+                                       WorkAreaOf(mainWindow), controls);
     window_ = CreateWindowExW(0, kClassName, Wide(kHelpCaption).c_str(), kStyle,
                               place.left, place.top, size.cx, size.cy, nullptr,
                               nullptr, GetModuleHandleW(nullptr), this);

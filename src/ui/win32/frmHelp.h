@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <vector>
 
 #include "ui/win32/Controls.h"
 
@@ -18,10 +19,10 @@ class frmHelp final {
   frmHelp(const frmHelp&) = delete;
   frmHelp& operator=(const frmHelp&) = delete;
 
-  // Loads the window beside `mainWindow` (right of it, or left when it
-  // does not fit on the monitor's work area) and shows it; when it is
-  // open already, brings it to the front.
-  void Show(HWND mainWindow);
+  // Loads the window beside `mainWindow` where HelpWindowPlace puts it,
+  // never over the `keepClear` controls, and shows it; when it is open
+  // already, brings it to the front.
+  void Show(HWND mainWindow, const std::vector<HWND>& keepClear);
   bool IsOpen() const { return window_ != nullptr; }
   void Close();
 

@@ -296,7 +296,10 @@ void frmMain::SetWaitCursor(bool on) {
   SetCursor(LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW));
 }
 
-void frmMain::ShowHelp() { help_.Show(window_); }
+void frmMain::ShowHelp() {
+  help_.Show(window_, {ControlWindow(Control::cmdSave),
+                       ControlWindow(Control::cmdClose)});
+}
 
 void frmMain::CloseMainWindow() { SendMessageW(window_, WM_CLOSE, 0, 0); }
 
