@@ -90,9 +90,8 @@ class ManyView {
 class ManyPaths {
  public:
   virtual ~ManyPaths() = default;
-  // The path the user picks for `question`, or "" when the user cancels.
-  // A folder comes as the core takes it: native separators, and its own
-  // at its end.
+  // The path the user picks for `question`, or "" when the user cancels;
+  // a folder as ManyTrends::Load takes it.
   virtual std::string AskPath(PathQuestion question) = 0;
   // The folder of the runs' lists and undo lists, made when missing, with
   // its separator at its end.
@@ -108,8 +107,9 @@ class ManyTrendsForm {
   ManyTrendsForm(const ManyTrendsForm&) = delete;
   ManyTrendsForm& operator=(const ManyTrendsForm&) = delete;
 
-  // The window was created: shows the trends of `folder` (as AskPath
-  // gives a folder) when it is not empty, and enables the controls.
+  // The window was created: shows the trends of `folder` (as
+  // ManyTrends::Load takes it) when it is not empty, and enables the
+  // controls.
   void Form_Load(const std::string& folder);
   // The window is closing: a run in progress stops at its trend.
   void Form_Unload();
