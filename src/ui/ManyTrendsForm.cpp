@@ -37,19 +37,14 @@ void ManyTrendsForm::cmdBrowse_Click() {
 
 void ManyTrendsForm::grdTrends_CellEdited(std::size_t row, ManyColumn column,
                                           const std::string& value) {
-  model_.SetNewValue(row, column, value);
-  view_.SetCell(row, column, model_.Cell(row, column));
+  SetNewValue(row, column, value);
   Edited();
 }
 
 void ManyTrendsForm::cmdSet_Click(std::size_t row, const std::string& newTag,
                                   const std::string& newPath) {
-  for (const auto& [column, value] :
-       {std::pair{ManyColumn::kNewTag, &newTag},
-        std::pair{ManyColumn::kNewPath, &newPath}}) {
-    model_.SetNewValue(row, column, *value);
-    view_.SetCell(row, column, model_.Cell(row, column));
-  }
+  SetNewValue(row, ManyColumn::kNewTag, newTag);
+  SetNewValue(row, ManyColumn::kNewPath, newPath);
   Edited();
 }
 
@@ -127,6 +122,12 @@ void ManyTrendsForm::ShowStates() {
                         ? std::optional<Colour>(kRed)
                         : std::nullopt);
   EnableControls();
+}
+
+void ManyTrendsForm::SetNewValue(std::size_t row, ManyColumn column,
+                                 const std::string& value) {
+  model_.SetNewValue(row, column, value);
+  view_.SetCell(row, column, model_.Cell(row, column));
 }
 
 void ManyTrendsForm::Edited() {

@@ -150,6 +150,9 @@ class ManyTrendsForm {
   void LoadFolder(const std::string& folder);
   void ShowTable();
   void ShowStates();
+  void SetNewValue(std::size_t row, ManyColumn column,
+                   const std::string& value);
+  // The states wait for a plan of the rows as they now are.
   void Edited();
   void StartRun(bool undo);
   void RunDone(const RunResult& result);
