@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "platform/Env.h"
 #include "ui/qt/MessageBox.h"
@@ -59,22 +60,18 @@ frmManyTrends::Services::Services()
       showMessage(ShowMessageBox) {}
 
 frmManyTrends::frmManyTrends(const QString& folder, Services services)
-    : services_(std::move(services)), model_(*services_.env) {
+    : services_(std::move(services)), form_(*this, *this, *services_.env) {
   setWindowTitle(kManyTrendsTitle);
   CreateControls();
   ConnectHandlers();
   resize(1000, 560);
-  if (!folder.isEmpty()) LoadFolder(folder);
-  EnableControls();
+  form_.Form_Load(folder.isEmpty() ? std::string() : FolderPath(folder));
 }
 
-frmManyTrends::~frmManyTrends() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
-}
+frmManyTrends::~frmManyTrends() = default;
 
 void frmManyTrends::closeEvent(QCloseEvent* event) {
-  stop_ = true;
+  form_.Form_Unload();
   QWidget::closeEvent(event);
 }
 
@@ -138,51 +135,81 @@ void frmManyTrends::CreateControls() {
 }
 
 void frmManyTrends::ConnectHandlers() {
-  connect(cmdBrowse, &QPushButton::clicked, this, [this] {
-    QString folder = services_.askPath(this, PathQuestion::kFolder);
-    if (!folder.isEmpty()) LoadFolder(folder);
-  });
+  using Handler = void (ManyTrendsForm::*)();
+  const std::pair<QPushButton*, Handler> clicks[] = {
+      {cmdBrowse, &ManyTrendsForm::cmdBrowse_Click},
+      {cmdImport, &ManyTrendsForm::cmdImport_Click},
+      {cmdExport, &ManyTrendsForm::cmdExport_Click},
+      {cmdRename, &ManyTrendsForm::cmdRename_Click},
+      {cmdUndo, &ManyTrendsForm::cmdUndo_Click},
+      {cmdRecover, &ManyTrendsForm::cmdRecover_Click},
+      {cmdCancel, &ManyTrendsForm::cmdCancel_Click}};
+  for (auto [button, handler] : clicks)
+    connect(button, &QPushButton::clicked, this,
+            [this, handler = handler] { (form_.*handler)(); });
   connect(grdTrends, &QTableWidget::cellChanged, this,
           &frmManyTrends::CellEdited);
   connect(cmdReplace, &QPushButton::clicked, this,
           &frmManyTrends::ReplaceClicked);
-  connect(cmdImport, &QPushButton::clicked, this,
-          &frmManyTrends::ImportClicked);
-  connect(cmdExport, &QPushButton::clicked, this,
-          &frmManyTrends::ExportClicked);
-  connect(cmdRename, &QPushButton::clicked, this, [this] { StartRun(false); });
-  connect(cmdUndo, &QPushButton::clicked, this, [this] { StartRun(true); });
-  connect(cmdRecover, &QPushButton::clicked, this,
-          &frmManyTrends::StartRecover);
-  connect(cmdCancel, &QPushButton::clicked, this, [this] { stop_ = true; });
   connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void frmManyTrends::LoadFolder(const QString& folder) {
-  std::string problem;
-  if (!model_.Load(FolderPath(folder), &problem)) {
-    ShowMessage(MessageLook::kCritical, problem);
-    return;
-  }
-  txtFolder->setText(Q(model_.folder()));
-  std::string unreadable;
-  for (const UnreadableTrend& trend : model_.unreadable())
-    unreadable += "\n" + trend.hstPath + ": " + trend.reason;
-  if (!unreadable.empty())
-    ShowMessage(
-        MessageLook::kExclamation,
-        "These trends could not be read and are not shown:" + unreadable);
-  FillTable();
+void frmManyTrends::CellEdited(int row, int column) {
+  if (filling_) return;
+  form_.grdTrends_CellEdited(
+      row, static_cast<ManyColumn>(column),
+      grdTrends->item(row, column)->text().toStdString());
 }
 
-// Every cell from the model; the states follow once planned.
-void frmManyTrends::FillTable() {
+void frmManyTrends::ReplaceClicked() {
+  std::vector<std::size_t> selected;
+  for (const QModelIndex& index : grdTrends->selectionModel()->selectedRows())
+    selected.push_back(static_cast<std::size_t>(index.row()));
+  form_.cmdReplace_Click(
+      selected,
+      {txtFind->text().toStdString(), txtReplace->text().toStdString(),
+       static_cast<ReplaceIn>(cboReplaceIn->currentIndex()),
+       chkMatchCase->isChecked()});
+}
+
+QWidget* frmManyTrends::ControlOf(ManyControl control) const {
+  switch (control) {
+    case ManyControl::cmdBrowse:
+      return cmdBrowse;
+    case ManyControl::grdTrends:
+      return grdTrends;
+    case ManyControl::cmdReplace:
+      return cmdReplace;
+    case ManyControl::cmdImport:
+      return cmdImport;
+    case ManyControl::cmdExport:
+      return cmdExport;
+    case ManyControl::cmdUndo:
+      return cmdUndo;
+    case ManyControl::cmdRename:
+      return cmdRename;
+    case ManyControl::cmdRecover:
+      return cmdRecover;
+    case ManyControl::cmdCancel:
+      return cmdCancel;
+  }
+  return nullptr;
+}
+
+void frmManyTrends::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+void frmManyTrends::SetFolderText(const std::string& folder) {
+  txtFolder->setText(Q(folder));
+}
+
+void frmManyTrends::ShowTable(const ManyTable& cells) {
   filling_ = true;
-  grdTrends->setRowCount(static_cast<int>(model_.rows().size()));
+  grdTrends->setRowCount(static_cast<int>(cells.size()));
   for (int row = 0; row < grdTrends->rowCount(); ++row) {
     for (int column = 0; column < kManyColumnCount; ++column) {
-      auto* item = new QTableWidgetItem(
-          Q(model_.Cell(row, static_cast<ManyColumn>(column))));
+      auto* item = new QTableWidgetItem(Q(cells[row][column]));
       bool editable = column == static_cast<int>(ManyColumn::kNewTag) ||
                       column == static_cast<int>(ManyColumn::kNewPath);
       if (!editable) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
@@ -194,169 +221,56 @@ void frmManyTrends::FillTable() {
   for (int column = 0; column < kManyColumnCount - 1; ++column)
     grdTrends->resizeColumnToContents(column);
   filling_ = false;
-  RequestPlan();
 }
 
-void frmManyTrends::ShowStates() {
+void frmManyTrends::SetCell(std::size_t row, ManyColumn column,
+                            const std::string& text) {
   filling_ = true;
-  const int state = static_cast<int>(ManyColumn::kState);
-  for (int row = 0; row < grdTrends->rowCount(); ++row) {
-    QTableWidgetItem* item = grdTrends->item(row, state);
-    item->setText(Q(model_.Cell(row, ManyColumn::kState)));
-    RowState seen = model_.status(row).state;
-    bool bad = seen == RowState::kRefused || seen == RowState::kConflict ||
-               seen == RowState::kInterrupted;
-    item->setForeground(bad ? QColor(Qt::red) : palette().text().color());
-  }
+  grdTrends->item(static_cast<int>(row), static_cast<int>(column))
+      ->setText(Q(text));
   filling_ = false;
-  EnableControls();
 }
 
-void frmManyTrends::CellEdited(int row, int column) {
-  if (filling_) return;
-  model_.SetNewValue(row, static_cast<ManyColumn>(column),
-                     grdTrends->item(row, column)->text().toStdString());
-  ShowStates();
-  RequestPlan();
+void frmManyTrends::ShowState(std::size_t row, const std::string& text,
+                              std::optional<Colour> colour) {
+  filling_ = true;
+  QTableWidgetItem* item = grdTrends->item(
+      static_cast<int>(row), static_cast<int>(ManyColumn::kState));
+  item->setText(Q(text));
+  item->setForeground(colour ? QColor(colour->red, colour->green, colour->blue)
+                             : palette().text().color());
+  filling_ = false;
 }
 
-void frmManyTrends::ReplaceClicked() {
-  std::vector<std::size_t> selected;
-  for (const QModelIndex& index : grdTrends->selectionModel()->selectedRows())
-    selected.push_back(static_cast<std::size_t>(index.row()));
-  if (selected.empty()) {
-    ShowMessage(MessageLook::kExclamation,
-                "Select the rows to replace in first (Ctrl+A selects all).");
-    return;
-  }
-  Replacement r{txtFind->text().toStdString(), txtReplace->text().toStdString(),
-                static_cast<ReplaceIn>(cboReplaceIn->currentIndex()),
-                chkMatchCase->isChecked()};
-  if (model_.Replace(selected, r) > 0)
-    FillTable();
-  else
-    ShowMessage(MessageLook::kNoIcon,
-                "'" + r.find + "' is not in the selected rows.");
+void frmManyTrends::SetStatusText(const std::string& text) {
+  lblStatus->setText(Q(text));
 }
 
-void frmManyTrends::ImportClicked() {
-  QString path = services_.askPath(this, PathQuestion::kImport);
-  if (path.isEmpty()) return;
-  std::vector<std::string> problems = model_.Import(path.toStdString());
-  FillTable();
-  std::string text;
-  for (const std::string& problem : problems) text += problem + "\n";
-  if (!text.empty()) ShowMessage(MessageLook::kExclamation, text);
+void frmManyTrends::SetEnabled(ManyControl control, bool enabled) {
+  ControlOf(control)->setEnabled(enabled);
 }
 
-void frmManyTrends::ExportClicked() {
-  QString path = services_.askPath(this, PathQuestion::kExport);
-  if (path.isEmpty()) return;
-  Status s = model_.Export(path.toStdString());
-  if (!s.ok())
-    ShowMessage(MessageLook::kExclamation,
-                "Could not export the list: " + s.ToString());
-}
+void frmManyTrends::ClearProgress() { prgRun->setValue(0); }
 
-void frmManyTrends::StartRun(bool undo) {
-  if (busy()) return;
-  QDir().mkpath(services_.runFolder);
-  std::string runs = FolderPath(services_.runFolder);
-  RunFiles files;
-  std::string problem;
-  if (!PrepareRun(*services_.env, runs, undo, model_.rows(), &files,
-                  &problem)) {
-    ShowMessage(MessageLook::kExclamation, problem);
-    return;
-  }
-  running_ = true;
-  stop_ = false;
-  prgRun->setValue(0);
-  StartWorker([this, files] {
-    auto progress = [this](std::size_t done, std::size_t total) {
-      QMetaObject::invokeMethod(
-          this,
-          [this, done, total] {
-            prgRun->setMaximum(static_cast<int>(total));
-            prgRun->setValue(static_cast<int>(done));
-          },
-          Qt::QueuedConnection);
-    };
-    RunResult result =
-        RunListFiles(*services_.env, files, &stop_, std::move(progress));
-    return std::function<void()>([this, result] { RunDone(result); });
-  });
-}
-
-void frmManyTrends::StartRecover() {
-  if (busy()) return;
-  running_ = recovering_ = true;
-  StartWorker([this, folder = model_.folder()] {
-    RunResult result = RecoverTrends(*services_.env, folder);
-    return std::function<void()>([this, result] { RunDone(result); });
-  });
-}
-
-void frmManyTrends::RunDone(const RunResult& result) {
-  running_ = recovering_ = false;
-  ShowMessage(
-      result.status == 0 ? MessageLook::kNoIcon : MessageLook::kExclamation,
-      result.text);
-  LoadFolder(txtFolder->text());
-}
-
-void frmManyTrends::RequestPlan() {
-  if (busy()) {
-    planAgain_ = true;
-    return;
-  }
-  planAgain_ = false;
-  std::uint64_t generation = model_.generation();
-  StartWorker([this, generation, rows = model_.rows()] {
-    std::vector<RowStatus> states = PlanRows(*services_.env, rows);
-    return std::function<void()>(
-        [this, generation, states = std::move(states)]() mutable {
-          PlanDone(generation, std::move(states));
-        });
-  });
-}
-
-void frmManyTrends::PlanDone(std::uint64_t generation,
-                             std::vector<RowStatus> states) {
-  if (model_.SetStates(generation, std::move(states))) ShowStates();
-  if (planAgain_ || generation != model_.generation()) RequestPlan();
-}
-
-void frmManyTrends::StartWorker(std::function<std::function<void()>()> job) {
-  worker_ = std::thread([this, job = std::move(job)] {
-    std::function<void()> done = job();
-    QMetaObject::invokeMethod(
-        this,
-        [this, done = std::move(done)] {
-          worker_.join();
-          done();
-          EnableControls();
-        },
-        Qt::QueuedConnection);
-  });
-  EnableControls();
-}
-
-void frmManyTrends::EnableControls() {
-  const bool idle = !running_;
-  for (QWidget* widget : std::initializer_list<QWidget*>{
-           cmdBrowse, grdTrends, cmdReplace, cmdImport, cmdExport, cmdUndo})
-    widget->setEnabled(idle);
-  cmdRename->setEnabled(idle && !busy() && model_.CanRename());
-  cmdRecover->setEnabled(!busy() && model_.CanRecover());
-  cmdCancel->setEnabled(running_ && !recovering_);
-  lblStatus->setText(!running_     ? Q(model_.StatusLine())
-                     : recovering_ ? "Recovering..."
-                                   : "Renaming...");
+void frmManyTrends::SetProgress(std::size_t done, std::size_t total) {
+  prgRun->setMaximum(static_cast<int>(total));
+  prgRun->setValue(static_cast<int>(done));
 }
 
 void frmManyTrends::ShowMessage(MessageLook look, const std::string& text) {
   services_.showMessage(this, look, Q(text));
+}
+
+std::string frmManyTrends::AskPath(PathQuestion question) {
+  QString path = services_.askPath(this, question);
+  if (path.isEmpty()) return "";
+  return question == PathQuestion::kFolder ? FolderPath(path)
+                                           : path.toStdString();
+}
+
+std::string frmManyTrends::RunFolder() {
+  QDir().mkpath(services_.runFolder);
+  return FolderPath(services_.runFolder);
 }
 
 }  // namespace morvelle

@@ -1,18 +1,14 @@
-// The "Many trends" window on Qt: a thin view of ManyTrends, which holds
-// its rules. Planning, renaming, undoing and recovering run on a worker
-// thread, one job at a time, so that the window stays responsive; their
-// results come back to the window's thread as queued calls.
+// The "Many trends" window on Qt: a thin view of ManyTrendsForm, which
+// holds its rules. The New values are edited in the table's cells; what
+// the form's worker brings back comes to the window's thread as queued
+// calls.
 #pragma once
 
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
-#include "ui/ManyTrends.h"
-#include "ui/MessageBoxes.h"
-#include "ui/RenameRuns.h"
+#include "ui/ManyTrendsForm.h"
 
 class QCheckBox;
 class QCloseEvent;
@@ -27,11 +23,9 @@ namespace morvelle {
 
 class Env;
 
-// What the window asks the user for a path: a folder of trends, a list to
-// import, a new file to export to.
-enum class PathQuestion { kFolder, kImport, kExport };
-
-class frmManyTrends final : public QWidget {
+class frmManyTrends final : public QWidget,
+                            private ManyView,
+                            private ManyPaths {
  public:
   // What the window reaches outside itself. A test hands in its own, so
   // that no dialog and no message box ever waits for a user.
@@ -71,7 +65,7 @@ class frmManyTrends final : public QWidget {
   QPushButton* cmdClose;
 
   // True while a plan or a run is on the worker.
-  bool busy() const { return worker_.joinable(); }
+  bool busy() const { return form_.busy(); }
 
  protected:
   // A run in progress stops at its trend.
@@ -80,31 +74,28 @@ class frmManyTrends final : public QWidget {
  private:
   void CreateControls();
   void ConnectHandlers();
-  void LoadFolder(const QString& folder);
-  void FillTable();
-  void ShowStates();
   void CellEdited(int row, int column);
   void ReplaceClicked();
-  void ImportClicked();
-  void ExportClicked();
-  void StartRun(bool undo);
-  void StartRecover();
-  void RunDone(const RunResult& result);
-  void RequestPlan();
-  void PlanDone(std::uint64_t generation, std::vector<RowStatus> states);
-  // Runs `job` on the worker, then `done` on the window's thread.
-  void StartWorker(std::function<std::function<void()>()> job);
-  void EnableControls();
-  void ShowMessage(MessageLook look, const std::string& text);
+  QWidget* ControlOf(ManyControl control) const;
+
+  void Post(std::function<void()> task) override;
+  void SetFolderText(const std::string& folder) override;
+  void ShowTable(const ManyTable& cells) override;
+  void SetCell(std::size_t row, ManyColumn column,
+               const std::string& text) override;
+  void ShowState(std::size_t row, const std::string& text,
+                 std::optional<Colour> colour) override;
+  void SetStatusText(const std::string& text) override;
+  void SetEnabled(ManyControl control, bool enabled) override;
+  void ClearProgress() override;
+  void SetProgress(std::size_t done, std::size_t total) override;
+  void ShowMessage(MessageLook look, const std::string& text) override;
+  std::string AskPath(PathQuestion question) override;
+  std::string RunFolder() override;
 
   Services services_;
-  ManyTrends model_;
-  std::thread worker_;
-  bool running_ = false;     // a rename, undo or recovery is on the worker
-  bool recovering_ = false;  // that run is a recovery, which cannot stop
-  bool planAgain_ = false;   // the rows changed while a plan was made
-  bool filling_ = false;     // the table is being filled, not edited
-  std::atomic<bool> stop_{false};
+  ManyTrendsForm form_;
+  bool filling_ = false;  // the form is setting cells, the user is not
 };
 
 }  // namespace morvelle

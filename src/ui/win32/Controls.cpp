@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/AppInfo.h"
 #include "platform/WideText.h"
 
 namespace morvelle {
@@ -35,6 +36,18 @@ HFONT NewWindowFont(int pixels, bool bold) {
                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+}
+
+UINT IconOf(MessageLook look) {
+  switch (look) {
+    case MessageLook::kExclamation:
+      return MB_ICONEXCLAMATION;
+    case MessageLook::kCritical:
+      return MB_ICONERROR;
+    case MessageLook::kNoIcon:
+      break;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -174,6 +187,11 @@ ScreenRect FrameOf(HWND window) {
   RECT frame;
   GetWindowRect(window, &frame);
   return ScreenRectOf(frame);
+}
+
+void ShowMessageBox(HWND owner, MessageLook look, const std::string& text) {
+  MessageBoxW(owner, Wide(text).c_str(), Wide(kApplicationTitle).c_str(),
+              MB_OK | IconOf(look));
 }
 
 }  // namespace morvelle

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/FormLayout.h"
+#include "ui/MessageBoxes.h"
 
 namespace morvelle {
 
@@ -61,6 +62,10 @@ bool TextFits(HWND label, HFONT font);
 std::wstring Wide(const std::string& utf8);
 std::string TextOf(HWND window);
 void SetTextOf(HWND window, const std::string& utf8);
+
+// A modal message box titled "Morvelle" with an OK button, owned by
+// `owner`.
+void ShowMessageBox(HWND owner, MessageLook look, const std::string& text);
 
 // Registers a top-level window class of the program: the face colour of
 // buttons as background, the program's icon. Once per name.

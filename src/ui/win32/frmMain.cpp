@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AppInfo.h"
 #include "trend/FileTools.h"
 #include "ui/win32/CommonDialog.h"
 
@@ -57,18 +56,6 @@ DWORD StyleOf(ControlKind kind) {
     default:
       return SS_LEFT;
   }
-}
-
-UINT IconOf(MessageLook look) {
-  switch (look) {
-    case MessageLook::kExclamation:
-      return MB_ICONEXCLAMATION;
-    case MessageLook::kCritical:
-      return MB_ICONERROR;
-    case MessageLook::kNoIcon:
-      break;
-  }
-  return 0;
 }
 
 // The controls in the order of their tab indexes: Windows moves the focus
@@ -285,8 +272,7 @@ OpenDialogResult frmMain::AskForFile(const OpenDialogRequest& request) {
 }
 
 void frmMain::ShowMessage(MessageLook look, const std::string& text) {
-  MessageBoxW(window_, Wide(text).c_str(), Wide(kApplicationTitle).c_str(),
-              MB_OK | IconOf(look));
+  ShowMessageBox(window_, look, text);
 }
 
 // The rename runs on this thread and no message is handled meanwhile, so

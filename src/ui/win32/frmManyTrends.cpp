@@ -7,8 +7,6 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/AppInfo.h"
-#include "platform/Env.h"
 #include "platform/WideText.h"
 
 namespace morvelle {
@@ -17,9 +15,8 @@ namespace {
 constexpr const wchar_t* kClassName = L"MorvelleManyTrends";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-// The worker's end, and its progress (wParam done, lParam total).
-constexpr UINT kWorkerDone = WM_APP;
-constexpr UINT kWorkerProgress = WM_APP + 1;
+// A task the worker posted is waiting.
+constexpr UINT kPosted = WM_APP;
 
 enum Id {
   kFolderLabel = 200,
@@ -139,7 +136,7 @@ std::string PickListFile(HWND owner, bool save) {
 
 // The user's application-data folder for runs, made when missing, with its
 // separator at the end.
-std::string RunFolder() {
+std::string AppDataRunFolder() {
   wchar_t appData[MAX_PATH] = L"";
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
     return "";
@@ -150,13 +147,38 @@ std::string RunFolder() {
   return Utf8FromWide(folder) + "\\";
 }
 
+int IdOf(ManyControl control) {
+  switch (control) {
+    case ManyControl::cmdBrowse:
+      return kBrowse;
+    case ManyControl::grdTrends:
+      return kList;
+    case ManyControl::cmdReplace:
+      return kReplace;
+    case ManyControl::cmdImport:
+      return kImport;
+    case ManyControl::cmdExport:
+      return kExport;
+    case ManyControl::cmdUndo:
+      return kUndo;
+    case ManyControl::cmdRename:
+      return kRename;
+    case ManyControl::cmdRecover:
+      return kRecover;
+    case ManyControl::cmdCancel:
+      return kCancel;
+  }
+  return 0;
+}
+
 }  // namespace
 
-frmManyTrends::frmManyTrends(Env& env) : env_(env), model_(env) {}
+frmManyTrends::frmManyTrends(Env& env) : form_(*this, *this, env) {}
 
+// The worker is joined by the form after the window is gone: what it
+// posts meanwhile is dropped.
 frmManyTrends::~frmManyTrends() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
+  form_.Form_Unload();
   if (window_) DestroyWindow(window_);
 }
 
@@ -165,15 +187,18 @@ bool frmManyTrends::Create(HWND owner, const std::string& folder,
   quitOnClose_ = quitOnClose;
   RegisterWindowClass(kClassName, &WindowProcedure<frmManyTrends>);
   UINT dpi = owner ? WindowDpi(owner) : 96;
-  window_ = CreateWindowExW(
+  HWND window = CreateWindowExW(
       kExStyle, kClassName, Wide(kManyTrendsTitle).c_str(), kStyle,
       CW_USEDEFAULT, CW_USEDEFAULT, MulDiv(1000, dpi, 96), MulDiv(560, dpi, 96),
       owner, nullptr, GetModuleHandleW(nullptr), this);
-  if (!window_) return false;
+  if (!window) return false;
+  {
+    std::lock_guard<std::mutex> lock(postedMutex_);
+    window_ = window;
+  }
   CreateControls();
   LayOut();
-  if (!folder.empty()) LoadFolder(folder);
-  EnableControls();
+  form_.Form_Load(folder);
   ShowWindow(window_, SW_SHOWNORMAL);
   SetFocus(Control(kList));
   return true;
@@ -252,6 +277,8 @@ LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom != kList) return 0;
+      if (header->code == NM_CUSTOMDRAW)
+        return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
       if (header->code == LVN_ITEMCHANGED &&
           (reinterpret_cast<const NMLISTVIEW*>(lParam)->uNewState &
            LVIS_FOCUSED))
@@ -272,261 +299,177 @@ LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
                    ? reinterpret_cast<HWND>(wParam)
                    : GetNextDlgTabItem(window, GetFocus(), wParam != 0));
       return 0;
-    case kWorkerProgress:
-      SendMessageW(Control(kProgress), PBM_SETRANGE32, 0, lParam);
-      SendMessageW(Control(kProgress), PBM_SETPOS, wParam, 0);
-      return 0;
-    case kWorkerDone:
-      WorkerDone();
+    case kPosted:
+      RunPosted();
       return 0;
     case WM_CLOSE:
-      stop_ = true;  // a run in progress stops at its trend
+      form_.Form_Unload();
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
       if (quitOnClose_) PostQuitMessage(0);
       break;
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
+      std::lock_guard<std::mutex> lock(postedMutex_);
       window_ = nullptr;
       break;
+    }
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void frmManyTrends::OnCommand(int id) {
-  switch (id) {
-    case kBrowse: {
-      std::string folder = PickFolder(window_);
-      if (!folder.empty()) LoadFolder(folder);
-      break;
-    }
-    case kSet:
-      SetFocusedRow();
-      break;
-    case kReplace:
-      Replace();
-      break;
-    case kImport:
-      Import();
-      break;
-    case kExport:
-      Export();
-      break;
-    case kRename:
-    case kUndo:
-      StartRun(id == kUndo);
-      break;
-    case kRecover:
-      StartRecover();
-      break;
-    case kCancel:
-      stop_ = true;
-      break;
-    case kClose:
-      SendMessageW(window_, WM_CLOSE, 0, 0);
-      break;
-  }
+  using Handler = void (ManyTrendsForm::*)();
+  const std::pair<int, Handler> clicks[] = {
+      {kBrowse, &ManyTrendsForm::cmdBrowse_Click},
+      {kImport, &ManyTrendsForm::cmdImport_Click},
+      {kExport, &ManyTrendsForm::cmdExport_Click},
+      {kRename, &ManyTrendsForm::cmdRename_Click},
+      {kUndo, &ManyTrendsForm::cmdUndo_Click},
+      {kRecover, &ManyTrendsForm::cmdRecover_Click},
+      {kCancel, &ManyTrendsForm::cmdCancel_Click}};
+  for (auto [button, handler] : clicks)
+    if (id == button) (form_.*handler)();
+  if (id == kSet) SetFocusedRow();
+  if (id == kReplace) Replace();
+  if (id == kClose) SendMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-void frmManyTrends::LoadFolder(const std::string& folder) {
-  std::string problem;
-  if (!model_.Load(folder, &problem)) {
-    ShowMessage(MB_ICONERROR, problem);
-    return;
-  }
-  SetTextOf(Control(kFolder), model_.folder());
-  std::string unreadable;
-  for (const UnreadableTrend& trend : model_.unreadable())
-    unreadable += "\n" + trend.hstPath + ": " + trend.reason;
-  if (!unreadable.empty())
-    ShowMessage(
-        MB_ICONEXCLAMATION,
-        "These trends could not be read and are not shown:" + unreadable);
-  FillList();
-}
-
-void frmManyTrends::FillList() {
-  HWND list = Control(kList);
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  ListView_DeleteAllItems(list);
-  for (std::size_t row = 0; row < model_.rows().size(); ++row) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(row);
-    std::wstring file = Wide(model_.Cell(row, ManyColumn::kFile));
-    item.pszText = file.data();
-    ListView_InsertItem(list, &item);
-    for (int column = 1; column < kManyColumnCount; ++column) {
-      std::wstring text =
-          Wide(model_.Cell(row, static_cast<ManyColumn>(column)));
-      ListView_SetItemText(list, static_cast<int>(row), column, text.data());
+LRESULT frmManyTrends::OnCustomDraw(NMLVCUSTOMDRAW* draw) const {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      std::size_t row = draw->nmcd.dwItemSpec;
+      bool state = draw->iSubItem == static_cast<int>(ManyColumn::kState);
+      draw->clrText = state && row < stateColours_.size() ? stateColours_[row]
+                                                          : CLR_DEFAULT;
+      return CDRF_NEWFONT;
     }
   }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  ShowFocusedRow();
-  RequestPlan();
-}
-
-void frmManyTrends::ShowStates() {
-  HWND list = Control(kList);
-  const int state = static_cast<int>(ManyColumn::kState);
-  for (std::size_t row = 0; row < model_.rows().size(); ++row) {
-    std::wstring text = Wide(model_.Cell(row, ManyColumn::kState));
-    ListView_SetItemText(list, static_cast<int>(row), state, text.data());
-  }
-  EnableControls();
+  return CDRF_DODEFAULT;
 }
 
 void frmManyTrends::ShowFocusedRow() {
   int row = ListView_GetNextItem(Control(kList), -1, LVNI_FOCUSED);
-  bool any = row >= 0 && static_cast<std::size_t>(row) < model_.rows().size();
-  SetTextOf(Control(kNewTag), any ? model_.rows()[row].newTag : "");
-  SetTextOf(Control(kNewPath), any ? model_.rows()[row].newPath : "");
+  const ManyTrends& model = form_.model();
+  bool any = row >= 0 && static_cast<std::size_t>(row) < model.rows().size();
+  SetTextOf(Control(kNewTag), any ? model.rows()[row].newTag : "");
+  SetTextOf(Control(kNewPath), any ? model.rows()[row].newPath : "");
 }
 
 void frmManyTrends::SetFocusedRow() {
-  HWND list = Control(kList);
-  int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-  if (row < 0 || static_cast<std::size_t>(row) >= model_.rows().size()) return;
-  for (auto [id, column] : {std::pair{kNewTag, ManyColumn::kNewTag},
-                            std::pair{kNewPath, ManyColumn::kNewPath}}) {
-    model_.SetNewValue(row, column, TextOf(Control(id)));
-    std::wstring text = Wide(model_.Cell(row, column));
-    ListView_SetItemText(list, row, static_cast<int>(column), text.data());
-  }
-  ShowStates();
-  RequestPlan();
+  int row = ListView_GetNextItem(Control(kList), -1, LVNI_FOCUSED);
+  if (row < 0 || static_cast<std::size_t>(row) >= form_.model().rows().size())
+    return;
+  form_.cmdSet_Click(row, TextOf(Control(kNewTag)), TextOf(Control(kNewPath)));
 }
 
+// The rows stay selected when the list is filled anew, as find and replace
+// over the same rows again needs.
 void frmManyTrends::Replace() {
   std::vector<std::size_t> selected;
   HWND list = Control(kList);
   for (int row = -1;
        (row = ListView_GetNextItem(list, row, LVNI_SELECTED)) >= 0;)
     selected.push_back(static_cast<std::size_t>(row));
-  if (selected.empty()) {
-    ShowMessage(MB_ICONEXCLAMATION,
-                "Select the rows to replace in first (Ctrl+A selects all).");
-    return;
-  }
-  Replacement r{
-      TextOf(Control(kFind)), TextOf(Control(kReplaceWith)),
-      static_cast<ReplaceIn>(SendMessageW(Control(kIn), CB_GETCURSEL, 0, 0)),
-      SendMessageW(Control(kMatchCase), BM_GETCHECK, 0, 0) == BST_CHECKED};
-  if (model_.Replace(selected, r) == 0) {
-    ShowMessage(0, "'" + r.find + "' is not in the selected rows.");
-    return;
-  }
-  FillList();
+  form_.cmdReplace_Click(
+      selected,
+      {TextOf(Control(kFind)), TextOf(Control(kReplaceWith)),
+       static_cast<ReplaceIn>(SendMessageW(Control(kIn), CB_GETCURSEL, 0, 0)),
+       SendMessageW(Control(kMatchCase), BM_GETCHECK, 0, 0) == BST_CHECKED});
   for (std::size_t row : selected)
     ListView_SetItemState(list, static_cast<int>(row), LVIS_SELECTED,
                           LVIS_SELECTED);
 }
 
-void frmManyTrends::Import() {
-  std::string path = PickListFile(window_, false);
-  if (path.empty()) return;
-  std::string text;
-  for (const std::string& problem : model_.Import(path)) text += problem + "\n";
-  FillList();
-  if (!text.empty()) ShowMessage(MB_ICONEXCLAMATION, text);
-}
-
-void frmManyTrends::Export() {
-  std::string path = PickListFile(window_, true);
-  if (path.empty()) return;
-  Status s = model_.Export(path);
-  if (!s.ok())
-    ShowMessage(MB_ICONEXCLAMATION,
-                "Could not export the list: " + s.ToString());
-}
-
-void frmManyTrends::StartRun(bool undo) {
-  if (worker_.joinable()) return;
-  std::string runs = RunFolder();
-  RunFiles files;
-  std::string problem;
-  if (!PrepareRun(env_, runs, undo, model_.rows(), &files, &problem)) {
-    ShowMessage(MB_ICONEXCLAMATION, problem);
-    return;
+void frmManyTrends::RunPosted() {
+  std::function<void()> task;
+  {
+    std::lock_guard<std::mutex> lock(postedMutex_);
+    if (posted_.empty()) return;
+    task = std::move(posted_.front());
+    posted_.pop_front();
   }
-  running_ = true;
-  stop_ = false;
+  task();
+}
+
+void frmManyTrends::Post(std::function<void()> task) {
+  std::lock_guard<std::mutex> lock(postedMutex_);
+  if (!window_) return;
+  posted_.push_back(std::move(task));
+  PostMessageW(window_, kPosted, 0, 0);
+}
+
+void frmManyTrends::SetFolderText(const std::string& folder) {
+  SetTextOf(Control(kFolder), folder);
+}
+
+void frmManyTrends::ShowTable(const ManyTable& cells) {
+  HWND list = Control(kList);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(list);
+  stateColours_.assign(cells.size(), CLR_DEFAULT);
+  for (std::size_t row = 0; row < cells.size(); ++row) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(row);
+    std::wstring file = Wide(cells[row][0]);
+    item.pszText = file.data();
+    ListView_InsertItem(list, &item);
+    for (int column = 1; column < kManyColumnCount; ++column)
+      SetCell(row, static_cast<ManyColumn>(column), cells[row][column]);
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  ShowFocusedRow();
+}
+
+void frmManyTrends::SetCell(std::size_t row, ManyColumn column,
+                            const std::string& text) {
+  std::wstring wide = Wide(text);
+  ListView_SetItemText(Control(kList), static_cast<int>(row),
+                       static_cast<int>(column), wide.data());
+}
+
+// The colour first: setting the text draws the cell.
+void frmManyTrends::ShowState(std::size_t row, const std::string& text,
+                              std::optional<Colour> colour) {
+  stateColours_[row] =
+      colour ? RGB(colour->red, colour->green, colour->blue) : CLR_DEFAULT;
+  SetCell(row, ManyColumn::kState, text);
+}
+
+void frmManyTrends::SetStatusText(const std::string& text) {
+  SetTextOf(Control(kStatus), text);
+}
+
+// The Set button goes with the list, whose New values it sets.
+void frmManyTrends::SetEnabled(ManyControl control, bool enabled) {
+  EnableWindow(Control(IdOf(control)), enabled);
+  if (control == ManyControl::grdTrends) EnableWindow(Control(kSet), enabled);
+}
+
+void frmManyTrends::ClearProgress() {
   SendMessageW(Control(kProgress), PBM_SETPOS, 0, 0);
-  StartWorker([this, files] {
-    HWND window = window_;
-    RunResult result = RunListFiles(
-        env_, files, &stop_, [window](std::size_t done, std::size_t total) {
-          PostMessageW(window, kWorkerProgress, done, total);
-        });
-    return std::function<void()>([this, result] { RunDone(result); });
-  });
 }
 
-void frmManyTrends::StartRecover() {
-  if (worker_.joinable()) return;
-  running_ = recovering_ = true;
-  StartWorker([this, folder = model_.folder()] {
-    RunResult result = RecoverTrends(env_, folder);
-    return std::function<void()>([this, result] { RunDone(result); });
-  });
+void frmManyTrends::SetProgress(std::size_t done, std::size_t total) {
+  SendMessageW(Control(kProgress), PBM_SETRANGE32, 0,
+               static_cast<LPARAM>(total));
+  SendMessageW(Control(kProgress), PBM_SETPOS, static_cast<WPARAM>(done), 0);
 }
 
-void frmManyTrends::RunDone(const RunResult& result) {
-  running_ = recovering_ = false;
-  ShowMessage(result.status == 0 ? 0 : MB_ICONEXCLAMATION, result.text);
-  LoadFolder(model_.folder());
+void frmManyTrends::ShowMessage(MessageLook look, const std::string& text) {
+  ShowMessageBox(window_, look, text);
 }
 
-void frmManyTrends::RequestPlan() {
-  if (worker_.joinable()) {
-    planAgain_ = true;
-    return;
-  }
-  planAgain_ = false;
-  std::uint64_t generation = model_.generation();
-  StartWorker([this, generation, rows = model_.rows()] {
-    std::vector<RowStatus> states = PlanRows(env_, rows);
-    return std::function<void()>(
-        [this, generation, states = std::move(states)]() mutable {
-          if (model_.SetStates(generation, std::move(states))) ShowStates();
-          if (planAgain_ || generation != model_.generation()) RequestPlan();
-        });
-  });
+std::string frmManyTrends::AskPath(PathQuestion question) {
+  if (question == PathQuestion::kFolder) return PickFolder(window_);
+  return PickListFile(window_, question == PathQuestion::kExport);
 }
 
-void frmManyTrends::StartWorker(std::function<std::function<void()>()> job) {
-  HWND window = window_;
-  worker_ = std::thread([this, window, job = std::move(job)] {
-    workerDone_ = job();
-    PostMessageW(window, kWorkerDone, 0, 0);
-  });
-  EnableControls();
-}
-
-void frmManyTrends::WorkerDone() {
-  worker_.join();
-  std::function<void()> done = std::move(workerDone_);
-  done();
-  EnableControls();
-}
-
-void frmManyTrends::EnableControls() {
-  const bool idle = !running_;
-  for (int id : {kBrowse, kList, kSet, kReplace, kImport, kExport, kUndo})
-    EnableWindow(Control(id), idle);
-  EnableWindow(Control(kRename),
-               idle && !worker_.joinable() && model_.CanRename());
-  EnableWindow(Control(kRecover), !worker_.joinable() && model_.CanRecover());
-  EnableWindow(Control(kCancel), running_ && !recovering_);
-  SetTextOf(Control(kStatus), !running_     ? model_.StatusLine()
-                              : recovering_ ? "Recovering..."
-                                            : "Renaming...");
-}
-
-void frmManyTrends::ShowMessage(UINT icon, const std::string& text) {
-  MessageBoxW(window_, Wide(text).c_str(), Wide(kApplicationTitle).c_str(),
-              MB_OK | icon);
-}
+std::string frmManyTrends::RunFolder() { return AppDataRunFolder(); }
 
 }  // namespace morvelle

@@ -1,31 +1,32 @@
-// The "Many trends" window on Win32: a thin view of ManyTrends, which
+// The "Many trends" window on Win32: a thin view of ManyTrendsForm, which
 // holds its rules. The trends are a list view; the New values of the
-// focused row are edited in two boxes below it and set with Set. Planning,
-// renaming, undoing and recovering run on a worker thread, one job at a
-// time, so that the window stays responsive; the worker posts its end to
-// the window.
+// focused row are edited in two boxes below it and set with Set. What the
+// form's worker brings back is queued here and run as the window handles
+// the message that the worker posts with it.
 #pragma once
 
 #include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
 
-#include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
-#include <thread>
+#include <vector>
 
-#include "ui/ManyTrends.h"
-#include "ui/RenameRuns.h"
+#include "ui/ManyTrendsForm.h"
 #include "ui/win32/Controls.h"
 
 namespace morvelle {
 
 class Env;
 
-class frmManyTrends final {
+class frmManyTrends final : private ManyView, private ManyPaths {
  public:
   explicit frmManyTrends(Env& env);
   // Stops a run in progress after its trend and waits for the worker.
-  ~frmManyTrends();
+  ~frmManyTrends() override;
   frmManyTrends(const frmManyTrends&) = delete;
   frmManyTrends& operator=(const frmManyTrends&) = delete;
 
@@ -40,38 +41,41 @@ class frmManyTrends final {
   void CreateControls();
   void LayOut();
   void OnCommand(int id);
-  void LoadFolder(const std::string& folder);
-  void FillList();
-  void ShowStates();
+  // The State cells in their colours.
+  LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw) const;
   void ShowFocusedRow();
   void SetFocusedRow();
   void Replace();
-  void Import();
-  void Export();
-  void StartRun(bool undo);
-  void StartRecover();
-  // The end of a rename, undo or recovery: its text, then the folder anew.
-  void RunDone(const RunResult& result);
-  void RequestPlan();
-  // Runs `job` on the worker; the function it returns then runs on the
-  // window's thread.
-  void StartWorker(std::function<std::function<void()>()> job);
-  void WorkerDone();
-  void EnableControls();
-  void ShowMessage(UINT icon, const std::string& text);
+  // The oldest task the worker posted.
+  void RunPosted();
   HWND Control(int id) const { return GetDlgItem(window_, id); }
 
-  Env& env_;
-  ManyTrends model_;
+  void Post(std::function<void()> task) override;
+  void SetFolderText(const std::string& folder) override;
+  void ShowTable(const ManyTable& cells) override;
+  void SetCell(std::size_t row, ManyColumn column,
+               const std::string& text) override;
+  void ShowState(std::size_t row, const std::string& text,
+                 std::optional<Colour> colour) override;
+  void SetStatusText(const std::string& text) override;
+  void SetEnabled(ManyControl control, bool enabled) override;
+  void ClearProgress() override;
+  void SetProgress(std::size_t done, std::size_t total) override;
+  void ShowMessage(MessageLook look, const std::string& text) override;
+  std::string AskPath(PathQuestion question) override;
+  std::string RunFolder() override;
+
+  // Written on the window's thread under `postedMutex_`, which the worker
+  // reads it under.
   HWND window_ = nullptr;
   bool quitOnClose_ = false;
   WindowFonts fonts_;
-  std::thread worker_;
-  std::function<void()> workerDone_;  // set by the worker before it posts
-  bool running_ = false;     // a rename, undo or recovery is on the worker
-  bool recovering_ = false;  // that run is a recovery, which cannot stop
-  bool planAgain_ = false;
-  std::atomic<bool> stop_{false};
+  // The text colour of each row's State cell; CLR_DEFAULT: the list's own.
+  std::vector<COLORREF> stateColours_;
+  std::mutex postedMutex_;
+  std::deque<std::function<void()>> posted_;
+  // Last: its worker posts to the members above until it is joined.
+  ManyTrendsForm form_;
 };
 
 }  // namespace morvelle

@@ -1,0 +1,228 @@
+#include "ui/ManyTrendsForm.h"
+
+#include <utility>
+
+#include "platform/Env.h"
+
+namespace morvelle {
+namespace {
+
+// A state the user has to act on before Rename runs.
+bool IsAlert(RowState state) {
+  return state == RowState::kRefused || state == RowState::kConflict ||
+         state == RowState::kInterrupted;
+}
+
+}  // namespace
+
+ManyTrendsForm::ManyTrendsForm(ManyView& view, ManyPaths& paths, Env& env)
+    : view_(view), paths_(paths), env_(env), model_(env) {}
+
+ManyTrendsForm::~ManyTrendsForm() {
+  stop_ = true;
+  if (worker_.joinable()) worker_.join();
+}
+
+void ManyTrendsForm::Form_Load(const std::string& folder) {
+  if (!folder.empty()) LoadFolder(folder);
+  EnableControls();
+}
+
+void ManyTrendsForm::Form_Unload() { stop_ = true; }
+
+void ManyTrendsForm::cmdBrowse_Click() {
+  std::string folder = paths_.AskPath(PathQuestion::kFolder);
+  if (!folder.empty()) LoadFolder(folder);
+}
+
+void ManyTrendsForm::grdTrends_CellEdited(std::size_t row, ManyColumn column,
+                                          const std::string& value) {
+  SetNewValue(row, column, value);
+  Edited();
+}
+
+void ManyTrendsForm::cmdSet_Click(std::size_t row, const std::string& newTag,
+                                  const std::string& newPath) {
+  SetNewValue(row, ManyColumn::kNewTag, newTag);
+  SetNewValue(row, ManyColumn::kNewPath, newPath);
+  Edited();
+}
+
+void ManyTrendsForm::cmdReplace_Click(const std::vector<std::size_t>& selected,
+                                      const Replacement& r) {
+  if (selected.empty()) {
+    view_.ShowMessage(
+        MessageLook::kExclamation,
+        "Select the rows to replace in first (Ctrl+A selects all).");
+    return;
+  }
+  if (model_.Replace(selected, r) > 0)
+    ShowTable();
+  else
+    view_.ShowMessage(MessageLook::kNoIcon,
+                      "'" + r.find + "' is not in the selected rows.");
+}
+
+void ManyTrendsForm::cmdImport_Click() {
+  std::string path = paths_.AskPath(PathQuestion::kImport);
+  if (path.empty()) return;
+  std::vector<std::string> problems = model_.Import(path);
+  ShowTable();
+  std::string text;
+  for (const std::string& problem : problems) text += problem + "\n";
+  if (!text.empty()) view_.ShowMessage(MessageLook::kExclamation, text);
+}
+
+void ManyTrendsForm::cmdExport_Click() {
+  std::string path = paths_.AskPath(PathQuestion::kExport);
+  if (path.empty()) return;
+  Status s = model_.Export(path);
+  if (!s.ok())
+    view_.ShowMessage(MessageLook::kExclamation,
+                      "Could not export the list: " + s.ToString());
+}
+
+void ManyTrendsForm::cmdRename_Click() { StartRun(false); }
+
+void ManyTrendsForm::cmdUndo_Click() { StartRun(true); }
+
+void ManyTrendsForm::cmdCancel_Click() { stop_ = true; }
+
+void ManyTrendsForm::LoadFolder(const std::string& folder) {
+  std::string problem;
+  if (!model_.Load(folder, &problem)) {
+    view_.ShowMessage(MessageLook::kCritical, problem);
+    return;
+  }
+  view_.SetFolderText(model_.folder());
+  std::string unreadable;
+  for (const UnreadableTrend& trend : model_.unreadable())
+    unreadable += "\n" + trend.hstPath + ": " + trend.reason;
+  if (!unreadable.empty())
+    view_.ShowMessage(
+        MessageLook::kExclamation,
+        "These trends could not be read and are not shown:" + unreadable);
+  ShowTable();
+}
+
+// Every cell from the model; the states follow once planned.
+void ManyTrendsForm::ShowTable() {
+  ManyTable cells(model_.rows().size());
+  for (std::size_t row = 0; row < cells.size(); ++row)
+    for (int column = 0; column < kManyColumnCount; ++column)
+      cells[row][column] = model_.Cell(row, static_cast<ManyColumn>(column));
+  view_.ShowTable(cells);
+  RequestPlan();
+}
+
+void ManyTrendsForm::ShowStates() {
+  for (std::size_t row = 0; row < model_.rows().size(); ++row)
+    view_.ShowState(row, model_.Cell(row, ManyColumn::kState),
+                    IsAlert(model_.status(row).state)
+                        ? std::optional<Colour>(kRed)
+                        : std::nullopt);
+  EnableControls();
+}
+
+void ManyTrendsForm::SetNewValue(std::size_t row, ManyColumn column,
+                                 const std::string& value) {
+  model_.SetNewValue(row, column, value);
+  view_.SetCell(row, column, model_.Cell(row, column));
+}
+
+void ManyTrendsForm::Edited() {
+  ShowStates();
+  RequestPlan();
+}
+
+// Rename, Undo last run and Recover: the form's only calls of RenameRuns.
+void ManyTrendsForm::StartRun(bool undo) {
+  if (busy()) return;
+  RunFiles files;
+  std::string problem;
+  if (!PrepareRun(env_, paths_.RunFolder(), undo, model_.rows(), &files,
+                  &problem)) {
+    view_.ShowMessage(MessageLook::kExclamation, problem);
+    return;
+  }
+  running_ = true;
+  stop_ = false;
+  view_.ClearProgress();
+  StartWorker([this, files] {
+    auto progress = [this](std::size_t done, std::size_t total) {
+      view_.Post([this, done, total] { view_.SetProgress(done, total); });
+    };
+    RunResult result = RunListFiles(env_, files, &stop_, std::move(progress));
+    return std::function<void()>([this, result] { RunDone(result); });
+  });
+}
+
+void ManyTrendsForm::cmdRecover_Click() {
+  if (busy()) return;
+  running_ = recovering_ = true;
+  StartWorker([this, folder = model_.folder()] {
+    RunResult result = RecoverTrends(env_, folder);
+    return std::function<void()>([this, result] { RunDone(result); });
+  });
+}
+
+// The end of a rename, undo or recovery: what it printed, then the folder
+// anew.
+void ManyTrendsForm::RunDone(const RunResult& result) {
+  running_ = recovering_ = false;
+  view_.ShowMessage(
+      result.status == 0 ? MessageLook::kNoIcon : MessageLook::kExclamation,
+      result.text);
+  LoadFolder(model_.folder());
+}
+
+void ManyTrendsForm::RequestPlan() {
+  if (busy()) {
+    planAgain_ = true;
+    return;
+  }
+  planAgain_ = false;
+  std::uint64_t generation = model_.generation();
+  StartWorker([this, generation, rows = model_.rows()] {
+    std::vector<RowStatus> states = PlanRows(env_, rows);
+    return std::function<void()>(
+        [this, generation, states = std::move(states)]() mutable {
+          PlanDone(generation, std::move(states));
+        });
+  });
+}
+
+void ManyTrendsForm::PlanDone(std::uint64_t generation,
+                              std::vector<RowStatus> states) {
+  if (model_.SetStates(generation, std::move(states))) ShowStates();
+  if (planAgain_ || generation != model_.generation()) RequestPlan();
+}
+
+void ManyTrendsForm::StartWorker(std::function<std::function<void()>()> job) {
+  worker_ = std::thread([this, job = std::move(job)] {
+    std::function<void()> done = job();
+    view_.Post([this, done = std::move(done)] {
+      worker_.join();
+      done();
+      EnableControls();
+    });
+  });
+  EnableControls();
+}
+
+void ManyTrendsForm::EnableControls() {
+  const bool idle = !running_;
+  for (ManyControl control :
+       {ManyControl::cmdBrowse, ManyControl::grdTrends, ManyControl::cmdReplace,
+        ManyControl::cmdImport, ManyControl::cmdExport, ManyControl::cmdUndo})
+    view_.SetEnabled(control, idle);
+  view_.SetEnabled(ManyControl::cmdRename,
+                   idle && !busy() && model_.CanRename());
+  view_.SetEnabled(ManyControl::cmdRecover, !busy() && model_.CanRecover());
+  view_.SetEnabled(ManyControl::cmdCancel, running_ && !recovering_);
+  view_.SetStatusText(!running_     ? model_.StatusLine()
+                      : recovering_ ? "Recovering..."
+                                    : "Renaming...");
+}
+
+}  // namespace morvelle

@@ -1,0 +1,177 @@
+// The rules of the "Many trends" window, whatever toolkit draws it: loading
+// a folder and its messages, planning on a worker thread and planning
+// again when the rows changed meanwhile, Rename, Undo last run and
+// Recover with their progress, Cancel and end, which controls are enabled
+// when, and the text and colour of each row's state. A view (the Qt window
+// on Linux, the Win32 window on Windows) draws the controls, passes the
+// user's actions to the handlers below and carries out what they ask of
+// it through ManyView. The table's own rules (rows, find and replace,
+// planning a row) are the model's, ManyTrends.
+//
+// The form is used from the window's thread only. One job at a time runs
+// on its worker (a plan, a run or a recovery); what the job brings back is
+// handed to the window's thread through ManyView::Post.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/MainForm.h"
+#include "ui/ManyTrends.h"
+#include "ui/MessageBoxes.h"
+#include "ui/RenameRuns.h"
+
+namespace morvelle {
+
+class Env;
+
+// The controls whose enabling the form decides.
+enum class ManyControl {
+  cmdBrowse,
+  // The table and whatever edits its New values.
+  grdTrends,
+  cmdReplace,
+  cmdImport,
+  cmdExport,
+  cmdUndo,
+  cmdRename,
+  cmdRecover,
+  cmdCancel,
+};
+
+// What the window asks the user for a path: a folder of trends, a list to
+// import, a new file to export to.
+enum class PathQuestion { kFolder, kImport, kExport };
+
+// Every cell of the table, row by row, in the order of ManyColumn.
+using ManyTable = std::vector<std::array<std::string, kManyColumnCount>>;
+
+// What the form asks of the window that shows it. Texts are UTF-8; rows
+// are counted from 0.
+class ManyView {
+ public:
+  virtual ~ManyView() = default;
+
+  // Runs `task` on the window's thread once the events before it are
+  // handled. Called from the worker; never runs `task` at once. A task
+  // still waiting when the window is gone is dropped.
+  virtual void Post(std::function<void()> task) = 0;
+
+  virtual void SetFolderText(const std::string& folder) = 0;
+  // The table anew, every cell in the table's own colour.
+  virtual void ShowTable(const ManyTable& cells) = 0;
+  // The text of one cell of the rows shown.
+  virtual void SetCell(std::size_t row, ManyColumn column,
+                       const std::string& text) = 0;
+  // The State cell of `row`, its text in `colour`, or in the table's own
+  // when there is none.
+  virtual void ShowState(std::size_t row, const std::string& text,
+                         std::optional<Colour> colour) = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void SetEnabled(ManyControl control, bool enabled) = 0;
+  // The progress bar back at its start, its range as it was.
+  virtual void ClearProgress() = 0;
+  virtual void SetProgress(std::size_t done, std::size_t total) = 0;
+  // A modal message box titled "Morvelle", owned by the window.
+  virtual void ShowMessage(MessageLook look, const std::string& text) = 0;
+};
+
+// The paths the window reaches outside itself: those the user picks in
+// the toolkit's dialogs, and the folder where runs keep their lists. A
+// test gives its own, so that no dialog waits for a user and no run
+// writes into the user's folders.
+class ManyPaths {
+ public:
+  virtual ~ManyPaths() = default;
+  // The path the user picks for `question`, or "" when the user cancels;
+  // a folder as ManyTrends::Load takes it.
+  virtual std::string AskPath(PathQuestion question) = 0;
+  // The folder of the runs' lists and undo lists, made when missing, with
+  // its separator at its end.
+  virtual std::string RunFolder() = 0;
+};
+
+class ManyTrendsForm {
+ public:
+  // `view`, `paths` and `env` outlive the form.
+  ManyTrendsForm(ManyView& view, ManyPaths& paths, Env& env);
+  // Stops a run in progress after its trend and waits for the worker.
+  ~ManyTrendsForm();
+  ManyTrendsForm(const ManyTrendsForm&) = delete;
+  ManyTrendsForm& operator=(const ManyTrendsForm&) = delete;
+
+  // The window was created: shows the trends of `folder` (as
+  // ManyTrends::Load takes it) when it is not empty, and enables the
+  // controls.
+  void Form_Load(const std::string& folder);
+  // The window is closing: a run in progress stops at its trend.
+  void Form_Unload();
+
+  // Asks for a folder and shows its trends; a cancelled dialog changes
+  // nothing.
+  void cmdBrowse_Click();
+  // The user typed `value` into a New cell of `row`; `column` is kNewTag
+  // or kNewPath.
+  void grdTrends_CellEdited(std::size_t row, ManyColumn column,
+                            const std::string& value);
+  // Both New values of `row` set at once, as the view's boxes under the
+  // table set them.
+  void cmdSet_Click(std::size_t row, const std::string& newTag,
+                    const std::string& newPath);
+  // Find and replace over the `selected` rows; says so when none is
+  // selected or nothing was found.
+  void cmdReplace_Click(const std::vector<std::size_t>& selected,
+                        const Replacement& r);
+  void cmdImport_Click();
+  void cmdExport_Click();
+  // Start a run of the changed rows, or of the newest undo list, unless
+  // a job is on the worker.
+  void cmdRename_Click();
+  void cmdUndo_Click();
+  // Puts back what interrupted runs left in the folder, unless a job is
+  // on the worker.
+  void cmdRecover_Click();
+  // The run in progress stops at its trend.
+  void cmdCancel_Click();
+
+  // True while a plan, a run or a recovery is on the worker, until its
+  // end has been handled on the window's thread.
+  bool busy() const { return worker_.joinable(); }
+  const ManyTrends& model() const { return model_; }
+
+ private:
+  void LoadFolder(const std::string& folder);
+  void ShowTable();
+  void ShowStates();
+  void SetNewValue(std::size_t row, ManyColumn column,
+                   const std::string& value);
+  // The states wait for a plan of the rows as they now are.
+  void Edited();
+  void StartRun(bool undo);
+  void RunDone(const RunResult& result);
+  void RequestPlan();
+  void PlanDone(std::uint64_t generation, std::vector<RowStatus> states);
+  // Runs `job` on the worker, then the function it returns on the
+  // window's thread.
+  void StartWorker(std::function<std::function<void()>()> job);
+  void EnableControls();
+
+  ManyView& view_;
+  ManyPaths& paths_;
+  Env& env_;
+  ManyTrends model_;
+  std::thread worker_;
+  bool running_ = false;     // a rename, undo or recovery is on the worker
+  bool recovering_ = false;  // that run is a recovery, which cannot stop
+  bool planAgain_ = false;   // the rows changed while a plan was made
+  std::atomic<bool> stop_{false};
+};
+
+}  // namespace morvelle
