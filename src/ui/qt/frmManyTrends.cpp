@@ -264,8 +264,8 @@ void frmManyTrends::StartRun(bool undo) {
   std::string runs = FolderPath(services_.runFolder);
   RunFiles files;
   std::string problem;
-  if (!PrepareRun(*services_.env, runs, undo, model_.rows(), &files,
-                  &problem)) {
+  if (!PrepareRun(*services_.env, runs, undo, RowRequests(model_.rows(), true),
+                  &files, &problem)) {
     ShowMessage(MessageLook::kExclamation, problem);
     return;
   }
@@ -282,8 +282,8 @@ void frmManyTrends::StartRun(bool undo) {
           },
           Qt::QueuedConnection);
     };
-    RunResult result =
-        RunListFiles(*services_.env, files, &stop_, std::move(progress));
+    RunResult result = ShownResult(
+        RunListFiles(*services_.env, files, &stop_, std::move(progress)));
     return std::function<void()>([this, result] { RunDone(result); });
   });
 }
@@ -292,7 +292,7 @@ void frmManyTrends::StartRecover() {
   if (busy()) return;
   running_ = recovering_ = true;
   StartWorker([this, folder = model_.folder()] {
-    RunResult result = RecoverTrends(*services_.env, folder);
+    RunResult result = ShownResult(RecoverTrends(*services_.env, folder));
     return std::function<void()>([this, result] { RunDone(result); });
   });
 }

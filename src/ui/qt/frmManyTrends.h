@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
+#include "app/RenameRuns.h"
 #include "ui/ManyTrends.h"
 #include "ui/MessageBoxes.h"
-#include "ui/RenameRuns.h"
 
 class QCheckBox;
 class QCloseEvent;

@@ -446,7 +446,8 @@ void frmManyTrends::StartRun(bool undo) {
   std::string runs = RunFolder();
   RunFiles files;
   std::string problem;
-  if (!PrepareRun(env_, runs, undo, model_.rows(), &files, &problem)) {
+  if (!PrepareRun(env_, runs, undo, RowRequests(model_.rows(), true), &files,
+                  &problem)) {
     ShowMessage(MB_ICONEXCLAMATION, problem);
     return;
   }
@@ -455,10 +456,10 @@ void frmManyTrends::StartRun(bool undo) {
   SendMessageW(Control(kProgress), PBM_SETPOS, 0, 0);
   StartWorker([this, files] {
     HWND window = window_;
-    RunResult result = RunListFiles(
+    RunResult result = ShownResult(RunListFiles(
         env_, files, &stop_, [window](std::size_t done, std::size_t total) {
           PostMessageW(window, kWorkerProgress, done, total);
-        });
+        }));
     return std::function<void()>([this, result] { RunDone(result); });
   });
 }
@@ -467,7 +468,7 @@ void frmManyTrends::StartRecover() {
   if (worker_.joinable()) return;
   running_ = recovering_ = true;
   StartWorker([this, folder = model_.folder()] {
-    RunResult result = RecoverTrends(env_, folder);
+    RunResult result = ShownResult(RecoverTrends(env_, folder));
     return std::function<void()>([this, result] { RunDone(result); });
   });
 }

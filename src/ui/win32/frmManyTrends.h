@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "app/RenameRuns.h"
 #include "ui/ManyTrends.h"
-#include "ui/RenameRuns.h"
 #include "ui/win32/Controls.h"
 
 namespace morvelle {
