@@ -9,6 +9,7 @@
 #include "TrendFixture.h"
 #include "app/BatchList.h"
 #include "app/CommandLine.h"
+#include "app/RenameRuns.h"
 #include "platform/Env.h"
 
 namespace morvelle {
@@ -17,78 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FolderImage;
 using testing::TrendRecipe;
-
-std::string Rows(const RenameList& list) {
-  std::string text;
-  for (const ListRow& row : list.rows)
-    text += std::to_string(row.line) + "[" + row.request.hstPath + "|" +
-            row.request.newTag + "|" + row.request.newPath + "]";
-  for (const ListError& error : list.errors)
-    text += std::to_string(error.line) + ": " + error.message + ";";
-  return text;
-}
-
-TEST(RenameListTest, ReadsCsvRowsAndNamesTheLineOfEachError) {
-  struct Case {
-    std::string text, rows;
-  } cases[] = {
-      {"a.HST,Tag,C:\\T\n", "1[a.HST|Tag|C:\\T]"},
-      {"\xEF\xBB\xBF"
-       "a,b,c\r\n\r\n  \n# x,y\nd,e,f",
-       "1[a|b|c]5[d|e|f]"},
-      {"\"a,1\",\"say \"\"hi\"\"\",\"two\nlines\"\nb,c,d\n",
-       "1[a,1|say \"hi\"|two\nlines]3[b|c|d]"},
-      {"\"#not a comment\",t,p\n", "1[#not a comment|t|p]"},
-      {"a,,c\n,b,\"\"\n", "1[a||c]2[|b|]"},
-      {" a , b ,c\r\n", "1[ a | b |c]"},
-      {"", ""},
-      {"a,b\nc,d,e,f\nok,ok,ok\n",
-       "3[ok|ok|ok]1: has 2 values; a row has three: history file, new tag, "
-       "new path;2: has 4 values; a row has three: history file, new tag, "
-       "new path;"},
-      {"a,b,c,\n",
-       "1: has 4 values; a row has three: history file, new "
-       "tag, new path;"},
-      {"a,b\"c,d\ne,f,g\n",
-       "2[e|f|g]1: a value holds a double quote but does not start with one; "
-       "quote the whole value and double the quotes inside;"},
-      {"\"a\"x,b,c\ne,f,g\n",
-       "2[e|f|g]1: text follows the closing double quote of a value;"},
-      {"ok,ok,ok\n\"a,b,c\nd,e,f\n",
-       "1[ok|ok|ok]2: a quoted value is not closed;"},
-      {std::string("a,b,c\nd,\0,f\n", 12),
-       "2: holds a NUL byte; save the list as UTF-8 text;"},
-      // An undo list, marked by its first line, is written a whole row at
-      // a time: a last row without its line end was cut short.
-      {"# Morvelle undo list\na,b,c\nd,e,f",
-       "2[a|b|c]3: has no line end: this undo list was cut short while it "
-       "was written, so the row may lack the end of a value; restore its "
-       "trend by hand;"},
-      {"\xEF\xBB\xBF# Morvelle undo list\r\na,b,c\r\n# end", "2[a|b|c]"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(Rows(ParseRenameList(c.text)), c.rows) << c.text;
-}
-
-TEST(RenameListTest, CsvValuesReadBackAsWritten) {
-  std::vector<std::string> values = {
-      "plain", "with,comma",    "with \"quotes\"", "two\nlines", "#hash",
-      "",      "C:\\Data\\T 1", "cr\rhere",        " spaced "};
-  std::string text;
-  for (std::size_t i = 0; i + 2 < values.size(); ++i)
-    text += CsvValue(values[i]) + "," + CsvValue(values[i + 1]) + "," +
-            CsvValue(values[i + 2]) + "\n";
-  RenameList list = ParseRenameList(text);
-  ASSERT_TRUE(list.errors.empty()) << list.errors[0].message;
-  ASSERT_EQ(list.rows.size(), values.size() - 2);
-  for (std::size_t i = 0; i < list.rows.size(); ++i) {
-    EXPECT_EQ(list.rows[i].request.hstPath, values[i]);
-    EXPECT_EQ(list.rows[i].request.newTag, values[i + 1]);
-    EXPECT_EQ(list.rows[i].request.newPath, values[i + 2]);
-  }
-  EXPECT_EQ(CsvValue("plain"), "plain");
-  EXPECT_EQ(CsvValue("a\"b"), "\"a\"\"b\"");
-}
 
 struct Output {
   int status = -1;
@@ -723,6 +652,69 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
             std::string::npos)
       << single.err;
   EXPECT_EQ(Images(), original);
+}
+
+// The Many trends window runs a list through RunListFiles: each row's
+// outcome is kept, and the text it shows is what --batch prints, standard
+// output and standard error as one, byte for byte.
+TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
+  auto row = [&](int i, const std::string& tag) {
+    return CsvValue(hst_[i]) + "," + tag + ",C:\\Moved\\NEW" +
+           std::to_string(i) + "\n";
+  };
+  const std::string standard = row(0, "N0") + row(1, "N1") + row(2, "N2");
+  struct Case {
+    std::string name, list;
+    bool stop = false;
+    bool cutDataFile = false;  // C.001 shorter than a header
+    std::string outcomes;      // a letter per row: Renamed, Xrefused,
+                               // Failed, Not run
+    std::string told;
+  } cases[] = {
+      // Version 0's Tag field holds 32 characters: cut, with warnings.
+      {"warnings", row(0, std::string(40, 't')) + row(1, "N1"), false, false,
+       "RR", ":1: warning: The new tag is 40 characters long"},
+      {"conflict", standard + row(0, "Again"), false, false, "NNNX",
+       " (line 1)\n"},
+      {"unsound", "a,b\n" + standard, false, false, "",
+       "The list is not sound.\n"},
+      {"failed in a row", standard, false, true, "RRF",
+       "The rows after it were not run.\n"},
+      {"stopped", standard, true, false, "NNN", "Stopped on request"},
+  };
+  const std::string undo = lists_.File("undo.csv");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string printed;
+    int printed_status = -1;
+    for (bool window : {false, true}) {
+      Reset();
+      fs::remove(undo);
+      if (c.cutDataFile)
+        testing::WriteFile(folders_[2].path() / "C.001", "short");
+      std::atomic<bool> stop = c.stop;
+      RunFiles files{List(c.list), undo};
+      if (!window) {
+        BatchListOptions options;
+        options.listPath = files.list;
+        options.undoListPath = files.undoList;
+        options.stop = &stop;
+        std::ostringstream text;
+        printed_status = RunBatchList(Env::Default(), options, text, text);
+        printed = text.str();
+        continue;
+      }
+      ListRun run = RunListFiles(Env::Default(), files, &stop, nullptr);
+      const RunResult shown = ShownResult(run);
+      EXPECT_EQ(shown.status, printed_status);
+      EXPECT_EQ(shown.text, printed);
+      EXPECT_NE(shown.text.find(c.told), std::string::npos) << shown.text;
+      std::string outcomes;
+      for (const RowResult& r : run.rows)
+        outcomes += "RXFN"[static_cast<int>(r.outcome)];
+      EXPECT_EQ(outcomes, c.outcomes);
+    }
+  }
 }
 
 // Names and values are shown with their control characters escaped, so

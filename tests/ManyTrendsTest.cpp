@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "TrendFixture.h"
+#include "app/RenameRuns.h"
 #include "platform/Env.h"
 #include "ui/ManyTrends.h"
-#include "ui/RenameRuns.h"
 
 namespace morvelle {
 namespace {
@@ -232,17 +232,18 @@ TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
 
   model_.Replace({0, 1, 2}, {"\\Old\\", "\\New\\X", ReplaceIn::kPath});
   model_.SetNewValue(1, ManyColumn::kNewPath, "C:\\Old\\B");
-  ASSERT_TRUE(
-      PrepareRename(Env::Default(), runs, time, model_.rows(), &files).ok());
+  ASSERT_TRUE(PrepareRename(Env::Default(), runs, time,
+                            RowRequests(model_.rows(), true), &files)
+                  .ok());
   EXPECT_EQ(files.list, runs + "rename-20261208-060000.csv");
   EXPECT_EQ(files.undoList, runs + "undo-20261208-060000.csv");
   std::vector<std::string> progress;
   auto record = [&](std::size_t done, std::size_t total) {
     progress.push_back(std::to_string(done) + "/" + std::to_string(total));
   };
-  RunResult run = RunListFiles(Env::Default(), files, nullptr, record);
-  ASSERT_EQ(run.status, 0) << run.text;
-  EXPECT_TRUE(run.text.ends_with(
+  ListRun run = RunListFiles(Env::Default(), files, nullptr, record);
+  ASSERT_EQ(run.status, 0) << ShownResult(run).text;
+  EXPECT_TRUE(ShownResult(run).text.ends_with(
       "Summary: 2 renamed, 0 refused, 0 failed, 0 not run.\n"));
   EXPECT_EQ(progress, (std::vector<std::string>{"0/2", "1/2", "2/2"}));
   for (const char* name : {"XA.HST", "B.HST", "XC.002"})
@@ -256,7 +257,7 @@ TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
   EXPECT_EQ(files.list, runs + "undo-20261208-060000.csv");
   EXPECT_EQ(files.undoList, runs + "undo-20261208-060000-3.csv");
   run = RunListFiles(Env::Default(), files, nullptr, nullptr);
-  ASSERT_EQ(run.status, 0) << run.text;
+  ASSERT_EQ(run.status, 0) << ShownResult(run).text;
   EXPECT_EQ(testing::ReadFolder(folder_.path()), before);
   // The undo was a run too: its own undo list is now the newest.
   ASSERT_TRUE(PrepareUndo(Env::Default(), runs, time, &files).ok());
@@ -287,7 +288,8 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   EXPECT_EQ(model_.Cell(2, ManyColumn::kState), "Interrupted: run Recover");
   EXPECT_FALSE(model_.CanRename());
 
-  RunResult recovered = RecoverTrends(Env::Default(), model_.folder());
+  RunResult recovered =
+      ShownResult(RecoverTrends(Env::Default(), model_.folder()));
   EXPECT_EQ(recovered.status, 0) << recovered.text;
   EXPECT_EQ(recovered.text,
             "Put back as before the run: B.HST\nSummary: 1 put back, 0 left "
@@ -313,7 +315,8 @@ TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
                                          whole ? "" : recipe.name + ".001",
                                          "C:\\New\\N" + recipe.name));
   }
-  RunResult recovered = RecoverTrends(Env::Default(), folder.File(""));
+  RunResult recovered =
+      ShownResult(RecoverTrends(Env::Default(), folder.File("")));
   EXPECT_EQ(recovered.status, 0) << recovered.text;
   const std::string& text = recovered.text;
   EXPECT_TRUE(text.starts_with("Put back as before the run: T")) << text;
@@ -334,11 +337,11 @@ TEST_F(ManyTrendsTest, StopBeforeTheFirstTrendRenamesNothing) {
   model_.SetNewValue(0, ManyColumn::kNewPath, "D:\\A2");
   RunFiles files;
   ASSERT_TRUE(PrepareRename(Env::Default(), runs_.File(""), std::tm{},
-                            model_.rows(), &files)
+                            RowRequests(model_.rows(), true), &files)
                   .ok());
   std::atomic<bool> stop{true};
-  RunResult run = RunListFiles(Env::Default(), files, &stop, nullptr);
-  EXPECT_EQ(run.status, 130) << run.text;
+  ListRun run = RunListFiles(Env::Default(), files, &stop, nullptr);
+  EXPECT_EQ(run.status, 130) << ShownResult(run).text;
   EXPECT_EQ(testing::ReadFolder(folder_.path()), before);
 }
 

@@ -13,8 +13,8 @@
 #include <filesystem>
 
 #include "TrendFixture.h"
-#include "app/BatchList.h"
 #include "app/BatchMode.h"
+#include "app/RenameList.h"
 
 namespace morvelle {
 namespace {

@@ -1,17 +1,4 @@
-// --batch: renaming every trend of a list.
-//
-// The list is CSV text: one row per trend with three values, the history
-// file, the new tag and the new path, in the order of the batch-mode
-// command line. Values are separated by commas; a value that holds a
-// comma, a double quote or a line break is written in double quotes, with
-// each double quote inside doubled. Blank lines and lines that start with
-// "#" are ignored. The text is UTF-8 (a byte-order mark at the start is
-// dropped); lines may end in CRLF. Rows are named by the line they start
-// on.
-//
-// An undo list is such a list whose first line starts with
-// "# Morvelle undo list". Its rows are written whole, each ending in a line
-// break, so a marked list whose last row has none was cut short.
+// --batch: renaming every trend of a list (RenameList.h).
 #pragma once
 
 #include <atomic>
@@ -19,44 +6,50 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "trend/BulkRename.h"
+#include "app/RenameList.h"
 
 namespace morvelle {
 
 class Env;
 
-struct ListRow {
-  std::size_t line = 0;  // where the row starts, from 1
-  RenameRequest request;
+// How a row of a --batch run ended, as its summary counts it.
+enum class RowOutcome {
+  kRenamed,
+  kRefused,  // its checks refused it, before the run or as it ran
+  kFailed,   // the file system failed; the trend was put back, or its
+             // files are reported one by one
+  kNotRun,   // not started, or stopped on request and put back as it was
 };
 
-struct ListError {
-  std::size_t line = 0;
+// A row of a run, how it ended and what the run said about it.
+struct RowResult {
+  ListRow row;
+  RowOutcome outcome = RowOutcome::kNotRun;
+  // What the run told about the row after its place in the list: why it
+  // was refused or failed, or what it was renamed to. Empty for a row the
+  // run did not get to.
   std::string message;
 };
 
-struct RenameList {
-  std::vector<ListRow> rows;
-  std::vector<ListError> errors;  // a list with errors is not run at all
+// The line a run tells about a row it started, once the row has ended:
+// the row's ListPlace in `listPath`, then its message.
+std::string RowLine(const std::string& listPath, const RowResult& row);
+
+// Where a run tells what it does, as it does it.
+class BatchListOutput {
+ public:
+  virtual ~BatchListOutput() = default;
+  // A whole line, its line break included, for standard output or, with
+  // `error`, standard error: about the list, the run as a whole, or a row
+  // before the run starts any (why it is refused, its warnings).
+  virtual void Line(const std::string& text, bool error) = 0;
+  // A row the run started has ended. Its RowLine belongs on standard
+  // output when it was renamed, else on standard error. The started rows
+  // end one after another: no Line comes between two of them.
+  virtual void RowEnded(const RowResult& row) = 0;
 };
-
-// The comment that heads the lists Morvelle writes, naming the columns.
-inline constexpr std::string_view kListColumnsComment =
-    "# history file, new tag, new path\n";
-
-// A list is read whole before any row is planned; a longer one is refused
-// rather than exhausting memory. A million rows of long paths fit.
-inline constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;
-
-// The rows of `text` and the errors that keep it from being run, a last
-// row without its line end in an undo list among them.
-RenameList ParseRenameList(std::string_view text);
-
-// `value` as a CSV value: as it is, or quoted when it must be.
-std::string CsvValue(std::string_view value);
 
 struct BatchListOptions {
   std::string listPath;
@@ -72,24 +65,37 @@ struct BatchListOptions {
   std::function<void(std::size_t done, std::size_t total)> onProgress;
 };
 
+struct BatchListResult {
+  int status = 0;  // as RunBatchList returns it
+  // Every row of the list, in its order; none when the list cannot be
+  // read or is not sound.
+  std::vector<RowResult> rows;
+  std::size_t started = 0;  // how many rows, from the first, the run started
+};
+
 // Reads the list (a file, a link or a pipe, up to 64 MiB) and plans every
 // row before any file is touched: a list that cannot be read or parsed,
 // or any row that is refused (its own checks, or a conflict with another
-// row), renames nothing. With `dryRun` the plans are written to `out` and
-// nothing is changed. Else the rows run in order, each reported on `out`;
-// a row that fails is put back as it was (or, when that fails too,
-// reported file by file) and the rows after it are not run. The undo list
-// (when asked for) must not exist yet nor be named like a file of any row,
-// in any letter case. It is created before the first rename, or removed
-// again when its first lines cannot be written, and gets one whole row per
-// renamed trend, written as soon as that trend is renamed and before
-// anything is printed about it, so that it matches the files however the
-// run ends; a row it cannot take is cut back off, and stops the run after
-// that trend, which is named. A row that the undo run would refuse or
-// could not restore byte for byte is warned about before any change. A
-// summary line ends every run. Returns kExitRenamed only when every row
-// was renamed (with `dryRun`: would be), kExitInterrupted when `stop` was
-// seen.
+// row), renames nothing. With `dryRun` the plans are told and nothing is
+// changed. Else the rows run in order, each told as it ends; a row that
+// fails is put back as it was (or, when that fails too, reported file by
+// file) and the rows after it are not run. The undo list (when asked for)
+// must not exist yet nor be named like a file of any row, in any letter
+// case. It is created before the first rename, or removed again when its
+// first lines cannot be written, and gets one whole row per renamed
+// trend, written as soon as that trend is renamed and before anything is
+// told about it, so that it matches the files however the run ends; a row
+// it cannot take is cut back off, and stops the run after that trend,
+// which is named. A row that the undo run would refuse or could not
+// restore byte for byte is warned about before any change. A summary line
+// ends every run. The status is kExitRenamed only when every row was
+// renamed (with `dryRun`: would be), kExitInterrupted when `stop` was
+// seen, else kExitNotRenamed. `progress` is not drawn.
+BatchListResult RunBatchList(Env& env, const BatchListOptions& options,
+                             BatchListOutput& output);
+
+// RunBatchList with its lines written to `out` and `err` as they are told,
+// and the progress bar on `err` when asked for; returns the status.
 int RunBatchList(Env& env, const BatchListOptions& options, std::ostream& out,
                  std::ostream& err);
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <ostream>
 
-#include "app/BatchList.h"
 #include "app/BatchMode.h"
 #include "app/InfoMode.h"
+#include "app/RenameList.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
 #include "trend/FolderIndex.h"
@@ -59,13 +59,13 @@ bool ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
 }
 
 void PrintText(const FolderTrends& trends, std::ostream& out) {
+  std::vector<RenameRequest> rows;
+  for (const TrendInspection& trend : trends.trends)
+    rows.push_back({trend.hstPath, FieldDisplayText(trend.info.tag),
+                    FieldDisplayText(trend.info.path)});
   out << "# Morvelle: the trends of " << EscapeControlCharacters(trends.folder)
       << "\n"
-      << kListColumnsComment;
-  for (const TrendInspection& trend : trends.trends)
-    out << CsvValue(trend.hstPath) << ","
-        << CsvValue(FieldDisplayText(trend.info.tag)) << ","
-        << CsvValue(FieldDisplayText(trend.info.path)) << "\n";
+      << ListText(rows);
 }
 
 void PrintJson(const FolderTrends& trends, std::ostream& out) {

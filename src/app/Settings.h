@@ -15,10 +15,12 @@ class SettingsStore {
   virtual void SaveFileSet(const std::string& fileSet) = 0;
 };
 
-// The user's store. Windows: the registry, value FileSet (REG_SZ) of
+// The user's store, which only the window links. Windows
+// (SettingsWindows.cpp): the registry, value FileSet (REG_SZ) of
 // HKEY_CURRENT_USER\Software\Morvelle\Morvelle\Settings, where Qt's
-// settings keep it too. Elsewhere $XDG_CONFIG_HOME/Morvelle/Morvelle.conf
-// (by default ~/.config), group [Settings].
+// settings keep it too. Elsewhere, on QSettings (ui/qt/Settings.cpp):
+// $XDG_CONFIG_HOME/Morvelle/Morvelle.conf (by default ~/.config), group
+// [Settings].
 SettingsStore& UserSettings();
 
 }  // namespace morvelle

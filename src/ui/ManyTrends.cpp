@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/BatchList.h"
+#include "app/RenameList.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
@@ -60,7 +60,7 @@ std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
     states[i].state =
         interrupted ? RowState::kInterrupted : RowState::kUnchanged;
     if (interrupted || !rows[i].changed()) continue;
-    requests.push_back({rows[i].hstPath, rows[i].newTag, rows[i].newPath});
+    requests.push_back(rows[i].request());
     row_of_request.push_back(i);
   }
   std::vector<PlannedRename> plans = PlanRenames(env, requests);
@@ -69,23 +69,12 @@ std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
   return states;
 }
 
-std::string RowsAsList(const std::vector<ManyRow>& rows, bool changedOnly) {
-  std::string text(kListColumnsComment);
+std::vector<RenameRequest> RowRequests(const std::vector<ManyRow>& rows,
+                                       bool changedOnly) {
+  std::vector<RenameRequest> requests;
   for (const ManyRow& row : rows)
-    if (row.changed() || !changedOnly)
-      text += CsvValue(row.hstPath) + "," + CsvValue(row.newTag) + "," +
-              CsvValue(row.newPath) + "\n";
-  return text;
-}
-
-Status WriteNewTextFile(Env& env, const std::string& path,
-                        const std::string& text) {
-  std::unique_ptr<File> file;
-  Status s = env.CreateNewFile(path, &file);
-  if (s.ok()) s = file->WriteAt(0, text);
-  if (!file) return s;
-  Status closed = file->Close();
-  return s.ok() ? closed : s;
+    if (row.changed() || !changedOnly) requests.push_back(row.request());
+  return requests;
 }
 
 std::size_t ReplaceAll(std::string* text, const Replacement& r) {
@@ -209,18 +198,16 @@ bool ManyTrends::CanRecover() const {
 }
 
 Status ManyTrends::Export(const std::string& path) const {
-  return WriteNewTextFile(env_, path, RowsAsList(rows_, false));
+  return WriteNewListFile(env_, path, ListText(RowRequests(rows_, false)));
 }
 
 std::vector<std::string> ManyTrends::Import(const std::string& path) {
-  std::string text;
-  Status s = env_.ReadTextFile(path, kListSizeLimit, &text);
+  RenameList list;
+  Status s = ReadRenameList(env_, path, &list);
   if (!s.ok()) return {"Could not read the list: " + s.ToString()};
-  RenameList list = ParseRenameList(text);
   std::vector<std::string> problems;
-  const std::string shown = EscapeControlCharacters(path) + ":";
   for (const ListError& e : list.errors)
-    problems.push_back(shown + std::to_string(e.line) + ": " + e.message);
+    problems.push_back(ListPlace(path, e.line) + e.message);
   if (!problems.empty()) return problems;
   std::map<std::string, std::size_t> row_of, row_of_folded;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -233,7 +220,7 @@ std::vector<std::string> ManyTrends::Import(const std::string& path) {
     auto exact = row_of.find(absolute);
     auto folded = row_of_folded.find(FoldCase(absolute));
     if (!found.ok() || folded == row_of_folded.end()) {
-      problems.push_back(shown + std::to_string(row.line) + ": '" +
+      problems.push_back(ListPlace(path, row.line) + "'" +
                          EscapeControlCharacters(row.request.hstPath) +
                          "' is not a trend of this folder");
       continue;

@@ -3,7 +3,7 @@
 // New path), find and replace over the New values, and each row's state
 // from the whole-list planner that --batch uses, so that the window and the
 // command line never disagree. Renaming, undoing and recovering the trends
-// of interrupted runs are in RenameRuns.h.
+// of interrupted runs are in app/RenameRuns.h.
 //
 // The model is used from the user-interface thread only. Planning reaches
 // the file system and may take a while, so it is a plain function
@@ -61,6 +61,8 @@ struct ManyRow {
 
   // The rows a rename runs: the others keep every name and byte.
   bool changed() const { return newTag != tag || newPath != path; }
+  // The row as a --batch row: history file, New tag, New path.
+  RenameRequest request() const { return {hstPath, newTag, newPath}; }
 };
 
 enum class RowState {
@@ -94,13 +96,10 @@ std::string StateText(const RowStatus& status);
 // worker thread over its own copy of the rows.
 std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows);
 
-// The rows as a --batch list (history file, New tag, New path) after a
-// comment header: every row, or with `changedOnly` those a rename runs.
-std::string RowsAsList(const std::vector<ManyRow>& rows, bool changedOnly);
-
-// Writes `text` to a new file at `path`; never overwrites one.
-Status WriteNewTextFile(Env& env, const std::string& path,
-                        const std::string& text);
+// The rows as the rows of a --batch list (history file, New tag, New
+// path): every row, or with `changedOnly` those a rename runs.
+std::vector<RenameRequest> RowRequests(const std::vector<ManyRow>& rows,
+                                       bool changedOnly);
 
 enum class ReplaceIn { kTag, kPath, kBoth };
 
@@ -159,7 +158,7 @@ class ManyTrends {
   // True when Recover has something to put back: an interrupted row.
   bool CanRecover() const;
 
-  // Writes every row as a --batch list (RowsAsList) to a new file at
+  // Writes every row as a --batch list (RowRequests) to a new file at
   // `path`; never overwrites one.
   Status Export(const std::string& path) const;
   // Sets the New values of the rows a --batch list names (by history

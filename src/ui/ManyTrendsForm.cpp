@@ -140,8 +140,8 @@ void ManyTrendsForm::StartRun(bool undo) {
   if (busy()) return;
   RunFiles files;
   std::string problem;
-  if (!PrepareRun(env_, paths_.RunFolder(), undo, model_.rows(), &files,
-                  &problem)) {
+  if (!PrepareRun(env_, paths_.RunFolder(), undo,
+                  RowRequests(model_.rows(), true), &files, &problem)) {
     view_.ShowMessage(MessageLook::kExclamation, problem);
     return;
   }
@@ -152,7 +152,8 @@ void ManyTrendsForm::StartRun(bool undo) {
     auto progress = [this](std::size_t done, std::size_t total) {
       view_.Post([this, done, total] { view_.SetProgress(done, total); });
     };
-    RunResult result = RunListFiles(env_, files, &stop_, std::move(progress));
+    RunResult result =
+        ShownResult(RunListFiles(env_, files, &stop_, std::move(progress)));
     return std::function<void()>([this, result] { RunDone(result); });
   });
 }
@@ -161,7 +162,7 @@ void ManyTrendsForm::cmdRecover_Click() {
   if (busy()) return;
   running_ = recovering_ = true;
   StartWorker([this, folder = model_.folder()] {
-    RunResult result = RecoverTrends(env_, folder);
+    RunResult result = ShownResult(RecoverTrends(env_, folder));
     return std::function<void()>([this, result] { RunDone(result); });
   });
 }

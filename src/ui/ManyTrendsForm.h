@@ -23,10 +23,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/RenameRuns.h"
 #include "ui/MainForm.h"
 #include "ui/ManyTrends.h"
 #include "ui/MessageBoxes.h"
-#include "ui/RenameRuns.h"
 
 namespace morvelle {
 

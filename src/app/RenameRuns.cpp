@@ -1,15 +1,12 @@
-#include "ui/RenameRuns.h"
+#include "app/RenameRuns.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
-#include "app/BatchList.h"
 #include "app/BatchMode.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
-#include "trend/Journal.h"
 
 namespace morvelle {
 namespace {
@@ -126,12 +123,28 @@ std::string RecoveryText(const RecoveredTrends& trends) {
          " not recovered.\n";
 }
 
+// Keeps what a run tells on either side of the rows it starts, whose
+// lines are made again from their results.
+class RunRecorder final : public BatchListOutput {
+ public:
+  explicit RunRecorder(ListRun* run) : run_(run) {}
+
+  void Line(const std::string& text, bool) override {
+    (rowEnded_ ? run_->after : run_->before) += text;
+  }
+  void RowEnded(const RowResult&) override { rowEnded_ = true; }
+
+ private:
+  ListRun* run_;
+  bool rowEnded_ = false;
+};
+
 }  // namespace
 
 Status PrepareRename(Env& env, const std::string& folder, const std::tm& time,
-                     const std::vector<ManyRow>& rows, RunFiles* files) {
+                     const std::vector<RenameRequest>& rows, RunFiles* files) {
   *files = FreeRunFiles(env, folder, time);
-  return WriteNewTextFile(env, files->list, RowsAsList(rows, true));
+  return WriteNewListFile(env, files->list, ListText(rows));
 }
 
 Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
@@ -148,9 +161,9 @@ Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
               return RunKey(a) > RunKey(b);
             });
   for (const std::string& name : names) {
-    std::string text;
-    if (!env.ReadTextFile(folder + name, kListSizeLimit, &text).ok()) continue;
-    if (ParseRenameList(text).rows.empty()) continue;
+    RenameList list;
+    if (!ReadRenameList(env, folder + name, &list).ok()) continue;
+    if (list.rows.empty()) continue;
     *files = FreeRunFiles(env, folder, time);
     files->list = folder + name;
     return Status::Ok();
@@ -160,7 +173,7 @@ Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
 }
 
 bool PrepareRun(Env& env, const std::string& folder, bool undo,
-                const std::vector<ManyRow>& rows, RunFiles* files,
+                const std::vector<RenameRequest>& rows, RunFiles* files,
                 std::string* message) {
   std::time_t now = std::time(nullptr);
   std::tm local = *std::localtime(&now);
@@ -173,7 +186,7 @@ bool PrepareRun(Env& env, const std::string& folder, bool undo,
   return false;
 }
 
-RunResult RunListFiles(
+ListRun RunListFiles(
     Env& env, const RunFiles& files, const std::atomic<bool>* stop,
     std::function<void(std::size_t done, std::size_t total)> onProgress) {
   BatchListOptions options;
@@ -181,23 +194,39 @@ RunResult RunListFiles(
   options.undoListPath = files.undoList;
   options.stop = stop;
   options.onProgress = std::move(onProgress);
-  std::ostringstream text;
-  int status = RunBatchList(env, options, text, text);
-  return {status, text.str()};
+  ListRun run;
+  run.list = files.list;
+  RunRecorder recorder(&run);
+  BatchListResult result = RunBatchList(env, options, recorder);
+  run.status = result.status;
+  run.rows = std::move(result.rows);
+  run.started = result.started;
+  return run;
 }
 
-RunResult RecoverTrends(Env& env, const std::string& folder) {
-  std::vector<JournalRecovery> journals;
-  std::string problem;
-  if (!RecoverFolder(env, folder, "", &journals, &problem))
-    return {kExitNotRenamed, problem};
-  if (journals.empty())
+FolderRecovery RecoverTrends(Env& env, const std::string& folder) {
+  FolderRecovery recovery;
+  recovery.folder = folder;
+  RecoverFolder(env, folder, "", &recovery.journals, &recovery.problem);
+  return recovery;
+}
+
+RunResult ShownResult(const ListRun& run) {
+  std::string text = run.before;
+  for (std::size_t i = 0; i < run.started; ++i)
+    text += RowLine(run.list, run.rows[i]);
+  return {run.status, text + run.after};
+}
+
+RunResult ShownResult(const FolderRecovery& recovery) {
+  if (!recovery.problem.empty()) return {kExitNotRenamed, recovery.problem};
+  if (recovery.journals.empty())
     return {kExitRenamed, "No interrupted run in '" +
-                              EscapeControlCharacters(folder) +
+                              EscapeControlCharacters(recovery.folder) +
                               "'; nothing to recover.\n"};
   RecoveredTrends trends;
   bool all_removed = true;
-  for (const JournalRecovery& journal : journals) {
+  for (const JournalRecovery& journal : recovery.journals) {
     Tally(journal, &trends);
     all_removed = all_removed && journal.removed;
   }
