@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FailingEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "app/Settings.h"
 #include "trend/TrendTools.h"
@@ -299,9 +299,8 @@ TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
   {
     testing::TempFolder copy;
     testing::FailingEnv counting(Env::Default());
-    testing::RecordingReporter ignored;
-    RenameTrend(counting, ignored, testing::WriteTrend(copy.path(), recipe),
-                kNewPath, kNewTag);
+    RenameTrend(counting, testing::WriteTrend(copy.path(), recipe), kNewPath,
+                kNewTag);
     renameCalls = counting.lastCallOf("flush file system", "");
   }
   // The run's last step fails: every file is put back.

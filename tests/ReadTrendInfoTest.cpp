@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
 
@@ -13,11 +13,11 @@ using testing::TrendRecipe;
 class ReadTrendInfoTest : public ::testing::Test {
  protected:
   TrendInfo Read(const TrendRecipe& recipe) {
-    return ReadTrendInfo(Env::Default(), reporter_,
-                         testing::WriteTrend(folder_.path(), recipe));
+    return reporter_.Tell(ReadTrendInfo(
+        Env::Default(), testing::WriteTrend(folder_.path(), recipe)));
   }
   testing::TempFolder folder_;
-  testing::RecordingReporter reporter_;
+  testing::MessageLog reporter_;
 };
 
 TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
@@ -68,7 +68,7 @@ TEST_F(ReadTrendInfoTest, OriginalPathLosesOnlyItsOwnExtension) {
     std::string bytes = testing::ReadFile(hst);
     bytes.replace(176, 144, testing::Field(c.field, 144));
     testing::WriteFile(hst, bytes);
-    EXPECT_EQ(ReadTrendInfo(Env::Default(), reporter_, hst).path, c.path);
+    EXPECT_EQ(reporter_.Tell(ReadTrendInfo(Env::Default(), hst)).path, c.path);
   }
 }
 
@@ -96,7 +96,7 @@ TEST_F(ReadTrendInfoTest, UnknownVersionIsReportedWithEmptyResults) {
 TEST_F(ReadTrendInfoTest, EmptyFileReadsAsVersionZero) {
   testing::WriteFile(folder_.path() / "Empty.HST", "");
   TrendInfo info =
-      ReadTrendInfo(Env::Default(), reporter_, folder_.File("Empty.HST"));
+      reporter_.Tell(ReadTrendInfo(Env::Default(), folder_.File("Empty.HST")));
   EXPECT_EQ(info.pathWidth, 144);
   EXPECT_EQ(info.tagWidth, 32);
   EXPECT_EQ(info.path, "");
@@ -106,7 +106,7 @@ TEST_F(ReadTrendInfoTest, EmptyFileReadsAsVersionZero) {
 
 TEST_F(ReadTrendInfoTest, MissingFileIsReported) {
   TrendInfo info =
-      ReadTrendInfo(Env::Default(), reporter_, folder_.File("None.HST"));
+      reporter_.Tell(ReadTrendInfo(Env::Default(), folder_.File("None.HST")));
   EXPECT_EQ(info.tagWidth, 0);
   EXPECT_EQ(reporter_.warnings,
             std::vector<std::string>{"Trend '" + folder_.File("None.HST") +

@@ -379,7 +379,7 @@ class BatchListRun {
     for (std::size_t i = 0; i < plans.size(); ++i) {
       const PlannedRename& plan = plans[i];
       if (plan.outcome != RenameOutcome::kRenamed) {
-        err_ << Where(rows[i]) << plan.message;
+        err_ << Where(rows[i]) << plan.failure.ToString();
         if (plan.conflictsWith != kNoRequest)
           err_ << " (line " << rows[plan.conflictsWith].line << ")";
         err_ << "\n";
@@ -402,11 +402,11 @@ class BatchListRun {
   void WarnAboutUndo(const ListRow& row, const RenamePlan& plan) {
     std::string inexact;
     RenameRequest undo = UndoRequest(plan, &inexact);
-    std::string refused = NewValuesProblem(undo.newPath, undo.newTag);
-    if (!refused.empty())
+    Status refused = CheckNewValues(undo.newPath, undo.newTag);
+    if (!refused.ok())
       err_ << Where(row)
            << "warning: the undo list cannot rename this trend back: "
-           << refused << "\n";
+           << refused.ToString() << "\n";
     else if (!inexact.empty())
       err_ << Where(row)
            << "warning: the undo list cannot restore this trend exactly: "
@@ -503,9 +503,10 @@ class BatchListRun {
     const RunJournal::End end = journal.Finish(undoFailed, true);
     const std::string folder = "'" + Shown(trendFolder) + "'";
     if (!end.flush.ok())
-      err_ << FlushFailedMessage(end.flush, folder) << "\n";
+      err_ << FlushFailed(end.flush, folder).ToString() << "\n";
     else if (!end.removal.ok())
-      err_ << "warning: " << JournalLeftMessage(end.removal, folder) << "\n";
+      err_ << "warning: " << JournalLeft(end.removal, folder).ToString()
+           << "\n";
     return end.flush.ok();
   }
 
@@ -517,7 +518,7 @@ class BatchListRun {
   bool RowDone(const ListRow& row, const RenameReport& report, UndoList* undo,
                Tally* tally) {
     if (!report.ok()) {
-      err_ << Where(row) << report.message << "\n";
+      err_ << Where(row) << report.failure.ToString() << "\n";
       if (report.outcome == RenameOutcome::kStopped) return false;
       --tally->notRun;
       ++(report.outcome == RenameOutcome::kRefused ? tally->refused

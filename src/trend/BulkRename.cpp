@@ -96,7 +96,7 @@ class CrossChecker {
     Status s = FolderIdentity(FolderOf(row->plan.hstPath), folder);
     if (s.ok()) return true;
     row->outcome = RenameOutcome::kFailed;
-    row->message = "Could not read the trend's folder: " + s.ToString();
+    row->failure = s.WithContext("Could not read the trend's folder: ");
     return false;
   }
 
@@ -143,7 +143,7 @@ class CrossChecker {
                      PlannedRename* row) {
     row->outcome = RenameOutcome::kRefused;
     row->conflictsWith = other;
-    row->message = message;
+    row->failure = Status::Message(ErrorKind::kAlreadyExists, message);
   }
 
   Env& env_;
@@ -191,9 +191,11 @@ std::vector<PlannedRename> PlanRenames(
   std::vector<PlannedRename> rows(requests.size());
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const RenameRequest& request = requests[i];
-    rows[i].outcome =
-        PlanRename(env, listings, request.hstPath, request.newPath,
-                   request.newTag, &rows[i].plan, &rows[i].message);
+    RenameReport planned = PlanRename(env, listings, request.hstPath,
+                                      request.newPath, request.newTag);
+    rows[i].outcome = planned.outcome;
+    rows[i].failure = std::move(planned.failure);
+    rows[i].plan = std::move(planned.plan);
   }
   CrossChecker checker(env);
   if (checker.SurelyApart(&rows)) return rows;

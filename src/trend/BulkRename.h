@@ -22,7 +22,7 @@ inline constexpr std::size_t kNoRequest = static_cast<std::size_t>(-1);
 
 struct PlannedRename {
   RenameOutcome outcome = RenameOutcome::kRefused;
-  std::string message;  // why not, when the outcome is not kRenamed
+  Status failure;  // why not, when the outcome is not kRenamed
   // The earlier request this one conflicts with, or kNoRequest.
   std::size_t conflictsWith = kNoRequest;
   RenamePlan plan;

@@ -94,15 +94,15 @@ void Tally(const JournalRecovery& journal, RecoveredTrends* trends) {
         trends->untouched.push_back(name);
         break;
       default:
-        trends->problems.push_back(name + ": " + trend.message);
+        trends->problems.push_back(name + ": " + trend.Text());
         ++trends->notRecovered;
         break;
     }
   }
-  if (!journal.removed && !journal.problem.empty())
+  if (!journal.removed && !journal.problem.ok())
     trends->problems.push_back("The journal '" +
                                EscapeControlCharacters(journal.journalPath) +
-                               "' is kept: " + journal.problem);
+                               "' is kept: " + journal.problem.ToString());
 }
 
 // What a recovery did, short enough for a message box however many trends
@@ -188,9 +188,8 @@ RunResult RunListFiles(
 
 RunResult RecoverTrends(Env& env, const std::string& folder) {
   std::vector<JournalRecovery> journals;
-  std::string problem;
-  if (!RecoverFolder(env, folder, "", &journals, &problem))
-    return {kExitNotRenamed, problem};
+  Status s = RecoverFolder(env, folder, "", &journals);
+  if (!s.ok()) return {kExitNotRenamed, s.ToString()};
   if (journals.empty())
     return {kExitRenamed, "No interrupted run in '" +
                               EscapeControlCharacters(folder) +

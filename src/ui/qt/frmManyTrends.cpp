@@ -167,7 +167,7 @@ void frmManyTrends::LoadFolder(const QString& folder) {
   txtFolder->setText(Q(model_.folder()));
   std::string unreadable;
   for (const UnreadableTrend& trend : model_.unreadable())
-    unreadable += "\n" + trend.hstPath + ": " + trend.reason;
+    unreadable += "\n" + trend.hstPath + ": " + trend.reason.ToString();
   if (!unreadable.empty())
     ShowMessage(
         MessageLook::kExclamation,
