@@ -111,10 +111,6 @@ class TrendRecoverer {
     return false;
   }
 
-  static Status Unlike(std::string why) {
-    return Status::Message(ErrorKind::kOther, std::move(why));
-  }
-
   bool FindAll() {
     for (std::size_t i = 0; i < trend_.files.size(); ++i) {
       FoundFile found;
@@ -152,10 +148,11 @@ class TrendRecoverer {
     if (!s.ok()) return Refuse(RecoveryOutcome::kFailed, s);
     if (found->bytes != Bytes::kForeign) return true;
     return Refuse(RecoveryOutcome::kRefused,
-                  Unlike(Quoted(found->path) +
-                         " holds neither its bytes from before the run nor "
-                         "those the run wrote: another program has changed "
-                         "it"));
+                  Status::Message(ErrorKind::kOther,
+                                  Quoted(found->path) +
+                                      " holds neither its bytes from before "
+                                      "the run nor those the run wrote: "
+                                      "another program has changed it"));
   }
 
   Status Examine(const JournalFile& file, bool history, bool atNewName,
