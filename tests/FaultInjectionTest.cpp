@@ -111,7 +111,7 @@ class MemoryFolder final : public TrendFolder {
 
 struct Attempt {
   RenameReport report;
-  testing::MessageLog reporter;
+  testing::MessageLog shown;
   testing::RenameRun files;
   std::vector<std::string> problems;
   FolderImage expectedClean;  // the folder after an unhindered rename
@@ -145,7 +145,7 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
 
   testing::FailingEnv env(folder.env(), fault);
   run->report =
-      run->reporter.Tell(RenameTrend(env, hst, shape.newPath, shape.newTag));
+      run->shown.Tell(RenameTrend(env, hst, shape.newPath, shape.newTag));
 
   run->files.after =
       testing::WithoutJournals(folder.Image(), &run->journalsLeft);
@@ -202,8 +202,7 @@ bool Survives(const FolderMaker& make, const Shape& shape, FaultKind kind,
   bool settled = run.recovered && run.afterRecovery == expected;
   EXPECT_TRUE(settled) << run.recovery;
   whole = whole && settled;
-  std::size_t messages =
-      run.reporter.criticals.size() + run.reporter.warnings.size();
+  std::size_t messages = run.shown.criticals.size() + run.shown.warnings.size();
   EXPECT_EQ(messages, run.report.ok() ? 0u : 1u);
   // A name taken after the checks is found by the rename itself.
   bool stopped_right =
@@ -319,8 +318,8 @@ TEST(FaultInjectionTest, EveryErrorKindPartWay) {
     EXPECT_EQ(run.report.outcome, RenameOutcome::kRolledBack);
     EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
     EXPECT_EQ(run.files.after, run.files.before);
-    ASSERT_EQ(run.reporter.criticals.size(), 1u);
-    EXPECT_NE(run.reporter.criticals[0].find("the trend is as it was"),
+    ASSERT_EQ(run.shown.criticals.size(), 1u);
+    EXPECT_NE(run.shown.criticals[0].find("the trend is as it was"),
               std::string::npos);
   }
 }

@@ -61,19 +61,19 @@ class HostileInputTest : public ::testing::Test {
     return (trend_ / name).string();
   }
   RenameReport Rename(const std::string& hst) {
-    return reporter_.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
+    return shown_.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
   }
   // The one message the user was shown.
   std::string Message() const {
-    EXPECT_EQ(reporter_.warnings.size() + reporter_.criticals.size(), 1u);
-    return reporter_.warnings.empty() ? reporter_.criticals.at(0)
-                                      : reporter_.warnings.at(0);
+    EXPECT_EQ(shown_.warnings.size() + shown_.criticals.size(), 1u);
+    return shown_.warnings.empty() ? shown_.criticals.at(0)
+                                   : shown_.warnings.at(0);
   }
 
   TrendRecipe recipe_;
   testing::TempFolder root_;
   fs::path trend_, outside_;
-  testing::MessageLog reporter_;
+  testing::MessageLog shown_;
 };
 
 TEST_F(HostileInputTest, DataFileNamesHoldingLinksAndFoldersAreLeftAlone) {
@@ -115,7 +115,7 @@ TEST_F(HostileInputTest, LinkOrFolderUnderANewNameIsAConflict) {
         fs::create_symlink(outside_ / "Victim.000", scratch.path() / name);
       auto before = Tree(scratch.path());
       auto outside_before = Tree(outside_);
-      reporter_.warnings.clear();
+      shown_.warnings.clear();
       RenameReport report = Rename(hst);
       EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
       EXPECT_NE(Message().find(std::string(name) + "' already exists"),
@@ -157,14 +157,13 @@ TEST_F(HostileInputTest, HistoryFileThatIsNotARegularFileIsRefused) {
     auto before = Tree(scratch.path());
     auto outside_before = Tree(outside_);
 
-    reporter_ = {};
+    shown_ = {};
     RenameReport report = Rename(hst.string());
     EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(Message(), "'" + hst.string() + c.message);
 
-    reporter_ = {};
-    TrendInfo info =
-        reporter_.Tell(ReadTrendInfo(Env::Default(), hst.string()));
+    shown_ = {};
+    TrendInfo info = shown_.Tell(ReadTrendInfo(Env::Default(), hst.string()));
     EXPECT_EQ(Message(), "'" + hst.string() + c.message);
     EXPECT_EQ(info.pathWidth, 0);
     EXPECT_TRUE(info.tag.empty());
@@ -180,7 +179,7 @@ TEST_F(HostileInputTest, HistoryFileThatIsADeviceIsRefused) {
   ASSERT_TRUE(env.AddFile("/t/Trend1.000", testing::DataFileBytes(recipe_, 0)));
   auto before = env.Tree();
   RenameReport report =
-      reporter_.Tell(RenameTrend(env, "/t/Trend1.HST", kNewPath, kNewTag));
+      shown_.Tell(RenameTrend(env, "/t/Trend1.HST", kNewPath, kNewTag));
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
   EXPECT_NE(Message().find("is not a regular file (a device"),
             std::string::npos);
@@ -204,7 +203,7 @@ TEST_F(HostileInputTest, FileWithOtherNamesIsRefused) {
     fs::create_hard_link(scratch.path() / name, outside_ / name);
     auto before = Tree(scratch.path());
     auto outside_before = Tree(outside_);
-    reporter_ = {};
+    shown_ = {};
     RenameReport report = Rename(hst);
     EXPECT_EQ(report.outcome, outcome);
     EXPECT_NE(Message().find(std::string(name) +
@@ -243,7 +242,7 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
     testing::WriteFile(hst, full.substr(0, kept));
     testing::WriteFile(trend_ / "Trend1.000", before.at("Trend1.000"));
     FolderImage short_before = testing::ReadFolder(trend_);
-    reporter_ = {};
+    shown_ = {};
     EXPECT_EQ(Rename(hst).outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(Message(),
               "The file table of '" + hst +
@@ -253,10 +252,10 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
     EXPECT_EQ(testing::ReadFolder(trend_), short_before);
   }
   // Inspection reads entry 0 only, whatever the counts claim.
-  reporter_ = {};
-  TrendInfo info = reporter_.Tell(ReadTrendInfo(Env::Default(), hst));
+  shown_ = {};
+  TrendInfo info = shown_.Tell(ReadTrendInfo(Env::Default(), hst));
   EXPECT_EQ(info.path, recipe.entryPath);
-  EXPECT_TRUE(reporter_.criticals.empty());
+  EXPECT_TRUE(shown_.criticals.empty());
 }
 
 TEST_F(HostileInputTest, DataFileShorterThanItsHeaderIsRefused) {
@@ -349,9 +348,9 @@ TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
     WriteInMemory(&env, recipe_, c.extra);
     if (c.prepare) c.prepare(&env);
     FolderImage before = env.Image("/t");
-    reporter_ = {};
+    shown_ = {};
     RenameReport report =
-        reporter_.Tell(RenameTrend(env, c.hst, c.newPath, kNewTag));
+        shown_.Tell(RenameTrend(env, c.hst, c.newPath, kNewTag));
     EXPECT_FALSE(report.ok());
     EXPECT_NE(Message().find(c.message), std::string::npos) << Message();
     EXPECT_EQ(env.Image("/t"), before);
@@ -371,8 +370,7 @@ TEST_F(HostileInputTest, TrendsNamedAlikeKeepTheirOwnDataFiles) {
   twin.seed = 7;
   std::string twin_hst = WriteInMemory(&env, twin);
   FolderImage before = env.Image("/t");
-  RenameReport report =
-      reporter_.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
+  RenameReport report = shown_.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   FolderImage after = env.Image("/t");
   for (const char* name : {"trend1.HST", "trend1.005", "trend1.006"})
@@ -387,8 +385,7 @@ TEST_F(HostileInputTest, ASecondRunOnTheTrendIsRefused) {
   FolderImage before = env.Image("/t");
   std::unique_ptr<File> first_run;
   ASSERT_TRUE(env.OpenFile(hst, OpenMode::kLocked, &first_run).ok());
-  RenameReport report =
-      reporter_.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
+  RenameReport report = shown_.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
   EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
   EXPECT_NE(Message().find("another Morvelle run or the Ostrel runtime"),
             std::string::npos)
@@ -409,7 +406,7 @@ TEST_F(HostileInputTest, OnlyAPathsOwnExtensionIsKept) {
   ASSERT_TRUE(env.RemoveFile(hst).ok());
   env.AddFile(hst, bytes);
   ASSERT_TRUE(
-      reporter_.Tell(RenameTrend(env, hst, "D:\\New\\Trend1A", kNewTag)).ok());
+      shown_.Tell(RenameTrend(env, hst, "D:\\New\\Trend1A", kNewTag)).ok());
   const std::string& after = *env.Bytes("/t/Trend1A.HST");
   EXPECT_EQ(after.substr(176, 144), testing::Field("D:\\New\\Trend1A", 144));
   EXPECT_EQ(after.substr(176 + 288, 144),

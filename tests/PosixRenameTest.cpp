@@ -28,10 +28,10 @@ TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
                      folder.path() / "Trend1.003");
   testing::WriteFile(folder.path() / "Trend1.", "other");
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::MessageLog reporter;
+  testing::MessageLog shown;
 
   RenameReport report =
-      reporter.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
+      shown.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
 
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(testing::ReadFolder(folder.path()),
@@ -49,9 +49,9 @@ TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
   std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
   fs::create_symlink(hst, folder.path() / "Link.HST");
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::MessageLog reporter;
+  testing::MessageLog shown;
 
-  RenameReport report = reporter.Tell(
+  RenameReport report = shown.Tell(
       RenameTrend(Env::Default(), folder.File("Link.HST"), kNewPath, kNewTag));
 
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
@@ -69,10 +69,10 @@ TEST(PosixRenameTest, HistoryFileIsRecognisedInAnyCase) {
   // Data files copied from Windows may differ from the base in case.
   testing::WriteFile(folder.path() / "TREND1.005", std::string(400, 'd'));
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::MessageLog reporter;
+  testing::MessageLog shown;
 
   RenameReport report =
-      reporter.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
+      shown.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
 
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   FolderImage after = testing::ReadFolder(folder.path());
@@ -92,16 +92,16 @@ TEST(PosixRenameTest, SameExtensionInAnotherCaseIsAConflict) {
   std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
   testing::WriteFile(folder.path() / "TREND1.001", "precious");
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::MessageLog reporter;
+  testing::MessageLog shown;
 
   RenameReport report =
-      reporter.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
+      shown.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
 
   EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
   EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-  ASSERT_EQ(reporter.warnings.size(), 1u);
-  EXPECT_NE(reporter.warnings[0].find("to '"), std::string::npos)
-      << reporter.warnings[0];
+  ASSERT_EQ(shown.warnings.size(), 1u);
+  EXPECT_NE(shown.warnings[0].find("to '"), std::string::npos)
+      << shown.warnings[0];
 }
 
 // A link, even one to nothing, is a name taken: creating a file there

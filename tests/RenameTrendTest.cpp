@@ -30,7 +30,7 @@ class RenameTrendTest : public ::testing::Test {
   FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
   RenameReport Rename(const std::string& hst, const std::string& newPath,
                       const std::string& newTag) {
-    return reporter_.Tell(RenameTrend(Env::Default(), hst, newPath, newTag));
+    return shown_.Tell(RenameTrend(Env::Default(), hst, newPath, newTag));
   }
   // Expects a refusal that changed nothing and told the user `message`.
   void ExpectUntouched(const RenameReport& report, const FolderImage& before) {
@@ -41,7 +41,7 @@ class RenameTrendTest : public ::testing::Test {
   }
 
   testing::TempFolder folder_;
-  testing::MessageLog reporter_;
+  testing::MessageLog shown_;
 };
 
 TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
@@ -64,8 +64,8 @@ TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
     EXPECT_EQ(testing::ReadFolder(folder.path()),
               testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   }
-  EXPECT_TRUE(reporter_.warnings.empty());
-  EXPECT_TRUE(reporter_.criticals.empty());
+  EXPECT_TRUE(shown_.warnings.empty());
+  EXPECT_TRUE(shown_.criticals.empty());
 }
 
 TEST_F(RenameTrendTest, TableEdgeCases) {
@@ -132,12 +132,12 @@ TEST_F(RenameTrendTest, ShortHistoryFileIsRefusedUnchanged) {
   RenameReport report = Rename(hst, kNewPath, kNewTag);
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
   ExpectUntouched(report, before);
-  ASSERT_EQ(reporter_.criticals.size(), 1u);
-  EXPECT_NE(reporter_.criticals[0].find(
+  ASSERT_EQ(shown_.criticals.size(), 1u);
+  EXPECT_NE(shown_.criticals[0].find(
                 "is cut short: 2 entries (EntryCount 2, ExtraCount 0) need "
                 "656 bytes, the file holds 516"),
             std::string::npos)
-      << reporter_.criticals[0];
+      << shown_.criticals[0];
 }
 
 TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {
@@ -147,7 +147,7 @@ TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {
   RenameReport report = Rename(missing, kNewPath, kNewTag);
   EXPECT_EQ(report.outcome, RenameOutcome::kNotFound);
   ExpectUntouched(report, before);
-  EXPECT_EQ(reporter_.warnings,
+  EXPECT_EQ(shown_.warnings,
             std::vector<std::string>{"Trend '" + missing + "' not found"});
   EXPECT_EQ(Rename("", kNewPath, kNewTag).outcome, RenameOutcome::kNotFound);
 }
@@ -171,13 +171,13 @@ TEST_F(RenameTrendTest, InvalidVersionOrCountsStopBeforeAnythingChanges) {
     recipe.extraCount = c.extraCount;
     std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
-    reporter_.criticals.clear();
+    shown_.criticals.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
     EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-    ASSERT_EQ(reporter_.criticals.size(), 1u);
-    EXPECT_NE(reporter_.criticals[0].find(c.message), std::string::npos)
-        << reporter_.criticals[0];
+    ASSERT_EQ(shown_.criticals.size(), 1u);
+    EXPECT_NE(shown_.criticals[0].find(c.message), std::string::npos)
+        << shown_.criticals[0];
   }
 }
 
@@ -208,8 +208,8 @@ TEST_F(RenameTrendTest, RefusedNewValuesChangeNothing) {
     EXPECT_EQ(Rename(hst, kNewPath, tag).outcome, RenameOutcome::kRefused);
     EXPECT_EQ(Image(), before);
   }
-  EXPECT_EQ(reporter_.warnings.size(), std::size(refused_paths) + 2);
-  EXPECT_NE(reporter_.warnings.back().find("\xCE\xA9"), std::string::npos);
+  EXPECT_EQ(shown_.warnings.size(), std::size(refused_paths) + 2);
+  EXPECT_NE(shown_.warnings.back().find("\xCE\xA9"), std::string::npos);
 
   for (const char* allowed :
        {"C:\\D\\COM0", "C:\\D\\LPT0", "C:\\D\\COM\xC2\xBC", "C:\\D\\CONIN",
@@ -234,13 +234,13 @@ TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
     std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
     testing::WriteFile(folder.path() / c.extra, "precious");
     FolderImage before = testing::ReadFolder(folder.path());
-    reporter_.warnings.clear();
+    shown_.warnings.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
     EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-    ASSERT_EQ(reporter_.warnings.size(), 1u);
-    EXPECT_NE(reporter_.warnings[0].find(c.message), std::string::npos)
-        << reporter_.warnings[0];
+    ASSERT_EQ(shown_.warnings.size(), 1u);
+    EXPECT_NE(shown_.warnings[0].find(c.message), std::string::npos)
+        << shown_.warnings[0];
   }
 }
 
@@ -320,20 +320,19 @@ TEST_F(RenameTrendTest, FailureAtAnyCallLeavesTheTrendAsItWas) {
     std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     testing::FailingEnv env(Env::Default(), k);
-    testing::MessageLog reporter;
-    RenameReport report =
-        reporter.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
+    testing::MessageLog shown;
+    RenameReport report = shown.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
     EXPECT_FALSE(report.ok());
     EXPECT_NE(report.outcome, RenameOutcome::kUndoFailed);
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-    ASSERT_EQ(reporter.criticals.size() + reporter.warnings.size(), 1u);
+    ASSERT_EQ(shown.criticals.size() + shown.warnings.size(), 1u);
     if (report.outcome == RenameOutcome::kRolledBack) {
       ++rolled_back;
-      EXPECT_NE(reporter.criticals[0].find("injected failure.\nEvery change "
-                                           "was undone: the trend is as it "
-                                           "was."),
+      EXPECT_NE(shown.criticals[0].find("injected failure.\nEvery change "
+                                        "was undone: the trend is as it "
+                                        "was."),
                 std::string::npos)
-          << reporter.criticals[0];
+          << shown.criticals[0];
     }
   }
   EXPECT_GT(rolled_back, 8);

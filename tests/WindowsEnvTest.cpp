@@ -41,11 +41,11 @@ class WindowsEnvTest : public ::testing::Test {
   }
   RenameReport Rename(const std::string& hst, const std::string& newPath,
                       const std::string& newTag = kNewTag) {
-    return reporter_.Tell(RenameTrend(env(), hst, newPath, newTag));
+    return shown_.Tell(RenameTrend(env(), hst, newPath, newTag));
   }
 
   testing::TempFolder folder_;
-  testing::MessageLog reporter_;
+  testing::MessageLog shown_;
 };
 
 TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
@@ -203,13 +203,13 @@ TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
   std::string renamed = folder_.File("Trend1A.HST");
   for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     ASSERT_TRUE(SetFileAttributesW(Wide(renamed).c_str(), attribute));
-    testing::MessageLog reporter;
+    testing::MessageLog shown;
     FolderImage hidden_before = Image();
     RenameReport hidden =
-        reporter.Tell(RenameTrend(env(), renamed, kNewPath, "X"));
+        shown.Tell(RenameTrend(env(), renamed, kNewPath, "X"));
     EXPECT_EQ(hidden.outcome, RenameOutcome::kNotFound);
-    EXPECT_EQ(reporter.Tell(ReadTrendInfo(env(), renamed)).pathWidth, 0);
-    EXPECT_EQ(reporter.warnings,
+    EXPECT_EQ(shown.Tell(ReadTrendInfo(env(), renamed)).pathWidth, 0);
+    EXPECT_EQ(shown.warnings,
               std::vector<std::string>(2, "Trend '" + renamed + "' not found"));
     EXPECT_EQ(Image(), hidden_before);
   }

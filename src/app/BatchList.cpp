@@ -400,17 +400,17 @@ class BatchListRun {
   // is run (the old values break a rule for new ones), or would not give
   // back every byte.
   void WarnAboutUndo(const ListRow& row, const RenamePlan& plan) {
-    std::string inexact;
+    Status inexact;
     RenameRequest undo = UndoRequest(plan, &inexact);
     Status refused = CheckNewValues(undo.newPath, undo.newTag);
     if (!refused.ok())
       err_ << Where(row)
            << "warning: the undo list cannot rename this trend back: "
            << refused.ToString() << "\n";
-    else if (!inexact.empty())
+    else if (!inexact.ok())
       err_ << Where(row)
            << "warning: the undo list cannot restore this trend exactly: "
-           << inexact << "\n";
+           << inexact.ToString() << "\n";
   }
 
   int ShowPlans(const std::vector<PlannedRename>& plans, const Tally& tally) {
@@ -485,10 +485,9 @@ class BatchListRun {
     Status s = options_.undoListPath.empty()
                    ? Status::Ok()
                    : env_.AbsolutePath(options_.undoListPath, &undo.path);
-    std::string problem;
     for (std::size_t i = 0; s.ok() && !undo.path.empty() && i < plans.size();
          ++i)
-      undo.rows.push_back(UndoRow(UndoRequest(plans[i].plan, &problem)));
+      undo.rows.push_back(UndoRow(UndoRequest(plans[i].plan)));
     if (s.ok())
       s = journal.Begin(journaled, undo.path.empty() ? nullptr : &undo);
     if (!s.ok())
@@ -527,9 +526,7 @@ class BatchListRun {
     }
     --tally->notRun;
     ++tally->renamed;
-    std::string problem;
-    Status s =
-        undo ? undo->Add(UndoRequest(report.plan, &problem)) : Status::Ok();
+    Status s = undo ? undo->Add(UndoRequest(report.plan)) : Status::Ok();
     PrintRenamed(row, report.plan);
     if (!s.ok())
       err_ << Where(row)

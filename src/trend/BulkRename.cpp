@@ -207,7 +207,7 @@ std::vector<PlannedRename> PlanRenames(
   return rows;
 }
 
-RenameRequest UndoRequest(const RenamePlan& plan, std::string* problem) {
+RenameRequest UndoRequest(const RenamePlan& plan, Status* inexact) {
   RenameRequest undo;
   undo.hstPath = plan.files.front().newPath;
   std::string_view entry(plan.files.front().oldBytes.data(),
@@ -217,8 +217,12 @@ RenameRequest UndoRequest(const RenamePlan& plan, std::string* problem) {
   std::string old_tag = TrimAtNul(ReadField(entry, plan.layout.EntryTag()));
   undo.newPath = FieldDisplayText(old_path);
   undo.newTag = FieldDisplayText(old_tag);
-  *problem = TableProblem(plan, old_path, old_tag);
-  if (problem->empty()) *problem = NamesProblem(plan, FileNameOf(undo.newPath));
+  if (!inexact) return undo;
+  std::string problem = TableProblem(plan, old_path, old_tag);
+  if (problem.empty()) problem = NamesProblem(plan, FileNameOf(undo.newPath));
+  *inexact = problem.empty()
+                 ? Status::Ok()
+                 : Status::Message(ErrorKind::kOther, std::move(problem));
   return undo;
 }
 

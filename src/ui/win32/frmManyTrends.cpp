@@ -337,7 +337,7 @@ void frmManyTrends::LoadFolder(const std::string& folder) {
   SetTextOf(Control(kFolder), model_.folder());
   std::string unreadable;
   for (const UnreadableTrend& trend : model_.unreadable())
-    unreadable += "\n" + trend.hstPath + ": " + trend.reason;
+    unreadable += "\n" + trend.hstPath + ": " + trend.reason.ToString();
   if (!unreadable.empty())
     ShowMessage(
         MB_ICONEXCLAMATION,
