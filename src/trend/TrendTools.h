@@ -3,9 +3,9 @@
 // Both take plain UTF-8 strings and reach the file system only through the
 // Env they are given. What fails is returned as a Status (Status.h), never
 // printed: the caller shows it. What a call keeps between calls is in the
-// FolderListings it is given (the folders' listings, and the folders held
-// open), and nothing else. Inspection has at most one trend file open at a
-// time. A rename holds the history file open and locked for its whole run,
+// FolderListings it is given (the folders' listings, and the one folder
+// it holds open), and nothing else. Inspection has at most one trend file open
+// at a time. A rename holds the history file open and locked for its whole run,
 // its journal (Journal.h) open from before the first change to the end,
 // and beside them one data file at a time.
 //
