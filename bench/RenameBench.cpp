@@ -168,10 +168,10 @@ std::pair<Measured, Measured> TimeOneTrend(const Programs& p,
 // flushing the file system and removing it, as a run does around its
 // changes, for the plan of the trend in `folder`. Milliseconds, median.
 double JournalMs(const fs::path& folder) {
-  morvelle::RenamePlan plan;
-  std::string message;
-  morvelle::PlanRename(morvelle::Env::Default(), (folder / "T.HST").string(),
-                       "C:\\Bench\\U", "U", &plan, &message);
+  morvelle::RenamePlan plan =
+      morvelle::PlanRename(morvelle::Env::Default(),
+                           (folder / "T.HST").string(), "C:\\Bench\\U", "U")
+          .plan;
   std::vector<double> times;
   for (int r = 0; r < 5; ++r) {
     auto start = std::chrono::steady_clock::now();

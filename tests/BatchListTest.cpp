@@ -100,10 +100,9 @@ class BatchListTest : public ::testing::Test {
 
   Output Run(const std::vector<std::string>& args, Env& env = Env::Default(),
              bool progress = false, const std::atomic<bool>* stop = nullptr) {
-    std::string problem;
-    std::optional<Command> command = ParseCommandLine(args, &problem);
-    EXPECT_TRUE(command) << problem;
-    if (!command) return {};
+    Result<Command> command = ParseCommandLine(args);
+    EXPECT_TRUE(command.ok()) << command.status().ToString();
+    if (!command.ok()) return {};
     std::ostringstream out, err;
     int status = RunCommand(env, *command, progress, stop, out, err);
     return {status, out.str(), err.str()};

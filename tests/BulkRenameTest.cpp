@@ -106,7 +106,7 @@ TEST(PlanRenamesTest, ListsEachFolderOnceAndStatsOnlyWhatTheListingHolds) {
   testing::FailingEnv env(Env::Default());
   std::vector<PlannedRename> rows = PlanRenames(env, requests);
   for (const PlannedRename& row : rows)
-    EXPECT_EQ(row.outcome, RenameOutcome::kRenamed) << row.message;
+    EXPECT_EQ(row.outcome, RenameOutcome::kRenamed) << row.failure.ToString();
   EXPECT_EQ(env.callsOf("list folder"), 1);
   // One look at the folder, for its identity. The listing describes each
   // history file, a file to rewrite is described by its open when the
@@ -176,11 +176,12 @@ TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
       SCOPED_TRACE(i);
       EXPECT_EQ(rows[i].outcome, i == c.refused ? RenameOutcome::kRefused
                                                 : RenameOutcome::kRenamed)
-          << rows[i].message;
+          << rows[i].failure.ToString();
     }
     EXPECT_EQ(rows[c.refused].conflictsWith, c.conflictsWith);
-    EXPECT_NE(rows[c.refused].message.find(c.message), std::string::npos)
-        << rows[c.refused].message;
+    EXPECT_NE(rows[c.refused].failure.ToString().find(c.message),
+              std::string::npos)
+        << rows[c.refused].failure.ToString();
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
   }
 }
@@ -250,15 +251,18 @@ TEST(PlanRenamesTest, UndoRequestRenamesBackOrSaysWhyItCannot) {
 
     std::vector<PlannedRename> rows =
         PlanRenames(Env::Default(), {{hst, "New tag", c.newPath}});
-    ASSERT_EQ(rows[0].outcome, RenameOutcome::kRenamed) << rows[0].message;
-    std::string problem;
-    RenameRequest undo = UndoRequest(rows[0].plan, &problem);
+    ASSERT_EQ(rows[0].outcome, RenameOutcome::kRenamed)
+        << rows[0].failure.ToString();
+    Status inexact;
+    RenameRequest undo = UndoRequest(rows[0].plan, &inexact);
+    const std::string problem = inexact.ok() ? "" : inexact.ToString();
     EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem) << problem;
     EXPECT_EQ(problem.empty(), c.problem.empty()) << problem;
     ASSERT_TRUE(ExecuteRenamePlan(Env::Default(), rows[0].plan).ok());
 
     rows = PlanRenames(Env::Default(), {undo});
-    ASSERT_EQ(rows[0].outcome, RenameOutcome::kRenamed) << rows[0].message;
+    ASSERT_EQ(rows[0].outcome, RenameOutcome::kRenamed)
+        << rows[0].failure.ToString();
     ASSERT_TRUE(ExecuteRenamePlan(Env::Default(), rows[0].plan).ok());
     EXPECT_EQ(testing::ReadFolder(folder.path()) == before, c.problem.empty());
   }

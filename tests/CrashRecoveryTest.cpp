@@ -13,7 +13,7 @@
 
 #include "FailingEnv.h"
 #include "MemEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "app/BatchList.h"
 #include "trend/TrendTools.h"
@@ -166,8 +166,7 @@ void Sweep(const char* what, const std::vector<Trend>& trends, const Run& run,
 
 Run RenameOf(const Trend& trend) {
   return [trend](Env& env) {
-    testing::RecordingReporter quiet;
-    RenameTrend(env, quiet, HistoryPath(trend), trend.newPath, trend.newTag);
+    RenameTrend(env, HistoryPath(trend), trend.newPath, trend.newTag);
   };
 }
 

@@ -169,6 +169,13 @@ TEST_P(EnvContractTest, AHeldFolderKeepsTheContract) {
                                              : ErrorKind::kNone);
     Status renamed = folder->RenameNoReplace(At("file"), At(c.name));
     EXPECT_EQ(renamed.kind(), c.rename);
+    if (!renamed.ok()) {  // the two paths as fields of their own
+      EXPECT_EQ(renamed.path(), At("file"));
+      EXPECT_EQ(renamed.target(), At(c.name));
+      EXPECT_TRUE(renamed.ToString().starts_with("rename '" + At("file") +
+                                                 "' to '" + At(c.name) + "': "))
+          << renamed.ToString();
+    }
     if (renamed.ok())
       ASSERT_TRUE(folder->RenameNoReplace(At(c.name), At("file")).ok());
   }

@@ -45,7 +45,7 @@ FailingEnv::FailingEnv(Env& base, int failAt, ErrorKind kind)
     : FailingEnv(base, Fault{.at = failAt, .error = kind}) {}
 
 FailingEnv::FailingEnv(Env& base, Fault fault)
-    : base_(base), fault_(std::move(fault)) {}
+    : EnvWrapper(base), fault_(std::move(fault)) {}
 
 Status FailingEnv::Count(const char* call, const std::string& path) {
   if (onCall) onCall();
@@ -94,14 +94,14 @@ Status FailingEnv::Write(File& base, const std::string& path,
 Status FailingEnv::ListFolder(const std::string& folder,
                               std::vector<FolderEntry>* entries) {
   Status s = Count("list folder", folder);
-  return s.ok() ? base_.ListFolder(folder, entries) : s;
+  return s.ok() ? target().ListFolder(folder, entries) : s;
 }
 
 Status FailingEnv::OpenFile(const std::string& path, OpenMode mode,
                             std::unique_ptr<File>* file) {
   Status s = Count("open", path);
   std::unique_ptr<File> opened;
-  if (s.ok()) s = base_.OpenFile(path, mode, &opened);
+  if (s.ok()) s = target().OpenFile(path, mode, &opened);
   if (s.ok())
     *file = std::make_unique<FailingFile>(*this, std::move(opened), path);
   return s;
@@ -111,7 +111,7 @@ Status FailingEnv::CreateNewFile(const std::string& path,
                                  std::unique_ptr<File>* file) {
   Status s = Count("create", path);
   std::unique_ptr<File> created;
-  if (s.ok()) s = base_.CreateNewFile(path, &created);
+  if (s.ok()) s = target().CreateNewFile(path, &created);
   if (s.ok())
     *file = std::make_unique<FailingFile>(*this, std::move(created), path);
   return s;
@@ -125,49 +125,44 @@ Status FailingEnv::RenameNoReplace(const std::string& from,
     failedCall_ = "target appears";
     fault_.createFile(to);
   }
-  return base_.RenameNoReplace(from, to);
+  return target().RenameNoReplace(from, to);
 }
 
 Status FailingEnv::RemoveFile(const std::string& path) {
   Status s = Count("remove", path);
-  return s.ok() ? base_.RemoveFile(path) : s;
+  return s.ok() ? target().RemoveFile(path) : s;
 }
 
 Status FailingEnv::CheckWritable(const std::string& path) {
   Status s = Count("check for writing", path);
-  return s.ok() ? base_.CheckWritable(path) : s;
-}
-
-// A pure check of the name: no file-system call to fail.
-Status FailingEnv::CheckNameFits(const std::string& path) {
-  return base_.CheckNameFits(path);
+  return s.ok() ? target().CheckWritable(path) : s;
 }
 
 Status FailingEnv::ReadTextFile(const std::string& path, std::size_t limit,
                                 std::string* text) {
   Status s = Count("read text file", path);
-  return s.ok() ? base_.ReadTextFile(path, limit, text) : s;
+  return s.ok() ? target().ReadTextFile(path, limit, text) : s;
 }
 
 Status FailingEnv::SyncFolder(const std::string& folder) {
   Status s = Count("flush folder", folder);
-  return s.ok() ? base_.SyncFolder(folder) : s;
+  return s.ok() ? target().SyncFolder(folder) : s;
 }
 
 Status FailingEnv::SyncFileSystem(const std::string& folder) {
   Status s = Count("flush file system", folder);
-  return s.ok() ? base_.SyncFileSystem(folder) : s;
+  return s.ok() ? target().SyncFileSystem(folder) : s;
 }
 
 Status FailingEnv::GetFileInfo(const std::string& path, FileInfo* info) {
   Status s = Count("stat", path);
-  return s.ok() ? base_.GetFileInfo(path, info) : s;
+  return s.ok() ? target().GetFileInfo(path, info) : s;
 }
 
 Status FailingEnv::AbsolutePath(const std::string& path,
                                 std::string* absolute) {
   Status s = Count("absolute path", path);
-  return s.ok() ? base_.AbsolutePath(path, absolute) : s;
+  return s.ok() ? target().AbsolutePath(path, absolute) : s;
 }
 
 }  // namespace morvelle::testing

@@ -36,7 +36,7 @@ struct Fault {
   int alsoAt = 0;  // a second, plain failure; 0 never
 };
 
-class FailingEnv final : public Env {
+class FailingEnv final : public EnvWrapper {
  public:
   // Fails call number `failAt` with `kind`; 0 never fails.
   explicit FailingEnv(Env& base, int failAt = 0,
@@ -80,7 +80,6 @@ class FailingEnv final : public Env {
                          const std::string& to) override;
   Status RemoveFile(const std::string& path) override;
   Status CheckWritable(const std::string& path) override;
-  Status CheckNameFits(const std::string& path) override;
   Status ReadTextFile(const std::string& path, std::size_t limit,
                       std::string* text) override;
   Status SyncFolder(const std::string& folder) override;
@@ -89,7 +88,6 @@ class FailingEnv final : public Env {
   Status AbsolutePath(const std::string& path, std::string* absolute) override;
 
  private:
-  Env& base_;
   Fault fault_;
   int calls_ = 0;
   int writes_ = 0;

@@ -11,7 +11,7 @@
 
 #include "FailingEnv.h"
 #include "MemEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "RenameAudit.h"
 #include "TrendFixture.h"
 
@@ -111,7 +111,7 @@ class MemoryFolder final : public TrendFolder {
 
 struct Attempt {
   RenameReport report;
-  testing::RecordingReporter reporter;
+  testing::MessageLog shown;
   testing::RenameRun files;
   std::vector<std::string> problems;
   FolderImage expectedClean;  // the folder after an unhindered rename
@@ -145,7 +145,7 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
 
   testing::FailingEnv env(folder.env(), fault);
   run->report =
-      RenameTrend(env, run->reporter, hst, shape.newPath, shape.newTag);
+      run->shown.Tell(RenameTrend(env, hst, shape.newPath, shape.newTag));
 
   run->files.after =
       testing::WithoutJournals(folder.Image(), &run->journalsLeft);
@@ -197,19 +197,19 @@ bool Survives(const FolderMaker& make, const Shape& shape, FaultKind kind,
   const FolderImage& expected =
       run.report.ok() ? run.expectedClean : AsItWas(run);
   bool whole = run.files.after == expected;
-  EXPECT_TRUE(whole) << run.report.message;
+  EXPECT_TRUE(whole) << run.report.failure.ToString();
   // A journal left over (its removal failed) is cleared without a change.
   bool settled = run.recovered && run.afterRecovery == expected;
   EXPECT_TRUE(settled) << run.recovery;
   whole = whole && settled;
-  std::size_t messages =
-      run.reporter.criticals.size() + run.reporter.warnings.size();
+  std::size_t messages = run.shown.criticals.size() + run.shown.warnings.size();
   EXPECT_EQ(messages, run.report.ok() ? 0u : 1u);
   // A name taken after the checks is found by the rename itself.
-  bool stopped_right = kind != FaultKind::kTargetAppears ||
-                       (run.report.outcome == RenameOutcome::kRolledBack &&
-                        run.report.message.find("exists") != std::string::npos);
-  EXPECT_TRUE(stopped_right) << run.report.message;
+  bool stopped_right =
+      kind != FaultKind::kTargetAppears ||
+      (run.report.outcome == RenameOutcome::kRolledBack &&
+       run.report.failure.ToString().find("exists") != std::string::npos);
+  EXPECT_TRUE(stopped_right) << run.report.failure.ToString();
   return struck && run.problems.empty() && whole &&
          messages == (run.report.ok() ? 0u : 1u) && stopped_right;
 }
@@ -230,7 +230,7 @@ struct Tally {
 Tally Sweep(const FolderMaker& make, const Shape& shape) {
   Attempt clean;
   RenameWithFault(*make(), shape, Fault{}, &clean);
-  EXPECT_TRUE(clean.report.ok()) << clean.report.message;
+  EXPECT_TRUE(clean.report.ok()) << clean.report.failure.ToString();
   EXPECT_TRUE(clean.problems.empty()) << Lines(clean.problems);
   EXPECT_EQ(clean.files.after, clean.expectedClean);
   // The journal, the table and each data file are written once, the files
@@ -318,8 +318,8 @@ TEST(FaultInjectionTest, EveryErrorKindPartWay) {
     EXPECT_EQ(run.report.outcome, RenameOutcome::kRolledBack);
     EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
     EXPECT_EQ(run.files.after, run.files.before);
-    ASSERT_EQ(run.reporter.criticals.size(), 1u);
-    EXPECT_NE(run.reporter.criticals[0].find("the trend is as it was"),
+    ASSERT_EQ(run.shown.criticals.size(), 1u);
+    EXPECT_NE(run.shown.criticals[0].find("the trend is as it was"),
               std::string::npos);
   }
 }
@@ -356,9 +356,9 @@ TEST(FaultInjectionTest, AFailedUndoIsReportedAsTheDiskHoldsIt) {
         ++tally.points;
         EXPECT_EQ(run.report.outcome, RenameOutcome::kUndoFailed);
         EXPECT_TRUE(run.problems.empty()) << Lines(run.problems);
-        EXPECT_NE(run.report.message.find("old tag is 'Trend1'"),
+        EXPECT_NE(run.report.failure.ToString().find("old tag is 'Trend1'"),
                   std::string::npos)
-            << run.report.message;
+            << run.report.failure.ToString();
         EXPECT_EQ(run.journalsLeft, 1);
         EXPECT_TRUE(run.recovered) << run.recovery;
         EXPECT_EQ(run.afterRecovery, run.files.before);

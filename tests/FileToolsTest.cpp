@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "TrendFixture.h"
-#include "platform/Env.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {
@@ -118,17 +116,6 @@ TEST(FileToolsTest, AddBackslashKeepsAnExistingSeparator) {
   EXPECT_EQ(AddBackslash("/tmp/"), "/tmp/");
   EXPECT_EQ(AddBackslash("/tmp", '/'), "/tmp/");
   EXPECT_EQ(AddBackslash(""), "\\");
-}
-
-TEST(FileToolsTest, FileExistsOnlyForRegularFiles) {
-  testing::TempFolder folder;
-  testing::WriteFile(folder.path() / "T.HST", "x");
-  std::filesystem::create_directory(folder.path() / "D.HST");
-  Env& env = Env::Default();
-  EXPECT_TRUE(FileExists(env, folder.File("T.HST")));
-  EXPECT_FALSE(FileExists(env, folder.File("D.HST")));
-  EXPECT_FALSE(FileExists(env, folder.File("missing.HST")));
-  EXPECT_FALSE(FileExists(env, ""));
 }
 
 }  // namespace

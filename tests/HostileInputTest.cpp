@@ -12,7 +12,7 @@
 #include <map>
 
 #include "MemEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
 
@@ -61,19 +61,19 @@ class HostileInputTest : public ::testing::Test {
     return (trend_ / name).string();
   }
   RenameReport Rename(const std::string& hst) {
-    return RenameTrend(Env::Default(), reporter_, hst, kNewPath, kNewTag);
+    return shown_.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
   }
   // The one message the user was shown.
   std::string Message() const {
-    EXPECT_EQ(reporter_.warnings.size() + reporter_.criticals.size(), 1u);
-    return reporter_.warnings.empty() ? reporter_.criticals.at(0)
-                                      : reporter_.warnings.at(0);
+    EXPECT_EQ(shown_.warnings.size() + shown_.criticals.size(), 1u);
+    return shown_.warnings.empty() ? shown_.criticals.at(0)
+                                   : shown_.warnings.at(0);
   }
 
   TrendRecipe recipe_;
   testing::TempFolder root_;
   fs::path trend_, outside_;
-  testing::RecordingReporter reporter_;
+  testing::MessageLog shown_;
 };
 
 TEST_F(HostileInputTest, DataFileNamesHoldingLinksAndFoldersAreLeftAlone) {
@@ -87,7 +87,7 @@ TEST_F(HostileInputTest, DataFileNamesHoldingLinksAndFoldersAreLeftAlone) {
 
   RenameReport report = Rename(hst);
 
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(testing::ReadFolder(trend_),
             testing::ExpectedAfterRename(recipe_, before, kNewPath, kNewTag));
   auto after = Tree(trend_);
@@ -115,7 +115,7 @@ TEST_F(HostileInputTest, LinkOrFolderUnderANewNameIsAConflict) {
         fs::create_symlink(outside_ / "Victim.000", scratch.path() / name);
       auto before = Tree(scratch.path());
       auto outside_before = Tree(outside_);
-      reporter_.warnings.clear();
+      shown_.warnings.clear();
       RenameReport report = Rename(hst);
       EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
       EXPECT_NE(Message().find(std::string(name) + "' already exists"),
@@ -157,13 +157,13 @@ TEST_F(HostileInputTest, HistoryFileThatIsNotARegularFileIsRefused) {
     auto before = Tree(scratch.path());
     auto outside_before = Tree(outside_);
 
-    reporter_ = {};
+    shown_ = {};
     RenameReport report = Rename(hst.string());
     EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(Message(), "'" + hst.string() + c.message);
 
-    reporter_ = {};
-    TrendInfo info = ReadTrendInfo(Env::Default(), reporter_, hst.string());
+    shown_ = {};
+    TrendInfo info = shown_.Tell(ReadTrendInfo(Env::Default(), hst.string()));
     EXPECT_EQ(Message(), "'" + hst.string() + c.message);
     EXPECT_EQ(info.pathWidth, 0);
     EXPECT_TRUE(info.tag.empty());
@@ -179,7 +179,7 @@ TEST_F(HostileInputTest, HistoryFileThatIsADeviceIsRefused) {
   ASSERT_TRUE(env.AddFile("/t/Trend1.000", testing::DataFileBytes(recipe_, 0)));
   auto before = env.Tree();
   RenameReport report =
-      RenameTrend(env, reporter_, "/t/Trend1.HST", kNewPath, kNewTag);
+      shown_.Tell(RenameTrend(env, "/t/Trend1.HST", kNewPath, kNewTag));
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
   EXPECT_NE(Message().find("is not a regular file (a device"),
             std::string::npos);
@@ -203,7 +203,7 @@ TEST_F(HostileInputTest, FileWithOtherNamesIsRefused) {
     fs::create_hard_link(scratch.path() / name, outside_ / name);
     auto before = Tree(scratch.path());
     auto outside_before = Tree(outside_);
-    reporter_ = {};
+    shown_ = {};
     RenameReport report = Rename(hst);
     EXPECT_EQ(report.outcome, outcome);
     EXPECT_NE(Message().find(std::string(name) +
@@ -230,7 +230,7 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
   std::string full = before.at("Trend1.HST");
   ASSERT_EQ(full.size(), 176u + 65534u * 448u);
   RenameReport report = Rename(hst);
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_TRUE(testing::ReadFolder(trend_) ==
               testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 
@@ -242,7 +242,7 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
     testing::WriteFile(hst, full.substr(0, kept));
     testing::WriteFile(trend_ / "Trend1.000", before.at("Trend1.000"));
     FolderImage short_before = testing::ReadFolder(trend_);
-    reporter_ = {};
+    shown_ = {};
     EXPECT_EQ(Rename(hst).outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(Message(),
               "The file table of '" + hst +
@@ -252,10 +252,10 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
     EXPECT_EQ(testing::ReadFolder(trend_), short_before);
   }
   // Inspection reads entry 0 only, whatever the counts claim.
-  reporter_ = {};
-  TrendInfo info = ReadTrendInfo(Env::Default(), reporter_, hst);
+  shown_ = {};
+  TrendInfo info = shown_.Tell(ReadTrendInfo(Env::Default(), hst));
   EXPECT_EQ(info.path, recipe.entryPath);
-  EXPECT_TRUE(reporter_.criticals.empty());
+  EXPECT_TRUE(shown_.criticals.empty());
 }
 
 TEST_F(HostileInputTest, DataFileShorterThanItsHeaderIsRefused) {
@@ -348,15 +348,13 @@ TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
     WriteInMemory(&env, recipe_, c.extra);
     if (c.prepare) c.prepare(&env);
     FolderImage before = env.Image("/t");
-    reporter_ = {};
+    shown_ = {};
     RenameReport report =
-        RenameTrend(env, reporter_, c.hst, c.newPath, kNewTag);
+        shown_.Tell(RenameTrend(env, c.hst, c.newPath, kNewTag));
     EXPECT_FALSE(report.ok());
     EXPECT_NE(Message().find(c.message), std::string::npos) << Message();
     EXPECT_EQ(env.Image("/t"), before);
-    RenamePlan plan;
-    std::string why;
-    EXPECT_NE(PlanRename(env, c.hst, c.newPath, kNewTag, &plan, &why),
+    EXPECT_NE(PlanRename(env, c.hst, c.newPath, kNewTag).outcome,
               RenameOutcome::kRenamed);
   }
 }
@@ -372,8 +370,8 @@ TEST_F(HostileInputTest, TrendsNamedAlikeKeepTheirOwnDataFiles) {
   twin.seed = 7;
   std::string twin_hst = WriteInMemory(&env, twin);
   FolderImage before = env.Image("/t");
-  RenameReport report = RenameTrend(env, reporter_, hst, kNewPath, kNewTag);
-  ASSERT_TRUE(report.ok()) << report.message;
+  RenameReport report = shown_.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   FolderImage after = env.Image("/t");
   for (const char* name : {"trend1.HST", "trend1.005", "trend1.006"})
     EXPECT_EQ(after.at(name), before.at(name)) << name;
@@ -387,7 +385,7 @@ TEST_F(HostileInputTest, ASecondRunOnTheTrendIsRefused) {
   FolderImage before = env.Image("/t");
   std::unique_ptr<File> first_run;
   ASSERT_TRUE(env.OpenFile(hst, OpenMode::kLocked, &first_run).ok());
-  RenameReport report = RenameTrend(env, reporter_, hst, kNewPath, kNewTag);
+  RenameReport report = shown_.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
   EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
   EXPECT_NE(Message().find("another Morvelle run or the Ostrel runtime"),
             std::string::npos)
@@ -408,7 +406,7 @@ TEST_F(HostileInputTest, OnlyAPathsOwnExtensionIsKept) {
   ASSERT_TRUE(env.RemoveFile(hst).ok());
   env.AddFile(hst, bytes);
   ASSERT_TRUE(
-      RenameTrend(env, reporter_, hst, "D:\\New\\Trend1A", kNewTag).ok());
+      shown_.Tell(RenameTrend(env, hst, "D:\\New\\Trend1A", kNewTag)).ok());
   const std::string& after = *env.Bytes("/t/Trend1A.HST");
   EXPECT_EQ(after.substr(176, 144), testing::Field("D:\\New\\Trend1A", 144));
   EXPECT_EQ(after.substr(176 + 288, 144),
@@ -457,18 +455,16 @@ TEST_F(HostileInputTest, FilesChangedAfterTheCheck) {
     fs::remove_all(trend_);
     fs::create_directories(trend_);
     std::string hst = WriteTrend();
-    RenamePlan plan;
-    std::string message;
-    ASSERT_EQ(
-        PlanRename(Env::Default(), hst, kNewPath, kNewTag, &plan, &message),
-        RenameOutcome::kRenamed);
+    RenameReport planned = PlanRename(Env::Default(), hst, kNewPath, kNewTag);
+    ASSERT_EQ(planned.outcome, RenameOutcome::kRenamed);
+    RenamePlan plan = std::move(planned.plan);
     c.change(trend_, outside_);
     auto before = Tree(trend_);
     auto outside_before = Tree(outside_);
 
     RenameReport report = ExecuteRenamePlan(Env::Default(), plan);
 
-    EXPECT_EQ(report.outcome, c.outcome) << report.message;
+    EXPECT_EQ(report.outcome, c.outcome) << report.failure.ToString();
     std::string failed;
     for (const FileChange& file : report.plan.files)
       if (!file.error.ok()) failed = fs::path(file.path).filename().string();

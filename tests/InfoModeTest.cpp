@@ -265,10 +265,9 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--force", "T.HST", "Tag", "/d/T"}, "Unknown option '--force'."},
   };
   for (const Case& c : cases) {
-    std::string problem;
-    std::optional<Command> command = ParseCommandLine(c.args, &problem);
-    std::string seen = problem;
-    if (command) {
+    Result<Command> command = ParseCommandLine(c.args);
+    std::string seen = command.ok() ? "" : command.status().ToString();
+    if (command.ok()) {
       switch (command->kind) {
         case CommandKind::kHelp:
           seen = "help";

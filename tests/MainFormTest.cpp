@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FailingEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "app/Settings.h"
 #include "trend/TrendTools.h"

@@ -276,8 +276,8 @@ Status MemEnv::RenameNoReplace(const std::string& from, const std::string& to) {
     return Missing("rename", to);
   if (from == to) return Status::Ok();  // leaves the file as it is
   if (nodes_.count(to))
-    return Status::Error(ErrorKind::kAlreadyExists, "rename",
-                         from + "' to '" + to, "File exists");
+    return Status::Error(ErrorKind::kAlreadyExists, "rename", from, to,
+                         "File exists");
   if (source->second.type == EntryType::kDirectory &&
       std::any_of(nodes_.begin(), nodes_.end(), [&](const auto& node) {
         return ParentOf(node.first) == from;

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
 
@@ -28,12 +28,12 @@ TEST(PosixRenameTest, LinksAndNamesWindowsCannotHoldAreLeftAlone) {
                      folder.path() / "Trend1.003");
   testing::WriteFile(folder.path() / "Trend1.", "other");
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::RecordingReporter reporter;
+  testing::MessageLog shown;
 
   RenameReport report =
-      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+      shown.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
 
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(testing::ReadFolder(folder.path()),
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_symlink(folder.path() / "Trend1.003"));
@@ -49,10 +49,10 @@ TEST(PosixRenameTest, HistoryFileThatIsALinkIsRefused) {
   std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
   fs::create_symlink(hst, folder.path() / "Link.HST");
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::RecordingReporter reporter;
+  testing::MessageLog shown;
 
-  RenameReport report = RenameTrend(Env::Default(), reporter,
-                                    folder.File("Link.HST"), kNewPath, kNewTag);
+  RenameReport report = shown.Tell(
+      RenameTrend(Env::Default(), folder.File("Link.HST"), kNewPath, kNewTag));
 
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
   EXPECT_EQ(testing::ReadFolder(folder.path()), before);
@@ -69,12 +69,12 @@ TEST(PosixRenameTest, HistoryFileIsRecognisedInAnyCase) {
   // Data files copied from Windows may differ from the base in case.
   testing::WriteFile(folder.path() / "TREND1.005", std::string(400, 'd'));
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::RecordingReporter reporter;
+  testing::MessageLog shown;
 
   RenameReport report =
-      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+      shown.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
 
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   FolderImage after = testing::ReadFolder(folder.path());
   EXPECT_EQ(after.at("Trend1.Hst"), "another history file");
   EXPECT_EQ(after.count("Trend1.hst"), 0u);
@@ -92,16 +92,16 @@ TEST(PosixRenameTest, SameExtensionInAnotherCaseIsAConflict) {
   std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
   testing::WriteFile(folder.path() / "TREND1.001", "precious");
   FolderImage before = testing::ReadFolder(folder.path());
-  testing::RecordingReporter reporter;
+  testing::MessageLog shown;
 
   RenameReport report =
-      RenameTrend(Env::Default(), reporter, hst, kNewPath, kNewTag);
+      shown.Tell(RenameTrend(Env::Default(), hst, kNewPath, kNewTag));
 
   EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
   EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-  ASSERT_EQ(reporter.warnings.size(), 1u);
-  EXPECT_NE(reporter.warnings[0].find("to '"), std::string::npos)
-      << reporter.warnings[0];
+  ASSERT_EQ(shown.warnings.size(), 1u);
+  EXPECT_NE(shown.warnings[0].find("to '"), std::string::npos)
+      << shown.warnings[0];
 }
 
 // A link, even one to nothing, is a name taken: creating a file there

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
 
@@ -13,11 +13,11 @@ using testing::TrendRecipe;
 class ReadTrendInfoTest : public ::testing::Test {
  protected:
   TrendInfo Read(const TrendRecipe& recipe) {
-    return ReadTrendInfo(Env::Default(), reporter_,
-                         testing::WriteTrend(folder_.path(), recipe));
+    return shown_.Tell(ReadTrendInfo(
+        Env::Default(), testing::WriteTrend(folder_.path(), recipe)));
   }
   testing::TempFolder folder_;
-  testing::RecordingReporter reporter_;
+  testing::MessageLog shown_;
 };
 
 TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
@@ -40,7 +40,7 @@ TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
     EXPECT_EQ(info.tag, testing::Field(recipe.tag, c.tagWidth));
     EXPECT_EQ(FieldDisplayText(info.tag), recipe.tag);
   }
-  EXPECT_TRUE(reporter_.criticals.empty());
+  EXPECT_TRUE(shown_.criticals.empty());
 }
 
 // The extension is what follows the last dot of the value up to its NUL,
@@ -68,7 +68,7 @@ TEST_F(ReadTrendInfoTest, OriginalPathLosesOnlyItsOwnExtension) {
     std::string bytes = testing::ReadFile(hst);
     bytes.replace(176, 144, testing::Field(c.field, 144));
     testing::WriteFile(hst, bytes);
-    EXPECT_EQ(ReadTrendInfo(Env::Default(), reporter_, hst).path, c.path);
+    EXPECT_EQ(shown_.Tell(ReadTrendInfo(Env::Default(), hst)).path, c.path);
   }
 }
 
@@ -88,7 +88,7 @@ TEST_F(ReadTrendInfoTest, UnknownVersionIsReportedWithEmptyResults) {
     EXPECT_EQ(info.pathWidth, 0);
     EXPECT_EQ(info.tagWidth, 0);
   }
-  EXPECT_EQ(reporter_.criticals,
+  EXPECT_EQ(shown_.criticals,
             (std::vector<std::string>{"Invalid Trend Version 7",
                                       "Invalid Trend Version -1"}));
 }
@@ -96,19 +96,19 @@ TEST_F(ReadTrendInfoTest, UnknownVersionIsReportedWithEmptyResults) {
 TEST_F(ReadTrendInfoTest, EmptyFileReadsAsVersionZero) {
   testing::WriteFile(folder_.path() / "Empty.HST", "");
   TrendInfo info =
-      ReadTrendInfo(Env::Default(), reporter_, folder_.File("Empty.HST"));
+      shown_.Tell(ReadTrendInfo(Env::Default(), folder_.File("Empty.HST")));
   EXPECT_EQ(info.pathWidth, 144);
   EXPECT_EQ(info.tagWidth, 32);
   EXPECT_EQ(info.path, "");
   EXPECT_EQ(FieldDisplayText(info.tag), "");
-  EXPECT_TRUE(reporter_.criticals.empty());
+  EXPECT_TRUE(shown_.criticals.empty());
 }
 
 TEST_F(ReadTrendInfoTest, MissingFileIsReported) {
   TrendInfo info =
-      ReadTrendInfo(Env::Default(), reporter_, folder_.File("None.HST"));
+      shown_.Tell(ReadTrendInfo(Env::Default(), folder_.File("None.HST")));
   EXPECT_EQ(info.tagWidth, 0);
-  EXPECT_EQ(reporter_.warnings,
+  EXPECT_EQ(shown_.warnings,
             std::vector<std::string>{"Trend '" + folder_.File("None.HST") +
                                      "' not found"});
 }

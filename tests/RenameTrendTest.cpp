@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "FailingEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
 
@@ -30,7 +30,7 @@ class RenameTrendTest : public ::testing::Test {
   FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
   RenameReport Rename(const std::string& hst, const std::string& newPath,
                       const std::string& newTag) {
-    return RenameTrend(Env::Default(), reporter_, hst, newPath, newTag);
+    return shown_.Tell(RenameTrend(Env::Default(), hst, newPath, newTag));
   }
   // Expects a refusal that changed nothing and told the user `message`.
   void ExpectUntouched(const RenameReport& report, const FolderImage& before) {
@@ -41,7 +41,7 @@ class RenameTrendTest : public ::testing::Test {
   }
 
   testing::TempFolder folder_;
-  testing::RecordingReporter reporter_;
+  testing::MessageLog shown_;
 };
 
 TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
@@ -60,12 +60,12 @@ TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
 
     RenameReport report = Rename(hst, kNewPath, kNewTag);
 
-    EXPECT_TRUE(report.ok()) << report.message;
+    EXPECT_TRUE(report.ok()) << report.failure.ToString();
     EXPECT_EQ(testing::ReadFolder(folder.path()),
               testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   }
-  EXPECT_TRUE(reporter_.warnings.empty());
-  EXPECT_TRUE(reporter_.criticals.empty());
+  EXPECT_TRUE(shown_.warnings.empty());
+  EXPECT_TRUE(shown_.criticals.empty());
 }
 
 TEST_F(RenameTrendTest, TableEdgeCases) {
@@ -96,7 +96,7 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
     std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     RenameReport report = Rename(hst, c.newPath, c.newTag);
-    EXPECT_EQ(report.ok(), c.renamed) << report.message;
+    EXPECT_EQ(report.ok(), c.renamed) << report.failure.ToString();
     EXPECT_EQ(testing::ReadFolder(folder.path()),
               c.renamed ? testing::ExpectedAfterRename(recipe, before,
                                                        c.newPath, c.newTag)
@@ -132,12 +132,12 @@ TEST_F(RenameTrendTest, ShortHistoryFileIsRefusedUnchanged) {
   RenameReport report = Rename(hst, kNewPath, kNewTag);
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
   ExpectUntouched(report, before);
-  ASSERT_EQ(reporter_.criticals.size(), 1u);
-  EXPECT_NE(reporter_.criticals[0].find(
+  ASSERT_EQ(shown_.criticals.size(), 1u);
+  EXPECT_NE(shown_.criticals[0].find(
                 "is cut short: 2 entries (EntryCount 2, ExtraCount 0) need "
                 "656 bytes, the file holds 516"),
             std::string::npos)
-      << reporter_.criticals[0];
+      << shown_.criticals[0];
 }
 
 TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {
@@ -147,7 +147,7 @@ TEST_F(RenameTrendTest, MissingHistoryFileChangesNothing) {
   RenameReport report = Rename(missing, kNewPath, kNewTag);
   EXPECT_EQ(report.outcome, RenameOutcome::kNotFound);
   ExpectUntouched(report, before);
-  EXPECT_EQ(reporter_.warnings,
+  EXPECT_EQ(shown_.warnings,
             std::vector<std::string>{"Trend '" + missing + "' not found"});
   EXPECT_EQ(Rename("", kNewPath, kNewTag).outcome, RenameOutcome::kNotFound);
 }
@@ -171,13 +171,13 @@ TEST_F(RenameTrendTest, InvalidVersionOrCountsStopBeforeAnythingChanges) {
     recipe.extraCount = c.extraCount;
     std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
-    reporter_.criticals.clear();
+    shown_.criticals.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
     EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-    ASSERT_EQ(reporter_.criticals.size(), 1u);
-    EXPECT_NE(reporter_.criticals[0].find(c.message), std::string::npos)
-        << reporter_.criticals[0];
+    ASSERT_EQ(shown_.criticals.size(), 1u);
+    EXPECT_NE(shown_.criticals[0].find(c.message), std::string::npos)
+        << shown_.criticals[0];
   }
 }
 
@@ -208,18 +208,16 @@ TEST_F(RenameTrendTest, RefusedNewValuesChangeNothing) {
     EXPECT_EQ(Rename(hst, kNewPath, tag).outcome, RenameOutcome::kRefused);
     EXPECT_EQ(Image(), before);
   }
-  EXPECT_EQ(reporter_.warnings.size(), std::size(refused_paths) + 2);
-  EXPECT_NE(reporter_.warnings.back().find("\xCE\xA9"), std::string::npos);
+  EXPECT_EQ(shown_.warnings.size(), std::size(refused_paths) + 2);
+  EXPECT_NE(shown_.warnings.back().find("\xCE\xA9"), std::string::npos);
 
-  RenamePlan plan;
-  std::string message;
   for (const char* allowed :
        {"C:\\D\\COM0", "C:\\D\\LPT0", "C:\\D\\COM\xC2\xBC", "C:\\D\\CONIN",
-        "C:\\D\\CONSOLE", "C:\\D\\K\xC3\xBChler"})
-    EXPECT_EQ(
-        PlanRename(Env::Default(), hst, allowed, kNewTag, &plan, &message),
-        RenameOutcome::kRenamed)
-        << allowed << ": " << message;
+        "C:\\D\\CONSOLE", "C:\\D\\K\xC3\xBChler"}) {
+    RenameReport planned = PlanRename(Env::Default(), hst, allowed, kNewTag);
+    EXPECT_EQ(planned.outcome, RenameOutcome::kRenamed)
+        << allowed << ": " << planned.failure.ToString();
+  }
 }
 
 TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
@@ -236,13 +234,13 @@ TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
     std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
     testing::WriteFile(folder.path() / c.extra, "precious");
     FolderImage before = testing::ReadFolder(folder.path());
-    reporter_.warnings.clear();
+    shown_.warnings.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
     EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-    ASSERT_EQ(reporter_.warnings.size(), 1u);
-    EXPECT_NE(reporter_.warnings[0].find(c.message), std::string::npos)
-        << reporter_.warnings[0];
+    ASSERT_EQ(shown_.warnings.size(), 1u);
+    EXPECT_NE(shown_.warnings[0].find(c.message), std::string::npos)
+        << shown_.warnings[0];
   }
 }
 
@@ -251,7 +249,7 @@ TEST_F(RenameTrendTest, RenameToTheSameNameOnlyRewrites) {
   std::string hst = Write(recipe);
   FolderImage before = Image();
   RenameReport report = Rename(hst, "D:\\Elsewhere\\Trend1", kNewTag);
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   for (const FileChange& file : report.plan.files)
     EXPECT_FALSE(file.renamed()) << file.path;
   EXPECT_EQ(Image(), testing::ExpectedAfterRename(
@@ -271,7 +269,7 @@ TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
 
   RenameReport report = Rename(hst, kNewPath, kNewTag);
 
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(Image(),
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_directory(folder_.path() / "Trend1.002"));
@@ -294,7 +292,7 @@ TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {
   fs::current_path(folder_.path());
   RenameReport report = Rename("Trend1.HST", kNewPath, kNewTag);
   fs::current_path(previous);
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(report.plan.hstPath, folder_.File("Trend1.HST"));
   EXPECT_EQ(Image(),
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
@@ -308,9 +306,7 @@ TEST_F(RenameTrendTest, FailureAtAnyCallLeavesTheTrendAsItWas) {
   {
     testing::TempFolder folder;
     testing::FailingEnv counter(Env::Default());
-    testing::RecordingReporter quiet;
-    ASSERT_TRUE(RenameTrend(counter, quiet,
-                            testing::WriteTrend(folder.path(), recipe),
+    ASSERT_TRUE(RenameTrend(counter, testing::WriteTrend(folder.path(), recipe),
                             kNewPath, kNewTag)
                     .ok());
     // The calls after the run's last flush only end its journal.
@@ -324,19 +320,19 @@ TEST_F(RenameTrendTest, FailureAtAnyCallLeavesTheTrendAsItWas) {
     std::string hst = testing::WriteTrend(folder.path(), recipe);
     FolderImage before = testing::ReadFolder(folder.path());
     testing::FailingEnv env(Env::Default(), k);
-    testing::RecordingReporter reporter;
-    RenameReport report = RenameTrend(env, reporter, hst, kNewPath, kNewTag);
+    testing::MessageLog shown;
+    RenameReport report = shown.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
     EXPECT_FALSE(report.ok());
     EXPECT_NE(report.outcome, RenameOutcome::kUndoFailed);
     EXPECT_EQ(testing::ReadFolder(folder.path()), before);
-    ASSERT_EQ(reporter.criticals.size() + reporter.warnings.size(), 1u);
+    ASSERT_EQ(shown.criticals.size() + shown.warnings.size(), 1u);
     if (report.outcome == RenameOutcome::kRolledBack) {
       ++rolled_back;
-      EXPECT_NE(reporter.criticals[0].find("injected failure.\nEvery change "
-                                           "was undone: the trend is as it "
-                                           "was."),
+      EXPECT_NE(shown.criticals[0].find("injected failure.\nEvery change "
+                                        "was undone: the trend is as it "
+                                        "was."),
                 std::string::npos)
-          << reporter.criticals[0];
+          << shown.criticals[0];
     }
   }
   EXPECT_GT(rolled_back, 8);
@@ -358,7 +354,7 @@ TEST_F(RenameTrendTest, TenThousandDataFiles) {
   std::string hst = Write(recipe);
   FolderImage before = Image();
   RenameReport report = Rename(hst, kNewPath, kNewTag);
-  ASSERT_TRUE(report.ok()) << report.message;
+  ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(Image(),
             testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 }

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "FailingEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "trend/Journal.h"
 
 namespace morvelle::testing {
@@ -164,14 +164,18 @@ FolderImage WithoutJournals(FolderImage image, int* journals) {
 
 bool RecoverAll(Env& env, const std::string& folder, std::string* report) {
   std::vector<JournalRecovery> recoveries;
-  if (!RecoverFolder(env, folder, "", &recoveries, report)) return false;
+  Status s = RecoverFolder(env, folder, "", &recoveries);
+  if (!s.ok()) {
+    *report = s.ToString();
+    return false;
+  }
   bool all = true;
   for (const JournalRecovery& journal : recoveries) {
     all = all && journal.removed;
-    if (!journal.problem.empty())
-      *report += journal.journalPath + ": " + journal.problem + "\n";
+    if (!journal.problem.ok())
+      *report += journal.journalPath + ": " + journal.problem.ToString() + "\n";
     for (const TrendRecovery& trend : journal.trends)
-      *report += trend.historyFile + ": " + trend.message + "\n";
+      *report += trend.historyFile + ": " + trend.Text() + "\n";
   }
   return all;
 }
@@ -185,14 +189,13 @@ bool InterruptRename(const std::string& hstPath, const std::string& call,
        std::filesystem::directory_iterator(hst.parent_path()))
     std::filesystem::copy(entry.path(), copy.path() / entry.path().filename(),
                           std::filesystem::copy_options::recursive);
-  RecordingReporter ignored;
   FailingEnv counting(Env::Default());
-  RenameTrend(counting, ignored, Utf8Of(copy.path() / hst.filename()), kNewPath,
+  RenameTrend(counting, Utf8Of(copy.path() / hst.filename()), kNewPath,
               kNewTag);
   const int at = counting.lastCallOf(call, pathEnd);
   if (at == 0) return false;
   FailingEnv killed(Env::Default(), Fault{.kind = FaultKind::kCrash, .at = at});
-  RenameTrend(killed, ignored, hstPath, newPath, kNewTag);
+  RenameTrend(killed, hstPath, newPath, kNewTag);
   int journals = 0;
   WithoutJournals(ReadFolder(hst.parent_path()), &journals);
   return journals > 0;

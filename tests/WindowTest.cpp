@@ -16,7 +16,6 @@
 #include <functional>
 
 #include "FailingEnv.h"
-#include "RecordingReporter.h"
 #include "TrendFixture.h"
 #include "app/AppInfo.h"
 #include "app/Settings.h"

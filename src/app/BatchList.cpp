@@ -212,7 +212,7 @@ class BatchListRun {
         row.outcome = plan.outcome == RenameOutcome::kFailed
                           ? RowOutcome::kFailed
                           : RowOutcome::kRefused;
-        row.message = plan.message;
+        row.message = plan.failure.ToString();
         if (plan.conflictsWith != kNoRequest)
           row.message +=
               " (line " +
@@ -233,17 +233,17 @@ class BatchListRun {
   // is run (the old values break a rule for new ones), or would not give
   // back every byte.
   void WarnAboutUndo(const ListRow& row, const RenamePlan& plan) {
-    std::string inexact;
+    Status inexact;
     RenameRequest undo = UndoRequest(plan, &inexact);
-    std::string refused = NewValuesProblem(undo.newPath, undo.newTag);
-    if (!refused.empty())
+    Status refused = CheckNewValues(undo.newPath, undo.newTag);
+    if (!refused.ok())
       TellError(Where(row) +
                 "warning: the undo list cannot rename this trend back: " +
-                refused + "\n");
-    else if (!inexact.empty())
+                refused.ToString() + "\n");
+    else if (!inexact.ok())
       TellError(Where(row) +
                 "warning: the undo list cannot restore this trend exactly: " +
-                inexact + "\n");
+                inexact.ToString() + "\n");
   }
 
   BatchListResult ShowPlans(const std::vector<PlannedRename>& plans) {
@@ -325,10 +325,9 @@ class BatchListRun {
     Status s = options_.undoListPath.empty()
                    ? Status::Ok()
                    : env_.AbsolutePath(options_.undoListPath, &undo.path);
-    std::string problem;
     for (std::size_t i = 0; s.ok() && !undo.path.empty() && i < plans.size();
          ++i)
-      undo.rows.push_back(ListRowText(UndoRequest(plans[i].plan, &problem)));
+      undo.rows.push_back(ListRowText(UndoRequest(plans[i].plan)));
     if (s.ok())
       s = journal.Begin(journaled, undo.path.empty() ? nullptr : &undo);
     if (!s.ok())
@@ -343,9 +342,10 @@ class BatchListRun {
     const RunJournal::End end = journal.Finish(undoFailed, true);
     const std::string folder = "'" + Shown(trendFolder) + "'";
     if (!end.flush.ok())
-      TellError(FlushFailedMessage(end.flush, folder) + "\n");
+      TellError(FlushFailed(end.flush, folder).ToString() + "\n");
     else if (!end.removal.ok())
-      TellError("warning: " + JournalLeftMessage(end.removal, folder) + "\n");
+      TellError("warning: " + JournalLeft(end.removal, folder).ToString() +
+                "\n");
     return end.flush.ok();
   }
 
@@ -360,14 +360,12 @@ class BatchListRun {
           report.outcome == RenameOutcome::kStopped   ? RowOutcome::kNotRun
           : report.outcome == RenameOutcome::kRefused ? RowOutcome::kRefused
                                                       : RowOutcome::kFailed;
-      row->message = report.message;
+      row->message = report.failure.ToString();
       output_.RowEnded(*row);
       return false;
     }
     row->outcome = RowOutcome::kRenamed;
-    std::string problem;
-    Status s =
-        undo ? undo->Add(UndoRequest(report.plan, &problem)) : Status::Ok();
+    Status s = undo ? undo->Add(UndoRequest(report.plan)) : Status::Ok();
     row->message = RenamedMessage(report.plan);
     output_.RowEnded(*row);
     if (!s.ok())

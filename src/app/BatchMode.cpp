@@ -3,7 +3,6 @@
 #include <ostream>
 
 #include "app/PlanText.h"
-#include "app/StreamReporter.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
@@ -79,9 +78,9 @@ std::optional<BatchValues> ParseBatchArguments(
 
 int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
              std::ostream& out, std::ostream& err) {
-  StreamReporter reporter(err);
-  RenameReport report = RenameTrend(env, reporter, values.hstPath,
-                                    values.newPath, values.newTag, stop);
+  RenameReport report =
+      RenameTrend(env, values.hstPath, values.newPath, values.newTag, stop);
+  if (!report.ok()) err << report.failure.ToString() << "\n";
   for (const std::string& warning : report.plan.warnings)
     err << "Warning: " << warning << "\n";
   if (report.outcome == RenameOutcome::kStopped) return kExitInterrupted;
@@ -92,16 +91,14 @@ int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
 
 int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
               std::ostream& err) {
-  RenamePlan plan;
-  std::string message;
-  RenameOutcome outcome = PlanRename(env, values.hstPath, values.newPath,
-                                     values.newTag, &plan, &message);
-  if (outcome != RenameOutcome::kRenamed) {
-    err << message << "\n";
+  RenameReport planned =
+      PlanRename(env, values.hstPath, values.newPath, values.newTag);
+  if (!planned.ok()) {
+    err << planned.failure.ToString() << "\n";
     return kExitNotRenamed;
   }
-  DescribePlan(plan, out);
-  for (const std::string& warning : plan.warnings)
+  DescribePlan(planned.plan, out);
+  for (const std::string& warning : planned.plan.warnings)
     out << "Warning: " << warning << "\n";
   out << "Dry run: nothing was changed.\n";
   return kExitRenamed;

@@ -23,10 +23,13 @@ bool IsOption(const std::string& arg) {
   return arg.size() > 1 && arg[0] == '-';
 }
 
-// Splits `args` into options and values; false with `*problem` for an
-// option that is unknown or lacks its file.
-bool ReadOptions(const std::vector<std::string>& args, Options* options,
-                 std::string* problem) {
+Status Usage(std::string why) {
+  return Status::Message(ErrorKind::kInvalidArgument, std::move(why));
+}
+
+// Splits `args` into options and values; fails for an option that is
+// unknown or lacks its file.
+Status ReadOptions(const std::vector<std::string>& args, Options* options) {
   std::size_t i = 0;
   for (; i < args.size() && IsOption(args[i]); ++i) {
     const std::string& arg = args[i];
@@ -49,54 +52,45 @@ bool ReadOptions(const std::vector<std::string>& args, Options* options,
     } else if (arg == "--recover") {
       options->recover = true;
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
-      if (i + 1 == args.size()) {
-        *problem = arg + (arg == "--list" ? " needs a folder."
-                                          : " needs a file name.");
-        return false;
-      }
+      if (i + 1 == args.size())
+        return Usage(arg + (arg == "--list" ? " needs a folder."
+                                            : " needs a file name."));
       (arg == "--batch"  ? options->batch
        : arg == "--list" ? options->list
                          : options->undoList) = args[++i];
     } else {
-      *problem = "Unknown option '" + EscapeControlCharacters(arg) + "'.";
-      return false;
+      return Usage("Unknown option '" + EscapeControlCharacters(arg) + "'.");
     }
   }
   options->values.assign(args.begin() + static_cast<std::ptrdiff_t>(i),
                          args.end());
-  return true;
-}
-
-std::optional<Command> Refuse(const std::string& why, std::string* problem) {
-  *problem = why;
-  return std::nullopt;
+  return Status::Ok();
 }
 
 }  // namespace
 
-std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
-                                        std::string* problem,
-                                        BatchValuesReader readValues) {
+Result<Command> ParseCommandLine(const std::vector<std::string>& args,
+                                 BatchValuesReader readValues) {
   Options options;
-  if (!ReadOptions(args, &options, problem)) return std::nullopt;
+  Status s = ReadOptions(args, &options);
+  if (!s.ok()) return s;
   Command command;
   if (options.help || options.version) {
-    if (args.size() != 1) return Refuse(args[0] + " stands alone.", problem);
+    if (args.size() != 1) return Usage(args[0] + " stands alone.");
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
   if (options.json && !options.info && !options.list)
-    return Refuse("--json goes with --info or --list.", problem);
+    return Usage("--json goes with --info or --list.");
   if (options.undoList && !options.batch)
-    return Refuse("--undo-list goes with --batch.", problem);
+    return Usage("--undo-list goes with --batch.");
   if (options.info) {
     if (options.batch || options.dryRun)
-      return Refuse(
+      return Usage(
           "--info shows one trend and changes nothing; it takes "
-          "no other option but --json.",
-          problem);
+          "no other option but --json.");
     if (options.values.size() != 1)
-      return Refuse("--info needs one value: the history file.", problem);
+      return Usage("--info needs one value: the history file.");
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
@@ -104,18 +98,16 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   }
   if (options.recover) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
-      return Refuse(
+      return Usage(
           "--recover takes one value at most: the folder or the history "
-          "file.",
-          problem);
+          "file.");
     command.kind = CommandKind::kRecover;
     command.folder = options.values.empty() ? "" : options.values[0];
     return command;
   }
   if (options.many) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
-      return Refuse("--many takes one value at most: the folder of trends.",
-                    problem);
+      return Usage("--many takes one value at most: the folder of trends.");
     command.kind = CommandKind::kManyTrends;
     command.folder = options.values.empty() ? "" : options.values[0];
     return command;
@@ -123,10 +115,9 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   if (options.list) {
     if (options.batch || options.dryRun || options.undoList ||
         !options.values.empty())
-      return Refuse(
+      return Usage(
           "--list shows the trends of one folder and changes nothing; it "
-          "takes no other option but --json.",
-          problem);
+          "takes no other option but --json.");
     command.kind = CommandKind::kList;
     command.json = options.json;
     command.folder = *options.list;
@@ -135,10 +126,9 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   command.dryRun = options.dryRun;
   if (options.batch) {
     if (!options.values.empty())
-      return Refuse(
+      return Usage(
           "--batch takes its trends from the list, not from "
-          "values on the command line.",
-          problem);
+          "values on the command line.");
     command.kind = CommandKind::kBatchList;
     command.listPath = *options.batch;
     command.undoListPath = options.undoList.value_or("");
@@ -146,9 +136,8 @@ std::optional<Command> ParseCommandLine(const std::vector<std::string>& args,
   }
   std::optional<BatchValues> values = readValues(options.values);
   if (!values)
-    return Refuse(
-        "Morvelle needs three values: history file, new tag, new path.",
-        problem);
+    return Usage(
+        "Morvelle needs three values: history file, new tag, new path.");
   command.kind = CommandKind::kRename;
   command.values = *values;
   return command;

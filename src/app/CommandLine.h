@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/BatchMode.h"
+#include "platform/Status.h"
 
 namespace morvelle {
 
@@ -56,10 +57,10 @@ struct Command {
 using BatchValuesReader =
     std::optional<BatchValues> (*)(const std::vector<std::string>& values);
 
-// The command for the arguments after the program name (at least one).
-// Nothing when they make no sense; `*problem` then says why.
-std::optional<Command> ParseCommandLine(
-    const std::vector<std::string>& args, std::string* problem,
+// The command for the arguments after the program name (at least one), or
+// why they make no sense (kInvalidArgument).
+Result<Command> ParseCommandLine(
+    const std::vector<std::string>& args,
     BatchValuesReader readValues = ParseBatchArguments);
 
 // True when `command` renames trends (not a dry run, not --info): such a

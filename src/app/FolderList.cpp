@@ -14,21 +14,6 @@
 namespace morvelle {
 namespace {
 
-// Keeps what the trend operations tell, so that it can be said together
-// with the trend it is about.
-class RecordingReporter final : public Reporter {
- public:
-  void Warning(const std::string& message) override { Add(message); }
-  void Critical(const std::string& message) override { Add(message); }
-  const std::string& text() const { return text_; }
-
- private:
-  void Add(const std::string& message) {
-    text_ += (text_.empty() ? "" : "; ") + message;
-  }
-  std::string text_;
-};
-
 bool IsHistoryFile(const FolderEntry& entry) {
   const std::string& name = entry.name;
   return entry.type == EntryType::kRegular && name.size() > 4 &&
@@ -41,21 +26,17 @@ bool ByName(const std::string& a, const std::string& b) {
   return folded_a != folded_b ? folded_a < folded_b : a < b;
 }
 
-// The trend of `name` in the folder of `index`, or false with why not.
-bool ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
-               const std::string& name, TrendInspection* trend,
-               std::string* reason) {
-  RecordingReporter reporter;
+// The trend of `name` in the folder of `index`, or why not.
+Status ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
+                 const std::string& name, TrendInspection* trend) {
   trend->hstPath = folder + name;
-  trend->info = ReadTrendInfo(env, reporter, trend->hstPath, &trend->header);
-  if (trend->info.pathWidth == 0) {
-    *reason = reporter.text();
-    return false;
-  }
+  Result<TrendInfo> info = ReadTrendInfo(env, trend->hstPath, &trend->header);
+  if (!info.ok()) return info.status();
+  trend->info = std::move(*info);
   trend->tableValid = TableCountsValid(trend->header);
   trend->files = FindTrendFiles(index, StripExtension(name), name);
-  trend->interrupted = PendingRunProblem(env, index, folder, name).value_or("");
-  return true;
+  trend->interrupted = CheckNoPendingRun(env, index, folder, name);
+  return Status::Ok();
 }
 
 void PrintText(const FolderTrends& trends, std::ostream& out) {
@@ -80,8 +61,7 @@ void PrintJson(const FolderTrends& trends, std::ostream& out) {
         << ", \"entryCount\": " << trend.header.EntryCount()
         << ", \"extraCount\": " << trend.header.ExtraCount()
         << ", \"tableValid\": " << (trend.tableValid ? "true" : "false")
-        << ", \"interrupted\": "
-        << (trend.interrupted.empty() ? "false" : "true")
+        << ", \"interrupted\": " << (trend.interrupted.ok() ? "false" : "true")
         << ", \"dataFiles\": " << trend.files.dataFiles.size() << "}";
     separator = ",";
   }
@@ -89,7 +69,7 @@ void PrintJson(const FolderTrends& trends, std::ostream& out) {
   separator = "";
   for (const UnreadableTrend& trend : trends.unreadable) {
     out << separator << "\n    {\"historyFile\": " << JsonString(trend.hstPath)
-        << ", \"reason\": " << JsonString(trend.reason) << "}";
+        << ", \"reason\": " << JsonString(trend.reason.ToString()) << "}";
     separator = ",";
   }
   out << (trends.unreadable.empty() ? "" : "\n  ") << "]\n}\n";
@@ -97,16 +77,13 @@ void PrintJson(const FolderTrends& trends, std::ostream& out) {
 
 }  // namespace
 
-bool ReadFolderTrends(Env& env, const std::string& folder, FolderTrends* trends,
-                      std::string* problem) {
+Status ReadFolderTrends(Env& env, const std::string& folder,
+                        FolderTrends* trends) {
   *trends = FolderTrends();
   std::vector<FolderEntry> entries;
   Status s = env.AbsolutePath(folder, &trends->folder);
   if (s.ok()) s = env.ListFolder(trends->folder, &entries);
-  if (!s.ok()) {
-    *problem = "Could not list the folder: " + s.ToString();
-    return false;
-  }
+  if (!s.ok()) return s.WithContext("Could not list the folder: ");
   // The separator the platform gave the absolute path.
   const std::string& absolute = trends->folder;
   std::size_t last = absolute.find_last_of("\\/");
@@ -119,21 +96,21 @@ bool ReadFolderTrends(Env& env, const std::string& folder, FolderTrends* trends,
   FolderIndex index(std::move(entries));
   for (const std::string& name : names) {
     TrendInspection trend;
-    std::string reason;
-    if (ReadTrend(env, index, trends->folder, name, &trend, &reason))
+    Status read = ReadTrend(env, index, trends->folder, name, &trend);
+    if (read.ok())
       trends->trends.push_back(std::move(trend));
     else
-      trends->unreadable.push_back({trends->folder + name, reason});
+      trends->unreadable.push_back({trends->folder + name, std::move(read)});
   }
-  return true;
+  return Status::Ok();
 }
 
 int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
             std::ostream& err) {
   FolderTrends trends;
-  std::string problem;
-  if (!ReadFolderTrends(env, folder, &trends, &problem)) {
-    err << problem << "\n";
+  Status s = ReadFolderTrends(env, folder, &trends);
+  if (!s.ok()) {
+    err << s.ToString() << "\n";
     return kExitNotRenamed;
   }
   if (json)
@@ -142,11 +119,11 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
     PrintText(trends, out);
   for (const UnreadableTrend& trend : trends.unreadable)
     err << "Could not read '" << EscapeControlCharacters(trend.hstPath)
-        << "': " << trend.reason << "\n";
+        << "': " << trend.reason.ToString() << "\n";
   bool interrupted = false;
   for (const TrendInspection& trend : trends.trends) {
-    if (trend.interrupted.empty()) continue;
-    err << trend.interrupted << "\n";
+    if (trend.interrupted.ok()) continue;
+    err << trend.interrupted.ToString() << "\n";
     interrupted = true;
   }
   return trends.unreadable.empty() && !interrupted ? kExitRenamed

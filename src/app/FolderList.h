@@ -13,7 +13,7 @@ namespace morvelle {
 
 struct UnreadableTrend {
   std::string hstPath;  // absolute
-  std::string reason;
+  Status reason;
 };
 
 struct FolderTrends {
@@ -27,9 +27,9 @@ struct FolderTrends {
 // (and then byte by byte), each read as InspectTrend reads it. The folder
 // is listed once for all of them. A trend that cannot be read (no longer
 // there, an unknown version, a read error) is put in `unreadable` with why.
-// False, with `*problem`, when the folder itself cannot be listed.
-bool ReadFolderTrends(Env& env, const std::string& folder, FolderTrends* trends,
-                      std::string* problem);
+// Fails when the folder itself cannot be listed.
+Status ReadFolderTrends(Env& env, const std::string& folder,
+                        FolderTrends* trends);
 
 // Shows the trends of `folder` on `out`. As text, a list that --batch reads:
 // a comment header, then one row per trend with its history file, tag and

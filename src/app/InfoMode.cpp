@@ -4,7 +4,6 @@
 #include <ostream>
 
 #include "app/BatchMode.h"
-#include "app/StreamReporter.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "trend/TrendTools.h"
@@ -28,7 +27,7 @@ void PrintText(const TrendInspection& trend, std::ostream& out) {
       << "ExtraCount:    " << trend.header.ExtraCount() << "\n";
   if (!trend.tableValid)
     out << "File table:    invalid counts; a rename refuses this trend\n";
-  if (!trend.interrupted.empty())
+  if (!trend.interrupted.ok())
     out << "Interrupted:   a run renaming this trend was stopped; run "
            "morvelle --recover\n";
   out << "Path:          " << ShownField(info.path) << "\n"
@@ -53,7 +52,7 @@ void PrintJson(const TrendInspection& trend, std::ostream& out) {
       << "  \"entryCount\": " << trend.header.EntryCount() << ",\n"
       << "  \"extraCount\": " << trend.header.ExtraCount() << ",\n"
       << "  \"tableValid\": " << (trend.tableValid ? "true" : "false") << ",\n"
-      << "  \"interrupted\": " << (trend.interrupted.empty() ? "false" : "true")
+      << "  \"interrupted\": " << (trend.interrupted.ok() ? "false" : "true")
       << ",\n"
       << "  \"path\": " << JsonString(FieldDisplayText(info.path)) << ",\n"
       << "  \"tag\": " << JsonString(FieldDisplayText(info.tag)) << ",\n"
@@ -112,16 +111,16 @@ std::string JsonString(std::string_view text) {
 
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
             std::ostream& err) {
-  StreamReporter reporter(err);
   TrendInspection trend;
-  if (!InspectTrend(env, reporter, hstPath, &trend)) return kExitNotRenamed;
-  if (json)
+  Status s = InspectTrend(env, hstPath, &trend);
+  if (!s.ok())
+    err << s.ToString() << "\n";
+  else if (json)
     PrintJson(trend, out);
   else
     PrintText(trend, out);
-  if (trend.interrupted.empty()) return kExitRenamed;
-  err << trend.interrupted << "\n";
-  return kExitNotRenamed;
+  if (!trend.interrupted.ok()) err << trend.interrupted.ToString() << "\n";
+  return s.ok() && trend.interrupted.ok() ? kExitRenamed : kExitNotRenamed;
 }
 
 }  // namespace morvelle

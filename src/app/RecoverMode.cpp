@@ -17,26 +17,23 @@ std::string Shown(const std::string& text) {
 
 // The folder to recover, and the history file within it when one was
 // named.
-bool ResolveTarget(Env& env, const std::string& target, std::string* folder,
-                   std::string* historyName, std::string* problem) {
+Status ResolveTarget(Env& env, const std::string& target, std::string* folder,
+                     std::string* historyName) {
   std::string absolute;
   Status s = env.AbsolutePath(target.empty() ? "." : target, &absolute);
   if (absolute.ends_with("/.") || absolute.ends_with("\\."))
     absolute.pop_back();
   FileInfo info;
   if (s.ok()) s = env.GetFileInfo(absolute, &info);
-  if (!s.ok()) {
-    *problem = "Cannot recover " + Shown(target) + ": " + s.ToString();
-    return false;
-  }
+  if (!s.ok()) return s.WithContext("Cannot recover " + Shown(target) + ": ");
   if (info.type == EntryType::kDirectory) {
     *folder = AddBackslash(
         absolute, absolute.find('\\') != std::string::npos ? '\\' : '/');
-    return true;
+    return Status::Ok();
   }
   *folder = FolderOf(absolute);
   *historyName = FileNameOf(absolute);
-  return true;
+  return Status::Ok();
 }
 
 struct Counts {
@@ -71,12 +68,13 @@ void Report(const JournalRecovery& journal, Counts* counts, std::ostream& out,
                        trend.outcome == RecoveryOutcome::kCompleted ||
                        trend.outcome == RecoveryOutcome::kUntouched;
     (whole ? out : err) << "  " << Shown(trend.historyFile) << " "
-                        << trend.message << "\n";
+                        << trend.Text() << "\n";
   }
   if (journal.removed)
     out << "  removed: every trend it names is whole\n";
   else
-    err << "  kept" << (journal.problem.empty() ? "" : ": " + journal.problem)
+    err << "  kept"
+        << (journal.problem.ok() ? "" : ": " + journal.problem.ToString())
         << "\n";
 }
 
@@ -84,11 +82,12 @@ void Report(const JournalRecovery& journal, Counts* counts, std::ostream& out,
 
 int RunRecover(Env& env, const std::string& target, std::ostream& out,
                std::ostream& err) {
-  std::string folder, history_name, problem;
+  std::string folder, history_name;
   std::vector<JournalRecovery> journals;
-  if (!ResolveTarget(env, target, &folder, &history_name, &problem) ||
-      !RecoverFolder(env, folder, history_name, &journals, &problem)) {
-    err << problem << "\n";
+  Status s = ResolveTarget(env, target, &folder, &history_name);
+  if (s.ok()) s = RecoverFolder(env, folder, history_name, &journals);
+  if (!s.ok()) {
+    err << s.ToString() << "\n";
     return kExitNotRenamed;
   }
   if (journals.empty()) {

@@ -91,15 +91,15 @@ void Tally(const JournalRecovery& journal, RecoveredTrends* trends) {
         trends->untouched.push_back(name);
         break;
       default:
-        trends->problems.push_back(name + ": " + trend.message);
+        trends->problems.push_back(name + ": " + trend.Text());
         ++trends->notRecovered;
         break;
     }
   }
-  if (!journal.removed && !journal.problem.empty())
+  if (!journal.removed && !journal.problem.ok())
     trends->problems.push_back("The journal '" +
                                EscapeControlCharacters(journal.journalPath) +
-                               "' is kept: " + journal.problem);
+                               "' is kept: " + journal.problem.ToString());
 }
 
 // What a recovery did, short enough for a message box however many trends
@@ -207,7 +207,8 @@ ListRun RunListFiles(
 FolderRecovery RecoverTrends(Env& env, const std::string& folder) {
   FolderRecovery recovery;
   recovery.folder = folder;
-  RecoverFolder(env, folder, "", &recovery.journals, &recovery.problem);
+  Status s = RecoverFolder(env, folder, "", &recovery.journals);
+  if (!s.ok()) recovery.problem = s.ToString();
   return recovery;
 }
 

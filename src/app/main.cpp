@@ -2,7 +2,6 @@
 // shows trends and ends without a window (and without a GUI application
 // object, so it runs where there is no display); without, it opens the
 // window.
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,23 +18,21 @@ int main(int argc, char** argv) {
   if (!OpenStandardDescriptors()) return kExitNotRenamed;
   std::vector<std::string> args = ProgramArguments(argc, argv);
   if (args.empty()) return RunInteractive(argc, argv);
-  std::string problem;
-  std::optional<Command> command =
-      ParseCommandLine(args, &problem, BatchValuesOfCommandLine);
-  if (command && command->kind == CommandKind::kManyTrends)
+  Result<Command> command = ParseCommandLine(args, BatchValuesOfCommandLine);
+  if (command.ok() && command->kind == CommandKind::kManyTrends)
     return RunManyTrends(argc, argv, command->folder);
   ReturnLargeBlocksWhenFreed();
-  bool stoppable = command && ChangesFiles(*command);
+  bool stoppable = command.ok() && ChangesFiles(*command);
   InstallStopHandlers(stoppable);
   int status = kExitUsage;
-  if (command)
+  if (command.ok())
     status = RunCommand(Env::Default(), *command, BatchErrIsTerminal(),
                         &StopRequested(), BatchOut(), BatchErr());
   else
-    BatchErr() << problem << "\n\n" << UsageText();
+    BatchErr() << command.status().ToString() << "\n\n" << UsageText();
   bool shown =
-      ShowBatchText(command && (command->kind == CommandKind::kHelp ||
-                                command->kind == CommandKind::kVersion));
+      ShowBatchText(command.ok() && (command->kind == CommandKind::kHelp ||
+                                     command->kind == CommandKind::kVersion));
   // Checked once the output is written: a run asked to stop says so
   // whatever it got done, even when the request came while it wrote; output
   // that could not be written makes a success a failure.

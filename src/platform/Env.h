@@ -6,6 +6,15 @@
 // Paths are in the platform's own encoding (UTF-8 on POSIX and at the edge
 // of the Windows implementation). No call follows a symbolic link at the
 // last component: a link is reported as a link, never opened or replaced.
+//
+// Threads: Env::Default() keeps nothing between calls (each is its own
+// system calls, and errno and GetLastError() are per thread), so any
+// threads may call it at the same time; the Many trends window plans on a
+// worker thread while its own thread reads files. A File or a Folder is
+// for one thread at a time, which may hand it on to another. The program
+// never changes its current folder, so AbsolutePath may run beside any
+// call. An Env of another kind (the tests' Envs) may keep state between
+// calls and is for one thread at a time unless it says otherwise.
 #pragma once
 
 #include <cstdint>
@@ -160,8 +169,7 @@ class Env {
   // written or renamed by this process: kPermissionDenied for a read-only
   // or immutable file or a folder without write permission (POSIX:
   // access() for writing), kInUse for a file another program holds open
-  // (Windows: a trial exclusive open; the message hints that the runtime
-  // may be using it).
+  // (Windows: a trial exclusive open).
   virtual Status CheckWritable(const std::string& path) = 0;
 
   // Fails with kInvalidArgument, changing nothing, when a file could not
@@ -194,6 +202,62 @@ class Env {
   // spaces dropped). Does not ask whether it exists.
   virtual Status AbsolutePath(const std::string& path,
                               std::string* absolute) = 0;
+};
+
+// An Env that passes every call on to `target`: the base of an Env that
+// changes a few calls and does the rest as `target` does. OpenFolder is
+// not passed on: the Folder it opens reaches its files through this Env's
+// own calls, so that what a derived Env changes applies to them as well.
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env& target) : target_(target) {}
+
+  Env& target() const { return target_; }
+
+  Status ListFolder(const std::string& folder,
+                    std::vector<FolderEntry>* entries) override {
+    return target_.ListFolder(folder, entries);
+  }
+  Status OpenFile(const std::string& path, OpenMode mode,
+                  std::unique_ptr<File>* file) override {
+    return target_.OpenFile(path, mode, file);
+  }
+  Status CreateNewFile(const std::string& path,
+                       std::unique_ptr<File>* file) override {
+    return target_.CreateNewFile(path, file);
+  }
+  Status RenameNoReplace(const std::string& from,
+                         const std::string& to) override {
+    return target_.RenameNoReplace(from, to);
+  }
+  Status GetFileInfo(const std::string& path, FileInfo* info) override {
+    return target_.GetFileInfo(path, info);
+  }
+  Status RemoveFile(const std::string& path) override {
+    return target_.RemoveFile(path);
+  }
+  Status CheckWritable(const std::string& path) override {
+    return target_.CheckWritable(path);
+  }
+  Status CheckNameFits(const std::string& path) override {
+    return target_.CheckNameFits(path);
+  }
+  Status ReadTextFile(const std::string& path, std::size_t limit,
+                      std::string* text) override {
+    return target_.ReadTextFile(path, limit, text);
+  }
+  Status SyncFolder(const std::string& folder) override {
+    return target_.SyncFolder(folder);
+  }
+  Status SyncFileSystem(const std::string& folder) override {
+    return target_.SyncFileSystem(folder);
+  }
+  Status AbsolutePath(const std::string& path, std::string* absolute) override {
+    return target_.AbsolutePath(path, absolute);
+  }
+
+ private:
+  Env& target_;
 };
 
 }  // namespace morvelle

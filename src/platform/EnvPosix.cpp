@@ -17,9 +17,7 @@
 namespace morvelle {
 namespace {
 
-// The one place where errno becomes a Status.
-Status PosixError(const std::string& operation, const std::string& path,
-                  int error) {
+ErrorKind KindOfErrno(int error) {
   ErrorKind kind = ErrorKind::kOther;
   switch (error) {
     case ENOENT:
@@ -58,7 +56,15 @@ Status PosixError(const std::string& operation, const std::string& path,
     default:
       break;
   }
-  return Status::Error(kind, operation, path, std::strerror(error));
+  return kind;
+}
+
+// The one place where errno becomes a Status: of a call on `path`, or of
+// a rename of `path` to `target`.
+Status PosixError(const std::string& operation, const std::string& path,
+                  int error, const std::string& target = {}) {
+  return Status::Error(KindOfErrno(error), operation, path, target,
+                       std::strerror(error));
 }
 
 EntryType TypeOfMode(mode_t mode) {
@@ -430,7 +436,7 @@ Status OpenAt(int at, const char* name, const std::string& path, OpenMode mode,
 Status RenameByLink(int at, const char* from, const char* to,
                     const std::string& fromPath, const std::string& toPath) {
   if (::linkat(at, from, at, to, 0) != 0)
-    return PosixError("rename", fromPath + "' to '" + toPath, errno);
+    return PosixError("rename", fromPath, errno, toPath);
   if (::unlinkat(at, from, 0) != 0)
     return PosixError("rename (remove old name)", fromPath, errno);
   return Status::Ok();
@@ -456,7 +462,7 @@ Status RenameAt(int at, const char* from, const char* to,
     if (::renameat(at, from, at, to) == 0) return Status::Ok();
     error = errno;
   }
-  return PosixError("rename", fromPath + "' to '" + toPath, error);
+  return PosixError("rename", fromPath, error, toPath);
 }
 
 Status CheckWritableAt(int at, const char* name, const std::string& path) {

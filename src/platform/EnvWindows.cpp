@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/Env.h"
+#include "platform/Text.h"
 #include "platform/WideText.h"
 
 namespace morvelle {
@@ -75,15 +76,17 @@ std::string DescribeError(DWORD error) {
   return Utf8FromWide(message);
 }
 
-// The one place where a Win32 error code becomes a Status.
+// The one place where a Win32 error code becomes a Status: of a call on
+// `path`, or of a rename of `path` to `target`.
 Status WindowsError(const std::string& operation, const std::string& path,
-                    DWORD error) {
-  return Status::Error(KindOfError(error), operation, path,
+                    DWORD error, const std::string& target = {}) {
+  return Status::Error(KindOfError(error), operation, path, target,
                        DescribeError(error));
 }
 
-Status LastError(const std::string& operation, const std::string& path) {
-  return WindowsError(operation, path, GetLastError());
+Status LastError(const std::string& operation, const std::string& path,
+                 const std::string& target = {}) {
+  return WindowsError(operation, path, GetLastError(), target);
 }
 
 // `path` for Win32. A NUL inside it would silently cut the name short.
@@ -311,13 +314,14 @@ bool IsCaseOnlyChange(const std::wstring& from, const std::wstring& to) {
                               TRUE) == CSTR_EQUAL;
 }
 
-// The spelling the file system keeps for the last component of `path`.
-Status NameOnDisk(const std::wstring& path, const std::string& what,
-                  std::wstring* name) {
+// The spelling the file system keeps for the last component of `path`,
+// which a rename from `from` to `to` has just made.
+Status NameOnDisk(const std::wstring& path, const std::string& from,
+                  const std::string& to, std::wstring* name) {
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data,
                                  FindExSearchNameMatch, nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) return LastError("rename", what);
+  if (find == INVALID_HANDLE_VALUE) return LastError("rename", from, to);
   FindClose(find);
   *name = data.cFileName;
   return Status::Ok();
@@ -329,20 +333,22 @@ Status NameOnDisk(const std::wstring& path, const std::string& what,
 // should the second step fail, the file goes back to its old name.
 Status RenameThroughTemporaryName(const std::wstring& from,
                                   const std::wstring& to,
-                                  const std::string& what) {
+                                  const std::string& fromPath,
+                                  const std::string& toPath) {
   std::size_t separator = LastSeparator(to);
   std::wstring temporary =
       (separator == std::wstring::npos ? L"" : to.substr(0, separator + 1)) +
       L"~morvelle-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
       std::to_wstring(GetTickCount64()) + L".tmp";
   if (!MoveFileExW(from.c_str(), temporary.c_str(), 0))
-    return LastError("rename", what);
+    return LastError("rename", fromPath, toPath);
   if (MoveFileExW(temporary.c_str(), to.c_str(), 0)) return Status::Ok();
   DWORD error = GetLastError();
-  if (MoveFileExW(temporary.c_str(), from.c_str(), 0))
-    return WindowsError("rename", what, error);
-  return WindowsError(
-      "rename", what + "'; the file is now '" + Utf8FromWide(temporary), error);
+  Status failed = WindowsError("rename", fromPath, error, toPath);
+  if (MoveFileExW(temporary.c_str(), from.c_str(), 0)) return failed;
+  return failed.WithContext(
+      "", "; the file is now '" +
+              EscapeControlCharacters(Utf8FromWide(temporary)) + "'");
 }
 
 constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
@@ -559,7 +565,6 @@ class WindowsEnv final : public Env {
 
   Status RenameNoReplace(const std::string& from,
                          const std::string& to) override {
-    std::string what = from + "' to '" + to;
     std::wstring wide_from, wide_to;
     Status s = WidePath("rename", from, &wide_from);
     if (s.ok()) s = WidePath("rename", to, &wide_to);
@@ -568,16 +573,16 @@ class WindowsEnv final : public Env {
     // with ERROR_ALREADY_EXISTS and nothing changes; only a target that is
     // the file itself under another spelling is let through.
     if (!MoveFileExW(wide_from.c_str(), wide_to.c_str(), 0))
-      return LastError("rename", what);
+      return LastError("rename", from, to);
     if (!IsCaseOnlyChange(wide_from, wide_to)) return Status::Ok();
     std::wstring on_disk;
-    s = NameOnDisk(wide_to, what, &on_disk);
+    s = NameOnDisk(wide_to, from, to, &on_disk);
     if (!s.ok()) return s;
     std::size_t separator = LastSeparator(wide_to);
     std::wstring_view wanted = std::wstring_view(wide_to).substr(
         separator == std::wstring::npos ? 0 : separator + 1);
     if (on_disk == wanted) return Status::Ok();
-    return RenameThroughTemporaryName(wide_from, wide_to, what);
+    return RenameThroughTemporaryName(wide_from, wide_to, from, to);
   }
 
   Status GetFileInfo(const std::string& path, FileInfo* info) override {
@@ -630,10 +635,8 @@ class WindowsEnv final : public Env {
     }
     DWORD error = GetLastError();
     if (error == ERROR_SHARING_VIOLATION)
-      return Status::Error(
-          ErrorKind::kInUse, "check access", path,
-          "Another program holds the file open; the Ostrel runtime may be "
-          "using it");
+      return Status::Error(ErrorKind::kInUse, "check access", path,
+                           "Another program holds the file open");
     return WindowsError("check access", path, error);
   }
 

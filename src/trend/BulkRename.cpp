@@ -96,7 +96,7 @@ class CrossChecker {
     Status s = FolderIdentity(FolderOf(row->plan.hstPath), folder);
     if (s.ok()) return true;
     row->outcome = RenameOutcome::kFailed;
-    row->message = "Could not read the trend's folder: " + s.ToString();
+    row->failure = s.WithContext("Could not read the trend's folder: ");
     return false;
   }
 
@@ -143,7 +143,7 @@ class CrossChecker {
                      PlannedRename* row) {
     row->outcome = RenameOutcome::kRefused;
     row->conflictsWith = other;
-    row->message = message;
+    row->failure = Status::Message(ErrorKind::kAlreadyExists, message);
   }
 
   Env& env_;
@@ -191,9 +191,11 @@ std::vector<PlannedRename> PlanRenames(
   std::vector<PlannedRename> rows(requests.size());
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const RenameRequest& request = requests[i];
-    rows[i].outcome =
-        PlanRename(env, listings, request.hstPath, request.newPath,
-                   request.newTag, &rows[i].plan, &rows[i].message);
+    RenameReport planned = PlanRename(env, listings, request.hstPath,
+                                      request.newPath, request.newTag);
+    rows[i].outcome = planned.outcome;
+    rows[i].failure = std::move(planned.failure);
+    rows[i].plan = std::move(planned.plan);
   }
   CrossChecker checker(env);
   if (checker.SurelyApart(&rows)) return rows;
@@ -205,7 +207,7 @@ std::vector<PlannedRename> PlanRenames(
   return rows;
 }
 
-RenameRequest UndoRequest(const RenamePlan& plan, std::string* problem) {
+RenameRequest UndoRequest(const RenamePlan& plan, Status* inexact) {
   RenameRequest undo;
   undo.hstPath = plan.files.front().newPath;
   std::string_view entry(plan.files.front().oldBytes.data(),
@@ -215,8 +217,12 @@ RenameRequest UndoRequest(const RenamePlan& plan, std::string* problem) {
   std::string old_tag = TrimAtNul(ReadField(entry, plan.layout.EntryTag()));
   undo.newPath = FieldDisplayText(old_path);
   undo.newTag = FieldDisplayText(old_tag);
-  *problem = TableProblem(plan, old_path, old_tag);
-  if (problem->empty()) *problem = NamesProblem(plan, FileNameOf(undo.newPath));
+  if (!inexact) return undo;
+  std::string problem = TableProblem(plan, old_path, old_tag);
+  if (problem.empty()) problem = NamesProblem(plan, FileNameOf(undo.newPath));
+  *inexact = problem.empty()
+                 ? Status::Ok()
+                 : Status::Message(ErrorKind::kOther, std::move(problem));
   return undo;
 }
 

@@ -22,7 +22,7 @@ inline constexpr std::size_t kNoRequest = static_cast<std::size_t>(-1);
 
 struct PlannedRename {
   RenameOutcome outcome = RenameOutcome::kRefused;
-  std::string message;  // why not, when the outcome is not kRenamed
+  Status failure;  // why not, when the outcome is not kRenamed
   // The earlier request this one conflicts with, or kNoRequest.
   std::size_t conflictsWith = kNoRequest;
   RenamePlan plan;
@@ -44,11 +44,11 @@ std::vector<PlannedRename> PlanRenames(
 
 // The request that renames the trend of `plan`, once renamed, back: the
 // history file's new path, and entry 0's tag and path without extension
-// as the user sees them. `*problem` receives why running it would not give
-// back the table and every file name byte for byte (entries that differ
-// from entry 0, bytes after a field's NUL, a value cut to its field, files
-// not named after entry 0's path), or is cleared. Data-file headers are
-// not compared: planning does not read them.
-RenameRequest UndoRequest(const RenamePlan& plan, std::string* problem);
+// as the user sees them. `*inexact` (may be null) receives why running it
+// would not give back the table and every file name byte for byte (entries
+// that differ from entry 0, bytes after a field's NUL, a value cut to its
+// field, files not named after entry 0's path), or OK. Data-file headers
+// are not compared: planning does not read them.
+RenameRequest UndoRequest(const RenamePlan& plan, Status* inexact = nullptr);
 
 }  // namespace morvelle

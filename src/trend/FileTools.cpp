@@ -1,6 +1,5 @@
 #include "trend/FileTools.h"
 
-#include "platform/Env.h"
 #include "trend/TrendDefinitions.h"
 
 namespace morvelle {
@@ -61,12 +60,6 @@ std::string PathFieldWithoutExtension(std::string_view raw) {
   std::optional<std::string> extension = PathFieldExtension(value);
   if (extension) value.resize(value.size() - extension->size() - 1);
   return value;
-}
-
-bool FileExists(Env& env, const std::string& p) {
-  FileInfo info;
-  return !p.empty() && env.GetFileInfo(p, &info).ok() &&
-         info.type == EntryType::kRegular;
 }
 
 }  // namespace morvelle

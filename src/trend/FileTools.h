@@ -11,8 +11,6 @@
 
 namespace morvelle {
 
-class Env;
-
 bool IsPathSeparator(char c);
 
 // The folder of `p` with a trailing separator: the text before the last
@@ -46,8 +44,5 @@ std::optional<std::string> PathFieldExtension(std::string_view raw);
 // A table entry's Path value up to its first NUL, without the extension
 // PathFieldExtension finds and its dot.
 std::string PathFieldWithoutExtension(std::string_view raw);
-
-// True when `p` is not empty and names a regular file.
-bool FileExists(Env& env, const std::string& p);
 
 }  // namespace morvelle

@@ -64,7 +64,7 @@ class FolderIndex {
 
 // Listings for planning many renames: each folder is listed once, on first
 // use, and kept as it was then. Also holds the folder of the trend at hand
-// open, for planning and for the run.
+// open, for planning and for the run. For one thread at a time.
 class FolderListings {
  public:
   explicit FolderListings(Env& env) : env_(env) {}

@@ -6,6 +6,13 @@
 #include "trend/TrendTools.h"
 
 namespace morvelle {
+namespace {
+
+Status NotAHistoryFile(std::string message) {
+  return Status::Message(ErrorKind::kNotARegularFile, std::move(message));
+}
+
+}  // namespace
 
 Status ReadRecord(File& file, std::uint64_t offset, std::size_t size,
                   std::string* record) {
@@ -84,50 +91,43 @@ Status CloseKeepingError(std::unique_ptr<File> file, Status s) {
   return s.ok() ? closed : s;
 }
 
-std::string InvalidVersionMessage(int version) {
-  return "Invalid Trend Version " + std::to_string(version);
+Status InvalidVersion(int version) {
+  return Status::Message(ErrorKind::kCorrupt,
+                         "Invalid Trend Version " + std::to_string(version));
 }
 
-std::string NotFoundMessage(const std::string& hstPath) {
-  return "Trend '" + EscapeControlCharacters(hstPath) + "' not found";
+Status TrendNotFound(const std::string& hstPath) {
+  return Status::Message(ErrorKind::kNotFound,
+                         "Trend " + Quoted(hstPath) + " not found");
 }
 
 std::string Quoted(const std::string& name) {
   return "'" + EscapeControlCharacters(name) + "'";
 }
 
-HistoryCheck CheckHistoryFile(Env& env, const std::string& path,
-                              const std::string& shownPath,
-                              std::string* message) {
+Status CheckHistoryFile(Env& env, const std::string& path,
+                        const std::string& shownPath) {
   FileInfo info;
   Status s = env.GetFileInfo(path, &info);
   // A hidden or system file is no normal file: the trend is not there.
-  if (s.kind() == ErrorKind::kNotFound || (s.ok() && info.hidden)) {
-    *message = NotFoundMessage(shownPath);
-    return HistoryCheck::kNotFound;
-  }
-  if (!s.ok()) {
-    *message = "Could not read the trend: " + s.ToString();
-    return HistoryCheck::kFailed;
-  }
+  if (s.kind() == ErrorKind::kNotFound || (s.ok() && info.hidden))
+    return TrendNotFound(shownPath);
+  if (!s.ok()) return s.WithContext("Could not read the trend: ");
   const std::string quoted = Quoted(shownPath);
   switch (info.type) {
     case EntryType::kRegular:
-      return HistoryCheck::kRegularFile;
+      return Status::Ok();
     case EntryType::kDirectory:
-      *message = quoted + " is a folder, not a history file";
-      break;
+      return NotAHistoryFile(quoted + " is a folder, not a history file");
     case EntryType::kSymlink:
-      *message =
-          quoted + " is a symbolic link; choose the history file it points to";
-      break;
+      return NotAHistoryFile(
+          quoted + " is a symbolic link; choose the history file it points to");
     case EntryType::kOther:
-      *message = quoted +
-                 " is not a regular file (a device, a pipe or a socket), so "
-                 "it cannot be a history file";
       break;
   }
-  return HistoryCheck::kNotAFile;
+  return NotAHistoryFile(quoted +
+                         " is not a regular file (a device, a pipe or a "
+                         "socket), so it cannot be a history file");
 }
 
 }  // namespace morvelle

@@ -50,21 +50,21 @@ Status CheckFileToRewrite(const File& file, const std::string& path,
 // Closes `file` and keeps the first error of the two.
 Status CloseKeepingError(std::unique_ptr<File> file, Status s);
 
-std::string InvalidVersionMessage(int version);
-std::string NotFoundMessage(const std::string& hstPath);
+// "Invalid Trend Version 7" (kCorrupt).
+Status InvalidVersion(int version);
+// "Trend '...' not found" (kNotFound).
+Status TrendNotFound(const std::string& hstPath);
 
 // `name` in quotes, its control characters escaped, for messages.
 std::string Quoted(const std::string& name);
 
-enum class HistoryCheck { kRegularFile, kNotFound, kNotAFile, kFailed };
-
-// Whether `path` names a history file that may be opened, and if not, why
-// (in `*message`, naming it `shownPath`): kNotAFile for a folder, a device
-// or a link (a link is refused rather than followed: renaming it would
-// rename the link, not the trend), kFailed when the file system cannot
-// tell.
-HistoryCheck CheckHistoryFile(Env& env, const std::string& path,
-                              const std::string& shownPath,
-                              std::string* message);
+// Whether `path` names a history file that may be opened: OK, or why not,
+// naming it `shownPath`: TrendNotFound when nothing (or a hidden or system
+// file) has that name; kNotARegularFile for a folder, a device or a link
+// (a link is refused rather than followed: renaming it would rename the
+// link, not the trend); the file system's failure, within "Could not read
+// the trend: ", when it cannot tell.
+Status CheckHistoryFile(Env& env, const std::string& path,
+                        const std::string& shownPath);
 
 }  // namespace morvelle

@@ -174,13 +174,13 @@ class RunJournal {
 // ---- Noticing and recovering -------------------------------------------
 
 // Why the trend whose history file is `historyName` in `folder` must not
-// be changed, or nothing: a journal in `listing` names it, under its old or
-// its new name, because a run renaming it was interrupted (or is still
-// going on). Asks the file system only when the listing holds a journal.
-std::optional<std::string> PendingRunProblem(Env& env,
-                                             const FolderIndex& listing,
-                                             const std::string& folder,
-                                             const std::string& historyName);
+// be changed, or OK: a journal in `listing` names it, under its old or its
+// new name, because a run renaming it was interrupted (kOther, with how to
+// put it right) or is still going on (kInUse). Asks the file system only
+// when the listing holds a journal.
+Status CheckNoPendingRun(Env& env, const FolderIndex& listing,
+                         const std::string& folder,
+                         const std::string& historyName);
 
 enum class RecoveryOutcome {
   kRestored,    // put back as it was before the run
@@ -194,14 +194,18 @@ enum class RecoveryOutcome {
 struct TrendRecovery {
   std::string historyFile;  // absolute, its name before the run
   RecoveryOutcome outcome = RecoveryOutcome::kFailed;
-  std::string message;  // what was done or why not
+  std::string done;  // what was done, when the trend is whole
+  Status failure;    // why not, when it is not; OK when it is
+
+  // What became of the trend, as a person reads it after its name.
+  std::string Text() const { return failure.ok() ? done : failure.ToString(); }
 };
 
 struct JournalRecovery {
   std::string journalPath;
   bool cutShort = false;  // the run had changed nothing
   bool removed = false;   // every trend is whole: the journal is gone
-  std::string problem;    // why the journal itself could not be dealt with
+  Status problem;         // why the journal itself could not be dealt with
   std::vector<TrendRecovery> trends;
 };
 
@@ -215,11 +219,10 @@ struct JournalRecovery {
 // the journal's own files are touched, and no rename replaces a file. A
 // journal is removed once every trend it names is whole and on stable
 // storage. With `historyName`, only the journals that name that history
-// file (under its old or new name) are dealt with. False, with
-// `*problem`, when the folder cannot be listed.
-bool RecoverFolder(Env& env, const std::string& folder,
-                   const std::string& historyName,
-                   std::vector<JournalRecovery>* recoveries,
-                   std::string* problem);
+// file (under its old or new name) are dealt with. Fails when the folder
+// cannot be listed.
+Status RecoverFolder(Env& env, const std::string& folder,
+                     const std::string& historyName,
+                     std::vector<JournalRecovery>* recoveries);
 
 }  // namespace morvelle

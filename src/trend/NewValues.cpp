@@ -49,45 +49,39 @@ std::string FileNameProblem(const std::string& name) {
   return {};
 }
 
-// Field bytes of a user's value, or a refusal in `*message`.
-bool EncodeValue(const std::string& what, const std::string& value,
-                 std::string* field, std::string* message) {
+Status Refusal(std::string message) {
+  return Status::Message(ErrorKind::kInvalidArgument, std::move(message));
+}
+
+// Field bytes of a user's value, or a refusal.
+Status EncodeValue(const std::string& what, const std::string& value,
+                   std::string* field) {
   std::string bad;
   std::optional<std::string> bytes = EncodeFieldText(value, &bad);
-  if (!bytes) {
-    *message = bad.empty()
-                   ? what + " is not valid UTF-8 text"
-                   : what + " holds '" + bad +
-                         "', which the text fields of a trend file cannot hold";
-    return false;
-  }
+  if (!bytes)
+    return Refusal(bad.empty() ? what + " is not valid UTF-8 text"
+                               : what + " holds '" + bad +
+                                     "', which the text fields of a trend "
+                                     "file cannot hold");
   *field = *bytes;
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace
 
-bool EncodeNewValues(const std::string& newPath, const std::string& newTag,
-                     std::string* pathField, std::string* tagField,
-                     std::string* message) {
+Status EncodeNewValues(const std::string& newPath, const std::string& newTag,
+                       std::string* pathField, std::string* tagField) {
   std::string name_problem = FileNameProblem(FileNameOf(newPath));
-  if (!name_problem.empty()) {
-    *message = "The new path " + Quoted(newPath) + " " + name_problem;
-    return false;
-  }
-  if (newTag.empty()) {
-    *message = "The new tag is empty";
-    return false;
-  }
-  return EncodeValue("The new path", newPath, pathField, message) &&
-         EncodeValue("The new tag", newTag, tagField, message);
+  if (!name_problem.empty())
+    return Refusal("The new path " + Quoted(newPath) + " " + name_problem);
+  if (newTag.empty()) return Refusal("The new tag is empty");
+  Status s = EncodeValue("The new path", newPath, pathField);
+  return s.ok() ? EncodeValue("The new tag", newTag, tagField) : s;
 }
 
-std::string NewValuesProblem(const std::string& newPath,
-                             const std::string& newTag) {
-  std::string path_field, tag_field, message;
-  EncodeNewValues(newPath, newTag, &path_field, &tag_field, &message);
-  return message;
+Status CheckNewValues(const std::string& newPath, const std::string& newTag) {
+  std::string path_field, tag_field;
+  return EncodeNewValues(newPath, newTag, &path_field, &tag_field);
 }
 
 }  // namespace morvelle

@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "platform/Status.h"
+
 namespace morvelle {
 
-// The field bytes of the new values in `*pathField` and `*tagField`; false
-// with the reason in `*message` when a rename may not take them.
-bool EncodeNewValues(const std::string& newPath, const std::string& newTag,
-                     std::string* pathField, std::string* tagField,
-                     std::string* message);
+// The field bytes of the new values in `*pathField` and `*tagField`; the
+// reason (kInvalidArgument, a sentence of its own) when a rename may not
+// take them.
+Status EncodeNewValues(const std::string& newPath, const std::string& newTag,
+                       std::string* pathField, std::string* tagField);
 
 }  // namespace morvelle

@@ -75,9 +75,10 @@ class TrendRecoverer {
     for (std::size_t i = found_.size(); i-- > 0;) {
       Status s = Restore(trend_.files[i], found_[i], i == 0);
       if (!s.ok())
-        return Done(RecoveryOutcome::kFailed,
-                    "could not be put back: " + s.ToString() +
-                        "; the journal is kept, run the recovery again");
+        return Failed(RecoveryOutcome::kFailed,
+                      s.WithContext("could not be put back: ",
+                                    "; the journal is kept, run the recovery "
+                                    "again"));
     }
     return Done(RecoveryOutcome::kRestored,
                 "was put back as it was before the run (" +
@@ -86,9 +87,15 @@ class TrendRecoverer {
   }
 
  private:
-  TrendRecovery Done(RecoveryOutcome outcome, std::string message) {
+  TrendRecovery Done(RecoveryOutcome outcome, std::string done) {
     result_.outcome = outcome;
-    result_.message = std::move(message);
+    result_.done = std::move(done);
+    return Finish();
+  }
+
+  TrendRecovery Failed(RecoveryOutcome outcome, Status why) {
+    result_.outcome = outcome;
+    result_.failure = std::move(why);
     return Finish();
   }
 
@@ -97,9 +104,10 @@ class TrendRecoverer {
     return result_;
   }
 
-  bool Refuse(RecoveryOutcome outcome, const std::string& why) {
+  bool Refuse(RecoveryOutcome outcome, const Status& why) {
     result_.outcome = outcome;
-    result_.message = why + "; nothing was changed and the journal is kept";
+    result_.failure =
+        why.WithContext("", "; nothing was changed and the journal is kept");
     return false;
   }
 
@@ -122,11 +130,13 @@ class TrendRecoverer {
     const bool at_old = IsRegular(file.oldName);
     const bool at_new = renamed && IsRegular(file.newName);
     if (!at_old && !at_new)
-      return Refuse(RecoveryOutcome::kRefused,
-                    Quoted(folder_ + file.oldName) + " is missing" +
-                        (renamed ? ", nor is it under its new name " +
-                                       Quoted(folder_ + file.newName)
-                                 : std::string()));
+      return Refuse(
+          RecoveryOutcome::kRefused,
+          Status::Message(ErrorKind::kNotFound,
+                          Quoted(folder_ + file.oldName) + " is missing" +
+                              (renamed ? ", nor is it under its new name " +
+                                             Quoted(folder_ + file.newName)
+                                       : std::string())));
     // Where another program made a file under the other name, the trend's
     // is the one that holds the run's bytes.
     Status s;
@@ -134,13 +144,15 @@ class TrendRecoverer {
     if (at_old && (!at_new || (s.ok() && found->bytes == Bytes::kForeign)))
       s = Examine(file, history, false, found);
     if (s.kind() == ErrorKind::kInUse)
-      return Refuse(RecoveryOutcome::kInProgress, s.ToString());
-    if (!s.ok()) return Refuse(RecoveryOutcome::kFailed, s.ToString());
+      return Refuse(RecoveryOutcome::kInProgress, s);
+    if (!s.ok()) return Refuse(RecoveryOutcome::kFailed, s);
     if (found->bytes != Bytes::kForeign) return true;
     return Refuse(RecoveryOutcome::kRefused,
-                  Quoted(found->path) +
-                      " holds neither its bytes from before the run nor "
-                      "those the run wrote: another program has changed it");
+                  Status::Message(ErrorKind::kOther,
+                                  Quoted(found->path) +
+                                      " holds neither its bytes from before "
+                                      "the run nor those the run wrote: "
+                                      "another program has changed it"));
   }
 
   Status Examine(const JournalFile& file, bool history, bool atNewName,
@@ -271,8 +283,9 @@ JournalRecovery RecoverJournal(Env& env, const std::string& folder,
   Journal journal;
   if (s.ok()) s = ReadJournal(*file, &journal);
   if (s.kind() == ErrorKind::kInUse) {
-    recovery.problem =
-        "a Morvelle run is using it now: that run is not interrupted";
+    recovery.problem = Status::Message(
+        ErrorKind::kInUse,
+        "a Morvelle run is using it now: that run is not interrupted");
     return recovery;
   }
   if (s.ok() && !historyName.empty() &&
@@ -298,16 +311,15 @@ JournalRecovery RecoverJournal(Env& env, const std::string& folder,
   if (file) s = CloseKeepingError(std::move(file), s);
   if (whole && s.ok()) s = env.RemoveFile(recovery.journalPath);
   recovery.removed = whole && s.ok();
-  if (!s.ok()) recovery.problem = s.ToString();
+  recovery.problem = s;
   return recovery;
 }
 
 }  // namespace
 
-std::optional<std::string> PendingRunProblem(Env& env,
-                                             const FolderIndex& listing,
-                                             const std::string& folder,
-                                             const std::string& historyName) {
+Status CheckNoPendingRun(Env& env, const FolderIndex& listing,
+                         const std::string& folder,
+                         const std::string& historyName) {
   for (const FolderEntry* entry : Journals(listing)) {
     const std::string path = folder + entry->name;
     std::unique_ptr<File> file;
@@ -323,28 +335,28 @@ std::optional<std::string> PendingRunProblem(Env& env,
     std::unique_ptr<File> probe;
     Status held = env.OpenFile(path, OpenMode::kLocked, &probe);
     if (held.kind() == ErrorKind::kInUse)
-      return "Another Morvelle run is renaming trend " +
-             Quoted(folder + historyName) + " now (its journal is " +
-             Quoted(path) + "); wait until it has ended";
-    return "Trend " + Quoted(folder + historyName) +
-           " may be partly renamed: a Morvelle run renaming it was "
-           "interrupted (its journal is " +
-           Quoted(path) + "). Put it back first with: morvelle --recover " +
-           Quoted(folder);
+      return Status::Message(ErrorKind::kInUse,
+                             "Another Morvelle run is renaming trend " +
+                                 Quoted(folder + historyName) +
+                                 " now (its journal is " + Quoted(path) +
+                                 "); wait until it has ended");
+    return Status::Message(
+        ErrorKind::kOther,
+        "Trend " + Quoted(folder + historyName) +
+            " may be partly renamed: a Morvelle run renaming it was "
+            "interrupted (its journal is " +
+            Quoted(path) + "). Put it back first with: morvelle --recover " +
+            Quoted(folder));
   }
-  return std::nullopt;
+  return Status::Ok();
 }
 
-bool RecoverFolder(Env& env, const std::string& folder,
-                   const std::string& historyName,
-                   std::vector<JournalRecovery>* recoveries,
-                   std::string* problem) {
+Status RecoverFolder(Env& env, const std::string& folder,
+                     const std::string& historyName,
+                     std::vector<JournalRecovery>* recoveries) {
   std::vector<FolderEntry> entries;
   Status s = env.ListFolder(folder, &entries);
-  if (!s.ok()) {
-    *problem = "Could not list the folder: " + s.ToString();
-    return false;
-  }
+  if (!s.ok()) return s.WithContext("Could not list the folder: ");
   FolderIndex listing(std::move(entries));
   for (const FolderEntry* entry : Journals(listing)) {
     JournalRecovery recovery =
@@ -352,7 +364,7 @@ bool RecoverFolder(Env& env, const std::string& folder,
     if (!recovery.journalPath.empty())
       recoveries->push_back(std::move(recovery));
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace morvelle

@@ -38,41 +38,39 @@ class RenameRun {
         plan_(plan),
         stop_(stop) {}
 
-  RenameOutcome Run(std::string* message) {
-    RenameOutcome outcome = LockHistory(message);
+  RenameOutcome Run(Status* failure) {
+    RenameOutcome outcome = LockHistory(failure);
     if (outcome != RenameOutcome::kRenamed) return outcome;
     std::optional<std::size_t> stopped_at;
-    Status failure = RewriteAndRename(&stopped_at);
-    if (failure.ok() && !stopped_at) failure = CloseHistory();
+    Status s = RewriteAndRename(&stopped_at);
+    if (s.ok() && !stopped_at) s = CloseHistory();
     // A run that is the whole of its journal's run is complete only once
     // its changes are on stable storage; a failure to get them there is
     // undone as any other.
-    if (failure.ok() && !stopped_at && syncAtEnd_)
-      failure = journal_.SyncChanges();
-    if (failure.ok() && !stopped_at) return RenameOutcome::kRenamed;
+    if (s.ok() && !stopped_at && syncAtEnd_) s = journal_.SyncChanges();
+    if (s.ok() && !stopped_at) return RenameOutcome::kRenamed;
     bool undone = UndoAll();
     Status closed = CloseHistory();
     if (!closed.ok() && plan_.files.front().undoError.ok())
       plan_.files.front().undoError = closed;
     undone = undone && closed.ok();
-    *message = Headline(failure) + "\n";
-    if (undone) {
-      *message += "Every change was undone: the trend is as it was.";
-      return failure.ok() ? RenameOutcome::kStopped
-                          : RenameOutcome::kRolledBack;
+    *failure = Headline(s, undone ? "Every change was undone: the trend is "
+                                    "as it was."
+                                  : UndoFailedText());
+    if (!undone) {
+      // Without this account, which may fail like the undo did, recovery
+      // still finds every file; only a data file it cannot tell from one
+      // the run wrote is then left to its bytes.
+      journal_.AddLeftChanged(plan_);
+      return RenameOutcome::kUndoFailed;
     }
-    *message += UndoFailedText();
-    // Without this account, which may fail like the undo did, recovery
-    // still finds every file; only a data file it cannot tell from one the
-    // run wrote is then left to its bytes.
-    journal_.AddLeftChanged(plan_);
-    return RenameOutcome::kUndoFailed;
+    return s.ok() ? RenameOutcome::kStopped : RenameOutcome::kRolledBack;
   }
 
  private:
   // Holds the history file for the whole run, and makes sure nothing
   // changed it since it was planned.
-  RenameOutcome LockHistory(std::string* message) {
+  RenameOutcome LockHistory(Status* failure) {
     Status s = folders_.Open(FolderOf(plan_.hstPath), &folder_);
     if (s.ok())
       s = folder_->OpenFile(plan_.hstPath, OpenMode::kLocked, &history_);
@@ -87,18 +85,19 @@ class RenameRun {
     if (history_) CloseHistory();
     const std::string trend = "Cannot rename trend " + Quoted(plan_.hstPath);
     if (s.ok()) {
-      *message = trend +
-                 ": its history file changed after it was checked. Nothing "
-                 "was changed; try again.";
+      *failure = Status::Message(
+          ErrorKind::kOther, trend +
+                                 ": its history file changed after it was "
+                                 "checked. Nothing was changed; try again.");
       return RenameOutcome::kRefused;
     }
     if (s.kind() == ErrorKind::kInUse) {
-      *message = trend + ": " + s.ToString() +
-                 " (another Morvelle run or the Ostrel runtime may be using "
-                 "it). Nothing was changed.";
+      *failure = s.WithContext(trend + ": ",
+                               " (another Morvelle run or the Ostrel runtime "
+                               "may be using it). Nothing was changed.");
       return RenameOutcome::kRefused;
     }
-    *message = trend + ": " + s.ToString() + ". Nothing was changed.";
+    *failure = s.WithContext(trend + ": ", ". Nothing was changed.");
     return RenameOutcome::kFailed;
   }
 
@@ -262,10 +261,15 @@ class RenameRun {
     return CloseKeepingError(std::move(history_), Status::Ok());
   }
 
-  std::string Headline(const Status& failure) const {
+  // The run's failure `s` (OK: it was stopped) as the first line, then
+  // `then` on the next.
+  Status Headline(const Status& s, const std::string& then) const {
     const std::string trend = "Renaming trend " + Quoted(plan_.hstPath);
-    return failure.ok() ? trend + " was stopped before it was complete."
-                        : trend + " failed: " + failure.ToString() + ".";
+    if (s.ok())
+      return Status::Message(
+          ErrorKind::kCancelled,
+          trend + " was stopped before it was complete.\n" + then);
+    return s.WithContext(trend + " failed: ", ".\n" + then);
   }
 
   std::string UndoFailedText() const {
@@ -310,13 +314,16 @@ void FinishRun(RunJournal& journal, RenameReport* report, bool sync) {
   if (undo_failed) return;
   const std::string folder = Quoted(FolderOf(report->plan.hstPath));
   if (!end.flush.ok()) {
-    if (report->outcome == RenameOutcome::kRenamed)
-      report->outcome = RenameOutcome::kFailed;
-    report->message += (report->message.empty() ? "" : "\n") +
-                       FlushFailedMessage(end.flush, folder);
+    const Status flush = FlushFailed(end.flush, folder);
+    // A run that failed already says so first, and keeps its own fields.
+    report->failure =
+        report->ok() ? flush
+                     : report->failure.WithContext("", "\n" + flush.ToString());
+    if (report->ok()) report->outcome = RenameOutcome::kFailed;
   } else if (!end.removal.ok()) {
     // The trend is whole on disk; only the journal is left over.
-    report->plan.warnings.push_back(JournalLeftMessage(end.removal, folder));
+    report->plan.warnings.push_back(
+        JournalLeft(end.removal, folder).ToString());
   }
 }
 
@@ -335,13 +342,13 @@ RenameReport ExecuteRenamePlan(FolderListings& folders, RenamePlan plan,
   RenameReport report;
   if (!s.ok()) {
     report.outcome = RenameOutcome::kFailed;
-    report.message = JournalFailedMessage(plan, s);
+    report.failure = JournalFailed(plan, s);
     report.plan = std::move(plan);
     return report;
   }
   report.plan = std::move(plan);
   report.outcome =
-      RenameRun(folders, journal, true, report.plan, stop).Run(&report.message);
+      RenameRun(folders, journal, true, report.plan, stop).Run(&report.failure);
   // A renamed trend is on stable storage already; anything else may have
   // put files back since the last flush.
   FinishRun(journal, &report, !report.ok());
@@ -353,63 +360,48 @@ RenameReport ExecuteRenamePlan(FolderListings& folders, RunJournal& journal,
   RenameReport report;
   report.plan = std::move(plan);
   report.outcome = RenameRun(folders, journal, false, report.plan, stop)
-                       .Run(&report.message);
+                       .Run(&report.failure);
   return report;
 }
 
-std::string JournalFailedMessage(const RenamePlan& plan, const Status& s) {
-  return "Cannot rename trend " + Quoted(plan.hstPath) +
-         ": its journal could not be written: " + s.ToString() +
-         ". Nothing was changed.";
+Status JournalFailed(const RenamePlan& plan, const Status& s) {
+  return s.WithContext("Cannot rename trend " + Quoted(plan.hstPath) +
+                           ": its journal could not be written: ",
+                       ". Nothing was changed.");
 }
 
-std::string FlushFailedMessage(const Status& s, const std::string& folder) {
-  return "The changes could not be flushed to disk (" + s.ToString() +
-         "), so they may not survive a power cut. The journal is kept: "
-         "morvelle --recover " +
-         folder + " settles the trends.";
+Status FlushFailed(const Status& s, const std::string& folder) {
+  return s.WithContext("The changes could not be flushed to disk (",
+                       "), so they may not survive a power cut. The journal "
+                       "is kept: morvelle --recover " +
+                           folder + " settles the trends.");
 }
 
-std::string JournalLeftMessage(const Status& s, const std::string& folder) {
-  return "The run's journal could not be removed (" + s.ToString() +
-         "); morvelle --recover " + folder + " clears it";
+Status JournalLeft(const Status& s, const std::string& folder) {
+  return s.WithContext("The run's journal could not be removed (",
+                       "); morvelle --recover " + folder + " clears it");
 }
 
-RenameReport RenameTrend(Env& env, Reporter& reporter,
-                         const std::string& hstPath, const std::string& newPath,
-                         const std::string& newTag,
+bool IsUserCorrectable(RenameOutcome outcome) {
+  return outcome == RenameOutcome::kNotFound ||
+         outcome == RenameOutcome::kRefused;
+}
+
+bool IsUserCorrectable(const Status& inspection) {
+  // TrendNotFound names no call: a call that failed is the file system's.
+  return inspection.kind() == ErrorKind::kNotFound &&
+         inspection.operation().empty();
+}
+
+RenameReport RenameTrend(Env& env, const std::string& hstPath,
+                         const std::string& newPath, const std::string& newTag,
                          const std::atomic<bool>* stop) {
   FolderListings listings(env);  // the folder is opened once for both
-  RenameReport report;
   // The run itself finds a file it cannot write and puts the trend back.
-  report.outcome = PlanRename(env, listings, hstPath, newPath, newTag,
-                              &report.plan, &report.message, false);
-  if (report.outcome == RenameOutcome::kRenamed)
-    report = ExecuteRenamePlan(listings, std::move(report.plan), stop);
-  switch (report.outcome) {
-    case RenameOutcome::kRenamed:
-      break;
-    case RenameOutcome::kNotFound:
-    case RenameOutcome::kRefused:
-      reporter.Warning(report.message);
-      break;
-    default:
-      reporter.Critical(report.message);
-      break;
-  }
-  return report;
-}
-
-Status UpdateFileEntries(File& file, std::string_view newPath,
-                         std::string_view newTag, const TrendLayout& layout,
-                         int entryCount, int extraCount) {
-  std::string table;
-  Status s = ReadWholeRecord(file, {}, kFileTableOffset,
-                             TableSize(layout, entryCount, extraCount), &table);
-  if (!s.ok()) return s;
-  return file.WriteAt(
-      kFileTableOffset,
-      RewrittenTable(std::move(table), newPath, newTag, layout, entryCount));
+  RenameReport report =
+      PlanRename(env, listings, hstPath, newPath, newTag, false);
+  if (!report.ok()) return report;
+  return ExecuteRenamePlan(listings, std::move(report.plan), stop);
 }
 
 }  // namespace morvelle

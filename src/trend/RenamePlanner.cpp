@@ -21,7 +21,7 @@ constexpr std::size_t kFirstRead = 16 * 1024;
 // Opens the history file read-only and reads what the plan needs: the
 // header and, when the header is sound, the whole table.
 RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
-                          std::string* table, std::string* message) {
+                          std::string* table, Status* failure) {
   std::unique_ptr<File> file;
   Folder* folder = nullptr;
   Status s = listings.Open(FolderOf(plan->hstPath), &folder);
@@ -42,14 +42,15 @@ RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
       "(EntryCount " + std::to_string(header.EntryCount()) + ", ExtraCount " +
       std::to_string(header.ExtraCount()) + ")";
   if (s.ok() && !own.ok()) {
-    *message = "Cannot rename the trend: " + own.ToString();
+    *failure = own.WithContext("Cannot rename the trend: ");
     outcome = RenameOutcome::kRefused;
   } else if (s.ok() && !layout) {
-    *message = InvalidVersionMessage(header.Version());
+    *failure = InvalidVersion(header.Version());
     outcome = RenameOutcome::kInvalidTrend;
   } else if (s.ok() && !TableCountsValid(header)) {
-    *message =
-        "The file table of " + Quoted(plan->hstPath) + " is invalid " + counts;
+    *failure = Status::Message(
+        ErrorKind::kCorrupt,
+        "The file table of " + Quoted(plan->hstPath) + " is invalid " + counts);
     outcome = RenameOutcome::kInvalidTrend;
   } else if (s.ok()) {
     plan->layout = *layout;
@@ -64,18 +65,20 @@ RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
     // entry, would be entries the runtime never wrote (EntryCount and
     // ExtraCount of 32767 each grow a short file to 29 MB).
     if (s.ok() && table->size() < size) {
-      *message =
+      *failure = Status::Message(
+          ErrorKind::kCorrupt,
           "The file table of " + Quoted(plan->hstPath) + " is cut short: " +
-          std::to_string(header.EntryCount() + header.ExtraCount()) +
-          " entries " + counts + " need " +
-          std::to_string(kFileTableOffset + size) + " bytes, the file holds " +
-          std::to_string(kFileTableOffset + table->size());
+              std::to_string(header.EntryCount() + header.ExtraCount()) +
+              " entries " + counts + " need " +
+              std::to_string(kFileTableOffset + size) +
+              " bytes, the file holds " +
+              std::to_string(kFileTableOffset + table->size()));
       outcome = RenameOutcome::kInvalidTrend;
     }
   }
   if (file) s = CloseKeepingError(std::move(file), s);
   if (!s.ok()) {
-    *message = "Could not read the trend: " + s.ToString();
+    *failure = s.WithContext("Could not read the trend: ");
     return RenameOutcome::kFailed;
   }
   return outcome;
@@ -160,21 +163,23 @@ void AddDataFileChanges(const std::vector<std::string>& names,
 
 RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
                         const std::string& newName, std::string table,
-                        RenamePlan* plan, std::string* message) {
+                        RenamePlan* plan, Status* failure) {
   std::string folder = FolderOf(plan->hstPath);
   std::string history_name = FileNameOf(plan->hstPath);
   Status s = ListedName(env, listing, folder, &history_name);
   if (!s.ok()) {
-    *message = "Could not check the trend's folder: " + s.ToString();
+    *failure = s.WithContext("Could not check the trend's folder: ");
     return RenameOutcome::kFailed;
   }
   TrendFiles files =
       FindTrendFiles(listing, StripExtension(history_name), history_name);
   if (!files.ambiguous.empty()) {
-    *message = Quoted(folder + files.ambiguous.front()) +
-               " could be a data file of this trend or of another whose "
-               "name differs in letter case only; rename it so that its "
-               "name matches one history file exactly";
+    *failure = Status::Message(
+        ErrorKind::kInvalidArgument,
+        Quoted(folder + files.ambiguous.front()) +
+            " could be a data file of this trend or of another whose name "
+            "differs in letter case only; rename it so that its name matches "
+            "one history file exactly");
     return RenameOutcome::kRefused;
   }
   plan->files.reserve(files.dataFiles.size() + 1);
@@ -184,16 +189,19 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
   return RenameOutcome::kRenamed;
 }
 
-std::string NotWritableMessage(const Status& s) {
-  std::string message = "Cannot rename the trend: " + s.ToString();
-  if (s.kind() == ErrorKind::kInUse)
-    message += " (the Ostrel runtime may be using it)";
-  return message + ". Nothing was changed.";
+// The platform says that another program holds a file open; the program
+// that holds trend files is the runtime, and the hint is said here alone.
+Status NotWritable(const Status& s) {
+  return s.WithContext("Cannot rename the trend: ",
+                       std::string(s.kind() == ErrorKind::kInUse
+                                       ? " (the Ostrel runtime may be using it)"
+                                       : "") +
+                           ". Nothing was changed.");
 }
 
 RenameOutcome CheckWritable(Env& env, FolderListings& listings,
                             const RenamePlan& plan, bool eachFile,
-                            std::string* message) {
+                            Status* failure) {
   const std::string folder_path = FolderOf(plan.hstPath);
   Folder* folder = nullptr;
   Status s = listings.Open(folder_path, &folder);
@@ -204,7 +212,7 @@ RenameOutcome CheckWritable(Env& env, FolderListings& listings,
       s = env.CheckNameFits(plan.files[i].newPath);
   }
   if (s.ok()) return RenameOutcome::kRenamed;
-  *message = NotWritableMessage(s);
+  *failure = NotWritable(s);
   return s.kind() == ErrorKind::kPermissionDenied ||
                  s.kind() == ErrorKind::kInUse ||
                  s.kind() == ErrorKind::kInvalidArgument
@@ -219,7 +227,7 @@ RenameOutcome CheckWritable(Env& env, FolderListings& listings,
 // rename itself never replaces, so a file that appears since cannot be
 // lost either.
 RenameOutcome CheckTarget(Env& env, const FolderIndex& listing,
-                          const FileChange& file, std::string* message) {
+                          const FileChange& file, Status* failure) {
   if (!listing.HoldsNameFolded(FileNameOf(file.newPath)))
     return RenameOutcome::kRenamed;
   FileInfo target;
@@ -228,14 +236,15 @@ RenameOutcome CheckTarget(Env& env, const FolderIndex& listing,
   FileInfo source;
   if (s.ok()) s = env.GetFileInfo(file.path, &source);
   if (!s.ok()) {
-    *message = "Could not check the new name: " + s.ToString();
+    *failure = s.WithContext("Could not check the new name: ");
     return RenameOutcome::kFailed;
   }
   if (source.device == target.device && source.index == target.index &&
       EqualsIgnoringCase(file.path, file.newPath))
     return RenameOutcome::kRenamed;
-  *message = "Cannot rename " + Quoted(file.path) + ": " +
-             Quoted(file.newPath) + " already exists";
+  *failure = Status::Message(ErrorKind::kAlreadyExists,
+                             "Cannot rename " + Quoted(file.path) + ": " +
+                                 Quoted(file.newPath) + " already exists");
   return RenameOutcome::kRefused;
 }
 
@@ -259,11 +268,13 @@ std::optional<std::pair<const FileChange*, const FileChange*>> SharedTarget(
 
 RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
                            const RenamePlan& plan, const std::string& newName,
-                           std::string* message) {
+                           Status* failure) {
   if (auto shared = SharedTarget(plan)) {
-    *message = "Cannot rename both " + Quoted(shared->first->path) + " and " +
-               Quoted(shared->second->path) + " to " +
-               Quoted(shared->first->newPath);
+    *failure =
+        Status::Message(ErrorKind::kAlreadyExists,
+                        "Cannot rename both " + Quoted(shared->first->path) +
+                            " and " + Quoted(shared->second->path) + " to " +
+                            Quoted(shared->first->newPath));
     return RenameOutcome::kRefused;
   }
   // Every new name is the new base, a dot and an extension: where the
@@ -271,7 +282,7 @@ RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
   if (listing.Candidates(newName).empty()) return RenameOutcome::kRenamed;
   for (const FileChange& file : plan.files) {
     if (!file.renamed()) continue;
-    RenameOutcome outcome = CheckTarget(env, listing, file, message);
+    RenameOutcome outcome = CheckTarget(env, listing, file, failure);
     if (outcome != RenameOutcome::kRenamed) return outcome;
   }
   return RenameOutcome::kRenamed;
@@ -282,7 +293,7 @@ RenameOutcome CheckTargets(Env& env, const FolderIndex& listing,
 // take it for one of the trend's files. Where the name stays, nothing new
 // can join.
 RenameOutcome CheckJoiners(const FolderIndex& listing, const RenamePlan& plan,
-                           const std::string& newName, std::string* message) {
+                           const std::string& newName, Status* failure) {
   if (newName == FileNameOf(StripExtension(plan.hstPath)))
     return RenameOutcome::kRenamed;
   std::vector<std::string_view> own;
@@ -300,20 +311,25 @@ RenameOutcome CheckJoiners(const FolderIndex& listing, const RenamePlan& plan,
          extension.find_first_not_of("0123456789") == std::string_view::npos);
     if (!joins || std::binary_search(own.begin(), own.end(), entry->name))
       continue;
-    *message = "Cannot rename the trend to " + Quoted(newName) + ": " +
-               Quoted(FolderOf(plan.hstPath) + entry->name) +
-               " is named like a file of that trend but is not one of this "
-               "trend's files; move or rename it first";
+    *failure =
+        Status::Message(ErrorKind::kAlreadyExists,
+                        "Cannot rename the trend to " + Quoted(newName) + ": " +
+                            Quoted(FolderOf(plan.hstPath) + entry->name) +
+                            " is named like a file of that trend but is not "
+                            "one of this trend's files; move or rename it "
+                            "first");
     return RenameOutcome::kRefused;
   }
   return RenameOutcome::kRenamed;
 }
 
-RenameOutcome CheckHistoryName(const RenamePlan& plan, std::string* message) {
+RenameOutcome CheckHistoryName(const RenamePlan& plan, Status* failure) {
   if (EqualsIgnoringCase(ExtensionOf(FileNameOf(plan.hstPath)), "HST"))
     return RenameOutcome::kRenamed;
-  *message = Quoted(plan.hstPath) +
-             " is not a history file: a history file's name ends in .HST";
+  *failure = Status::Message(
+      ErrorKind::kInvalidArgument,
+      Quoted(plan.hstPath) +
+          " is not a history file: a history file's name ends in .HST");
   return RenameOutcome::kInvalidTrend;
 }
 
@@ -321,93 +337,92 @@ RenameOutcome CheckHistoryName(const RenamePlan& plan, std::string* message) {
 // listing when it may. The listing tells for a regular file without a call
 // to the file system (the open checks again what it opened); anything else
 // is asked of the file system, which also says why not.
-HistoryCheck CheckListedHistoryFile(Env& env, FolderListings& listings,
-                                    const std::string& path,
-                                    const std::string& shownPath,
-                                    const FolderIndex** listing,
-                                    std::string* message) {
+Status CheckListedHistoryFile(Env& env, FolderListings& listings,
+                              const std::string& path,
+                              const std::string& shownPath,
+                              const FolderIndex** listing) {
   Status listed = listings.Get(FolderOf(path), listing);
   if (listed.ok()) {
     const FolderEntry* entry = (*listing)->Find(FileNameOf(path));
-    if (entry && entry->type == EntryType::kRegular)
-      return HistoryCheck::kRegularFile;
+    if (entry && entry->type == EntryType::kRegular) return Status::Ok();
   }
-  HistoryCheck check = CheckHistoryFile(env, path, shownPath, message);
-  if (check == HistoryCheck::kRegularFile && !listed.ok()) {
-    *message = "Could not list the trend's folder: " + listed.ToString();
-    return HistoryCheck::kFailed;
-  }
-  return check;
+  Status s = CheckHistoryFile(env, path, shownPath);
+  if (s.ok() && !listed.ok())
+    return listed.WithContext("Could not list the trend's folder: ");
+  return s;
+}
+
+// A missing history file is not found; one that is not a regular file is
+// no trend, by the check's own word (a failure of the file system names
+// the call that failed); anything else is the file system's failure.
+RenameOutcome OutcomeOfHistoryCheck(const Status& s) {
+  if (s.kind() == ErrorKind::kNotFound) return RenameOutcome::kNotFound;
+  if (s.kind() == ErrorKind::kNotARegularFile && s.operation().empty())
+    return RenameOutcome::kInvalidTrend;
+  return RenameOutcome::kFailed;
 }
 
 RenameOutcome StartPlan(Env& env, FolderListings& listings,
                         const std::string& hstPath, const std::string& newPath,
                         const std::string& newTag, RenamePlan* plan,
-                        const FolderIndex** listing, std::string* message) {
+                        const FolderIndex** listing, Status* failure) {
   if (hstPath.empty()) {
-    *message = NotFoundMessage(hstPath);
+    *failure = TrendNotFound(hstPath);
     return RenameOutcome::kNotFound;
   }
   Status s = env.AbsolutePath(hstPath, &plan->hstPath);
   if (!s.ok()) {
-    *message = "Could not find the trend: " + s.ToString();
+    *failure = s.WithContext("Could not find the trend: ");
     return RenameOutcome::kFailed;
   }
-  switch (CheckListedHistoryFile(env, listings, plan->hstPath, hstPath, listing,
-                                 message)) {
-    case HistoryCheck::kRegularFile:
-      break;
-    case HistoryCheck::kNotFound:
-      return RenameOutcome::kNotFound;
-    case HistoryCheck::kNotAFile:
-      return RenameOutcome::kInvalidTrend;
-    case HistoryCheck::kFailed:
-      return RenameOutcome::kFailed;
+  s = CheckListedHistoryFile(env, listings, plan->hstPath, hstPath, listing);
+  if (!s.ok()) {
+    *failure = s;
+    return OutcomeOfHistoryCheck(s);
   }
-  RenameOutcome outcome = CheckHistoryName(*plan, message);
+  RenameOutcome outcome = CheckHistoryName(*plan, failure);
   if (outcome != RenameOutcome::kRenamed) return outcome;
-  if (std::optional<std::string> pending = PendingRunProblem(
-          env, **listing, FolderOf(plan->hstPath), FileNameOf(plan->hstPath))) {
-    *message = *pending;
-    return RenameOutcome::kRefused;
-  }
-  if (!EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField,
-                       message))
-    return RenameOutcome::kRefused;
-  return RenameOutcome::kRenamed;
+  s = CheckNoPendingRun(env, **listing, FolderOf(plan->hstPath),
+                        FileNameOf(plan->hstPath));
+  if (s.ok())
+    s = EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField);
+  if (s.ok()) return RenameOutcome::kRenamed;
+  *failure = s;
+  return RenameOutcome::kRefused;
 }
 
 }  // namespace
 
-RenameOutcome PlanRename(Env& env, const std::string& hstPath,
-                         const std::string& newPath, const std::string& newTag,
-                         RenamePlan* plan, std::string* message) {
+RenameReport PlanRename(Env& env, const std::string& hstPath,
+                        const std::string& newPath, const std::string& newTag) {
   FolderListings listings(env);
-  return PlanRename(env, listings, hstPath, newPath, newTag, plan, message);
+  return PlanRename(env, listings, hstPath, newPath, newTag);
 }
 
-RenameOutcome PlanRename(Env& env, FolderListings& listings,
-                         const std::string& hstPath, const std::string& newPath,
-                         const std::string& newTag, RenamePlan* plan,
-                         std::string* message, bool eachFileWritable) {
-  *plan = RenamePlan();
+RenameReport PlanRename(Env& env, FolderListings& listings,
+                        const std::string& hstPath, const std::string& newPath,
+                        const std::string& newTag, bool eachFileWritable) {
+  RenameReport report;
+  RenamePlan* plan = &report.plan;
+  Status* failure = &report.failure;
   const FolderIndex* listing = nullptr;
-  RenameOutcome outcome = StartPlan(env, listings, hstPath, newPath, newTag,
-                                    plan, &listing, message);
+  RenameOutcome& outcome = report.outcome;
+  outcome = StartPlan(env, listings, hstPath, newPath, newTag, plan, &listing,
+                      failure);
   std::string table;
   if (outcome == RenameOutcome::kRenamed)
-    outcome = ReadHistory(listings, plan, &table, message);
-  if (outcome != RenameOutcome::kRenamed) return outcome;
+    outcome = ReadHistory(listings, plan, &table, failure);
+  if (outcome != RenameOutcome::kRenamed) return report;
   WarnAboutCutValues(table, plan);
   const std::string new_name = FileNameOf(newPath);
-  outcome = PlanFiles(env, *listing, new_name, std::move(table), plan, message);
+  outcome = PlanFiles(env, *listing, new_name, std::move(table), plan, failure);
   if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckTargets(env, *listing, *plan, new_name, message);
+    outcome = CheckTargets(env, *listing, *plan, new_name, failure);
   if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckJoiners(*listing, *plan, new_name, message);
+    outcome = CheckJoiners(*listing, *plan, new_name, failure);
   if (outcome == RenameOutcome::kRenamed)
-    outcome = CheckWritable(env, listings, *plan, eachFileWritable, message);
-  return outcome;
+    outcome = CheckWritable(env, listings, *plan, eachFileWritable, failure);
+  return report;
 }
 
 void RewriteEntry(std::string* entry, std::string_view newPath,

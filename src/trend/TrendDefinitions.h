@@ -52,6 +52,9 @@ struct HstHeader {
   std::int16_t ReadInt16(std::size_t offset) const;
 };
 
+// The "." and three-digit extension every table entry's path ends in.
+inline constexpr std::size_t kExtensionRoom = 4;
+
 // What differs between the four layouts. HstFileEntry and DataFileHeader
 // begin and end with fields that are not interpreted; Path is always at
 // offset 0 of an entry.
@@ -71,7 +74,7 @@ struct TrendLayout {
 
   // The longest new path the window shows in black: room is left for the
   // "." and three-digit extension every entry's path ends in.
-  std::size_t PathEditLimit() const { return pathWidth - 4; }
+  std::size_t PathEditLimit() const { return pathWidth - kExtensionRoom; }
 
   FieldSpan EntryPath() const { return {0, pathWidth}; }
   FieldSpan EntryTag() const { return {entryTagOffset, tagWidth}; }

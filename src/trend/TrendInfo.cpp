@@ -45,27 +45,17 @@ std::map<std::string, std::string> CaseTwins(
 
 }  // namespace
 
-TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
-                        const std::string& hstPath) {
+Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath) {
   HstHeader header;
-  return ReadTrendInfo(env, reporter, hstPath, &header);
+  return ReadTrendInfo(env, hstPath, &header);
 }
 
-TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
-                        const std::string& hstPath, HstHeader* headerRead) {
-  std::string message;
-  switch (CheckHistoryFile(env, hstPath, hstPath, &message)) {
-    case HistoryCheck::kRegularFile:
-      break;
-    case HistoryCheck::kNotFound:
-      reporter.Warning(message);
-      return {};
-    default:
-      reporter.Critical(message);
-      return {};
-  }
+Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath,
+                                HstHeader* headerRead) {
+  Status s = CheckHistoryFile(env, hstPath, hstPath);
+  if (!s.ok()) return s;
   std::unique_ptr<File> file;
-  Status s = env.OpenFile(hstPath, OpenMode::kRead, &file);
+  s = env.OpenFile(hstPath, OpenMode::kRead, &file);
   HstHeader& header = *headerRead;
   if (s.ok()) s = ReadHeader(*file, &header);
   TrendInfo info;
@@ -80,11 +70,8 @@ TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
     info.tagWidth = static_cast<std::int32_t>(layout->tagWidth);
   }
   if (file) s = CloseKeepingError(std::move(file), s);
-  if (!s.ok()) {
-    reporter.Critical("Could not read the trend: " + s.ToString());
-    return {};
-  }
-  if (!layout) reporter.Critical(InvalidVersionMessage(header.Version()));
+  if (!s.ok()) return s.WithContext("Could not read the trend: ");
+  if (!layout) return InvalidVersion(header.Version());
   return info;
 }
 
@@ -92,33 +79,23 @@ std::string FieldDisplayText(std::string_view raw) {
   return DecodeFieldText(TrimAtNul(raw));
 }
 
-bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
-                  TrendInspection* inspection) {
+Status InspectTrend(Env& env, const std::string& hstPath,
+                    TrendInspection* inspection) {
   *inspection = TrendInspection();
   Status s = env.AbsolutePath(hstPath, &inspection->hstPath);
-  if (!s.ok()) {
-    reporter.Critical("Could not find the trend: " + s.ToString());
-    return false;
-  }
-  inspection->info =
-      ReadTrendInfo(env, reporter, inspection->hstPath, &inspection->header);
+  if (!s.ok()) return s.WithContext("Could not find the trend: ");
+  Result<TrendInfo> info =
+      ReadTrendInfo(env, inspection->hstPath, &inspection->header);
   const std::string folder = FolderOf(inspection->hstPath);
   const std::string name = FileNameOf(inspection->hstPath);
   std::vector<FolderEntry> entries;
   s = env.ListFolder(folder, &entries);
   FolderIndex listing(std::move(entries));
   if (s.ok())
-    inspection->interrupted =
-        PendingRunProblem(env, listing, folder, name).value_or("");
-  if (inspection->info.pathWidth == 0) {
-    if (!inspection->interrupted.empty())
-      reporter.Warning(inspection->interrupted);
-    return false;
-  }
-  if (!s.ok()) {
-    reporter.Critical("Could not list the trend's folder: " + s.ToString());
-    return false;
-  }
+    inspection->interrupted = CheckNoPendingRun(env, listing, folder, name);
+  if (!info.ok()) return info.status();
+  inspection->info = std::move(*info);
+  if (!s.ok()) return s.WithContext("Could not list the trend's folder: ");
   inspection->tableValid = TableCountsValid(inspection->header);
   TrendFiles& files = inspection->files;
   files = FindTrendFiles(listing, FileNameOf(StripExtension(name)), name);
@@ -128,7 +105,7 @@ bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
         {name,
          "could be a data file of another trend named alike; a rename "
          "refuses it"});
-  return true;
+  return Status::Ok();
 }
 
 bool TableCountsValid(const HstHeader& header) {

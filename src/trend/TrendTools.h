@@ -1,8 +1,17 @@
 // The two operations on a trend: rename and inspection.
 //
-// Both take plain UTF-8 strings, keep nothing between calls and reach the
-// file system only through the Env they are given. At most one trend file
-// is open at any time.
+// Both take plain UTF-8 strings and reach the file system only through the
+// Env they are given. What fails is returned as a Status (Status.h), never
+// printed: the caller shows it. What a call keeps between calls is in the
+// FolderListings it is given (the folders' listings, and the one folder
+// it holds open), and nothing else. Inspection has at most one trend file open
+// at a time. A rename holds the history file open and locked for its whole run,
+// its journal (Journal.h) open from before the first change to the end,
+// and beside them one data file at a time.
+//
+// Threads: a call and the FolderListings and RunJournal it is given are
+// for one thread at a time; calls on different threads with their own
+// FolderListings may share an Env that allows it (Env.h).
 #pragma once
 
 #include <atomic>
@@ -12,8 +21,8 @@
 #include <vector>
 
 #include "platform/Env.h"
+#include "platform/Status.h"
 #include "trend/FolderIndex.h"
-#include "trend/Reporter.h"
 #include "trend/TrendDefinitions.h"
 
 namespace morvelle {
@@ -22,23 +31,22 @@ namespace morvelle {
 
 struct TrendInfo {
   std::string path;  // raw Path of entry 0 (field bytes), StripExtension'd
-  std::int32_t pathWidth = 0;  // 144 or 272; 0 when the trend is unreadable
+  std::int32_t pathWidth = 0;  // 144 or 272
   std::string tag;             // raw Tag of entry 0, all of its width
-  std::int32_t tagWidth = 0;   // 32, 64 or 80; 0 when the trend is unreadable
+  std::int32_t tagWidth = 0;   // 32, 64 or 80
 };
 
 // What entry 0 of `hstPath`'s file table holds, and the widths of its
 // fields. Reads only; a file shorter than the header and entry 0 reads as
-// if zeros followed. A missing file, a path that is not a regular file (a
-// folder, a link, a device), a Version outside 0-6 or a read error is
-// reported through `reporter` ("Trend '...' not found", "Invalid Trend
-// Version n") and yields empty values and zero widths.
-TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
-                        const std::string& hstPath);
+// if zeros followed. Fails for a missing file (kNotFound, "Trend '...' not
+// found"), a path that is not a regular file (a folder, a link, a device:
+// kNotARegularFile), a Version outside 0-6 (kCorrupt, "Invalid Trend
+// Version n") or a read error ("Could not read the trend: ...").
+Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath);
 
 // The same, also giving the header it read (all zeros when none was).
-TrendInfo ReadTrendInfo(Env& env, Reporter& reporter,
-                        const std::string& hstPath, HstHeader* header);
+Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath,
+                                HstHeader* header);
 
 // A raw field value as the user sees it: up to its first NUL, decoded from
 // the field code page to UTF-8.
@@ -88,17 +96,17 @@ struct TrendInspection {
   bool tableValid = false;  // counts a rename accepts (TableCountsValid)
   TrendFiles files;         // the data files sorted by name
   // Why the trend may be partly renamed (a journal of an interrupted run
-  // names it), or empty.
-  std::string interrupted;
+  // names it: CheckNoPendingRun), or OK.
+  Status interrupted;
 };
 
-// Reads the trend as ReadTrendInfo does (reporting what it reports) and
-// lists its folder, noting a journal of an interrupted run that names it.
-// False when the trend cannot be shown: no history file (and then also a
-// journal that names it, which may hold it under its new name), a Version
-// outside 0-6 or a file-system error, each told to `reporter`.
-bool InspectTrend(Env& env, Reporter& reporter, const std::string& hstPath,
-                  TrendInspection* inspection);
+// Reads the trend as ReadTrendInfo does and lists its folder, noting in
+// `interrupted` a journal of an interrupted run that names it. Fails as
+// ReadTrendInfo does, or when the folder cannot be listed; `interrupted`
+// is still set where the folder was listed, as a journal may hold a trend
+// that is missing under its new name.
+Status InspectTrend(Env& env, const std::string& hstPath,
+                    TrendInspection* inspection);
 
 // A rename accepts a table of at least one entry and no negative count.
 // (A negative EntryCount would rewrite nothing while claiming to.)
@@ -106,12 +114,12 @@ bool TableCountsValid(const HstHeader& header);
 
 // ---- Rename ----------------------------------------------------------------
 
-// Why the new values cannot be stored or be a Windows file name, or empty
-// when a rename may take them: an empty file name or tag; a character a
-// Windows file name cannot hold, a trailing space or dot, a device name;
-// a character the trend's text fields cannot hold.
-std::string NewValuesProblem(const std::string& newPath,
-                             const std::string& newTag);
+// Why the new values cannot be stored or be a Windows file name
+// (kInvalidArgument, a sentence of its own), or OK when a rename may take
+// them: an empty file name or tag; a character a Windows file name cannot
+// hold, a trailing space or dot, a device name; a character the trend's
+// text fields cannot hold.
+Status CheckNewValues(const std::string& newPath, const std::string& newTag);
 
 // How far a rename has taken one file. The stages follow each other in
 // this order, and an undo walks them back.
@@ -172,13 +180,25 @@ enum class RenameOutcome {
   kUndoFailed,    // a step failed and so did its undo: see `plan.files`
 };
 
+// What became of a rename, or of planning one: kRenamed then means that it
+// may go ahead.
 struct RenameReport {
   RenameOutcome outcome = RenameOutcome::kRefused;
-  std::string message;  // what was reported; empty when renamed
-  RenamePlan plan;      // each file carries its stage
+  // Why not, whole sentences ready to show; OK when renamed. It keeps the
+  // kind and the paths of the file-system failure behind it, if any.
+  Status failure;
+  RenamePlan plan;  // each file carries its stage
 
   bool ok() const { return outcome == RenameOutcome::kRenamed; }
 };
+
+// The look of a report that is not ok(): true for what the user can put
+// right (no history file, a refused value or name), false for what is
+// wrong with the trend or the file system.
+bool IsUserCorrectable(RenameOutcome outcome);
+
+// The same for a failure of inspection: true for a history file not found.
+bool IsUserCorrectable(const Status& inspection);
 
 // Reads the trend and checks the rename without changing anything:
 // no journal of an interrupted run naming the trend (Journal.h), history
@@ -194,11 +214,10 @@ struct RenameReport {
 // belong to either. Whether a data file has other names or is shorter
 // than a header, ExecuteRenamePlan finds on opening it. So a rename never
 // changes a file's length or a file that is not the trend's own. Returns
-// kRenamed with `*plan` filled when the rename may go ahead; otherwise the
-// outcome and, in `*message`, why not.
-RenameOutcome PlanRename(Env& env, const std::string& hstPath,
-                         const std::string& newPath, const std::string& newTag,
-                         RenamePlan* plan, std::string* message);
+// kRenamed with the plan filled in when the rename may go ahead; otherwise
+// the outcome and why not.
+RenameReport PlanRename(Env& env, const std::string& hstPath,
+                        const std::string& newPath, const std::string& newTag);
 
 // The same, with the trend's folder taken from `listings`, so that the
 // plans of many trends in one folder list it once. A new name is checked
@@ -207,13 +226,13 @@ RenameOutcome PlanRename(Env& env, const std::string& hstPath,
 // folder's writability is asked: a run about to start finds a file it
 // cannot write as it opens it, and puts the trend back, for one call per
 // file less.
-RenameOutcome PlanRename(Env& env, FolderListings& listings,
-                         const std::string& hstPath, const std::string& newPath,
-                         const std::string& newTag, RenamePlan* plan,
-                         std::string* message, bool eachFileWritable = true);
+RenameReport PlanRename(Env& env, FolderListings& listings,
+                        const std::string& hstPath, const std::string& newPath,
+                        const std::string& newTag,
+                        bool eachFileWritable = true);
 
 // What the table rewrite of `plan` changes, entry by entry, as raw field
-// bytes: the same values UpdateFileEntries writes.
+// bytes.
 struct EntryChange {
   std::string oldPath, newPath, oldTag, newTag;
 };
@@ -251,33 +270,23 @@ RenameReport ExecuteRenamePlan(FolderListings& folders, RunJournal& journal,
                                RenamePlan plan,
                                const std::atomic<bool>* stop = nullptr);
 
-// Why a run cannot start: `s`, the failure of writing its journal.
-std::string JournalFailedMessage(const RenamePlan& plan, const Status& s);
+// Why a run cannot start: `s`, the failure of writing its journal, in a
+// sentence naming the trend of `plan`.
+Status JournalFailed(const RenamePlan& plan, const Status& s);
 
-// What a run says when RunJournal::Finish could not flush its changes
-// (`s`) or remove its journal, in `folder` (quoted).
-std::string FlushFailedMessage(const Status& s, const std::string& folder);
-std::string JournalLeftMessage(const Status& s, const std::string& folder);
+// `s` in the sentence a run says when RunJournal::Finish could not flush
+// its changes, or could not remove its journal, in `folder` (quoted).
+Status FlushFailed(const Status& s, const std::string& folder);
+Status JournalLeft(const Status& s, const std::string& folder);
 
 // Renames the trend whose history file is `hstPath`: rewrites Path and Tag
 // in the first EntryCount entries of its table, the Tag of every data
 // file's header, and renames the history file to FileNameOf(newPath) +
 // ".HST" and every data file to FileNameOf(newPath) + "." + its extension,
-// all in the folder they are in. `newPath` has no extension. A refusal or
-// failure is also told to `reporter`.
-RenameReport RenameTrend(Env& env, Reporter& reporter,
-                         const std::string& hstPath, const std::string& newPath,
-                         const std::string& newTag,
+// all in the folder they are in. `newPath` has no extension.
+RenameReport RenameTrend(Env& env, const std::string& hstPath,
+                         const std::string& newPath, const std::string& newTag,
                          const std::atomic<bool>* stop = nullptr);
-
-// Rewrites the file table of an open history file: entries 0 to
-// `entryCount` - 1 get `newPath` + "." + their own old extension as Path
-// (`newPath` alone when the old path has no extension) and `newTag` as Tag
-// (both field bytes); the `extraCount` entries after them are written back
-// as read. Fails, writing nothing, when the file ends inside the table.
-Status UpdateFileEntries(File& file, std::string_view newPath,
-                         std::string_view newTag, const TrendLayout& layout,
-                         int entryCount, int extraCount);
 
 // Gives one table entry `newPath` + "." + its own old extension as Path
 // (see PathFieldExtension) and `newTag` as Tag (both field bytes,

@@ -1,6 +1,5 @@
 #include "ui/MainForm.h"
 
-#include <optional>
 #include <vector>
 
 #include "app/Settings.h"
@@ -15,9 +14,6 @@ namespace {
 constexpr const char* kTrendFilter = "Trends|*.HST|All Files|*.*|";
 constexpr int kBrowseFlags =
     kOfnFileMustExist | kOfnPathMustExist | kOfnHideReadOnly;
-
-// The Path field holds the path, "." and a three-digit extension.
-constexpr std::int32_t kExtensionRoom = 4;
 
 constexpr const char* kFileSetNotShownMessage =
     "File Set names another trend than the one shown. Press Enter in File "
@@ -55,18 +51,21 @@ class WaitCursor {
 };
 
 // Why a run may have left the trend of `hstPath` partly renamed, as its
-// folder's journals tell; nothing when the folder cannot be listed, which
+// folder's journals tell; OK when the folder cannot be listed, which
 // reading the trend has told already.
-std::optional<std::string> InterruptedRun(Env& env,
-                                          const std::string& hstPath) {
+Status InterruptedRun(Env& env, const std::string& hstPath) {
   std::string absolute;
   std::vector<FolderEntry> entries;
   Status s = env.AbsolutePath(hstPath, &absolute);
   const std::string folder = FolderOf(absolute);
   if (s.ok()) s = env.ListFolder(folder, &entries);
-  if (!s.ok()) return std::nullopt;
-  return PendingRunProblem(env, FolderIndex(std::move(entries)), folder,
+  if (!s.ok()) return Status::Ok();
+  return CheckNoPendingRun(env, FolderIndex(std::move(entries)), folder,
                            FileNameOf(absolute));
+}
+
+MessageLook LookOf(bool userCorrectable) {
+  return userCorrectable ? MessageLook::kExclamation : MessageLook::kCritical;
 }
 
 }  // namespace
@@ -110,12 +109,12 @@ void MainForm::txtFileSet_Commit() {
 
 void MainForm::ShowTrend(const std::string& hstPath) {
   shownTrend_ = hstPath;
-  MessageBoxReporter reporter(
-      [this](MessageLook look, const std::string& text) {
-        view_.ShowMessage(look, text);
-      });
-  TrendInfo info = ReadTrendInfo(env_, reporter, hstPath);
-  PathLimit = info.pathWidth - kExtensionRoom;
+  Result<TrendInfo> read = ReadTrendInfo(env_, hstPath);
+  if (!read.ok())
+    view_.ShowMessage(LookOf(IsUserCorrectable(read.status())),
+                      read.status().ToString());
+  const TrendInfo info = read.ok() ? *read : TrendInfo();
+  PathLimit = info.pathWidth - static_cast<std::int32_t>(kExtensionRoom);
   TagLimit = info.tagWidth;
   view_.SetText(Control::txtPathOriginal, FieldDisplayText(info.path));
   view_.SetText(Control::txtPathNew, FieldDisplayText(info.path));
@@ -124,8 +123,9 @@ void MainForm::ShowTrend(const std::string& hstPath) {
   view_.SetText(Control::txtTagNew, FieldDisplayText(info.tag));
   view_.SetToolTip(Control::lblTagLength, MaximumLengthText(TagLimit));
   // Also where the history file is not found: the run may have renamed it.
-  if (std::optional<std::string> problem = InterruptedRun(env_, hstPath))
-    reporter.Warning(*problem);
+  Status interrupted = InterruptedRun(env_, hstPath);
+  if (!interrupted.ok())
+    view_.ShowMessage(MessageLook::kExclamation, interrupted.ToString());
 }
 
 void MainForm::cmdSave_Click() {
@@ -135,19 +135,19 @@ void MainForm::cmdSave_Click() {
     view_.ShowMessage(MessageLook::kExclamation, kFileSetNotShownMessage);
     return;
   }
-  DeferredReporter reporter;
   RenameReport report;
   {
     WaitCursor wait(view_);
-    report = RenameTrend(env_, reporter, view_.Text(Control::txtFileSet),
+    report = RenameTrend(env_, view_.Text(Control::txtFileSet),
                          view_.Text(Control::txtPathNew),
                          view_.Text(Control::txtTagNew));
   }
-  ShowMessageFn show = [this](MessageLook look, const std::string& text) {
-    view_.ShowMessage(look, text);
-  };
-  reporter.ShowAll(show);
-  if (report.ok()) show(MessageLook::kNoIcon, DoneText(report.plan));
+  // Shown once the wait cursor is gone.
+  if (report.ok())
+    view_.ShowMessage(MessageLook::kNoIcon, DoneText(report.plan));
+  else
+    view_.ShowMessage(LookOf(IsUserCorrectable(report.outcome)),
+                      report.failure.ToString());
 }
 
 void MainForm::cmdClose_Click() { view_.CloseMainWindow(); }

@@ -18,7 +18,7 @@ RowStatus StatusOf(const PlannedRename& planned,
     status.warnings = planned.plan.warnings;
     return status;
   }
-  status.reason = planned.message;
+  status.reason = planned.failure.ToString();
   status.state = RowState::kRefused;
   if (planned.conflictsWith != kNoRequest) {
     status.state = RowState::kConflict;
@@ -96,13 +96,19 @@ ManyTrends::ManyTrends(Env& env) : env_(env) {}
 
 bool ManyTrends::Load(const std::string& folder, std::string* problem) {
   FolderTrends trends;
-  if (!ReadFolderTrends(env_, folder, &trends, problem)) return false;
+  Status s = ReadFolderTrends(env_, folder, &trends);
+  if (!s.ok()) {
+    *problem = s.ToString();
+    return false;
+  }
   trends_ = std::move(trends);
   rows_.clear();
   for (const TrendInspection& trend : trends_.trends) {
     std::string tag = FieldDisplayText(trend.info.tag);
     std::string path = FieldDisplayText(trend.info.path);
-    rows_.push_back({trend.hstPath, tag, path, tag, path, trend.interrupted});
+    rows_.push_back(
+        {trend.hstPath, tag, path, tag, path,
+         trend.interrupted.ok() ? "" : trend.interrupted.ToString()});
   }
   Touch();
   return true;

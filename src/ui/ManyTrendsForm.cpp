@@ -97,7 +97,7 @@ void ManyTrendsForm::LoadFolder(const std::string& folder) {
   view_.SetFolderText(model_.folder());
   std::string unreadable;
   for (const UnreadableTrend& trend : model_.unreadable())
-    unreadable += "\n" + trend.hstPath + ": " + trend.reason;
+    unreadable += "\n" + trend.hstPath + ": " + trend.reason.ToString();
   if (!unreadable.empty())
     view_.ShowMessage(
         MessageLook::kExclamation,

@@ -4,10 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
-#include <vector>
-
-#include "trend/Reporter.h"
 
 namespace morvelle {
 
@@ -18,29 +14,5 @@ enum class MessageLook {
 };
 
 using ShowMessageFn = std::function<void(MessageLook, const std::string&)>;
-
-// Tells the trend core's messages to a ShowMessageFn as they come.
-class MessageBoxReporter final : public Reporter {
- public:
-  explicit MessageBoxReporter(ShowMessageFn show) : show_(std::move(show)) {}
-  void Warning(const std::string& message) override;
-  void Critical(const std::string& message) override;
-
- private:
-  ShowMessageFn show_;
-};
-
-// Keeps the trend core's messages until ShowAll: a rename runs under the
-// wait cursor, and its messages are shown after the cursor is back.
-class DeferredReporter final : public Reporter {
- public:
-  void Warning(const std::string& message) override;
-  void Critical(const std::string& message) override;
-  // Shows the kept messages in the order they came, and forgets them.
-  void ShowAll(const ShowMessageFn& show);
-
- private:
-  std::vector<std::pair<MessageLook, std::string>> messages_;
-};
 
 }  // namespace morvelle

@@ -4,7 +4,7 @@
 
 #include "FailingEnv.h"
 #include "MemEnv.h"
-#include "RecordingReporter.h"
+#include "MessageLog.h"
 #include "RenameAudit.h"
 #include "platform/FieldEncoding.h"
 #include "trend/TrendTools.h"
@@ -84,9 +84,8 @@ Fault PlaceFault(const FuzzCase& fuzzCase) {
   MemEnv scratch;
   LayOut(fuzzCase, &scratch);
   FailingEnv counter(scratch);
-  RecordingReporter quiet;
   const NewValues& values = NewValuesAt(fuzzCase.newValues);
-  RenameTrend(counter, quiet, kHistory, values.path, values.tag);
+  RenameTrend(counter, kHistory, values.path, values.tag);
   fault.kind = static_cast<FaultKind>(kind - 1);
   int places = fault.kind == FaultKind::kFail         ? counter.calls()
                : fault.kind == FaultKind::kShortWrite ? counter.writes()
@@ -116,15 +115,12 @@ void CheckUse(const MemEnv& env, const char* operation, int mostOpen,
 
 void CheckInspection(MemEnv& env, std::vector<std::string>* problems) {
   auto tree = env.Tree();
-  RecordingReporter reporter;
-  TrendInfo info = ReadTrendInfo(env, reporter, kHistory);
-  std::size_t messages = reporter.warnings.size() + reporter.criticals.size();
-  bool read = info.pathWidth != 0;
-  if (messages != (read ? 0u : 1u))
-    problems->push_back("inspection told " + std::to_string(messages) +
-                        " messages");
+  Result<TrendInfo> read = ReadTrendInfo(env, kHistory);
+  if (!read.ok() && read.status().detail().empty())
+    problems->push_back("inspection failed without saying why");
+  const TrendInfo info = read.ok() ? *read : TrendInfo();
   std::pair<int, int> widths{info.pathWidth, info.tagWidth};
-  if (widths != std::pair{0, 0} && widths != std::pair{144, 32} &&
+  if (read.ok() && widths != std::pair{144, 32} &&
       widths != std::pair{272, 64} && widths != std::pair{144, 80} &&
       widths != std::pair{272, 80})
     problems->push_back("inspection gave widths " +
@@ -137,9 +133,8 @@ void CheckInspection(MemEnv& env, std::vector<std::string>* problems) {
     problems->push_back("a field's text does not survive decoding");
   // The fuller inspection sees the same and lists only trend files.
   TrendInspection inspection;
-  RecordingReporter quiet;
-  bool shown = InspectTrend(env, quiet, kHistory, &inspection);
-  if (shown != read || inspection.info.path != info.path ||
+  bool shown = InspectTrend(env, kHistory, &inspection).ok();
+  if (shown != read.ok() || inspection.info.path != info.path ||
       inspection.info.tag != info.tag)
     problems->push_back("the fuller inspection disagrees");
   for (const std::string& name : inspection.files.dataFiles)
@@ -208,9 +203,7 @@ RenameOutcome CheckRename(const FuzzCase& fuzzCase, MemEnv& env,
       run.planted[path.substr(path.rfind('/') + 1)] = bytes;
   };
   FailingEnv failing(env, fault);
-  RecordingReporter reporter;
-  RenameReport report =
-      RenameTrend(failing, reporter, kHistory, values.path, values.tag);
+  RenameReport report = RenameTrend(failing, kHistory, values.path, values.tag);
 
   int journals = 0;
   run.after = WithoutJournals(env.Image(kFolder), &journals);
@@ -227,7 +220,8 @@ RenameOutcome CheckRename(const FuzzCase& fuzzCase, MemEnv& env,
   if (!struck &&
       (report.outcome == RenameOutcome::kFailed ||
        (report.outcome == RenameOutcome::kRolledBack && !refused_on_open)))
-    problems->push_back("failed with no fault injected: " + report.message);
+    problems->push_back("failed with no fault injected: " +
+                        report.failure.ToString());
   // One fault cannot stop the undo too: the trend is renamed or as it was.
   // Only where the run rolled back on its own (a file refused on open) may
   // the fault land in the undo; the audit has checked that the report then
@@ -242,9 +236,9 @@ RenameOutcome CheckRename(const FuzzCase& fuzzCase, MemEnv& env,
   if (struck && report.ok() && failing.failedCall() != "remove")
     problems->push_back("renamed although a fault was injected");
   CheckRecovery(env, report.ok() ? run.after : as_it_was, run, problems);
-  if (reporter.warnings.size() + reporter.criticals.size() !=
-      (report.ok() ? 0u : 1u))
-    problems->push_back("the rename told the wrong number of messages");
+  if (report.ok() != report.failure.ok() ||
+      (!report.ok() && report.failure.detail().empty()))
+    problems->push_back("the rename's failure does not match its outcome");
   return report.outcome;
 }
 
