@@ -126,7 +126,8 @@ lintian --fail-on error --display-info "$dist/$deb_name" ||
   fail "lintian found errors in $deb_name"
 
 # ---- Sizes, in the words of README.md's Install section.
-kib() { echo $((($(stat -c %s "$1") + 1023) / 1024)) | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
+grouped() { sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
+kib() { echo $((($(stat -c %s "$1") + 1023) / 1024)) | grouped; }
 readme_says() {
   grep -qF -- "$1" README.md || {
     echo "release: README.md should say: $1" >&2
@@ -138,7 +139,7 @@ echo "Sizes:"
 for file in "$dist/$zip_name" "$dist/$deb_name" \
   build-release-windows/morvelle.exe build-release-windows/morvelle.com; do
   printf '  %-36s %9s KiB (%s bytes)\n' "${file##*/}" "$(kib "$file")" \
-    "$(stat -c %s "$file")"
+    "$(stat -c %s "$file" | grouped)"
 done
 readme_says "| \`$zip_name\` | $(kib "$dist/$zip_name") KiB |"
 readme_says "| \`$deb_name\` | $(kib "$dist/$deb_name") KiB |"
