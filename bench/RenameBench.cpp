@@ -43,7 +43,7 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-using morvelle::testing::TrendRecipe;
+using morvelle::test::TrendRecipe;
 
 struct Measured {
   double ms = 0;
@@ -147,7 +147,7 @@ class PlaceFolder {
   const fs::path& path() const { return folder_->path(); }
 
  private:
-  std::optional<morvelle::testing::TempFolder> folder_;
+  std::optional<morvelle::test::TempFolder> folder_;
 };
 
 // One trend renamed T -> U by Morvelle and back by the floor, `rounds`
@@ -200,7 +200,7 @@ void CaseOne(const Programs& p) {
       if (n > 10000 && &place != &kPlaces[0]) continue;
       PlaceFolder folder(place);
       InChild([&] {
-        morvelle::testing::WriteTrend(folder.path(), Recipe("T", n, 1024));
+        morvelle::test::WriteTrend(folder.path(), Recipe("T", n, 1024));
       });
       int rounds = n >= 100000 ? 3 : n >= 10000 ? 5 : 11;
       auto [m, f] = TimeOneTrend(p, folder.path(), rounds);
@@ -218,7 +218,7 @@ void CaseOne(const Programs& p) {
 void CaseStartUp(const Programs& p) {
   PlaceFolder folder(kPlaces[0]);
   InChild([&] {
-    morvelle::testing::WriteTrend(folder.path(), Recipe("T", 3, 1024));
+    morvelle::test::WriteTrend(folder.path(), Recipe("T", 3, 1024));
   });
   const std::string hst = (folder.path() / "T.HST").string();
   const std::string missing = (folder.path() / "None.HST").string();
@@ -253,10 +253,10 @@ void CaseMany(const Programs& p, const Place& place, bool separate) {
   PlaceFolder folder(place);
   InChild([&] {
     for (int i = 0; i < kOthers; ++i)
-      morvelle::testing::WriteFile(
+      morvelle::test::WriteFile(
           folder.path() / ("Other" + std::to_string(i) + ".dat"), "");
     for (int i = 0; i < kTrends; ++i)
-      morvelle::testing::WriteTrend(folder.path(),
+      morvelle::test::WriteTrend(folder.path(),
                                     Recipe("T" + std::to_string(i), 5, 1024));
   });
   std::string forth;
@@ -268,7 +268,7 @@ void CaseMany(const Programs& p, const Place& place, bool separate) {
     floor_back.insert(floor_back.end(), {u, "C:\\Bench\\" + t, t});
   }
   std::string list = (folder.path() / "forth.list").string();
-  morvelle::testing::WriteFile(list, forth);
+  morvelle::test::WriteFile(list, forth);
 
   std::vector<Measured> batch, floor;
   for (int r = 0; r < 5; ++r) {
@@ -310,7 +310,7 @@ void CaseLarge(const Programs& p) {
   for (std::size_t size : {std::size_t{1024}, std::size_t{64} << 20}) {
     PlaceFolder folder(kPlaces[0]);
     InChild([&] {
-      morvelle::testing::WriteTrend(folder.path(), Recipe("T", 10, size));
+      morvelle::test::WriteTrend(folder.path(), Recipe("T", 10, size));
     });
     auto [m, f] = TimeOneTrend(p, folder.path(), 9);
     std::printf("   %10s %12.1f %10.1f %11ld KiB\n",
@@ -323,10 +323,10 @@ void CaseLarge(const Programs& p) {
 // planning under a second.
 void CaseManyTrendsWindow() {
   constexpr int kTrends = 1000;
-  morvelle::testing::TempFolder folder;
+  morvelle::test::TempFolder folder;
   InChild([&] {
     for (int i = 0; i < kTrends; ++i)
-      morvelle::testing::WriteTrend(folder.path(),
+      morvelle::test::WriteTrend(folder.path(),
                                     Recipe("T" + std::to_string(i), 5, 1024));
   });
   double load_ms = 1e9, plan_ms = 1e9;

@@ -16,8 +16,8 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
 struct Output {
   int status = -1;
@@ -47,8 +47,8 @@ class BatchListTest : public ::testing::Test {
     for (int i = 0; i < 3; ++i) {
       for (const auto& entry : fs::directory_iterator(folders_[i].path()))
         fs::remove(entry.path());
-      hst_[i] = testing::WriteTrend(folders_[i].path(), recipes_[i]);
-      testing::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"),
+      hst_[i] = test::WriteTrend(folders_[i].path(), recipes_[i]);
+      test::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"),
                          "bak");
     }
   }
@@ -58,10 +58,10 @@ class BatchListTest : public ::testing::Test {
   std::vector<FolderImage> Images(int* journals = nullptr) const {
     std::vector<FolderImage> images;
     int count = 0;
-    for (const testing::TempFolder& folder : folders_) {
+    for (const test::TempFolder& folder : folders_) {
       int in_folder = 0;
-      images.push_back(testing::WithoutJournals(
-          testing::ReadFolder(folder.path()), &in_folder));
+      images.push_back(test::WithoutJournals(
+          test::ReadFolder(folder.path()), &in_folder));
       count += in_folder;
     }
     if (journals) *journals = count;
@@ -72,14 +72,14 @@ class BatchListTest : public ::testing::Test {
   // is left.
   bool RecoverAll(std::string* report) const {
     bool all = true;
-    for (const testing::TempFolder& folder : folders_)
-      all = testing::RecoverAll(Env::Default(), folder.File(""), report) && all;
+    for (const test::TempFolder& folder : folders_)
+      all = test::RecoverAll(Env::Default(), folder.File(""), report) && all;
     return all;
   }
 
   std::string List(const std::string& text) {
     std::string path = lists_.File("list.csv");
-    testing::WriteFile(path, text);
+    test::WriteFile(path, text);
     return path;
   }
 
@@ -93,7 +93,7 @@ class BatchListTest : public ::testing::Test {
   }
 
   FolderImage Expected(int i, const FolderImage& before) const {
-    return testing::ExpectedAfterRename(recipes_[i], before,
+    return test::ExpectedAfterRename(recipes_[i], before,
                                         "C:\\Moved\\NEW" + std::to_string(i),
                                         "New, " + std::to_string(i));
   }
@@ -110,7 +110,7 @@ class BatchListTest : public ::testing::Test {
 
   TrendRecipe recipes_[3];
   std::string hst_[3];
-  testing::TempFolder folders_[3], lists_;
+  test::TempFolder folders_[3], lists_;
 };
 
 TEST_F(BatchListTest, RenamesEveryRowAndSummarises) {
@@ -175,7 +175,7 @@ std::vector<PlanSeen> ReadPlans(const std::string& text) {
 // and the fields hold the values the plan showed.
 void ExpectFolderMatchesPlan(const FolderImage& before,
                              const FolderImage& after, const PlanSeen& plan,
-                             const testing::FixtureLayout& layout) {
+                             const test::FixtureLayout& layout) {
   for (const auto& [name, bytes] : before) {
     auto renamed = plan.names.find(name);
     if (renamed == plan.names.end()) {
@@ -192,14 +192,14 @@ void ExpectFolderMatchesPlan(const FolderImage& before,
       ASSERT_GE(now.size(), 176 + plan.entryPaths.size() * layout.entrySize);
       for (std::size_t i = 0; i < plan.entryPaths.size(); ++i) {
         std::string entry = now.substr(176 + i * layout.entrySize);
-        EXPECT_EQ(testing::Field(plan.entryPaths[i], layout.pathWidth),
+        EXPECT_EQ(test::Field(plan.entryPaths[i], layout.pathWidth),
                   entry.substr(0, layout.pathWidth));
-        EXPECT_EQ(testing::Field(plan.entryTags[i], layout.tagWidth),
+        EXPECT_EQ(test::Field(plan.entryTags[i], layout.tagWidth),
                   entry.substr(layout.entryTagOffset, layout.tagWidth));
       }
     } else {
       EXPECT_EQ(now.substr(layout.dataTagOffset, layout.tagWidth),
-                testing::Field(plan.dataTag, layout.tagWidth));
+                test::Field(plan.dataTag, layout.tagWidth));
     }
   }
   EXPECT_EQ(after.size(), before.size());
@@ -225,7 +225,7 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
   EXPECT_EQ(plans[0].dataTag, std::string(32, 't'));
   ASSERT_EQ(Run({hst_[0], long_tag, "C:\\Moved\\Single"}).status, 0);
   ExpectFolderMatchesPlan(before[0], Images()[0], plans[0],
-                          testing::FixtureLayoutFor(0));
+                          test::FixtureLayoutFor(0));
 
   before = Images();
   std::string list =
@@ -247,7 +247,7 @@ TEST_F(BatchListTest, DryRunPlanMatchesWhatTheRenameThenDoes) {
   int versions[] = {0, 4, 6};
   for (int i = 0; i < 3; ++i)
     ExpectFolderMatchesPlan(before[i], after[i], plans[i],
-                            testing::FixtureLayoutFor(versions[i]));
+                            test::FixtureLayoutFor(versions[i]));
 }
 
 // What --list prints is a list that, run as it stands, keeps every name:
@@ -259,10 +259,10 @@ TEST_F(BatchListTest, FolderListRunsBackAsAListThatKeepsTheNames) {
   moved.historyExtension = "hst";
   moved.tag = "Pump 7, north";
   moved.entryPath = "C:\\Ostrel\\Moved";
-  testing::WriteTrend(folder, moved);
+  test::WriteTrend(folder, moved);
   std::string other = folders_[0].File("Other.hst");
 
-  Output listed = Run({"--list", testing::Utf8Of(folder)});
+  Output listed = Run({"--list", test::Utf8Of(folder)});
   ASSERT_EQ(listed.status, 0) << listed.err;
   EXPECT_EQ(listed.out, "# Morvelle: the trends of " + folders_[0].File("") +
                             "\n# history file, new tag, new path\n" +
@@ -286,7 +286,7 @@ TEST_F(BatchListTest, FolderListRunsBackAsAListThatKeepsTheNames) {
 }
 
 TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
-  testing::WriteFile(folders_[0].path() / "Taken.HST", "another trend");
+  test::WriteFile(folders_[0].path() / "Taken.HST", "another trend");
   // Trend B once more, spelled another way. Messages name files by their
   // absolute path, which on Windows has the "." resolved.
   std::string b_again = folders_[1].File("./B.old.HST"), b_again_named;
@@ -295,7 +295,7 @@ TEST_F(BatchListTest, ConflictBetweenRowsChangesNothing) {
   // trend D in folder 0.
   TrendRecipe d = recipes_[0];
   d.name = "D";
-  std::string hst_d = testing::WriteTrend(folders_[0].path(), d);
+  std::string hst_d = test::WriteTrend(folders_[0].path(), d);
   struct Case {
     std::string what, list, message;
   } cases[] = {
@@ -340,7 +340,7 @@ TEST_F(BatchListTest, OneRefusedRowChangesNothing) {
   TrendRecipe bad;
   bad.name = "Bad";
   bad.version = 9;
-  std::string hst_bad = testing::WriteTrend(folders_[1].path(), bad);
+  std::string hst_bad = test::WriteTrend(folders_[1].path(), bad);
   std::vector<FolderImage> before = Images();
   struct Case {
     std::string row, message;
@@ -387,7 +387,7 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
   const std::string undo_marker = "# Morvelle undo list: renames back\n";
   // A folder as the list: refused in the words of the platform's
   // file-system layer.
-  std::string folder_path = testing::Utf8Of(lists_.path()), text;
+  std::string folder_path = test::Utf8Of(lists_.path()), text;
   Status not_readable =
       Env::Default().ReadTextFile(folder_path, 1 << 20, &text);
   ASSERT_FALSE(not_readable.ok());
@@ -423,7 +423,7 @@ TEST_F(BatchListTest, UnsoundListChangesNothing) {
                                           : List(c.list);
     // Sparse: 64 MiB and one byte, of which only the first row is written.
     if (c.list == "huge")
-      fs::resize_file(testing::PathOf(list), (std::uintmax_t{64} << 20) + 1);
+      fs::resize_file(test::PathOf(list), (std::uintmax_t{64} << 20) + 1);
     Output run = Run({"--batch", list});
     ExpectNothingChanged(run, c.counts);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
@@ -448,7 +448,7 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
                 std::string::npos)
           << refused.err;
       EXPECT_EQ(Images(), before);
-      EXPECT_FALSE(fs::exists(testing::PathOf(taken)));
+      EXPECT_FALSE(fs::exists(test::PathOf(taken)));
     }
   }
   // A name beyond ASCII must reach the file system as given.
@@ -458,7 +458,7 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
   EXPECT_EQ(run.err, "");
   std::vector<FolderImage> renamed = Images();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(renamed[i], Expected(i, before[i]));
-  EXPECT_TRUE(fs::exists(testing::PathOf(undo)));
+  EXPECT_TRUE(fs::exists(test::PathOf(undo)));
 
   // Asked again, it refuses to overwrite the undo list it wrote.
   Output again = Run({"--batch", StandardList(), "--undo-list", undo});
@@ -476,9 +476,9 @@ TEST_F(BatchListTest, UndoListRestoresEveryFileByteForByte) {
 TEST_F(BatchListTest, UndoListWarnsWhenItCannotRestoreExactly) {
   recipes_[0].entryPath = "C:\\Ostrel\\Pump \"7\"";
   Reset();
-  std::string bytes = testing::ReadFile(hst_[2]);
-  bytes.replace(176 + 448 + 304, 80, testing::Field("Another tag", 80));
-  testing::WriteFile(hst_[2], bytes);
+  std::string bytes = test::ReadFile(hst_[2]);
+  bytes.replace(176 + 448 + 304, 80, test::Field("Another tag", 80));
+  test::WriteFile(hst_[2], bytes);
   Output run = Run({"--batch", StandardList(), "--dry-run", "--undo-list",
                     lists_.File("undo.csv")});
   EXPECT_EQ(run.status, 0);
@@ -505,25 +505,25 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
   std::vector<FolderImage> original = Images();
   std::string list = StandardList();
   std::string undo = lists_.File("undo.csv");
-  std::vector<testing::Fault> faults;
+  std::vector<test::Fault> faults;
   {
-    testing::FailingEnv counter(Env::Default());
+    test::FailingEnv counter(Env::Default());
     ASSERT_EQ(Run({"--batch", list, "--undo-list", undo}, counter).status, 0);
     ASSERT_GT(counter.calls(), 60);
     for (int k = 1; k <= counter.calls(); ++k)
-      faults.push_back({testing::FaultKind::kFail, k});
+      faults.push_back({test::FaultKind::kFail, k});
     for (int k = 1; k <= counter.writes(); ++k)
-      faults.push_back({testing::FaultKind::kShortWrite, k});
+      faults.push_back({test::FaultKind::kShortWrite, k});
   }
   int failed_in_a_row = 0, missing_from_undo = 0, undo_not_started = 0;
-  for (const testing::Fault& fault : faults) {
+  for (const test::Fault& fault : faults) {
     SCOPED_TRACE(std::to_string(static_cast<int>(fault.kind)) + " at " +
                  std::to_string(fault.at));
     Reset();
     fs::remove(undo);
     ASSERT_EQ(Images(), original);
 
-    testing::FailingEnv env(Env::Default(), fault);
+    test::FailingEnv env(Env::Default(), fault);
     Output run = Run({"--batch", list, "--undo-list", undo}, env);
     // Closing a journal that is flushed and then removed cannot lose
     // anything: such a run has done its work.
@@ -543,7 +543,7 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
               journal_left ||
                   run.err.find("could not be flushed") != std::string::npos)
         << run.err;
-    const std::string injected = fault.kind == testing::FaultKind::kShortWrite
+    const std::string injected = fault.kind == test::FaultKind::kShortWrite
                                      ? "injected short write"
                                      : "injected failure";
     EXPECT_NE(run.err.find(injected), std::string::npos) << run.err;
@@ -587,13 +587,13 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
     }
     if (run.err.find("Could not create the undo list: ") != std::string::npos) {
       ++undo_not_started;
-      EXPECT_FALSE(fs::exists(testing::PathOf(undo)));
+      EXPECT_FALSE(fs::exists(test::PathOf(undo)));
     }
-    if (!fs::exists(testing::PathOf(undo))) {
+    if (!fs::exists(test::PathOf(undo))) {
       EXPECT_EQ(renamed, 0u);
       continue;
     }
-    std::string undo_text = testing::ReadFile(undo);
+    std::string undo_text = test::ReadFile(undo);
     RenameList rows = ParseRenameList(undo_text);
     EXPECT_TRUE(undo_text.ends_with("\n"));
     EXPECT_TRUE(rows.errors.empty());
@@ -619,7 +619,7 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
     Reset();
     fs::remove(undo);
     std::atomic<bool> stop = renamed == 0;
-    testing::FailingEnv env(Env::Default());
+    test::FailingEnv env(Env::Default());
     env.onCall = [&] {
       if (Images()[0] == first_renamed) stop = true;
     };
@@ -638,7 +638,7 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
       EXPECT_EQ(now[i], i < renamed ? Expected(static_cast<int>(i), original[i])
                                     : original[i])
           << i;
-    EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+    EXPECT_EQ(ParseRenameList(test::ReadFile(undo)).rows.size(), renamed);
   }
   // A single rename stopped part-way is put back as it was.
   Reset();
@@ -690,7 +690,7 @@ TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
       Reset();
       fs::remove(undo);
       if (c.cutDataFile)
-        testing::WriteFile(folders_[2].path() / "C.001", "short");
+        test::WriteFile(folders_[2].path() / "C.001", "short");
       std::atomic<bool> stop = c.stop;
       RunFiles files{List(c.list), undo};
       if (!window) {
@@ -722,7 +722,7 @@ TEST_F(BatchListTest, ControlCharactersInNamesAreShownEscaped) {
   TrendRecipe recipe;
   recipe.name = "T\x7F";
   recipe.tag = "Tag\x1B[2J\nX";
-  std::string hst = testing::WriteTrend(lists_.path(), recipe);
+  std::string hst = test::WriteTrend(lists_.path(), recipe);
   const std::string name = "T\\x7F.HST'", tag = "'Tag\\x1B[2J\\x0AX'";
   struct Case {
     std::vector<std::string> args;

@@ -13,8 +13,8 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
 std::vector<std::string> Names(const TrendFiles& files) {
   std::vector<std::string> names = files.dataFiles;
@@ -90,11 +90,11 @@ std::string WriteNamed(const fs::path& folder, const std::string& name) {
   recipe.entryPath = "C:\\Data\\" + name;
   recipe.tag = name;
   recipe.seed = static_cast<std::uint32_t>(std::hash<std::string>()(name));
-  return testing::WriteTrend(folder, recipe);
+  return test::WriteTrend(folder, recipe);
 }
 
 TEST(PlanRenamesTest, ListsEachFolderOnceAndStatsOnlyWhatTheListingHolds) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   std::vector<RenameRequest> requests;
   for (int i = 0; i < 20; ++i) {
     std::string name = "T" + std::to_string(i);
@@ -102,8 +102,8 @@ TEST(PlanRenamesTest, ListsEachFolderOnceAndStatsOnlyWhatTheListingHolds) {
                         "C:\\New\\" + name + "X"});
   }
   for (int i = 0; i < 200; ++i)
-    testing::WriteFile(folder.path() / ("Other" + std::to_string(i)), "x");
-  testing::FailingEnv env(Env::Default());
+    test::WriteFile(folder.path() / ("Other" + std::to_string(i)), "x");
+  test::FailingEnv env(Env::Default());
   std::vector<PlannedRename> rows = PlanRenames(env, requests);
   for (const PlannedRename& row : rows)
     EXPECT_EQ(row.outcome, RenameOutcome::kRenamed) << row.failure.ToString();
@@ -163,11 +163,11 @@ TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     for (const char* name : {"A", "B", "C"}) WriteNamed(folder.path(), name);
-    testing::WriteFile(folder.path() / "c.hst",
-                       testing::ReadFile(folder.path() / "C.HST"));
-    FolderImage before = testing::ReadFolder(folder.path());
+    test::WriteFile(folder.path() / "c.hst",
+                       test::ReadFile(folder.path() / "C.HST"));
+    FolderImage before = test::ReadFolder(folder.path());
     std::vector<RenameRequest> requests = c.requests;
     for (RenameRequest& request : requests)
       request.hstPath = folder.File(request.hstPath);
@@ -182,7 +182,7 @@ TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
     EXPECT_NE(rows[c.refused].failure.ToString().find(c.message),
               std::string::npos)
         << rows[c.refused].failure.ToString();
-    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    EXPECT_EQ(test::ReadFolder(folder.path()), before);
   }
 }
 
@@ -199,16 +199,16 @@ TEST(PlanRenamesTest, UndoRequestRenamesBackOrSaysWhyItCannot) {
       {"only the folder changes", 5, "D:\\Moved\\A", {}, ""},
       {"entries with different paths", 5, "C:\\New\\B",
        [](const fs::path& hst) {
-         std::string bytes = testing::ReadFile(hst);
-         bytes.replace(176 + 288, 144, testing::Field("C:\\Older\\A.001", 144));
-         testing::WriteFile(hst, bytes);
+         std::string bytes = test::ReadFile(hst);
+         bytes.replace(176 + 288, 144, test::Field("C:\\Older\\A.001", 144));
+         test::WriteFile(hst, bytes);
        },
        "entry 1 of its table would not get its path and tag back"},
       {"bytes after the tag's NUL", 5, "C:\\New\\B",
        [](const fs::path& hst) {
-         std::string bytes = testing::ReadFile(hst);
+         std::string bytes = test::ReadFile(hst);
          bytes[176 + 160 + 70] = 'j';
-         testing::WriteFile(hst, bytes);
+         test::WriteFile(hst, bytes);
        },
        "entry 0 of its table"},
       {"a new path cut to its field, extension lost",
@@ -218,12 +218,12 @@ TEST(PlanRenamesTest, UndoRequestRenamesBackOrSaysWhyItCannot) {
        "entry 0 of its table"},
       {"files not named after the path", 5, "C:\\New\\B",
        [](const fs::path& hst) {
-         std::string bytes = testing::ReadFile(hst);
+         std::string bytes = test::ReadFile(hst);
          for (int i = 0; i < 4; ++i)
            bytes.replace(
                176 + i * 288, 144,
-               testing::Field("C:\\Old\\Pump.00" + std::to_string(i % 3), 144));
-         testing::WriteFile(hst, bytes);
+               test::Field("C:\\Old\\Pump.00" + std::to_string(i % 3), 144));
+         test::WriteFile(hst, bytes);
        },
        "'A.HST' would come back as 'Pump.HST'"},
       {"a data file named in other case", 5, "C:\\New\\B",
@@ -231,23 +231,23 @@ TEST(PlanRenamesTest, UndoRequestRenamesBackOrSaysWhyItCannot) {
        // old spelling on some case-folding file systems.
        [](const fs::path& hst) {
          fs::path folder = hst.parent_path();
-         std::string bytes = testing::ReadFile(folder / "A.001");
+         std::string bytes = test::ReadFile(folder / "A.001");
          fs::remove(folder / "A.001");
-         testing::WriteFile(folder / "a.001", bytes);
+         test::WriteFile(folder / "a.001", bytes);
        },
        "'a.001' would come back as 'A.001'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     TrendRecipe recipe;
     recipe.name = "A";
     recipe.version = c.version;
     recipe.entryPath = "C:\\Old\\A";
     recipe.tag = "Old tag";
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
+    std::string hst = test::WriteTrend(folder.path(), recipe);
     if (c.change) c.change(hst);
-    FolderImage before = testing::ReadFolder(folder.path());
+    FolderImage before = test::ReadFolder(folder.path());
 
     std::vector<PlannedRename> rows =
         PlanRenames(Env::Default(), {{hst, "New tag", c.newPath}});
@@ -264,7 +264,7 @@ TEST(PlanRenamesTest, UndoRequestRenamesBackOrSaysWhyItCannot) {
     ASSERT_EQ(rows[0].outcome, RenameOutcome::kRenamed)
         << rows[0].failure.ToString();
     ASSERT_TRUE(ExecuteRenamePlan(Env::Default(), rows[0].plan).ok());
-    EXPECT_EQ(testing::ReadFolder(folder.path()) == before, c.problem.empty());
+    EXPECT_EQ(test::ReadFolder(folder.path()) == before, c.problem.empty());
   }
 }
 

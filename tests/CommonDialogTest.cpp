@@ -41,9 +41,9 @@ TEST(CommonDialogTest, FilterPairsBecomeNameFilters) {
 }
 
 TEST(CommonDialogTest, DialogIsSetUpFromTheRequest) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   std::string hst = folder.File("Trend1.HST");
-  testing::WriteFile(hst, "x");
+  test::WriteFile(hst, "x");
   QFileDialog dialog;
   ConfigureOpenDialog(&dialog, {"", hst, "Trends|*.HST|All Files|*.*|", 6148});
   EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
@@ -77,9 +77,9 @@ void AnswerFileDialog(std::function<void(QFileDialog*)> answer) {
 }
 
 TEST(CommonDialogTest, ShowOpenDialogReturnsTheChoiceOrNothing) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   std::string hst = folder.File("Trend1.HST");
-  testing::WriteFile(hst, "x");
+  test::WriteFile(hst, "x");
   const std::string filter = "Trends|*.HST|All Files|*.*|";
 
   AnswerFileDialog([&](QFileDialog* dialog) {

@@ -21,11 +21,11 @@
 namespace morvelle {
 namespace {
 
-using testing::Fault;
-using testing::FaultKind;
-using testing::FolderImage;
-using testing::MemEnv;
-using testing::TrendRecipe;
+using test::Fault;
+using test::FaultKind;
+using test::FolderImage;
+using test::MemEnv;
+using test::TrendRecipe;
 using Unflushed = MemEnv::Unflushed;
 
 constexpr char kFolder[] = "/t/";
@@ -76,8 +76,8 @@ void Write(const std::vector<Trend>& trends, const Files& others, MemEnv* env) {
     const TrendRecipe& recipe = trend.recipe;
     for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
       env->AddFile(kFolder + recipe.name + "." + recipe.dataExtensions[i],
-                   testing::DataFileBytes(recipe, i));
-    env->AddFile(HistoryPath(trend), testing::HistoryBytes(recipe));
+                   test::DataFileBytes(recipe, i));
+    env->AddFile(HistoryPath(trend), test::HistoryBytes(recipe));
   }
   env->MarkAllDurable();
 }
@@ -97,7 +97,7 @@ bool EachWhole(const std::vector<Trend>& trends, const FolderImage& before,
   bool whole = now.size() == before.size();
   for (const Trend& trend : trends) {
     FolderImage old_files = FilesOf(before, trend.recipe.name);
-    FolderImage after = testing::ExpectedAfterRename(
+    FolderImage after = test::ExpectedAfterRename(
         trend.recipe, old_files, trend.newPath, trend.newTag);
     const std::string new_base =
         trend.newPath.substr(trend.newPath.rfind('\\') + 1);
@@ -121,17 +121,17 @@ std::string CrashAndRecover(const std::vector<Trend>& trends,
   Write(trends, others, &env);
   const FolderImage before = env.Image(kFolder);
   {
-    testing::FailingEnv failing(env, Fault{.kind = FaultKind::kCrash, .at = k});
+    test::FailingEnv failing(env, Fault{.kind = FaultKind::kCrash, .at = k});
     run(failing);
     if (calls) *calls = failing.calls();
   }
   if (crash.powerCut) env.PowerCut(crash.survives);
   std::string report;
-  if (!testing::RecoverAll(env, kFolder, &report))
+  if (!test::RecoverAll(env, kFolder, &report))
     return "a journal is left: " + report;
   int journals = 0;
   const FolderImage now =
-      testing::WithoutJournals(env.Image(kFolder), &journals);
+      test::WithoutJournals(env.Image(kFolder), &journals);
   if (!EachWhole(trends, before, now, renamed))
     return "a trend is not whole after recovery: " + report;
   return {};
@@ -194,7 +194,7 @@ TEST(CrashRecoveryTest, ARollbackStoppedAtAnyCall) {
   {
     MemEnv env;
     Write({trend}, {}, &env);
-    testing::FailingEnv counting(env);
+    test::FailingEnv counting(env);
     RenameOf(trend)(counting);
     last_flush = counting.lastCallOf("flush file system", "");
   }
@@ -202,7 +202,7 @@ TEST(CrashRecoveryTest, ARollbackStoppedAtAnyCall) {
   Sweep(
       "rollback", {trend},
       [&](Env& env) {
-        testing::FailingEnv failing_flush(env, last_flush);
+        test::FailingEnv failing_flush(env, last_flush);
         RenameOf(trend)(failing_flush);
       },
       0);

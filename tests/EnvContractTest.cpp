@@ -27,18 +27,18 @@ class Sandbox {
 class DiskSandbox final : public Sandbox {
  public:
   DiskSandbox() {
-    testing::WriteFile(temp_.path() / "file", "12345");
+    test::WriteFile(temp_.path() / "file", "12345");
     fs::create_directory(temp_.path() / "folder");
     fs::create_symlink(temp_.path() / "file", temp_.path() / "link");
   }
   Env& env() override { return Env::Default(); }
   std::string folder() const override { return temp_.path().string() + "/"; }
   std::string Read(const std::string& name) const override {
-    return testing::ReadFile(temp_.path() / name);
+    return test::ReadFile(temp_.path() / name);
   }
 
  private:
-  testing::TempFolder temp_;
+  test::TempFolder temp_;
 };
 
 class MemSandbox final : public Sandbox {
@@ -56,7 +56,7 @@ class MemSandbox final : public Sandbox {
   }
 
  private:
-  testing::MemEnv env_;
+  test::MemEnv env_;
 };
 
 class EnvContractTest : public ::testing::TestWithParam<bool> {

@@ -1,6 +1,6 @@
 #include "ExampleTrend.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 TrendRecipe ExampleTrendRecipe() {
   TrendRecipe recipe;
@@ -20,4 +20,4 @@ std::string WriteExampleTrend(const std::filesystem::path& folder) {
   return WriteTrend(folder, ExampleTrendRecipe());
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

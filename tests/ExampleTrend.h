@@ -8,7 +8,7 @@
 
 #include "TrendFixture.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 // A version-5 trend Trend1 with three data files, recorded as
 // C:\Ostrel\Data\Trend1.
@@ -17,4 +17,4 @@ TrendRecipe ExampleTrendRecipe();
 // Writes the example's files into `folder`; returns the history file.
 std::string WriteExampleTrend(const std::filesystem::path& folder);
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

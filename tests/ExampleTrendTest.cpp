@@ -7,11 +7,11 @@ namespace morvelle {
 namespace {
 
 TEST(ExampleTrendTest, CommittedFilesAreWhatTheFixtureBuilderMakes) {
-  testing::TempFolder made;
-  testing::WriteExampleTrend(made.path());
-  testing::FolderImage committed = testing::ReadFolder(MORVELLE_EXAMPLES_DIR);
+  test::TempFolder made;
+  test::WriteExampleTrend(made.path());
+  test::FolderImage committed = test::ReadFolder(MORVELLE_EXAMPLES_DIR);
   EXPECT_EQ(committed.size(), 4u);
-  EXPECT_TRUE(committed == testing::ReadFolder(made.path()))
+  EXPECT_TRUE(committed == test::ReadFolder(made.path()))
       << "examples/ is stale: rebuild it with tools/MakeExample";
 }
 

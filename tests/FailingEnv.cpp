@@ -1,6 +1,6 @@
 #include "FailingEnv.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 class FailingFile final : public File {
@@ -165,4 +165,4 @@ Status FailingEnv::AbsolutePath(const std::string& path,
   return s.ok() ? target().AbsolutePath(path, absolute) : s;
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -23,7 +23,7 @@
 
 #include "platform/Env.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 enum class FaultKind { kFail, kShortWrite, kTargetAppears, kCrash };
 
@@ -97,4 +97,4 @@ class FailingEnv final : public EnvWrapper {
   std::vector<std::pair<std::string, std::string>> log_;  // call, path
 };
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

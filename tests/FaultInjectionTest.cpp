@@ -18,13 +18,13 @@
 namespace morvelle {
 namespace {
 
-using testing::Fault;
-using testing::FaultKind;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::Fault;
+using test::FaultKind;
+using test::FolderImage;
+using test::TrendRecipe;
 
-using testing::kNewPath;
-using testing::kNewTag;
+using test::kNewPath;
+using test::kNewTag;
 
 // Files beside the trend that the rename must leave alone; the first two
 // share its base name.
@@ -68,20 +68,20 @@ class DiskFolder final : public TrendFolder {
   Env& env() override { return Env::Default(); }
   std::string Write(const TrendRecipe& recipe) override {
     for (const char* name : kUnrelatedFiles)
-      testing::WriteFile(temp_.path() / name,
+      test::WriteFile(temp_.path() / name,
                          std::string("not the trend's ") + name);
-    return testing::WriteTrend(temp_.path(), recipe);
+    return test::WriteTrend(temp_.path(), recipe);
   }
   void Plant(const std::string& path, const std::string& bytes) override {
-    testing::WriteFile(path, bytes);
+    test::WriteFile(path, bytes);
   }
   FolderImage Image() const override {
-    return testing::ReadFolder(temp_.path());
+    return test::ReadFolder(temp_.path());
   }
   std::string Path() const override { return temp_.File(""); }
 
  private:
-  testing::TempFolder temp_;
+  test::TempFolder temp_;
 };
 
 class MemoryFolder final : public TrendFolder {
@@ -93,9 +93,9 @@ class MemoryFolder final : public TrendFolder {
                    std::string("not the trend's ") + name);
     for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
       env_.AddFile("/t/" + recipe.name + "." + recipe.dataExtensions[i],
-                   testing::DataFileBytes(recipe, i));
+                   test::DataFileBytes(recipe, i));
     std::string hst = "/t/" + recipe.name + "." + recipe.historyExtension;
-    env_.AddFile(hst, testing::HistoryBytes(recipe));
+    env_.AddFile(hst, test::HistoryBytes(recipe));
     return hst;
   }
   void Plant(const std::string& path, const std::string& bytes) override {
@@ -103,16 +103,16 @@ class MemoryFolder final : public TrendFolder {
   }
   FolderImage Image() const override { return env_.Image("/t"); }
   std::string Path() const override { return "/t/"; }
-  testing::MemEnv& mem() { return env_; }
+  test::MemEnv& mem() { return env_; }
 
  private:
-  testing::MemEnv env_;
+  test::MemEnv env_;
 };
 
 struct Attempt {
   RenameReport report;
-  testing::MessageLog shown;
-  testing::RenameRun files;
+  test::MessageLog shown;
+  test::RenameRun files;
   std::vector<std::string> problems;
   FolderImage expectedClean;  // the folder after an unhindered rename
   int calls = 0, writes = 0, renames = 0;
@@ -135,7 +135,7 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
   run->files.before = folder.Image();
   run->files.newPath = shape.newPath;
   run->files.newTag = shape.newTag;
-  run->expectedClean = testing::ExpectedAfterRename(
+  run->expectedClean = test::ExpectedAfterRename(
       shape.recipe, run->files.before, shape.newPath, shape.newTag);
   fault.createFile = [run, &folder](const std::string& path) {
     std::string name = path.substr(path.rfind('/') + 1);
@@ -143,13 +143,13 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
     folder.Plant(path, run->files.planted[name]);
   };
 
-  testing::FailingEnv env(folder.env(), fault);
+  test::FailingEnv env(folder.env(), fault);
   run->report =
       run->shown.Tell(RenameTrend(env, hst, shape.newPath, shape.newTag));
 
   run->files.after =
-      testing::WithoutJournals(folder.Image(), &run->journalsLeft);
-  run->problems = testing::AuditRename(run->files, run->report);
+      test::WithoutJournals(folder.Image(), &run->journalsLeft);
+  run->problems = test::AuditRename(run->files, run->report);
   run->calls = env.calls();
   run->writes = env.writes();
   run->renames = env.renames();
@@ -162,9 +162,9 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
 // Morvelle would do it.
 void Recover(TrendFolder& folder, Attempt* run) {
   run->recovered =
-      testing::RecoverAll(folder.env(), folder.Path(), &run->recovery);
+      test::RecoverAll(folder.env(), folder.Path(), &run->recovery);
   int journals = 0;
-  run->afterRecovery = testing::WithoutJournals(folder.Image(), &journals);
+  run->afterRecovery = test::WithoutJournals(folder.Image(), &journals);
   run->recovered = run->recovered && journals == 0;
 }
 
@@ -382,37 +382,37 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
   DiskFolder folder;
   RenameWithFault(folder, ShapeFor(5), Fault{}, &run);
   ASSERT_TRUE(run.problems.empty()) << Lines(run.problems);
-  const testing::RenameRun& files = run.files;
+  const test::RenameRun& files = run.files;
   struct Case {
     const char* what;
-    std::function<void(testing::RenameRun*, RenameReport*)> damage;
+    std::function<void(test::RenameRun*, RenameReport*)> damage;
     const char* expected;
   } cases[] = {
       {"a byte outside the fields",
-       [](testing::RenameRun* f, RenameReport*) {
+       [](test::RenameRun* f, RenameReport*) {
          f->after["Trend1A.001"][300] ^= 1;
        },
        "Trend1.001: byte 300 is wrong for a renamed file"},
       {"a file gone",
-       [](testing::RenameRun* f, RenameReport*) {
+       [](test::RenameRun* f, RenameReport*) {
          f->after.erase("Trend1A.000");
        },
        "Trend1.000 is gone"},
       {"a file grown",
-       [](testing::RenameRun* f, RenameReport*) {
+       [](test::RenameRun* f, RenameReport*) {
          f->after["Trend1A.HST"] += '\0';
        },
        "changed its length"},
       {"an unrelated file touched",
-       [](testing::RenameRun* f, RenameReport*) {
+       [](test::RenameRun* f, RenameReport*) {
          f->after["Trend1.bak"] = "x";
        },
        "Trend1.bak changed its length"},
       {"a file appeared",
-       [](testing::RenameRun* f, RenameReport*) { f->after["Trend1A.bak"]; },
+       [](test::RenameRun* f, RenameReport*) { f->after["Trend1A.bak"]; },
        "Trend1A.bak appeared"},
       {"a file reported untouched",
-       [](testing::RenameRun*, RenameReport* r) {
+       [](test::RenameRun*, RenameReport* r) {
          // The plan holds the files in the folder's own order.
          FileChange& file =
              *std::find_if(r->plan.files.begin(), r->plan.files.end(),
@@ -426,22 +426,22 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        },
        "Trend1.0421 is gone"},
       {"an undo failure not reported",
-       [](testing::RenameRun*, RenameReport* r) {
+       [](test::RenameRun*, RenameReport* r) {
          r->outcome = RenameOutcome::kUndoFailed;
        },
        "an undo error is missing"},
       {"an intruder replaced",
-       [](testing::RenameRun* f, RenameReport*) {
+       [](test::RenameRun* f, RenameReport*) {
          f->planted["Trend1A.0421"] = "another program's file";
        },
        "Trend1A.0421, made by another program, was replaced"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::RenameRun damaged = files;
+    test::RenameRun damaged = files;
     RenameReport report = run.report;
     c.damage(&damaged, &report);
-    std::string found = Lines(testing::AuditRename(damaged, report));
+    std::string found = Lines(test::AuditRename(damaged, report));
     EXPECT_NE(found.find(c.expected), std::string::npos) << found;
   }
 }

@@ -18,8 +18,8 @@ TEST(FuzzCorpusTest, EverySeedKeepsEveryPromise) {
   for (const auto& entry :
        std::filesystem::directory_iterator(MORVELLE_FUZZ_CORPUS)) {
     SCOPED_TRACE(entry.path().filename().string());
-    std::string bytes = testing::ReadFile(entry.path());
-    testing::FuzzResult result = testing::RunFuzzCase(testing::DecodeFuzzCase(
+    std::string bytes = test::ReadFile(entry.path());
+    test::FuzzResult result = test::RunFuzzCase(test::DecodeFuzzCase(
         reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     for (const std::string& problem : result.problems) ADD_FAILURE() << problem;
     outcomes.insert(result.outcome);
@@ -32,15 +32,15 @@ TEST(FuzzCorpusTest, EverySeedKeepsEveryPromise) {
 }
 
 TEST(FuzzCorpusTest, InputLayoutRoundTrips) {
-  testing::FuzzCase fuzzCase;
+  test::FuzzCase fuzzCase;
   fuzzCase.newValues = 13;
   fuzzCase.faultKind = 2;
   fuzzCase.faultAt = 200;
   fuzzCase.historyType = 3;
   fuzzCase.history = std::string("\0hst", 4);
   fuzzCase.entries = {{15, 1, ""}, {3, 0, "data"}};
-  std::string bytes = testing::EncodeFuzzCase(fuzzCase);
-  testing::FuzzCase back = testing::DecodeFuzzCase(
+  std::string bytes = test::EncodeFuzzCase(fuzzCase);
+  test::FuzzCase back = test::DecodeFuzzCase(
       reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   EXPECT_EQ(back.newValues, 13);
   EXPECT_EQ(back.faultKind, 2);

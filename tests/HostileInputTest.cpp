@@ -20,11 +20,11 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
-using testing::kNewPath;
-using testing::kNewTag;
+using test::kNewPath;
+using test::kNewTag;
 
 // Every entry below a folder, with the bytes of its regular files and the
 // target of its links.
@@ -35,7 +35,7 @@ std::map<std::string, std::string> Tree(const fs::path& root) {
     if (entry.is_symlink())
       tree[name] = "link to " + fs::read_symlink(entry.path()).string();
     else if (entry.is_regular_file())
-      tree[name] = testing::ReadFile(entry.path());
+      tree[name] = test::ReadFile(entry.path());
     else
       tree[name] = entry.is_directory() ? "folder" : "other";
   }
@@ -53,10 +53,10 @@ class HostileInputTest : public ::testing::Test {
     TrendRecipe other = recipe_;
     other.name = "Victim";
     other.seed = 99;
-    testing::WriteTrend(outside_, other);
+    test::WriteTrend(outside_, other);
   }
 
-  std::string WriteTrend() { return testing::WriteTrend(trend_, recipe_); }
+  std::string WriteTrend() { return test::WriteTrend(trend_, recipe_); }
   std::string InTrend(const std::string& name) const {
     return (trend_ / name).string();
   }
@@ -71,9 +71,9 @@ class HostileInputTest : public ::testing::Test {
   }
 
   TrendRecipe recipe_;
-  testing::TempFolder root_;
+  test::TempFolder root_;
   fs::path trend_, outside_;
-  testing::MessageLog shown_;
+  test::MessageLog shown_;
 };
 
 TEST_F(HostileInputTest, DataFileNamesHoldingLinksAndFoldersAreLeftAlone) {
@@ -81,22 +81,22 @@ TEST_F(HostileInputTest, DataFileNamesHoldingLinksAndFoldersAreLeftAlone) {
   fs::create_symlink(outside_ / "Victim.000", trend_ / "Trend1.003");
   fs::create_symlink(outside_ / "missing", trend_ / "Trend1.004");
   fs::create_directory(trend_ / "Trend1.005");
-  testing::WriteFile(trend_ / "Trend1.005" / "Trend1.000", "inside a folder");
+  test::WriteFile(trend_ / "Trend1.005" / "Trend1.000", "inside a folder");
   auto outside_before = Tree(outside_);
-  FolderImage before = testing::ReadFolder(trend_);
+  FolderImage before = test::ReadFolder(trend_);
 
   RenameReport report = Rename(hst);
 
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
-  EXPECT_EQ(testing::ReadFolder(trend_),
-            testing::ExpectedAfterRename(recipe_, before, kNewPath, kNewTag));
+  EXPECT_EQ(test::ReadFolder(trend_),
+            test::ExpectedAfterRename(recipe_, before, kNewPath, kNewTag));
   auto after = Tree(trend_);
   EXPECT_EQ(after["Trend1.003"],
             "link to " + (outside_ / "Victim.000").string());
   EXPECT_EQ(after["Trend1.004"], "link to " + (outside_ / "missing").string());
   EXPECT_EQ(after["Trend1.005/Trend1.000"], "inside a folder");
   EXPECT_EQ(Tree(outside_), outside_before);
-  EXPECT_EQ(testing::SkippedLines(report.plan),
+  EXPECT_EQ(test::SkippedLines(report.plan),
             (std::vector<std::string>{"Trend1.003: a symbolic link",
                                       "Trend1.004: a symbolic link",
                                       "Trend1.005: a folder"}));
@@ -107,8 +107,8 @@ TEST_F(HostileInputTest, LinkOrFolderUnderANewNameIsAConflict) {
   for (const char* name : {"Trend1A.001", "Trend1A.HST"}) {
     for (bool folder : {false, true}) {
       SCOPED_TRACE(std::string(name) + (folder ? " folder" : " link"));
-      testing::TempFolder scratch;
-      std::string hst = testing::WriteTrend(scratch.path(), recipe_);
+      test::TempFolder scratch;
+      std::string hst = test::WriteTrend(scratch.path(), recipe_);
       if (folder)
         fs::create_directory(scratch.path() / name);
       else
@@ -148,9 +148,9 @@ TEST_F(HostileInputTest, HistoryFileThatIsNotARegularFileIsRefused) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::TempFolder scratch;
+    test::TempFolder scratch;
     TrendRecipe recipe = recipe_;
-    testing::WriteTrend(scratch.path(), recipe);
+    test::WriteTrend(scratch.path(), recipe);
     fs::path hst = scratch.path() / "Trend1.HST";
     fs::remove(hst);
     c.make(hst);
@@ -174,9 +174,9 @@ TEST_F(HostileInputTest, HistoryFileThatIsNotARegularFileIsRefused) {
 }
 
 TEST_F(HostileInputTest, HistoryFileThatIsADeviceIsRefused) {
-  testing::MemEnv env;
+  test::MemEnv env;
   ASSERT_TRUE(env.AddDevice("/t/Trend1.HST"));
-  ASSERT_TRUE(env.AddFile("/t/Trend1.000", testing::DataFileBytes(recipe_, 0)));
+  ASSERT_TRUE(env.AddFile("/t/Trend1.000", test::DataFileBytes(recipe_, 0)));
   auto before = env.Tree();
   RenameReport report =
       shown_.Tell(RenameTrend(env, "/t/Trend1.HST", kNewPath, kNewTag));
@@ -184,7 +184,7 @@ TEST_F(HostileInputTest, HistoryFileThatIsADeviceIsRefused) {
   EXPECT_NE(Message().find("is not a regular file (a device"),
             std::string::npos);
   EXPECT_EQ(env.Tree(), before);
-  EXPECT_EQ(*env.Bytes("/t/Trend1.000"), testing::DataFileBytes(recipe_, 0));
+  EXPECT_EQ(*env.Bytes("/t/Trend1.000"), test::DataFileBytes(recipe_, 0));
 }
 
 // A file with a second name, say in a backup made with hard links, would
@@ -198,8 +198,8 @@ TEST_F(HostileInputTest, FileWithOtherNamesIsRefused) {
                {"Trend1.002", RenameOutcome::kRolledBack}};
   for (const auto& [name, outcome] : cases) {
     SCOPED_TRACE(name);
-    testing::TempFolder scratch;
-    std::string hst = testing::WriteTrend(scratch.path(), recipe_);
+    test::TempFolder scratch;
+    std::string hst = test::WriteTrend(scratch.path(), recipe_);
     fs::create_hard_link(scratch.path() / name, outside_ / name);
     auto before = Tree(scratch.path());
     auto outside_before = Tree(outside_);
@@ -225,23 +225,23 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
   recipe.entryCount = 32767;
   recipe.extraCount = 32767;
   recipe.dataExtensions = {"000"};
-  std::string hst = testing::WriteTrend(trend_, recipe);
-  FolderImage before = testing::ReadFolder(trend_);
+  std::string hst = test::WriteTrend(trend_, recipe);
+  FolderImage before = test::ReadFolder(trend_);
   std::string full = before.at("Trend1.HST");
   ASSERT_EQ(full.size(), 176u + 65534u * 448u);
   RenameReport report = Rename(hst);
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
-  EXPECT_TRUE(testing::ReadFolder(trend_) ==
-              testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+  EXPECT_TRUE(test::ReadFolder(trend_) ==
+              test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 
   for (std::size_t kept :
        {std::size_t{176}, std::size_t{176 + 2 * 448}, std::size_t{20000}}) {
     SCOPED_TRACE(kept);
     fs::remove_all(trend_);
     fs::create_directories(trend_);
-    testing::WriteFile(hst, full.substr(0, kept));
-    testing::WriteFile(trend_ / "Trend1.000", before.at("Trend1.000"));
-    FolderImage short_before = testing::ReadFolder(trend_);
+    test::WriteFile(hst, full.substr(0, kept));
+    test::WriteFile(trend_ / "Trend1.000", before.at("Trend1.000"));
+    FolderImage short_before = test::ReadFolder(trend_);
     shown_ = {};
     EXPECT_EQ(Rename(hst).outcome, RenameOutcome::kInvalidTrend);
     EXPECT_EQ(Message(),
@@ -249,7 +249,7 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
                   "' is cut short: 65534 entries (EntryCount 32767, "
                   "ExtraCount 32767) need 29359408 bytes, the file holds " +
                   std::to_string(kept));
-    EXPECT_EQ(testing::ReadFolder(trend_), short_before);
+    EXPECT_EQ(test::ReadFolder(trend_), short_before);
   }
   // Inspection reads entry 0 only, whatever the counts claim.
   shown_ = {};
@@ -260,8 +260,8 @@ TEST_F(HostileInputTest, TableClaimingTheMostEntries) {
 
 TEST_F(HostileInputTest, DataFileShorterThanItsHeaderIsRefused) {
   std::string hst = WriteTrend();  // version 5: 272-byte data headers
-  testing::WriteFile(trend_ / "Trend1.001", std::string(271, 'd'));
-  FolderImage before = testing::ReadFolder(trend_);
+  test::WriteFile(trend_ / "Trend1.001", std::string(271, 'd'));
+  FolderImage before = test::ReadFolder(trend_);
   RenameReport report = Rename(hst);
   EXPECT_EQ(report.outcome, RenameOutcome::kRolledBack);
   EXPECT_NE(Message().find("check '" + InTrend("Trend1.001") +
@@ -270,19 +270,19 @@ TEST_F(HostileInputTest, DataFileShorterThanItsHeaderIsRefused) {
                            "files; it may be damaged"),
             std::string::npos)
       << Message();
-  EXPECT_EQ(testing::ReadFolder(trend_), before);
+  EXPECT_EQ(test::ReadFolder(trend_), before);
 }
 
 // A trend in memory at /t: its history file, its data files and `extra`.
-std::string WriteInMemory(testing::MemEnv* env, const TrendRecipe& recipe,
+std::string WriteInMemory(test::MemEnv* env, const TrendRecipe& recipe,
                           const std::vector<std::string>& extra = {}) {
   for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
     env->AddFile("/t/" + recipe.name + "." + recipe.dataExtensions[i],
-                 testing::DataFileBytes(recipe, i));
+                 test::DataFileBytes(recipe, i));
   for (const std::string& name : extra)
     env->AddFile("/t/" + name, "another program's " + name);
   std::string hst = "/t/" + recipe.name + ".HST";
-  env->AddFile(hst, testing::HistoryBytes(recipe));
+  env->AddFile(hst, test::HistoryBytes(recipe));
   return hst;
 }
 
@@ -292,7 +292,7 @@ TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
   struct Case {
     const char* what;
     std::vector<std::string> extra;  // files beside the trend
-    std::function<void(testing::MemEnv*)> prepare;
+    std::function<void(test::MemEnv*)> prepare;
     std::string hst = "/t/Trend1.HST";
     std::string newPath = kNewPath;
     std::string message;
@@ -325,13 +325,13 @@ TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
       // run asks before.
       {"a read-only data file",
        {},
-       [](testing::MemEnv* env) { env->MakeReadOnly("/t/Trend1.001"); },
+       [](test::MemEnv* env) { env->MakeReadOnly("/t/Trend1.001"); },
        "/t/Trend1.HST",
        kNewPath,
        "open '/t/Trend1.001': Permission denied"},
       {"a folder without write permission",
        {},
-       [](testing::MemEnv* env) { env->MakeReadOnly("/t"); },
+       [](test::MemEnv* env) { env->MakeReadOnly("/t"); },
        "/t/Trend1.HST",
        kNewPath,
        "check for writing '/t/': Permission denied"},
@@ -344,7 +344,7 @@ TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::MemEnv env;
+    test::MemEnv env;
     WriteInMemory(&env, recipe_, c.extra);
     if (c.prepare) c.prepare(&env);
     FolderImage before = env.Image("/t");
@@ -362,7 +362,7 @@ TEST_F(HostileInputTest, RefusedBeforeAnythingIsWritten) {
 // Two trends whose names differ in letter case only, as a case-sensitive
 // file system holds them: each keeps its own data files.
 TEST_F(HostileInputTest, TrendsNamedAlikeKeepTheirOwnDataFiles) {
-  testing::MemEnv env;
+  test::MemEnv env;
   std::string hst = WriteInMemory(&env, recipe_);
   TrendRecipe twin = recipe_;
   twin.name = "trend1";
@@ -380,7 +380,7 @@ TEST_F(HostileInputTest, TrendsNamedAlikeKeepTheirOwnDataFiles) {
 
 // A second run on the same trend while one holds it is refused whole.
 TEST_F(HostileInputTest, ASecondRunOnTheTrendIsRefused) {
-  testing::MemEnv env;
+  test::MemEnv env;
   std::string hst = WriteInMemory(&env, recipe_);
   FolderImage before = env.Image("/t");
   std::unique_ptr<File> first_run;
@@ -398,21 +398,21 @@ TEST_F(HostileInputTest, ASecondRunOnTheTrendIsRefused) {
 TEST_F(HostileInputTest, OnlyAPathsOwnExtensionIsKept) {
   const std::string kept = "C:\\Data.old\\Trend1";
   const std::string junk = "C:\\Data\\Trend1" + std::string(2, '\0') + "x.bak";
-  testing::MemEnv env;
+  test::MemEnv env;
   std::string hst = WriteInMemory(&env, recipe_);
   std::string bytes = *env.Bytes(hst);
-  bytes.replace(176, 144, testing::Field(kept, 144));
-  bytes.replace(176 + 288, 144, testing::Field(junk, 144));
+  bytes.replace(176, 144, test::Field(kept, 144));
+  bytes.replace(176 + 288, 144, test::Field(junk, 144));
   ASSERT_TRUE(env.RemoveFile(hst).ok());
   env.AddFile(hst, bytes);
   ASSERT_TRUE(
       shown_.Tell(RenameTrend(env, hst, "D:\\New\\Trend1A", kNewTag)).ok());
   const std::string& after = *env.Bytes("/t/Trend1A.HST");
-  EXPECT_EQ(after.substr(176, 144), testing::Field("D:\\New\\Trend1A", 144));
+  EXPECT_EQ(after.substr(176, 144), test::Field("D:\\New\\Trend1A", 144));
   EXPECT_EQ(after.substr(176 + 288, 144),
-            testing::Field("D:\\New\\Trend1A", 144));
+            test::Field("D:\\New\\Trend1A", 144));
   EXPECT_EQ(after.substr(176 + 576, 144),
-            testing::Field("D:\\New\\Trend1A.002", 144));
+            test::Field("D:\\New\\Trend1A.002", 144));
 }
 
 // What another program does between the check and the rename: the run
@@ -427,20 +427,20 @@ TEST_F(HostileInputTest, FilesChangedAfterTheCheck) {
   } cases[] = {
       {"history file cut short",
        [](const fs::path& trend, const fs::path&) {
-         std::string bytes = testing::ReadFile(trend / "Trend1.HST");
-         testing::WriteFile(trend / "Trend1.HST", bytes.substr(0, 500));
+         std::string bytes = test::ReadFile(trend / "Trend1.HST");
+         test::WriteFile(trend / "Trend1.HST", bytes.substr(0, 500));
        },
        RenameOutcome::kRefused, ""},
       {"history file's table rewritten by another program",
        [](const fs::path& trend, const fs::path&) {
-         std::string bytes = testing::ReadFile(trend / "Trend1.HST");
+         std::string bytes = test::ReadFile(trend / "Trend1.HST");
          bytes[176] ^= 1;
-         testing::WriteFile(trend / "Trend1.HST", bytes);
+         test::WriteFile(trend / "Trend1.HST", bytes);
        },
        RenameOutcome::kRefused, ""},
       {"data file cut short",
        [](const fs::path& trend, const fs::path&) {
-         testing::WriteFile(trend / "Trend1.001", "short");
+         test::WriteFile(trend / "Trend1.001", "short");
        },
        RenameOutcome::kRolledBack, "Trend1.001"},
       {"data file swapped for a link out of the folder",

@@ -15,7 +15,7 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TrendRecipe;
+using test::TrendRecipe;
 // Keeps the keys in the order written. Its parse throws on anything that
 // is not one JSON value in valid UTF-8.
 using Json = nlohmann::ordered_json;
@@ -55,7 +55,7 @@ TEST(JsonStringTest, EscapesWhatJsonNeedsAndKeepsTheRest) {
 
 class InfoTest : public ::testing::Test {
  protected:
-  testing::TempFolder folder_;
+  test::TempFolder folder_;
 };
 
 TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
@@ -67,12 +67,12 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   recipe.dataExtensions = {"000", "001"};
   recipe.entryPath = "C:\\Ostrel \"A\"\\Pump.7";
   recipe.tag = "K\xFChlung\t\x80";  // Windows-1252 bytes and a tab
-  std::string hst = testing::WriteTrend(folder_.path(), recipe);
-  testing::WriteFile(folder_.path() / "Pump.7.bak", "x");
-  testing::WriteFile(folder_.path() / "Pump.7.old.001", "x");
+  std::string hst = test::WriteTrend(folder_.path(), recipe);
+  test::WriteFile(folder_.path() / "Pump.7.bak", "x");
+  test::WriteFile(folder_.path() / "Pump.7.old.001", "x");
   // A name beyond ASCII, which the listing must hand on as UTF-8.
-  testing::WriteFile(
-      folder_.path() / testing::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"), "x");
+  test::WriteFile(
+      folder_.path() / test::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"), "x");
   fs::create_directory(folder_.path() / "Pump.7.002");
 
   Output run = Info(hst, true);
@@ -123,7 +123,7 @@ TEST_F(InfoTest, JsonCarriesFieldsWhateverBytesTheyHold) {
     recipe.version = 4;
     recipe.tag = bytes.substr(start, 64);
     recipe.entryPath = recipe.tag;
-    std::string hst = testing::WriteTrend(folder_.path(), recipe);
+    std::string hst = test::WriteTrend(folder_.path(), recipe);
     Output run = Info(hst, true);
     ASSERT_EQ(run.status, 0) << run.err;
     Json json = Json::parse(run.out);
@@ -138,7 +138,7 @@ TEST_F(InfoTest, TextShowsTheSameAndFlagsAnInvalidTable) {
   recipe.entryCount = 0;
   recipe.extraCount = 0;
   recipe.dataExtensions = {"000"};
-  std::string hst = testing::WriteTrend(folder_.path(), recipe);
+  std::string hst = test::WriteTrend(folder_.path(), recipe);
   Output run = Info(hst, false);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -163,7 +163,7 @@ TEST_F(InfoTest, TextShowsTheSameAndFlagsAnInvalidTable) {
 TEST_F(InfoTest, MissingOrUnknownTrendExitsOneWithItsMessage) {
   TrendRecipe recipe;
   recipe.version = 7;
-  std::string bad = testing::WriteTrend(folder_.path(), recipe);
+  std::string bad = test::WriteTrend(folder_.path(), recipe);
   std::string missing = folder_.File("None.HST");
   for (bool json : {false, true}) {
     Output not_found = Info(missing, json);
@@ -191,14 +191,14 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
     recipe.dataExtensions = {"000", "001"};
     recipe.entryPath = "C:\\D\\" + t.name;
     recipe.tag = "Tag " + t.name;
-    testing::WriteTrend(folder_.path(), recipe);
+    test::WriteTrend(folder_.path(), recipe);
   }
   fs::create_directory(folder_.path() / "Folder.HST");
-  testing::WriteFile(folder_.path() / "notes.txt", "x");
+  test::WriteFile(folder_.path() / "notes.txt", "x");
 
   std::ostringstream out, err;
   int status =
-      RunList(Env::Default(), testing::Utf8Of(folder_.path()), true, out, err);
+      RunList(Env::Default(), test::Utf8Of(folder_.path()), true, out, err);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
                            "': Invalid Trend Version 7\n");

@@ -19,10 +19,10 @@ namespace morvelle {
 namespace {
 
 using namespace std::string_literals;
-using testing::FolderImage;
-using testing::kNewPath;
-using testing::kNewTag;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::kNewPath;
+using test::kNewTag;
+using test::TrendRecipe;
 
 struct ShownMessage {
   MessageLook look;
@@ -97,9 +97,9 @@ class MainFormTest : public ::testing::Test {
   }
 
   std::string Write(const TrendRecipe& recipe) {
-    return testing::WriteTrend(folder_.path(), recipe);
+    return test::WriteTrend(folder_.path(), recipe);
   }
-  FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
+  FolderImage Image() const { return test::ReadFolder(folder_.path()); }
 
   // Browse, with the dialog answering `answer` ("" is a cancel).
   void Browse(const std::string& answer) {
@@ -115,7 +115,7 @@ class MainFormTest : public ::testing::Test {
   }
   std::string Text(Control control) const { return view_.Text(control); }
 
-  testing::TempFolder folder_;
+  test::TempFolder folder_;
   MemorySettings settings_;
   RecordingView view_;
   std::unique_ptr<MainForm> form_;
@@ -232,7 +232,7 @@ TEST_F(MainFormTest, UnknownVersionIsReportedAndLeavesEmptyBoxes) {
 TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
   std::string hst = Write(TrendRecipe{});
   // Killed at the second data file: the history file has its new name.
-  ASSERT_TRUE(testing::InterruptRename(hst, "rename", "Trend1.001"));
+  ASSERT_TRUE(test::InterruptRename(hst, "rename", "Trend1.001"));
   std::string renamed = folder_.File("Trend1A.HST");
   struct Case {
     std::string file;
@@ -258,7 +258,7 @@ TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
     EXPECT_EQ(Text(Control::txtTagOriginal), c.tag);
   }
   std::string report;
-  ASSERT_TRUE(testing::RecoverAll(Env::Default(), folder_.File(""), &report))
+  ASSERT_TRUE(test::RecoverAll(Env::Default(), folder_.File(""), &report))
       << report;
   Start(&Env::Default());
   Browse(hst);
@@ -266,7 +266,7 @@ TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
 }
 
 TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
-  testing::FailingEnv env(Env::Default());
+  test::FailingEnv env(Env::Default());
   Start(&env);
   TrendRecipe recipe;
   // Typed by hand and read with Enter, without Browse.
@@ -285,7 +285,7 @@ TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {
   form_->cmdSave_Click();
 
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+            test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   ASSERT_EQ(view_.shown.size(), 1u);
   EXPECT_EQ(view_.shown[0].look, MessageLook::kNoIcon);
   EXPECT_EQ(view_.shown[0].text, "Done");
@@ -342,12 +342,12 @@ TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
   // Fails the last file-system call of the rename, counted on a copy.
   int renameCalls = 0;
   {
-    testing::TempFolder copy;
-    testing::FailingEnv counting(Env::Default());
+    test::TempFolder copy;
+    test::FailingEnv counting(Env::Default());
     RecordingView view;
     MainForm counter(view, counting, settings_);
     view.form = &counter;
-    view.SetText(Control::txtFileSet, testing::WriteTrend(copy.path(), recipe));
+    view.SetText(Control::txtFileSet, test::WriteTrend(copy.path(), recipe));
     counter.txtFileSet_Commit();
     view.SetText(Control::txtPathNew, kNewPath);
     view.SetText(Control::txtTagNew, kNewTag);
@@ -355,7 +355,7 @@ TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
     renameCalls = counting.lastCallOf("flush file system", "");
   }
   // The run's last step fails: every file is put back.
-  testing::FailingEnv failing(Env::Default(), renameCalls);
+  test::FailingEnv failing(Env::Default(), renameCalls);
   std::string missing = folder_.File("Missing.HST");
 
   struct Case {
@@ -376,7 +376,7 @@ TEST_F(MainFormTest, FailedSaveShowsItsMessageAndNeverDone) {
       {"file-system error", hst, kNewPath, kNewTag, &failing,
        MessageLook::kCritical, "Renaming trend"},
   };
-  testing::WriteFile(folder_.path() / "Taken.001", "someone else's");
+  test::WriteFile(folder_.path() / "Taken.001", "someone else's");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Start(c.env);

@@ -22,7 +22,7 @@
 namespace morvelle {
 namespace {
 
-using testing::TrendRecipe;
+using test::TrendRecipe;
 
 struct Shown {
   MessageLook look;
@@ -132,7 +132,7 @@ void WriteTrends(const std::filesystem::path& folder) {
     recipe.entryPath = std::string("C:\\Old\\") + name;
     recipe.tag = name;
     recipe.seed = name[0];
-    testing::WriteTrend(folder, recipe);
+    test::WriteTrend(folder, recipe);
   }
 }
 
@@ -155,8 +155,8 @@ class ManyTrendsFormTest : public ::testing::Test {
     Settle();
   }
   void Settle() { ASSERT_TRUE(view_->Settle(*form_)); }
-  testing::FolderImage Image() const {
-    return testing::ReadFolder(folder_.path());
+  test::FolderImage Image() const {
+    return test::ReadFolder(folder_.path());
   }
   // True when exactly the controls a run leaves to the user are enabled.
   void ExpectRunControls(bool canCancel) {
@@ -165,7 +165,7 @@ class ManyTrendsFormTest : public ::testing::Test {
           << static_cast<int>(control);
   }
 
-  testing::TempFolder folder_, runs_;
+  test::TempFolder folder_, runs_;
   std::unique_ptr<RecordingView> view_;
   std::unique_ptr<ManyTrendsForm> form_;
 };
@@ -243,12 +243,12 @@ TEST_F(ManyTrendsFormTest, EditsArePlannedAgainAndOnlyTheLastPlanShows) {
 }
 
 TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
-  testing::TempFolder other;
+  test::TempFolder other;
   TrendRecipe invalid;
   invalid.name = "Bad";
   invalid.version = 7;
-  testing::WriteTrend(other.path(), invalid);
-  testing::WriteFile(other.path() / "Gone.csv",
+  test::WriteTrend(other.path(), invalid);
+  test::WriteFile(other.path() / "Gone.csv",
                      folder_.File("Gone.HST") + ",T,C:\\T\n");
   const std::string taken = other.File("Gone.csv");
   using Act = std::function<void(ManyTrendsForm&, RecordingView&)>;
@@ -331,12 +331,12 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
       EXPECT_EQ(view_->cells, before);
     }
   }
-  EXPECT_EQ(testing::ReadFile(other.path() / "Gone.csv"),
+  EXPECT_EQ(test::ReadFile(other.path() / "Gone.csv"),
             folder_.File("Gone.HST") + ",T,C:\\T\n");
 }
 
 TEST_F(ManyTrendsFormTest, RenameThenUndoLastRunPutsEveryFileBack) {
-  testing::FolderImage before = Image();
+  test::FolderImage before = Image();
   Open(folder_.File(""));
   form_->cmdReplace_Click({0, 1}, {"\\old\\", "\\New\\X", ReplaceIn::kPath});
   form_->cmdSet_Click(1, "Pump 7", view_->Cell(1, ManyColumn::kNewPath));
@@ -371,7 +371,7 @@ TEST_F(ManyTrendsFormTest, RenameThenUndoLastRunPutsEveryFileBack) {
 }
 
 TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
-  testing::FolderImage before = Image();
+  test::FolderImage before = Image();
   for (bool close : {false, true}) {
     SCOPED_TRACE(close ? "closing" : "Cancel");
     Open(folder_.File(""));
@@ -399,9 +399,9 @@ TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
 }
 
 TEST_F(ManyTrendsFormTest, RecoverPutsBackTheInterruptedTrend) {
-  testing::FolderImage before = Image();
+  test::FolderImage before = Image();
   ASSERT_TRUE(
-      testing::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+      test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
   Open(folder_.File(""));
   EXPECT_EQ(view_->State(1), "Interrupted: run Recover");
   EXPECT_EQ(view_->colours[1], kRed);

@@ -12,7 +12,7 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TrendRecipe;
+using test::TrendRecipe;
 
 TEST(ReplaceAllTest, PlainTextLeftToRightWithOrWithoutCase) {
   struct Case {
@@ -60,10 +60,10 @@ class ManyTrendsTest : public ::testing::Test {
       recipe.entryPath = std::string("C:\\Old\\") + names[i];
       recipe.tag = std::string("Old.") + names[i];
       recipe.seed = 20 + i;
-      testing::WriteTrend(folder_.path(), recipe);
+      test::WriteTrend(folder_.path(), recipe);
     }
     std::string problem;
-    ASSERT_TRUE(model_.Load(testing::Utf8Of(folder_.path()), &problem))
+    ASSERT_TRUE(model_.Load(test::Utf8Of(folder_.path()), &problem))
         << problem;
   }
 
@@ -80,7 +80,7 @@ class ManyTrendsTest : public ::testing::Test {
     return values;
   }
 
-  testing::TempFolder folder_, runs_;
+  test::TempFolder folder_, runs_;
   ManyTrends model_{Env::Default()};
 };
 
@@ -205,7 +205,7 @@ TEST_F(ManyTrendsTest, ExportThenImportCarriesTheNewValues) {
   EXPECT_EQ(model_.Import(list), std::vector<std::string>{});
   EXPECT_EQ(NewValues(), exported);
 
-  testing::WriteFile(runs_.path() / "other.csv",
+  test::WriteFile(runs_.path() / "other.csv",
                      folder_.File("a.hst") + ",T,C:\\T\n" +
                          folder_.File("Gone.HST") + ",T,C:\\T\n");
   EXPECT_EQ(model_.Import(runs_.File("other.csv")),
@@ -213,13 +213,13 @@ TEST_F(ManyTrendsTest, ExportThenImportCarriesTheNewValues) {
                                      folder_.File("Gone.HST") +
                                      "' is not a trend of this folder"});
   EXPECT_EQ(NewValues()[0], "T|C:\\T");
-  testing::WriteFile(runs_.path() / "bad.csv", "a,b\n");
+  test::WriteFile(runs_.path() / "bad.csv", "a,b\n");
   EXPECT_EQ(model_.Import(runs_.File("bad.csv")).size(), 1u);
   EXPECT_EQ(NewValues()[0], "T|C:\\T");
 }
 
 TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
-  testing::FolderImage before = testing::ReadFolder(folder_.path());
+  test::FolderImage before = test::ReadFolder(folder_.path());
   std::string runs = runs_.File("");
   std::tm time{};
   time.tm_year = 126;
@@ -251,25 +251,25 @@ TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
 
   // A later run that renamed nothing left an undo list without rows: Undo
   // passes over it to the run that did rename.
-  testing::WriteFile(runs_.path() / "undo-20261208-060000-2.csv",
+  test::WriteFile(runs_.path() / "undo-20261208-060000-2.csv",
                      "# Morvelle undo list: renames the trends back.\n");
   ASSERT_TRUE(PrepareUndo(Env::Default(), runs, time, &files).ok());
   EXPECT_EQ(files.list, runs + "undo-20261208-060000.csv");
   EXPECT_EQ(files.undoList, runs + "undo-20261208-060000-3.csv");
   run = RunListFiles(Env::Default(), files, nullptr, nullptr);
   ASSERT_EQ(run.status, 0) << ShownResult(run).text;
-  EXPECT_EQ(testing::ReadFolder(folder_.path()), before);
+  EXPECT_EQ(test::ReadFolder(folder_.path()), before);
   // The undo was a run too: its own undo list is now the newest.
   ASSERT_TRUE(PrepareUndo(Env::Default(), runs, time, &files).ok());
   EXPECT_EQ(files.list, runs + "undo-20261208-060000-3.csv");
 }
 
 TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
-  testing::FolderImage before = testing::ReadFolder(folder_.path());
+  test::FolderImage before = test::ReadFolder(folder_.path());
   EXPECT_FALSE(model_.CanRecover());
   // B is killed at its second data file, its history file renamed.
   ASSERT_TRUE(
-      testing::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+      test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
   std::string problem;
   ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
   ASSERT_EQ(model_.Cell(2, ManyColumn::kFile), "Trend1A.HST");
@@ -294,7 +294,7 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   EXPECT_EQ(recovered.text,
             "Put back as before the run: B.HST\nSummary: 1 put back, 0 left "
             "renamed, 0 untouched, 0 not recovered.\n");
-  EXPECT_EQ(testing::ReadFolder(folder_.path()), before);
+  EXPECT_EQ(test::ReadFolder(folder_.path()), before);
   ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
   Plan();
   EXPECT_EQ(model_.Cell(1, ManyColumn::kState), "Unchanged");
@@ -302,16 +302,16 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
 }
 
 TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
-  testing::TempFolder folder;
+  test::TempFolder folder;
   for (int i = 0; i < 13; ++i) {
     TrendRecipe recipe;
     recipe.name = "T" + std::to_string(10 + i);
     recipe.seed = 40 + i;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
+    std::string hst = test::WriteTrend(folder.path(), recipe);
     // Twelve killed at their second data file; the last once it was
     // renamed whole, before its journal was removed.
     const bool whole = i == 12;
-    ASSERT_TRUE(testing::InterruptRename(hst, whole ? "remove" : "rename",
+    ASSERT_TRUE(test::InterruptRename(hst, whole ? "remove" : "rename",
                                          whole ? "" : recipe.name + ".001",
                                          "C:\\New\\N" + recipe.name));
   }
@@ -333,7 +333,7 @@ TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
 }
 
 TEST_F(ManyTrendsTest, StopBeforeTheFirstTrendRenamesNothing) {
-  testing::FolderImage before = testing::ReadFolder(folder_.path());
+  test::FolderImage before = test::ReadFolder(folder_.path());
   model_.SetNewValue(0, ManyColumn::kNewPath, "D:\\A2");
   RunFiles files;
   ASSERT_TRUE(PrepareRename(Env::Default(), runs_.File(""), std::tm{},
@@ -342,7 +342,7 @@ TEST_F(ManyTrendsTest, StopBeforeTheFirstTrendRenamesNothing) {
   std::atomic<bool> stop{true};
   ListRun run = RunListFiles(Env::Default(), files, &stop, nullptr);
   EXPECT_EQ(run.status, 130) << ShownResult(run).text;
-  EXPECT_EQ(testing::ReadFolder(folder_.path()), before);
+  EXPECT_EQ(test::ReadFolder(folder_.path()), before);
 }
 
 }  // namespace

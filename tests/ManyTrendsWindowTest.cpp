@@ -23,25 +23,25 @@
 namespace morvelle {
 namespace {
 
-using testing::TrendRecipe;
+using test::TrendRecipe;
 
 QString Cell(const frmManyTrends& window, int row, ManyColumn column) {
   return window.grdTrends->item(row, static_cast<int>(column))->text();
 }
 
 // Trends A and B in `folder`.
-void WriteTrends(const testing::TempFolder& folder) {
+void WriteTrends(const test::TempFolder& folder) {
   for (const char* name : {"A", "B"}) {
     TrendRecipe recipe;
     recipe.name = name;
     recipe.entryPath = std::string("C:\\Old\\") + name;
     recipe.tag = name;
-    testing::WriteTrend(folder.path(), recipe);
+    test::WriteTrend(folder.path(), recipe);
   }
 }
 
 // Runs kept in `runs`, no dialog answered, the messages kept in `shown`.
-frmManyTrends::Services TestServices(const testing::TempFolder& runs,
+frmManyTrends::Services TestServices(const test::TempFolder& runs,
                                      std::vector<QString>* shown) {
   frmManyTrends::Services services;
   services.runFolder = QString::fromStdString(runs.File("Runs"));
@@ -58,9 +58,9 @@ bool Settled(const frmManyTrends& window) {
 }
 
 TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
-  testing::TempFolder folder, runs;
+  test::TempFolder folder, runs;
   WriteTrends(folder);
-  testing::FolderImage before = testing::ReadFolder(folder.path());
+  test::FolderImage before = test::ReadFolder(folder.path());
   std::vector<QString> shown;
   frmManyTrends window(QString::fromStdString(folder.File("")),
                        TestServices(runs, &shown));
@@ -112,15 +112,15 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
   window.cmdUndo->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() == 2; }, 10000));
   ASSERT_TRUE(settled());
-  EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+  EXPECT_EQ(test::ReadFolder(folder.path()), before);
   EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "A.HST");
 }
 
 TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
-  testing::TempFolder folder, runs;
+  test::TempFolder folder, runs;
   WriteTrends(folder);
   ASSERT_TRUE(
-      testing::InterruptRename(folder.File("B.HST"), "rename", "B.001"));
+      test::InterruptRename(folder.File("B.HST"), "rename", "B.001"));
   std::vector<QString> shown;
   frmManyTrends window(QString::fromStdString(folder.File("")),
                        TestServices(runs, &shown));

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 std::string ParentOf(const std::string& path) {
@@ -351,4 +351,4 @@ Status MemEnv::AbsolutePath(const std::string& path, std::string* absolute) {
   return Status::Ok();
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

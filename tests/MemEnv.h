@@ -17,7 +17,7 @@
 #include "TrendFixture.h"
 #include "platform/Env.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 class MemEnv final : public Env {
  public:
@@ -106,4 +106,4 @@ class MemEnv final : public Env {
   std::shared_ptr<int> misuses_ = std::make_shared<int>(0);
 };
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -8,7 +8,7 @@
 
 #include "trend/TrendTools.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 class MessageLog {
  public:
@@ -37,4 +37,4 @@ class MessageLog {
   }
 };
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -20,7 +20,7 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TrendRecipe;
+using test::TrendRecipe;
 
 struct ProcessResult {
   int status = -1;
@@ -119,8 +119,8 @@ ProcessResult RunMorvelle(const std::vector<std::string>& args,
       ExitStatus(StartMorvelle(args, config, out_fd, err_fd, in, inherited));
   close(out_fd);
   close(err_fd);
-  if (out.empty()) run.out = testing::ReadFile(out_path);
-  run.err = testing::ReadFile(scratch / "err");
+  if (out.empty()) run.out = test::ReadFile(out_path);
+  run.err = test::ReadFile(scratch / "err");
   return run;
 }
 
@@ -128,7 +128,7 @@ class BatchProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(config_.path() / "Morvelle");
-    testing::WriteFile(settings(), "[Settings]\nFileSet=/remembered/T.HST\n");
+    test::WriteFile(settings(), "[Settings]\nFileSet=/remembered/T.HST\n");
   }
   fs::path settings() const {
     return config_.path() / "Morvelle" / "Morvelle.conf";
@@ -138,19 +138,19 @@ class BatchProcessTest : public ::testing::Test {
                          const Inherited& inherited = {}) {
     ProcessResult run =
         RunMorvelle(args, config_.path(), scratch_.path(), out, in, inherited);
-    EXPECT_EQ(testing::ReadFile(settings()),
+    EXPECT_EQ(test::ReadFile(settings()),
               "[Settings]\nFileSet=/remembered/T.HST\n");
     return run;
   }
 
-  testing::TempFolder trend_, config_, scratch_;
+  test::TempFolder trend_, config_, scratch_;
 };
 
 TEST_F(BatchProcessTest, RenamesAndSummarises) {
   TrendRecipe recipe;
   recipe.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(trend_.path(), recipe);
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string hst = test::WriteTrend(trend_.path(), recipe);
+  test::FolderImage before = test::ReadFolder(trend_.path());
 
   ProcessResult run =
       Morvelle({hst + ",", "Trend1A,", "C:\\Ostrel\\Data\\Trend1A"});
@@ -163,8 +163,8 @@ TEST_F(BatchProcessTest, RenamesAndSummarises) {
                          "  Trend1.000 -> Trend1A.000\n"
                          "  Trend1.001 -> Trend1A.001\n"
                          "Rewrote the file table and 2 data-file headers.\n");
-  EXPECT_EQ(testing::ReadFolder(trend_.path()),
-            testing::ExpectedAfterRename(
+  EXPECT_EQ(test::ReadFolder(trend_.path()),
+            test::ExpectedAfterRename(
                 recipe, before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
@@ -172,9 +172,9 @@ TEST_F(BatchProcessTest, FailuresExitOneWithTheirMessage) {
   TrendRecipe bad_version;
   bad_version.name = "Bad";
   bad_version.version = 7;
-  std::string bad = testing::WriteTrend(trend_.path(), bad_version);
+  std::string bad = test::WriteTrend(trend_.path(), bad_version);
   std::string missing = trend_.File("Missing.HST");
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  test::FolderImage before = test::ReadFolder(trend_.path());
 
   ProcessResult not_found = Morvelle({missing, "T", "/d/T"});
   EXPECT_EQ(not_found.status, 1);
@@ -188,11 +188,11 @@ TEST_F(BatchProcessTest, FailuresExitOneWithTheirMessage) {
   ProcessResult refused = Morvelle({bad, "", "/d/T"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err, "The new tag is empty\n");
-  EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  EXPECT_EQ(test::ReadFolder(trend_.path()), before);
 }
 
 TEST_F(BatchProcessTest, CutValuesAreWarnedAbout) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
   ProcessResult run = Morvelle({hst, std::string(81, 't'), "/d/T"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err,
@@ -201,12 +201,12 @@ TEST_F(BatchProcessTest, CutValuesAreWarnedAbout) {
 }
 
 TEST_F(BatchProcessTest, UsageHelpAndVersion) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
+  test::FolderImage before = test::ReadFolder(trend_.path());
   ProcessResult two_values = Morvelle({"\"" + hst + "\",", "\"Trend1A\""});
   EXPECT_EQ(two_values.status, 2);
   EXPECT_NE(two_values.err.find("Usage:"), std::string::npos);
-  EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  EXPECT_EQ(test::ReadFolder(trend_.path()), before);
 
   ProcessResult help = Morvelle({"--help"});
   EXPECT_EQ(help.status, 0);
@@ -226,19 +226,19 @@ TEST_F(BatchProcessTest, UsageHelpAndVersion) {
 
 TEST_F(BatchProcessTest, NoSettingsFileIsCreated) {
   fs::remove(settings());
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
   ProcessResult run =
       RunMorvelle({hst, "T", "/d/T"}, config_.path(), scratch_.path());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(fs::exists(settings()));
-  testing::WriteFile(settings(), "[Settings]\nFileSet=/remembered/T.HST\n");
+  test::WriteFile(settings(), "[Settings]\nFileSet=/remembered/T.HST\n");
 }
 
 TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
+  test::FolderImage before = test::ReadFolder(trend_.path());
   std::string list = scratch_.File("list.csv");
-  testing::WriteFile(list, hst + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n");
+  test::WriteFile(list, hst + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n");
 
   ProcessResult info = Morvelle({"--info", "--json", hst});
   EXPECT_EQ(info.status, 0) << info.err;
@@ -251,11 +251,11 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
       Morvelle({"--dry-run", "--batch", scratch_.File("link.csv")});
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_NE(dry.out.find("  Trend1.HST -> Trend1A.HST\n"), std::string::npos);
-  EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+  EXPECT_EQ(test::ReadFolder(trend_.path()), before);
 
   int pipe_fds[2];
   ASSERT_EQ(pipe2(pipe_fds, O_CLOEXEC), 0);
-  std::string list_text = testing::ReadFile(list);
+  std::string list_text = test::ReadFile(list);
   ASSERT_EQ(write(pipe_fds[1], list_text.data(), list_text.size()),
             static_cast<ssize_t>(list_text.size()));
   close(pipe_fds[1]);
@@ -263,8 +263,8 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
   close(pipe_fds[0]);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(testing::ReadFolder(trend_.path()),
-            testing::ExpectedAfterRename(
+  EXPECT_EQ(test::ReadFolder(trend_.path()),
+            test::ExpectedAfterRename(
                 TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
   ProcessResult again = Morvelle({"--batch", list});
   EXPECT_EQ(again.status, 1);
@@ -281,8 +281,8 @@ namespace {
 // once the files are as they will stay, rather than ending it between two
 // steps of a rename or claiming a summary was seen.
 TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
+  test::FolderImage before = test::ReadFolder(trend_.path());
   EXPECT_EQ(Morvelle({"--info", "--json", hst}, "/dev/full").status, 1);
   EXPECT_EQ(Morvelle({"--help"}, "/dev/full").status, 1);
   EXPECT_EQ(Morvelle({hst, "Trend1A"}, "/dev/full").status, 2);
@@ -296,8 +296,8 @@ TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
   close(pipe_fds[1]);
   close(err);
   EXPECT_EQ(ExitStatus(pid), 1) << "not ended by SIGPIPE";
-  EXPECT_EQ(testing::ReadFolder(trend_.path()),
-            testing::ExpectedAfterRename(
+  EXPECT_EQ(test::ReadFolder(trend_.path()),
+            test::ExpectedAfterRename(
                 TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
@@ -307,9 +307,9 @@ TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
 // the run. The table of the trend runs from byte 176 to 1328: the limit
 // stops its write at once, or part-way.
 TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
-  ASSERT_EQ(testing::ReadFile(hst).size(), 1328u);
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
+  test::FolderImage before = test::ReadFolder(trend_.path());
+  ASSERT_EQ(test::ReadFile(hst).size(), 1328u);
   for (rlim_t limit : {176, 1024}) {
     SCOPED_TRACE(limit);
     ProcessResult run = Morvelle({hst, "Trend1A", "C:\\Ostrel\\Data\\Trend1A"},
@@ -320,7 +320,7 @@ TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
     // the cut write changed.
     EXPECT_EQ(run.err.find("Undoing the changes failed"), std::string::npos)
         << run.err;
-    EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+    EXPECT_EQ(test::ReadFolder(trend_.path()), before);
   }
   ProcessResult info = Morvelle({"--info", "--json", hst}, "", -1, {0, 16});
   EXPECT_EQ(info.status, 1);
@@ -339,12 +339,12 @@ TEST_F(BatchProcessTest, ClosedStandardDescriptorsTakeNoFilesPlace) {
     TrendRecipe recipe;
     recipe.name = "T" + std::to_string(i) + long_name;
     recipe.entryPath = "C:\\D\\" + recipe.name;
-    list_text += testing::WriteTrend(trend_.path(), recipe) + ",Tag,C:\\D\\N" +
+    list_text += test::WriteTrend(trend_.path(), recipe) + ",Tag,C:\\D\\N" +
                  std::to_string(i) + long_name + "\n";
   }
-  testing::FolderImage before = testing::ReadFolder(trend_.path());
+  test::FolderImage before = test::ReadFolder(trend_.path());
   std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
-  testing::WriteFile(list, list_text);
+  test::WriteFile(list, list_text);
   for (const std::vector<int>& closed :
        std::vector<std::vector<int>>{{1}, {0, 1, 2}}) {
     SCOPED_TRACE(::testing::PrintToString(closed));
@@ -352,12 +352,12 @@ TEST_F(BatchProcessTest, ClosedStandardDescriptorsTakeNoFilesPlace) {
     ProcessResult run = Morvelle({"--batch", list, "--undo-list", undo}, "", -1,
                                  {0, RLIM_INFINITY, closed});
     EXPECT_EQ(run.status, 0) << run.err;
-    RenameList undo_list = ParseRenameList(testing::ReadFile(undo));
+    RenameList undo_list = ParseRenameList(test::ReadFile(undo));
     EXPECT_TRUE(undo_list.errors.empty());
     EXPECT_EQ(undo_list.rows.size(), static_cast<std::size_t>(kTrends));
     ProcessResult back = Morvelle({"--batch", undo});
     EXPECT_EQ(back.status, 0) << back.err;
-    EXPECT_EQ(testing::ReadFolder(trend_.path()), before);
+    EXPECT_EQ(test::ReadFolder(trend_.path()), before);
   }
 }
 
@@ -412,16 +412,16 @@ TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
     fs::path run_folder = trend_.path() / std::to_string(&c - cases);
     const fs::path folders[] = {run_folder / "1", run_folder / "2"};
     std::string list_text, hst[2];
-    testing::FolderImage before[2];
+    test::FolderImage before[2];
     for (int i = 0; i < 2; ++i) {
       fs::create_directories(folders[i]);
-      hst[i] = testing::WriteTrend(folders[i], recipe);
-      before[i] = testing::ReadFolder(folders[i]);
+      hst[i] = test::WriteTrend(folders[i], recipe);
+      before[i] = test::ReadFolder(folders[i]);
       list_text += hst[i] + ",Trend1A,C:\\Ostrel\\Data\\Trend1A\n";
     }
     std::string list = scratch_.File("list.csv"), undo = scratch_.File("undo");
     fs::remove(undo);
-    testing::WriteFile(list, list_text);
+    test::WriteFile(list, list_text);
     int out[2];
     ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
     std::size_t junk = FillPipe(out[1]);
@@ -442,9 +442,9 @@ TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
 
     std::size_t renamed = 0;
     for (int i = 0; i < 2; ++i) {
-      testing::FolderImage now = testing::ReadFolder(folders[i]);
+      test::FolderImage now = test::ReadFolder(folders[i]);
       bool done =
-          now == testing::ExpectedAfterRename(
+          now == test::ExpectedAfterRename(
                      recipe, before[i], "C:\\Ostrel\\Data\\Trend1A", "Trend1A");
       EXPECT_TRUE(done || now == before[i]) << i;
       EXPECT_TRUE(!done || renamed == static_cast<std::size_t>(i))
@@ -452,13 +452,13 @@ TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
       renamed += done;
     }
     EXPECT_TRUE(!c.ignored || renamed == 2) << renamed;
-    EXPECT_EQ(ParseRenameList(testing::ReadFile(undo)).rows.size(), renamed);
+    EXPECT_EQ(ParseRenameList(test::ReadFile(undo)).rows.size(), renamed);
     EXPECT_TRUE(output.ends_with("Summary: " + std::to_string(renamed) +
                                  " renamed, 0 refused, 0 failed, " +
                                  std::to_string(2 - renamed) + " not run.\n"))
         << output;
   }
-  EXPECT_EQ(testing::ReadFile(settings()),
+  EXPECT_EQ(test::ReadFile(settings()),
             "[Settings]\nFileSet=/remembered/T.HST\n");
 }
 

@@ -13,9 +13,9 @@ namespace morvelle {
 namespace {
 
 TEST(PosixInfoTest, NameThatIsNotUtf8StaysValidJson) {
-  testing::TempFolder folder;
-  std::string hst = testing::WriteTrend(folder.path(), testing::TrendRecipe());
-  testing::WriteFile(folder.path() / "Trend1.\xFF\n", "x");
+  test::TempFolder folder;
+  std::string hst = test::WriteTrend(folder.path(), test::TrendRecipe());
+  test::WriteFile(folder.path() / "Trend1.\xFF\n", "x");
   std::ostringstream out, err;
 
   ASSERT_EQ(RunInfo(Env::Default(), hst, true, out, err), 0) << err.str();

@@ -9,7 +9,7 @@
 #include "TrendFixture.h"
 
 int main(int argc, char** argv) {
-  morvelle::testing::TempFolder config;
+  morvelle::test::TempFolder config;
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);

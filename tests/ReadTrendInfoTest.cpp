@@ -8,16 +8,16 @@ namespace morvelle {
 namespace {
 
 using namespace std::string_literals;
-using testing::TrendRecipe;
+using test::TrendRecipe;
 
 class ReadTrendInfoTest : public ::testing::Test {
  protected:
   TrendInfo Read(const TrendRecipe& recipe) {
     return shown_.Tell(ReadTrendInfo(
-        Env::Default(), testing::WriteTrend(folder_.path(), recipe)));
+        Env::Default(), test::WriteTrend(folder_.path(), recipe)));
   }
-  testing::TempFolder folder_;
-  testing::MessageLog shown_;
+  test::TempFolder folder_;
+  test::MessageLog shown_;
 };
 
 TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
@@ -37,7 +37,7 @@ TEST_F(ReadTrendInfoTest, WidthsAndValuesOfEveryVersion) {
     EXPECT_EQ(info.tagWidth, c.tagWidth);
     // The dot and digits are gone, and with them the NUL fill after them.
     EXPECT_EQ(info.path, recipe.entryPath);
-    EXPECT_EQ(info.tag, testing::Field(recipe.tag, c.tagWidth));
+    EXPECT_EQ(info.tag, test::Field(recipe.tag, c.tagWidth));
     EXPECT_EQ(FieldDisplayText(info.tag), recipe.tag);
   }
   EXPECT_TRUE(shown_.criticals.empty());
@@ -64,10 +64,10 @@ TEST_F(ReadTrendInfoTest, OriginalPathLosesOnlyItsOwnExtension) {
     SCOPED_TRACE(c.path);
     TrendRecipe recipe;
     recipe.dataExtensions = {"000"};
-    std::string hst = testing::WriteTrend(folder_.path(), recipe);
-    std::string bytes = testing::ReadFile(hst);
-    bytes.replace(176, 144, testing::Field(c.field, 144));
-    testing::WriteFile(hst, bytes);
+    std::string hst = test::WriteTrend(folder_.path(), recipe);
+    std::string bytes = test::ReadFile(hst);
+    bytes.replace(176, 144, test::Field(c.field, 144));
+    test::WriteFile(hst, bytes);
     EXPECT_EQ(shown_.Tell(ReadTrendInfo(Env::Default(), hst)).path, c.path);
   }
 }
@@ -94,7 +94,7 @@ TEST_F(ReadTrendInfoTest, UnknownVersionIsReportedWithEmptyResults) {
 }
 
 TEST_F(ReadTrendInfoTest, EmptyFileReadsAsVersionZero) {
-  testing::WriteFile(folder_.path() / "Empty.HST", "");
+  test::WriteFile(folder_.path() / "Empty.HST", "");
   TrendInfo info =
       shown_.Tell(ReadTrendInfo(Env::Default(), folder_.File("Empty.HST")));
   EXPECT_EQ(info.pathWidth, 144);

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 constexpr std::size_t kHeaderSize = 176;
@@ -180,4 +180,4 @@ std::vector<std::string> AuditRename(const RenameRun& run,
   return problems;
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -25,7 +25,7 @@
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 struct RenameRun {
   FolderImage before;   // the regular files of the trend's folder, before
@@ -39,4 +39,4 @@ struct RenameRun {
 std::vector<std::string> AuditRename(const RenameRun& run,
                                      const RenameReport& report);
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

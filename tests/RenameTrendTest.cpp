@@ -13,21 +13,21 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
-using testing::kNewPath;
-using testing::kNewTag;
+using test::kNewPath;
+using test::kNewTag;
 
 class RenameTrendTest : public ::testing::Test {
  protected:
   std::string Write(const TrendRecipe& recipe) {
-    return testing::WriteTrend(folder_.path(), recipe);
+    return test::WriteTrend(folder_.path(), recipe);
   }
   void Add(const std::string& name, const std::string& bytes = "other") {
-    testing::WriteFile(folder_.path() / name, bytes);
+    test::WriteFile(folder_.path() / name, bytes);
   }
-  FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
+  FolderImage Image() const { return test::ReadFolder(folder_.path()); }
   RenameReport Rename(const std::string& hst, const std::string& newPath,
                       const std::string& newTag) {
     return shown_.Tell(RenameTrend(Env::Default(), hst, newPath, newTag));
@@ -40,29 +40,29 @@ class RenameTrendTest : public ::testing::Test {
       EXPECT_EQ(file.stage, FileStage::kUntouched);
   }
 
-  testing::TempFolder folder_;
-  testing::MessageLog shown_;
+  test::TempFolder folder_;
+  test::MessageLog shown_;
 };
 
 TEST_F(RenameTrendTest, EveryVersionRoundTripsByteForByte) {
   for (int version = 0; version <= 6; ++version) {
     SCOPED_TRACE(version);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     TrendRecipe recipe;
     recipe.version = version;
     recipe.entryCount = 3;
     recipe.extraCount = 2;
     recipe.dataExtensions = {"000", "001", "002", "0421"};
     recipe.seed = 100 + version;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
-    testing::WriteFile(folder.path() / "Other.000", "unrelated");
-    FolderImage before = testing::ReadFolder(folder.path());
+    std::string hst = test::WriteTrend(folder.path(), recipe);
+    test::WriteFile(folder.path() / "Other.000", "unrelated");
+    FolderImage before = test::ReadFolder(folder.path());
 
     RenameReport report = Rename(hst, kNewPath, kNewTag);
 
     EXPECT_TRUE(report.ok()) << report.failure.ToString();
-    EXPECT_EQ(testing::ReadFolder(folder.path()),
-              testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+    EXPECT_EQ(test::ReadFolder(folder.path()),
+              test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   }
   EXPECT_TRUE(shown_.warnings.empty());
   EXPECT_TRUE(shown_.criticals.empty());
@@ -88,17 +88,17 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.newPath);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     TrendRecipe recipe;
     recipe.version = 0;
     recipe.entryCount = c.entryCount;
     recipe.extraCount = c.extraCount;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
-    FolderImage before = testing::ReadFolder(folder.path());
+    std::string hst = test::WriteTrend(folder.path(), recipe);
+    FolderImage before = test::ReadFolder(folder.path());
     RenameReport report = Rename(hst, c.newPath, c.newTag);
     EXPECT_EQ(report.ok(), c.renamed) << report.failure.ToString();
-    EXPECT_EQ(testing::ReadFolder(folder.path()),
-              c.renamed ? testing::ExpectedAfterRename(recipe, before,
+    EXPECT_EQ(test::ReadFolder(folder.path()),
+              c.renamed ? test::ExpectedAfterRename(recipe, before,
                                                        c.newPath, c.newTag)
                         : before);
   }
@@ -126,8 +126,8 @@ TEST_F(RenameTrendTest, ShortHistoryFileIsRefusedUnchanged) {
   recipe.entryCount = 2;
   recipe.extraCount = 0;
   std::string hst = Write(recipe);
-  std::string bytes = testing::ReadFile(hst);
-  testing::WriteFile(hst, bytes.substr(0, 176 + 240 + 100));
+  std::string bytes = test::ReadFile(hst);
+  test::WriteFile(hst, bytes.substr(0, 176 + 240 + 100));
   FolderImage before = Image();
   RenameReport report = Rename(hst, kNewPath, kNewTag);
   EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
@@ -164,17 +164,17 @@ TEST_F(RenameTrendTest, InvalidVersionOrCountsStopBeforeAnythingChanges) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     TrendRecipe recipe;
     recipe.version = c.version;
     recipe.entryCount = c.entryCount;
     recipe.extraCount = c.extraCount;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
-    FolderImage before = testing::ReadFolder(folder.path());
+    std::string hst = test::WriteTrend(folder.path(), recipe);
+    FolderImage before = test::ReadFolder(folder.path());
     shown_.criticals.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
     EXPECT_EQ(report.outcome, RenameOutcome::kInvalidTrend);
-    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    EXPECT_EQ(test::ReadFolder(folder.path()), before);
     ASSERT_EQ(shown_.criticals.size(), 1u);
     EXPECT_NE(shown_.criticals[0].find(c.message), std::string::npos)
         << shown_.criticals[0];
@@ -230,14 +230,14 @@ TEST_F(RenameTrendTest, ExistingTargetOrSharedTargetIsAConflict) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.extra);
-    testing::TempFolder folder;
-    std::string hst = testing::WriteTrend(folder.path(), TrendRecipe());
-    testing::WriteFile(folder.path() / c.extra, "precious");
-    FolderImage before = testing::ReadFolder(folder.path());
+    test::TempFolder folder;
+    std::string hst = test::WriteTrend(folder.path(), TrendRecipe());
+    test::WriteFile(folder.path() / c.extra, "precious");
+    FolderImage before = test::ReadFolder(folder.path());
     shown_.warnings.clear();
     RenameReport report = Rename(hst, kNewPath, kNewTag);
     EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
-    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    EXPECT_EQ(test::ReadFolder(folder.path()), before);
     ASSERT_EQ(shown_.warnings.size(), 1u);
     EXPECT_NE(shown_.warnings[0].find(c.message), std::string::npos)
         << shown_.warnings[0];
@@ -252,7 +252,7 @@ TEST_F(RenameTrendTest, RenameToTheSameNameOnlyRewrites) {
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   for (const FileChange& file : report.plan.files)
     EXPECT_FALSE(file.renamed()) << file.path;
-  EXPECT_EQ(Image(), testing::ExpectedAfterRename(
+  EXPECT_EQ(Image(), test::ExpectedAfterRename(
                          recipe, before, "D:\\Elsewhere\\Trend1", kNewTag));
 }
 
@@ -271,9 +271,9 @@ TEST_F(RenameTrendTest, OnlyTheTrendsOwnFilesAreTouched) {
 
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+            test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   EXPECT_TRUE(fs::is_directory(folder_.path() / "Trend1.002"));
-  EXPECT_EQ(testing::SkippedLines(report.plan),
+  EXPECT_EQ(test::SkippedLines(report.plan),
             (std::vector<std::string>{
                 "Trend1.002: a folder",
                 "Trend1.00a: not a data file name",
@@ -295,7 +295,7 @@ TEST_F(RenameTrendTest, RelativeHistoryPathIsResolvedFirst) {
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(report.plan.hstPath, folder_.File("Trend1.HST"));
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+            test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 }
 
 // A failure at any file-system call leaves the trend byte for byte as it
@@ -304,9 +304,9 @@ TEST_F(RenameTrendTest, FailureAtAnyCallLeavesTheTrendAsItWas) {
   TrendRecipe recipe;
   int points = 0;
   {
-    testing::TempFolder folder;
-    testing::FailingEnv counter(Env::Default());
-    ASSERT_TRUE(RenameTrend(counter, testing::WriteTrend(folder.path(), recipe),
+    test::TempFolder folder;
+    test::FailingEnv counter(Env::Default());
+    ASSERT_TRUE(RenameTrend(counter, test::WriteTrend(folder.path(), recipe),
                             kNewPath, kNewTag)
                     .ok());
     // The calls after the run's last flush only end its journal.
@@ -316,15 +316,15 @@ TEST_F(RenameTrendTest, FailureAtAnyCallLeavesTheTrendAsItWas) {
   int rolled_back = 0;
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE(k);
-    testing::TempFolder folder;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
-    FolderImage before = testing::ReadFolder(folder.path());
-    testing::FailingEnv env(Env::Default(), k);
-    testing::MessageLog shown;
+    test::TempFolder folder;
+    std::string hst = test::WriteTrend(folder.path(), recipe);
+    FolderImage before = test::ReadFolder(folder.path());
+    test::FailingEnv env(Env::Default(), k);
+    test::MessageLog shown;
     RenameReport report = shown.Tell(RenameTrend(env, hst, kNewPath, kNewTag));
     EXPECT_FALSE(report.ok());
     EXPECT_NE(report.outcome, RenameOutcome::kUndoFailed);
-    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    EXPECT_EQ(test::ReadFolder(folder.path()), before);
     ASSERT_EQ(shown.criticals.size() + shown.warnings.size(), 1u);
     if (report.outcome == RenameOutcome::kRolledBack) {
       ++rolled_back;
@@ -356,26 +356,26 @@ TEST_F(RenameTrendTest, TenThousandDataFiles) {
   RenameReport report = Rename(hst, kNewPath, kNewTag);
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+            test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
 }
 
 TEST(EnvTest, RenameNeverReplaces) {
-  testing::TempFolder folder;
-  testing::WriteFile(folder.path() / "a", "A");
-  testing::WriteFile(folder.path() / "b", "B");
+  test::TempFolder folder;
+  test::WriteFile(folder.path() / "a", "A");
+  test::WriteFile(folder.path() / "b", "B");
   Status s = Env::Default().RenameNoReplace(folder.File("a"), folder.File("b"));
   EXPECT_EQ(s.kind(), ErrorKind::kAlreadyExists);
   EXPECT_NE(s.ToString().find(folder.File("b")), std::string::npos);
-  EXPECT_EQ(testing::ReadFile(folder.path() / "a"), "A");
-  EXPECT_EQ(testing::ReadFile(folder.path() / "b"), "B");
+  EXPECT_EQ(test::ReadFile(folder.path() / "a"), "A");
+  EXPECT_EQ(test::ReadFile(folder.path() / "b"), "B");
   EXPECT_TRUE(
       Env::Default().RenameNoReplace(folder.File("a"), folder.File("c")).ok());
-  EXPECT_EQ(testing::ReadFile(folder.path() / "c"), "A");
+  EXPECT_EQ(test::ReadFile(folder.path() / "c"), "A");
 }
 
 TEST(EnvTest, CreateNewFileNeverReplaces) {
-  testing::TempFolder folder;
-  testing::WriteFile(folder.path() / "a", "A");
+  test::TempFolder folder;
+  test::WriteFile(folder.path() / "a", "A");
   fs::create_directory(folder.path() / "d");
   struct Case {
     const char* name;
@@ -391,15 +391,15 @@ TEST(EnvTest, CreateNewFileNeverReplaces) {
     EXPECT_EQ(s.kind(), c.kind) << c.name << ": " << s.ToString();
     EXPECT_FALSE(file) << c.name;
   }
-  EXPECT_EQ(testing::ReadFolder(folder.path()), (FolderImage{{"a", "A"}}));
+  EXPECT_EQ(test::ReadFolder(folder.path()), (FolderImage{{"a", "A"}}));
 
   std::unique_ptr<File> file;
   ASSERT_TRUE(Env::Default().CreateNewFile(folder.File("b"), &file).ok());
-  EXPECT_EQ(testing::ReadFile(folder.path() / "b"), "");
+  EXPECT_EQ(test::ReadFile(folder.path() / "b"), "");
   ASSERT_TRUE(file->WriteAt(0, "new").ok());
   ASSERT_TRUE(file->WriteAt(3, " file").ok());
   ASSERT_TRUE(file->Close().ok());
-  EXPECT_EQ(testing::ReadFile(folder.path() / "b"), "new file");
+  EXPECT_EQ(test::ReadFile(folder.path() / "b"), "new file");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace {
 
 // The store's location is fixed when Qt first looks it up, so the test
 // gets a folder of its own before anything else runs.
-testing::TempFolder* config = nullptr;
+test::TempFolder* config = nullptr;
 
 TEST(SettingsTest, FileSetIsStoredWhereTheUserExpectsIt) {
   SettingsStore& store = UserSettings();
@@ -17,7 +17,7 @@ TEST(SettingsTest, FileSetIsStoredWhereTheUserExpectsIt) {
   store.SaveFileSet("/data/Trend \xC3\xBC.HST");
   EXPECT_EQ(store.LoadFileSet(), "/data/Trend \xC3\xBC.HST");
   std::string file =
-      testing::ReadFile(config->path() / "Morvelle" / "Morvelle.conf");
+      test::ReadFile(config->path() / "Morvelle" / "Morvelle.conf");
   EXPECT_NE(file.find("[Settings]"), std::string::npos) << file;
   EXPECT_NE(file.find("FileSet="), std::string::npos) << file;
   store.SaveFileSet("");
@@ -28,7 +28,7 @@ TEST(SettingsTest, FileSetIsStoredWhereTheUserExpectsIt) {
 }  // namespace morvelle
 
 int main(int argc, char** argv) {
-  morvelle::testing::TempFolder folder;
+  morvelle::test::TempFolder folder;
   morvelle::config = &folder;
   setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);

@@ -13,7 +13,7 @@ TEST(TrendDefinitionsTest, LayoutsMatchTheFormatTables) {
     SCOPED_TRACE(version);
     std::optional<TrendLayout> layout = LayoutForVersion(version);
     ASSERT_TRUE(layout);
-    testing::FixtureLayout expected = testing::FixtureLayoutFor(version);
+    test::FixtureLayout expected = test::FixtureLayoutFor(version);
     EXPECT_EQ(layout->entrySize, expected.entrySize);
     EXPECT_EQ(layout->pathWidth, expected.pathWidth);
     EXPECT_EQ(layout->entryTagOffset, expected.entryTagOffset);

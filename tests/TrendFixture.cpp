@@ -10,7 +10,7 @@
 #include "MessageLog.h"
 #include "trend/Journal.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 constexpr std::size_t kHeaderSize = 176;
@@ -236,4 +236,4 @@ std::vector<std::string> SkippedLines(const RenamePlan& plan) {
   return lines;
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

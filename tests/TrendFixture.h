@@ -16,7 +16,7 @@
 
 #include "trend/TrendTools.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 // The rename the help window gives as its example: the new path and file
 // name, and the new tag.
@@ -117,4 +117,4 @@ FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
 // The files a plan leaves alone, one "name: reason" line each.
 std::vector<std::string> SkippedLines(const RenamePlan& plan);
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -27,11 +27,11 @@
 namespace morvelle {
 namespace {
 
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
-using testing::kNewPath;
-using testing::kNewTag;
+using test::kNewPath;
+using test::kNewTag;
 
 struct ShownMessage {
   MessageLook look;
@@ -66,9 +66,9 @@ class WindowTest : public ::testing::Test {
   }
 
   QString Write(const TrendRecipe& recipe) {
-    return QString::fromStdString(testing::WriteTrend(folder_.path(), recipe));
+    return QString::fromStdString(test::WriteTrend(folder_.path(), recipe));
   }
-  FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
+  FolderImage Image() const { return test::ReadFolder(folder_.path()); }
 
   // Browse, with the dialog answering `answer` ("" is a cancel).
   void Browse(frmMain& window, const QString& answer) {
@@ -86,7 +86,7 @@ class WindowTest : public ::testing::Test {
     return open;
   }
 
-  testing::TempFolder folder_;
+  test::TempFolder folder_;
   QString dialogAnswer_;
   std::vector<OpenDialogRequest> dialogCalls_;
   std::vector<ShownMessage> shown_;
@@ -100,7 +100,7 @@ const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 
 TEST_F(WindowTest, BrowseEditAndSaveRenameTheTrend) {
-  testing::FailingEnv env(Env::Default());
+  test::FailingEnv env(Env::Default());
   bool everyCallUnderWaitCursor = true;
   auto window = NewWindow(&env);
   window->show();
@@ -141,7 +141,7 @@ TEST_F(WindowTest, BrowseEditAndSaveRenameTheTrend) {
   window->cmdSave->click();
 
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+            test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].look, MessageLook::kNoIcon);
   EXPECT_EQ(shown_[0].text, "Done");

@@ -14,10 +14,10 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
-using testing::kNewPath;
+using test::kNewPath;
 
 struct ProcessResult {
   int status = -1;
@@ -29,7 +29,7 @@ std::string ProgramPath() {
   wchar_t self[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
   fs::path folder = fs::path(std::wstring(self, length)).parent_path();
-  return testing::Utf8Of(folder / "morvelle.exe");
+  return test::Utf8Of(folder / "morvelle.exe");
 }
 
 HANDLE CreateOutput(const fs::path& path) {
@@ -44,11 +44,11 @@ class WindowsBatchProcessTest : public ::testing::Test {
     HANDLE out = CreateOutput(scratch_.path() / "out");
     HANDLE err = CreateOutput(scratch_.path() / "err");
     ProcessResult run;
-    run.status = testing::RunCommandLine(commandLine, out, err);
+    run.status = test::RunCommandLine(commandLine, out, err);
     CloseHandle(out);
     CloseHandle(err);
-    run.out = testing::ReadFile(scratch_.path() / "out");
-    run.err = testing::ReadFile(scratch_.path() / "err");
+    run.out = test::ReadFile(scratch_.path() / "out");
+    run.err = test::ReadFile(scratch_.path() / "err");
     return run;
   }
   // Runs the program with `text` after its quoted name.
@@ -56,15 +56,15 @@ class WindowsBatchProcessTest : public ::testing::Test {
     return RunLine("\"" + ProgramPath() + "\" " + text);
   }
   std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
-  FolderImage Image() const { return testing::ReadFolder(trend_.path()); }
+  FolderImage Image() const { return test::ReadFolder(trend_.path()); }
 
-  testing::TempFolder trend_, scratch_;
+  test::TempFolder trend_, scratch_;
 };
 
 TEST_F(WindowsBatchProcessTest, TheExampleCommandLineRenames) {
   TrendRecipe recipe;
   recipe.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(trend_.path(), recipe);
+  std::string hst = test::WriteTrend(trend_.path(), recipe);
   FolderImage before = Image();
 
   ProcessResult run =
@@ -79,14 +79,14 @@ TEST_F(WindowsBatchProcessTest, TheExampleCommandLineRenames) {
                          "  Trend1.001 -> Trend1A.001\n"
                          "Rewrote the file table and 2 data-file headers.\n");
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
+            test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
 }
 
 // The C runtime would read `\"` as a quote inside the value; split at the
 // quotes, the backslash stays in its value and the next value stays whole.
 TEST_F(WindowsBatchProcessTest, BackslashBeforeAClosingQuoteStaysInItsValue) {
   TrendRecipe recipe;
-  std::string hst = testing::WriteTrend(trend_.path(), recipe);
+  std::string hst = test::WriteTrend(trend_.path(), recipe);
   FolderImage before = Image();
 
   ProcessResult folder_only =
@@ -99,7 +99,7 @@ TEST_F(WindowsBatchProcessTest, BackslashBeforeAClosingQuoteStaysInItsValue) {
   ProcessResult tag = Run(Quoted(hst) + ", \"Pump\\\", " + Quoted(kNewPath));
   EXPECT_EQ(tag.status, kExitRenamed) << tag.err;
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, "Pump\\"));
+            test::ExpectedAfterRename(recipe, before, kNewPath, "Pump\\"));
 }
 
 TEST_F(WindowsBatchProcessTest, SeparatorsMayBeAnythingWithoutAQuote) {
@@ -107,22 +107,22 @@ TEST_F(WindowsBatchProcessTest, SeparatorsMayBeAnythingWithoutAQuote) {
       {", ", ", "}, {";;", " and "}, {"", ""}, {"\t", "\\\\"}, {" ", " "}};
   for (const auto& separator : separators) {
     SCOPED_TRACE(std::string(separator[0]) + "|" + separator[1]);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     TrendRecipe recipe;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
-    FolderImage before = testing::ReadFolder(folder.path());
+    std::string hst = test::WriteTrend(folder.path(), recipe);
+    FolderImage before = test::ReadFolder(folder.path());
     ProcessResult run =
         Run(Quoted(hst) + separator[0] + "\"Trend1A\"" + separator[1] +
             Quoted(kNewPath) + " tail \"ignored\" \"too\"");
     EXPECT_EQ(run.status, kExitRenamed) << run.err;
     EXPECT_EQ(
-        testing::ReadFolder(folder.path()),
-        testing::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
+        test::ReadFolder(folder.path()),
+        test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
   }
 }
 
 TEST_F(WindowsBatchProcessTest, FewerThanSixPiecesAreRefused) {
-  std::string hst = testing::WriteTrend(trend_.path(), TrendRecipe());
+  std::string hst = test::WriteTrend(trend_.path(), TrendRecipe());
   FolderImage before = Image();
   const std::string lines[] = {
       Quoted(hst) + ", \"Trend1A\"",
@@ -144,34 +144,34 @@ TEST_F(WindowsBatchProcessTest, FewerThanSixPiecesAreRefused) {
 TEST_F(WindowsBatchProcessTest, ProgramNameWithSpacesOrWithoutQuotes) {
   fs::path tools = scratch_.path() / "My Tools";
   fs::create_directory(tools);
-  fs::copy_file(testing::PathOf(ProgramPath()), tools / "morvelle.exe");
+  fs::copy_file(test::PathOf(ProgramPath()), tools / "morvelle.exe");
   std::string values = ", \"Trend1A\", " + Quoted(kNewPath);
   TrendRecipe recipe;
   struct Case {
     std::string program;
-  } cases[] = {{Quoted(testing::Utf8Of(tools / "morvelle.exe"))},
+  } cases[] = {{Quoted(test::Utf8Of(tools / "morvelle.exe"))},
                {"morvelle.exe"}};  // found beside this test program
   for (const Case& c : cases) {
     SCOPED_TRACE(c.program);
-    testing::TempFolder folder;
-    std::string hst = testing::WriteTrend(folder.path(), recipe);
-    FolderImage before = testing::ReadFolder(folder.path());
+    test::TempFolder folder;
+    std::string hst = test::WriteTrend(folder.path(), recipe);
+    FolderImage before = test::ReadFolder(folder.path());
     ProcessResult run = RunLine(c.program + " " + Quoted(hst) + values);
     EXPECT_EQ(run.status, kExitRenamed) << run.err;
     EXPECT_EQ(
-        testing::ReadFolder(folder.path()),
-        testing::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
+        test::ReadFolder(folder.path()),
+        test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
   }
 }
 
 TEST_F(WindowsBatchProcessTest, NamesOutsideAsciiOnTheCommandLine) {
-  fs::path where = trend_.path() / testing::PathOf(
+  fs::path where = trend_.path() / test::PathOf(
                                        "Pr\xC3\xBC"
                                        "fstand");
   fs::create_directory(where);
   TrendRecipe recipe;
   recipe.name = "K\xC3\xBChlung";
-  std::string hst = testing::WriteTrend(where, recipe);
+  std::string hst = test::WriteTrend(where, recipe);
 
   ProcessResult run =
       Run(Quoted(hst) + ", \"Trend1A\", \"C:\\Daten\\Pumpe \xC3\xBC\"");
@@ -181,9 +181,9 @@ TEST_F(WindowsBatchProcessTest, NamesOutsideAsciiOnTheCommandLine) {
             std::string::npos)
       << run.out;
   std::string history =
-      testing::ReadFile(where / testing::PathOf("Pumpe \xC3\xBC.HST"));
+      test::ReadFile(where / test::PathOf("Pumpe \xC3\xBC.HST"));
   EXPECT_EQ(history.substr(176, 144),
-            testing::Field("C:\\Daten\\Pumpe \xFC.000", 144));
+            test::Field("C:\\Daten\\Pumpe \xFC.000", 144));
 }
 
 TEST_F(WindowsBatchProcessTest, HelpAndVersionAnswerOnStandardOutput) {

@@ -17,20 +17,20 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FolderImage;
-using testing::TrendRecipe;
+using test::FolderImage;
+using test::TrendRecipe;
 
-using testing::kNewPath;
-using testing::kNewTag;
+using test::kNewPath;
+using test::kNewTag;
 
 std::wstring Wide(const std::string& utf8) {
-  return testing::PathOf(utf8).wstring();
+  return test::PathOf(utf8).wstring();
 }
 
 class WindowsEnvTest : public ::testing::Test {
  protected:
   Env& env() { return Env::Default(); }
-  FolderImage Image() const { return testing::ReadFolder(folder_.path()); }
+  FolderImage Image() const { return test::ReadFolder(folder_.path()); }
   std::vector<std::string> Names() {
     std::vector<FolderEntry> entries;
     EXPECT_TRUE(env().ListFolder(folder_.File(""), &entries).ok());
@@ -44,8 +44,8 @@ class WindowsEnvTest : public ::testing::Test {
     return shown_.Tell(RenameTrend(env(), hst, newPath, newTag));
   }
 
-  testing::TempFolder folder_;
-  testing::MessageLog shown_;
+  test::TempFolder folder_;
+  test::MessageLog shown_;
 };
 
 TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
@@ -58,23 +58,23 @@ TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typedName);
-    testing::TempFolder folder;
+    test::TempFolder folder;
     TrendRecipe recipe;
     recipe.dataExtensions.clear();
-    testing::WriteTrend(folder.path(), recipe);
+    test::WriteTrend(folder.path(), recipe);
     for (const std::string& name : c.dataNames) {
       recipe.dataExtensions.push_back(name.substr(7));
-      testing::WriteFile(folder.path() / name,
-                         testing::DataFileBytes(recipe, 0));
+      test::WriteFile(folder.path() / name,
+                         test::DataFileBytes(recipe, 0));
     }
-    FolderImage before = testing::ReadFolder(folder.path());
+    FolderImage before = test::ReadFolder(folder.path());
 
     RenameReport report = Rename(folder.File(c.typedName), kNewPath);
 
     ASSERT_TRUE(report.ok()) << report.failure.ToString();
     EXPECT_TRUE(report.plan.skipped.empty())
         << report.plan.skipped[0].name << ": " << report.plan.skipped[0].reason;
-    FolderImage after = testing::ReadFolder(folder.path());
+    FolderImage after = test::ReadFolder(folder.path());
     std::vector<std::string> names;
     for (const auto& [name, bytes] : after) names.push_back(name);
     std::vector<std::string> expected = {"Trend1A.HST"};
@@ -83,26 +83,26 @@ TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
     std::string data = before.at(c.dataNames[0]);
-    data.replace(144, 80, testing::Field(kNewTag, 80));
+    data.replace(144, 80, test::Field(kNewTag, 80));
     EXPECT_EQ(after.at("Trend1A." + recipe.dataExtensions[0]), data);
   }
 }
 
 TEST_F(WindowsEnvTest, CaseOnlyRenameTakesTheNewSpelling) {
-  testing::WriteFile(folder_.path() / "Pump.000", "bytes");
+  test::WriteFile(folder_.path() / "Pump.000", "bytes");
   ASSERT_TRUE(
       env()
           .RenameNoReplace(folder_.File("Pump.000"), folder_.File("PUMP.000"))
           .ok());
   EXPECT_EQ(Names(), std::vector<std::string>{"PUMP.000"});
-  EXPECT_EQ(testing::ReadFile(folder_.path() / "PUMP.000"), "bytes");
+  EXPECT_EQ(test::ReadFile(folder_.path() / "PUMP.000"), "bytes");
 
   TrendRecipe recipe;
-  std::string hst = testing::WriteTrend(folder_.path(), recipe);
+  std::string hst = test::WriteTrend(folder_.path(), recipe);
   FolderImage before = Image();
   RenameReport report = Rename(hst, "C:\\Ostrel\\Data\\TREND1");
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
-  EXPECT_EQ(Image(), testing::ExpectedAfterRename(
+  EXPECT_EQ(Image(), test::ExpectedAfterRename(
                          recipe, before, "C:\\Ostrel\\Data\\TREND1", kNewTag));
 }
 
@@ -113,23 +113,23 @@ TEST_F(WindowsEnvTest, RenameOntoAnExistingNameChangesNothing) {
   } cases[] = {{"b.000", false}, {"B.000", false}, {"Sub", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.target);
-    testing::TempFolder folder;
-    testing::WriteFile(folder.path() / "a.000", "A");
+    test::TempFolder folder;
+    test::WriteFile(folder.path() / "a.000", "A");
     if (c.folder)
       fs::create_directory(folder.path() / c.target);
     else
-      testing::WriteFile(folder.path() / c.target, "B");
-    FolderImage before = testing::ReadFolder(folder.path());
+      test::WriteFile(folder.path() / c.target, "B");
+    FolderImage before = test::ReadFolder(folder.path());
     Status s = env().RenameNoReplace(folder.File("a.000"),
                                      folder.File(c.folder ? "SUB" : "b.000"));
     EXPECT_EQ(s.kind(), ErrorKind::kAlreadyExists) << s.ToString();
-    EXPECT_EQ(testing::ReadFolder(folder.path()), before);
+    EXPECT_EQ(test::ReadFolder(folder.path()), before);
     EXPECT_EQ(fs::is_directory(folder.path() / c.target), c.folder);
   }
 
   // The plan finds the taken name in any case and refuses the whole rename.
-  std::string hst = testing::WriteTrend(folder_.path(), TrendRecipe());
-  testing::WriteFile(folder_.path() / "TREND1A.001", "precious");
+  std::string hst = test::WriteTrend(folder_.path(), TrendRecipe());
+  test::WriteFile(folder_.path() / "TREND1A.001", "precious");
   FolderImage before = Image();
   RenameReport report = Rename(hst, kNewPath);
   EXPECT_EQ(report.outcome, RenameOutcome::kRefused);
@@ -139,7 +139,7 @@ TEST_F(WindowsEnvTest, RenameOntoAnExistingNameChangesNothing) {
 TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
   TrendRecipe recipe;
   fs::create_directory(folder_.path() / "Sub");
-  testing::WriteTrend(folder_.path() / "Sub", recipe);
+  test::WriteTrend(folder_.path() / "Sub", recipe);
   std::string sub = folder_.File("Sub");
   std::string slashed = sub + "/Trend1.HST";
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
@@ -155,9 +155,9 @@ TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.hstPath);
-    FolderImage before = testing::ReadFolder(folder_.path() / "Sub");
+    FolderImage before = test::ReadFolder(folder_.path() / "Sub");
     fs::path previous = fs::current_path();
-    if (!c.current.empty()) fs::current_path(testing::PathOf(c.current));
+    if (!c.current.empty()) fs::current_path(test::PathOf(c.current));
     RenameReport report = Rename(c.hstPath, kNewPath);
     fs::current_path(previous);
     ASSERT_TRUE(report.ok()) << report.failure.ToString();
@@ -166,8 +166,8 @@ TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
       EXPECT_EQ(file.path.find('/'), std::string::npos) << file.path;
       EXPECT_EQ(file.newPath.find('/'), std::string::npos) << file.newPath;
     }
-    EXPECT_EQ(testing::ReadFolder(folder_.path() / "Sub"),
-              testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+    EXPECT_EQ(test::ReadFolder(folder_.path() / "Sub"),
+              test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
     // Back to the old name and values for the next case.
     ASSERT_TRUE(
         Rename(sub + "\\Trend1A.HST", "C:\\Ostrel\\Data\\Trend1", recipe.tag)
@@ -178,9 +178,9 @@ TEST_F(WindowsEnvTest, BackslashPathsThroughout) {
 TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
   TrendRecipe recipe;
   recipe.dataExtensions = {"000", "001"};
-  std::string hst = testing::WriteTrend(folder_.path(), recipe);
-  testing::WriteFile(folder_.path() / "Trend1.002", "hidden");
-  testing::WriteFile(folder_.path() / "Trend1.003", "system");
+  std::string hst = test::WriteTrend(folder_.path(), recipe);
+  test::WriteFile(folder_.path() / "Trend1.002", "hidden");
+  test::WriteFile(folder_.path() / "Trend1.003", "system");
   ASSERT_TRUE(SetFileAttributesW(Wide(folder_.File("Trend1.002")).c_str(),
                                  FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(SetFileAttributesW(Wide(folder_.File("Trend1.003")).c_str(),
@@ -191,8 +191,8 @@ TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
 
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   EXPECT_EQ(Image(),
-            testing::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
-  EXPECT_EQ(testing::SkippedLines(report.plan),
+            test::ExpectedAfterRename(recipe, before, kNewPath, kNewTag));
+  EXPECT_EQ(test::SkippedLines(report.plan),
             (std::vector<std::string>{
                 "Trend1.002: not a regular file",
                 "Trend1.003: not a regular file",
@@ -203,7 +203,7 @@ TEST_F(WindowsEnvTest, HiddenAndSystemFilesAreNotNormalFiles) {
   std::string renamed = folder_.File("Trend1A.HST");
   for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     ASSERT_TRUE(SetFileAttributesW(Wide(renamed).c_str(), attribute));
-    testing::MessageLog shown;
+    test::MessageLog shown;
     FolderImage hidden_before = Image();
     RenameReport hidden =
         shown.Tell(RenameTrend(env(), renamed, kNewPath, "X"));
@@ -219,27 +219,27 @@ TEST_F(WindowsEnvTest, NamesOutsideAsciiCrossTheLayerAsUtf8) {
   std::string folder =
       "Pr\xC3\xBC"
       "fstand \xCE\xA9";  // Prüfstand Ω
-  fs::create_directory(folder_.path() / testing::PathOf(folder));
-  fs::path where = folder_.path() / testing::PathOf(folder);
+  fs::create_directory(folder_.path() / test::PathOf(folder));
+  fs::path where = folder_.path() / test::PathOf(folder);
   TrendRecipe recipe;
   recipe.name = "K\xC3\xBChlung";  // Kühlung
-  std::string hst = testing::WriteTrend(where, recipe);
-  FolderImage before = testing::ReadFolder(where);
+  std::string hst = test::WriteTrend(where, recipe);
+  FolderImage before = test::ReadFolder(where);
 
   RenameReport report = Rename(hst, "C:\\Daten\\K\xC3\xBChlung2");
 
   ASSERT_TRUE(report.ok()) << report.failure.ToString();
   // The field holds the code page's byte for ü; the file names hold ü.
-  FolderImage expected = testing::ExpectedAfterRename(
+  FolderImage expected = test::ExpectedAfterRename(
       recipe, before, "C:\\Daten\\K\xFChlung2", kNewTag);
   FolderImage renamed;
   for (auto& [name, bytes] : expected)
     renamed["K\xC3\xBChlung2" + name.substr(name.find('.'))] = bytes;
-  EXPECT_EQ(testing::ReadFolder(where), renamed);
+  EXPECT_EQ(test::ReadFolder(where), renamed);
 }
 
 TEST_F(WindowsEnvTest, AFileHeldOpenByAnotherProgramIsNotChanged) {
-  std::string hst = testing::WriteTrend(folder_.path(), TrendRecipe());
+  std::string hst = test::WriteTrend(folder_.path(), TrendRecipe());
   FolderImage before = Image();
   // The Ostrel runtime appends to its history file and lets others read.
   HANDLE runtime = CreateFileW(Wide(hst).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -285,7 +285,7 @@ TEST_F(WindowsEnvTest, AFileHeldOpenByAnotherProgramIsNotChanged) {
 }
 
 TEST_F(WindowsEnvTest, WhatIsNotANormalFileIsNeitherOpenedNorCalledOne) {
-  testing::WriteFile(folder_.path() / "T.HST", "x");
+  test::WriteFile(folder_.path() / "T.HST", "x");
   fs::create_directory(folder_.path() / "D.HST");
   struct Case {
     std::string path;
@@ -329,7 +329,7 @@ TEST_F(WindowsEnvTest, WhatIsNotANormalFileIsNeitherOpenedNorCalledOne) {
 }
 
 TEST_F(WindowsEnvTest, OffsetsBeyondFourGigabytes) {
-  testing::WriteFile(folder_.path() / "Big.000", "head");
+  test::WriteFile(folder_.path() / "Big.000", "head");
   std::unique_ptr<File> file;
   ASSERT_TRUE(
       env()
@@ -349,7 +349,7 @@ TEST_F(WindowsEnvTest, OffsetsBeyondFourGigabytes) {
 }
 
 TEST_F(WindowsEnvTest, ALockedFileIsHeldAloneUnderEveryNameItIsGiven) {
-  testing::WriteFile(folder_.path() / "Trend1.HST", "0123456789");
+  test::WriteFile(folder_.path() / "Trend1.HST", "0123456789");
   std::unique_ptr<File> locked;
   ASSERT_TRUE(
       env()
@@ -442,19 +442,19 @@ TEST_F(WindowsEnvTest, TruncateCutsButNeverGrows) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
-    testing::WriteFile(folder_.path() / "T.000", bytes);
+    test::WriteFile(folder_.path() / "T.000", bytes);
     std::unique_ptr<File> file;
     ASSERT_TRUE(env().OpenFile(folder_.File("T.000"), c.mode, &file).ok());
     Status s = file->Truncate(c.size);
     EXPECT_EQ(s.ok(), c.ok) << s.ToString();
     ASSERT_TRUE(file->Close().ok());
-    EXPECT_EQ(testing::ReadFile(folder_.path() / "T.000"), c.left);
+    EXPECT_EQ(test::ReadFile(folder_.path() / "T.000"), c.left);
   }
 }
 
 TEST_F(WindowsEnvTest, RemoveFileRemovesAFileAndNothingElse) {
-  testing::WriteFile(folder_.path() / "New.000", "x");
-  testing::WriteFile(folder_.path() / "ReadOnly.000", "kept");
+  test::WriteFile(folder_.path() / "New.000", "x");
+  test::WriteFile(folder_.path() / "ReadOnly.000", "kept");
   fs::create_directory(folder_.path() / "Sub");
   std::wstring readOnly = Wide(folder_.File("ReadOnly.000"));
   ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -478,7 +478,7 @@ TEST_F(WindowsEnvTest, RemoveFileRemovesAFileAndNothingElse) {
 
 TEST_F(WindowsEnvTest, CheckWritableFindsReadOnlyAndHeldFiles) {
   for (const char* name : {"Free.000", "ReadOnly.000", "Held.000"})
-    testing::WriteFile(folder_.path() / name, name);
+    test::WriteFile(folder_.path() / name, name);
   fs::create_directory(folder_.path() / "Sub");
   fs::create_directory(folder_.path() / "ReadOnlySub");
   std::wstring readOnly = Wide(folder_.File("ReadOnly.000"));
@@ -554,8 +554,8 @@ TEST_F(WindowsEnvTest, ReadTextFileStopsPastItsLimit) {
   std::string list;
   for (int i = 0; list.size() < 200000; ++i)  // several reads' worth
     list += "\"C:\\Data\\T" + std::to_string(i) + ".HST\", \"T\"\r\n";
-  testing::WriteFile(folder_.path() / "List.txt", list);
-  testing::WriteFile(folder_.path() / "Empty.txt", "");
+  test::WriteFile(folder_.path() / "List.txt", list);
+  test::WriteFile(folder_.path() / "Empty.txt", "");
   fs::create_directory(folder_.path() / "Sub");
   // Another program writing the list does not keep it from being read.
   HANDLE writer = CreateFileW(Wide(folder_.File("List.txt")).c_str(),

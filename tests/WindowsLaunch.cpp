@@ -14,7 +14,7 @@ int main() {
   while (!commandLine.empty() &&
          (commandLine.back() == '\n' || commandLine.back() == '\r'))
     commandLine.pop_back();
-  int status = morvelle::testing::RunCommandLine(
+  int status = morvelle::test::RunCommandLine(
       commandLine, GetStdHandle(STD_OUTPUT_HANDLE),
       GetStdHandle(STD_ERROR_HANDLE));
   if (status == -1) {

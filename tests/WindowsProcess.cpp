@@ -2,7 +2,7 @@
 
 #include "platform/WideText.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 HANDLE InheritableCopy(HANDLE h) {
@@ -38,4 +38,4 @@ int RunCommandLine(const std::string& commandLine, HANDLE out, HANDLE err) {
   return static_cast<int>(status);
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -7,11 +7,11 @@
 
 #include <string>
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 // Runs `commandLine` (UTF-8; the program is the name at its head) with
 // `out` and `err` as its standard output and error, and waits for it.
 // Returns its exit status, or -1 when it could not be started.
 int RunCommandLine(const std::string& commandLine, HANDLE out, HANDLE err);
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

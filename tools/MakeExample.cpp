@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
   }
   const char* folder = argv[argc - 1];
   std::filesystem::create_directories(folder);
-  std::string hst = morvelle::testing::WriteExampleTrend(folder);
+  std::string hst = morvelle::test::WriteExampleTrend(folder);
   if (interrupted &&
-      !morvelle::testing::InterruptRename(hst, "rename", "Trend1.001")) {
+      !morvelle::test::InterruptRename(hst, "rename", "Trend1.001")) {
     std::cerr << "the rename of " << hst << " was not interrupted\n";
     return 1;
   }

@@ -32,13 +32,13 @@ bool Save(QWidget& window, const QString& file) {
 // Pumps 1 to 6 of a unit, recorded under C:\OldPlant\Data, in `folder`.
 void WritePumps(const std::filesystem::path& folder) {
   for (int i = 1; i <= 6; ++i) {
-    morvelle::testing::TrendRecipe recipe;
+    morvelle::test::TrendRecipe recipe;
     recipe.name = "Pump" + std::to_string(i);
     recipe.entryPath = "C:\\OldPlant\\Data\\" + recipe.name;
     recipe.tag = "U1." + recipe.name + ".Flow";
     recipe.version = i % 2 == 0 ? 5 : 2;
     recipe.seed = 30 + i;
-    morvelle::testing::WriteTrend(folder, recipe);
+    morvelle::test::WriteTrend(folder, recipe);
   }
 }
 
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   // Never the user's own settings, never a real screen.
-  testing::TempFolder scratch;
+  test::TempFolder scratch;
   setenv("XDG_CONFIG_HOME", scratch.File("config").c_str(), 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   // picture shows what the user will see.
   const std::filesystem::path trends = "/tmp/trends";
   std::filesystem::create_directories(trends);
-  QString hst = QString::fromStdString(testing::WriteExampleTrend(trends));
+  QString hst = QString::fromStdString(test::WriteExampleTrend(trends));
 
   frmMain::Services services;
   services.showOpenDialog = [&](const OpenDialogRequest&) {

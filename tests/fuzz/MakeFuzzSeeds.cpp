@@ -9,7 +9,7 @@
 #include "TrendFixture.h"
 #include "fuzz/RenameFuzzCase.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 // Entry names by their index in the input layout.
@@ -44,10 +44,10 @@ void Write(const std::filesystem::path& folder, const std::string& name,
 }
 
 }  // namespace
-}  // namespace morvelle::testing
+}  // namespace morvelle::test
 
 int main(int argc, char** argv) {
-  using namespace morvelle::testing;
+  using namespace morvelle::test;
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
     return 2;

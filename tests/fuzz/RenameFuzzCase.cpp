@@ -9,7 +9,7 @@
 #include "platform/FieldEncoding.h"
 #include "trend/TrendTools.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 namespace {
 
 constexpr const char* kFolder = "/t";
@@ -293,4 +293,4 @@ FuzzResult RunFuzzCase(const FuzzCase& fuzzCase) {
   return result;
 }
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -25,7 +25,7 @@
 
 #include "trend/TrendTools.h"
 
-namespace morvelle::testing {
+namespace morvelle::test {
 
 inline constexpr char kFuzzSeparator[] = "=ENTRY=";
 
@@ -55,4 +55,4 @@ struct FuzzResult {
 // Inspects the trend, renames it and audits the result.
 FuzzResult RunFuzzCase(const FuzzCase& fuzzCase);
 
-}  // namespace morvelle::testing
+}  // namespace morvelle::test

@@ -9,8 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   std::vector<std::string> problems =
-      morvelle::testing::RunFuzzCase(
-          morvelle::testing::DecodeFuzzCase(data, size))
+      morvelle::test::RunFuzzCase(
+          morvelle::test::DecodeFuzzCase(data, size))
           .problems;
   for (const std::string& problem : problems)
     std::fprintf(stderr, "broken: %s\n", problem.c_str());
