@@ -3,13 +3,16 @@
 #   scripts/check-windows-window.sh BUILD
 # BUILD is the Windows build folder of ./test-windows.sh, whose Wine prefix
 # it uses. Renames a trend through the window (typed values, Alt+S),
-# checks the renamed files byte for byte, the window's client size, the
-# help window beside it (right, or left where the right has no room),
-# Alt+C closing both, FileSet in the registry, the Many trends window
-# renaming and undoing from the keyboard, an interrupted run warned of and
-# recovered in the Many trends window that "Many trends.cmd" opens, and the
-# client size at 144 dots per inch. Screenshots go to
-# BUILD/screenshots.
+# checks the renamed files byte for byte, the window's client size under
+# its menu bar, a history file typed into File Set read on Enter, Save
+# never renaming another trend than the one shown, the help window beside
+# it (right, or left where the right has no room), Tools > Many trends
+# from the keyboard, Alt+C closing both, FileSet in the registry, the Many
+# trends window renaming and undoing from the keyboard, an interrupted run
+# warned of and recovered in the Many trends window that "Many trends.cmd"
+# opens, and on a 1280 x 800 screen at 96 and 144 dots
+# per inch the client size and Help kept off the main window, or at least
+# off Save and Close. Screenshots go to BUILD/screenshots.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,18 +26,28 @@ mkdir -p "$gui" "$shots"
 
 fail() { echo "window: $*" >&2; exit 1; }
 
-# A screen of our own, wide enough for both windows side by side, and a
-# window manager, without which windows get no focus.
-exec 3>"$gui/display"
-Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$gui/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$gui/display")"
-openbox >/dev/null 2>&1 &
-openbox=$!
+# screen WIDTHxHEIGHT: a screen of our own and a window manager, without
+# which windows get no focus, in place of the one before. Wine's
+# processes know the display they started on: a fresh start.
+xvfb= openbox=
 trap 'kill $openbox $xvfb 2>/dev/null || true' EXIT
-# Wine's processes of earlier runs know no display: a fresh start.
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+screen() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb" ]; then
+    kill $openbox $xvfb 2>/dev/null || true
+    wait $openbox $xvfb 2>/dev/null || true
+  fi
+  rm -f "$gui/display"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$gui/display" \
+    2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 50); do [ -s "$gui/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$gui/display")"
+  openbox >/dev/null 2>&1 &
+  openbox=$!
+}
+# Wide enough for both windows side by side.
+screen 1600x900
 
 # find_window TITLE: the window's id, waiting up to 30 s for it.
 find_window() {
@@ -47,11 +60,55 @@ find_window() {
   return 1
 }
 gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
-# geometry ID: X Y WIDTH HEIGHT of the window's client area.
+# geometry ID: X Y WIDTH HEIGHT of the window as X has it: under Wine the
+# client area with the menu bar, if any, the window manager's frame
+# around it.
 geometry() {
   xdotool getwindowgeometry --shell "$1" |
     awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s ", $2 }'
 }
+# frame ID: LEFT TOP RIGHT BOTTOM of the window and its frame.
+frame() {
+  local x y width height left right top bottom
+  read -r x y width height <<<"$(geometry "$1")"
+  IFS=', ' read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+    sed 's/.*= //')
+  echo "$((x - left)) $((y - top)) $((x + width + right)) $((y + height + bottom))"
+}
+# overlap RECT RECT: true when the two "LEFT TOP RIGHT BOTTOM" meet.
+overlap() {
+  local a b
+  read -ra a <<<"$1"
+  read -ra b <<<"$2"
+  [ "${a[0]}" -lt "${b[2]}" ] && [ "${b[0]}" -lt "${a[2]}" ] &&
+    [ "${a[1]}" -lt "${b[3]}" ] && [ "${b[1]}" -lt "${a[3]}" ]
+}
+# inside RECT AREA: true when RECT lies within AREA.
+inside() {
+  local a b
+  read -ra a <<<"$1"
+  read -ra b <<<"$2"
+  [ "${a[0]}" -ge "${b[0]}" ] && [ "${a[1]}" -ge "${b[1]}" ] &&
+    [ "${a[2]}" -le "${b[2]}" ] && [ "${a[3]}" -le "${b[3]}" ]
+}
+# probe TITLE: the client area and the controls of window TITLE, as
+# Windows has them (tests/WindowsWindowProbe.cpp).
+probe() { "$wine" "$build/morvelle_window_probe.exe" "$1" | tr -d '\r'; }
+client_size() { probe "$1" | awk '$1 == "client" { print $2, $3 }'; }
+# boxes_showing TITLE TEXT: how many edit boxes of TITLE hold just TEXT.
+boxes_showing() {
+  probe "$1" | TEXT="$2" awk '$1 == "Edit" {
+    sub(/^([^ ]+ ){5}/, ""); if ($0 == ENVIRON["TEXT"]) n++ }
+    END { print n + 0 }'
+}
+# button TITLE CAPTION: LEFT TOP RIGHT BOTTOM of the button on the screen.
+button() {
+  probe "$1" | CAPTION="$2" awk '$1 == "Button" {
+    rect = $2 " " $3 " " $4 " " $5; sub(/^([^ ]+ ){5}/, "")
+    if ($0 == ENVIRON["CAPTION"]) print rect }'
+}
+# message_says TEXT: the open message box's text holds TEXT.
+message_says() { probe Morvelle | grep -qF "$1"; }
 shot() { import -window root "$shots/$1.png"; }
 
 # The synthetic trend of the batch end-to-end test and what it becomes.
@@ -64,16 +121,42 @@ renamed="${hst%Trend1.HST}Trend1A.HST"
 "$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
 program=$!
 main=$(find_window "Ostrel Morvelle") || fail "no main window"
+size=$(client_size "Ostrel Morvelle")
+[ "$size" = "847 248" ] || fail "client area $size, expected 847 248"
+# X takes the menu bar for part of the window: a click in the client area
+# goes that much lower.
 read -r x y width height <<<"$(geometry "$main")"
-[ "$width $height" = "847 248" ] ||
-  fail "client area $width x $height, expected 847 x 248"
+menu=$((height - 248))
+[ "$menu" -gt 0 ] || fail "no menu bar above the client area"
+click() { xdotool mousemove --window "$main" "$1" $(($2 + menu)) click --repeat 3 1; }
+# type_file_set TEXT: File Set clicked and typed over.
+type_file_set() {
+  xdotool windowactivate --sync "$main"
+  click 400 25
+  xdotool key End shift+Home
+  xdotool type --delay 5 "$1"
+}
+# answer_message: Return to the message box that opens, and its text.
+answer_message() {
+  local box
+  box=$(find_window "Morvelle") || return 1
+  probe Morvelle
+  xdotool windowactivate --sync "$box" key Return
+  for _ in $(seq 50); do gone Morvelle && break; sleep 0.1; done
+}
 
-# The File Set box has the focus at start; the New boxes are clicked.
-xdotool windowactivate --sync "$main" key End shift+Home
-xdotool type --delay 5 "$hst"
-xdotool mousemove --window "$main" 640 98 click --repeat 3 1
+# A history file typed into File Set and Enter: its values are shown.
+type_file_set "$hst"
+xdotool key Return
+sleep 0.5
+[ "$(boxes_showing "Ostrel Morvelle" Trend1)" = 2 ] &&
+  [ "$(boxes_showing "Ostrel Morvelle" 'C:\Ostrel\Data\Trend1')" = 2 ] ||
+  fail "Enter in File Set did not show the typed trend's values"
+
+# New values typed into the New boxes and Alt+S.
+click 640 98
 xdotool type --delay 5 'Trend1A'
-xdotool mousemove --window "$main" 640 154 click --repeat 3 1
+click 640 154
 xdotool type --delay 5 'C:\Ostrel\Data\Trend1A'
 shot main-window-typed
 xdotool key alt+s
@@ -82,6 +165,34 @@ shot done
 xdotool windowactivate --sync "$done_box" key Return
 diff -r "$build/e2e/expected" "$gui/trend" ||
   fail "the renamed trend differs from what was expected"
+
+# A new tag typed for the trend shown, then another trend typed into File
+# Set and Alt+S. Leaving the box reads the other trend first, so Save
+# gives it its own values again: neither trend takes the other's.
+cp -r "$build/e2e/before" "$gui/other"
+click 640 98
+xdotool type --delay 5 'Stolen'
+type_file_set "Z:${gui//\//\\}\\other\\Trend1.HST"
+xdotool key alt+s
+answer_message >/dev/null || fail "no message after Alt+S"
+sleep 0.5
+[ "$(boxes_showing "Ostrel Morvelle" Trend1)" = 2 ] ||
+  fail "leaving File Set did not show the other trend's values"
+diff -r "$build/e2e/before" "$gui/other" ||
+  fail "Save gave the other trend the values typed for the one shown"
+diff -r "$build/e2e/expected" "$gui/trend" ||
+  fail "Save changed the trend no longer shown"
+
+# File Set emptied by a cancelled Browse: Save is refused, nothing changes.
+xdotool windowactivate --sync "$main" key alt+b
+dialog=$(find_window "Open") || fail "no open-file dialog after Alt+B"
+xdotool windowactivate --sync "$dialog" key Escape
+for _ in $(seq 50); do gone Open && break; sleep 0.1; done
+xdotool windowactivate --sync "$main" key alt+s
+answer_message | grep -qF "File Set names another trend than the one shown" ||
+  fail "Save with File Set edited was not refused"
+diff -r "$build/e2e/before" "$gui/other" && diff -r "$build/e2e/expected" "$gui/trend" ||
+  fail "a refused Save changed a trend"
 
 # Browse to the renamed trend: the open-file dialog takes a typed path.
 xdotool windowactivate --sync "$main" key alt+b
@@ -93,6 +204,19 @@ for _ in $(seq 50); do gone Open && break; sleep 0.1; done
 gone Open || fail "the open-file dialog did not take the typed path"
 sleep 0.5
 shot main-window
+
+# Tools > Many trends from the keyboard opens the Many trends window on
+# the folder of File Set; Alt+F4 closes it alone.
+xdotool windowactivate --sync "$main" key alt+t m
+many=$(find_window "Morvelle - Many trends") ||
+  fail "Alt+T, M opened no Many trends window"
+sleep 1
+shot many-trends-from-menu
+[ "$(boxes_showing "Morvelle - Many trends" "${renamed%\\Trend1A.HST}")" = 1 ] ||
+  fail "Many trends did not open on the folder of File Set"
+xdotool windowactivate --sync "$many" key alt+F4
+for _ in $(seq 50); do gone "Morvelle - Many trends" && break; sleep 0.1; done
+gone "Morvelle - Many trends" || fail "Alt+F4 left the Many trends window open"
 
 # help_beside SIDE: Alt+H opens Help on SIDE (right or left) of the main
 # window, top edges level.
@@ -210,18 +334,41 @@ for _ in $(seq 50); do
 done
 gone "Morvelle - Many trends" || fail "Alt+F4 left the Many trends window open"
 
-# At 150% (144 dots per inch) the same twips are half as many pixels again.
+# A laptop's screen, 1280 x 800, where the two windows do not fit side by
+# side: at 96 dots per inch Help goes below the main window; at 150% (144
+# dots per inch), the same twips half as many pixels again, it fits
+# nowhere and covers neither Save nor Close.
+screen 1280x800
 desktop='HKCU\Control Panel\Desktop'
-"$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-"$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
-program=$!
-main=$(find_window "Ostrel Morvelle") || fail "no main window at 144 dpi"
-read -r x y width height <<<"$(geometry "$main")"
-shot main-window-144dpi
-xdotool windowactivate --sync "$main" key alt+c
-wait "$program" || fail "the program ended with status $?"
+for dpi in 96 144; do
+  "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  "$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
+  program=$!
+  main=$(find_window "Ostrel Morvelle") || fail "no main window at $dpi dpi"
+  size=$(client_size "Ostrel Morvelle")
+  expected=$([ "$dpi" = 96 ] && echo "847 248" || echo "1271 372")
+  [ "$size" = "$expected" ] ||
+    fail "client area at $dpi dpi $size, expected $expected"
+  xdotool windowmove --sync "$main" 0 0
+  shot "main-window-1280x800-${dpi}dpi"
+  xdotool windowactivate --sync "$main" key alt+h
+  help=$(find_window "Help") || fail "no help window at $dpi dpi"
+  sleep 0.5
+  shot "help-1280x800-${dpi}dpi"
+  help_frame=$(frame "$help")
+  inside "$help_frame" "0 0 1280 800" || fail "help at $help_frame, off the screen"
+  if [ "$dpi" = 96 ]; then
+    ! overlap "$help_frame" "$(frame "$main")" ||
+      fail "help at $help_frame covers the main window at $(frame "$main")"
+  fi
+  for caption in '&Save' '&Close'; do
+    ! overlap "$help_frame" "$(button "Ostrel Morvelle" "$caption")" ||
+      fail "help at $help_frame covers $caption at $dpi dpi"
+  done
+  xdotool windowactivate --sync "$main" key alt+c
+  wait "$program" || fail "the program ended with status $?"
+done
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
-[ "$width $height" = "1271 372" ] ||
-  fail "client area at 144 dpi $width x $height, expected 1271 x 372"
-echo "window: 4 passed, 0 failed"
+echo "window: 7 passed, 0 failed"

@@ -2,7 +2,9 @@
 // is asked to do. The same tests run against each platform's Env.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -470,6 +472,21 @@ TEST(FormLayoutTest, CaptionsShowASingleAmpersandForTwo) {
                {"end&", "end"},
                {"", ""}};
   for (const Case& c : cases) EXPECT_EQ(ShownCaption(c.caption), c.shown);
+}
+
+// Alt and a letter reach one thing only: a button or the menu.
+TEST(FormLayoutTest, AccessKeysOfTheMainWindowDiffer) {
+  std::vector<std::string> captions{kToolsMenu};
+  for (const ControlLayout& c : kMainControls) captions.push_back(c.caption);
+  std::set<char> keys;
+  for (const std::string& caption : captions)
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i)
+      if (caption[i] == '&' && caption[++i] != '&')
+        EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(
+                                    static_cast<unsigned char>(caption[i]))))
+                        .second)
+            << caption;
+  EXPECT_EQ(keys, (std::set<char>{'B', 'C', 'H', 'S', 'T'}));
 }
 
 TEST(CommonDialogTest, FilterEndsInADoubleNulAndSplitsIntoPairs) {

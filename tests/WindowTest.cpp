@@ -1,14 +1,18 @@
 // The Qt main and help windows, driven through their real widgets: their
-// layout, their access keys and one rename from end to end. The rules
-// behind them are tested on the form (MainFormTest). The open-file dialog
-// and the message boxes are answered by the test.
+// layout, their access keys and menu, where Help goes on a laptop's screen
+// and one rename from end to end. The rules behind them are tested on the
+// form (MainFormTest). The open-file dialog and the message boxes are
+// answered by the test.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -23,6 +27,7 @@
 #include "ui/qt/Controls.h"
 #include "ui/qt/frmHelp.h"
 #include "ui/qt/frmMain.h"
+#include "ui/qt/frmManyTrends.h"
 
 namespace morvelle {
 namespace {
@@ -123,9 +128,11 @@ TEST_F(WindowTest, BrowseEditAndSaveRenameTheTrend) {
   other.name = other.tag = "Other";
   window->txtFileSet->clear();
   QTest::keyClicks(window->txtFileSet, Write(other));
+  FolderImage typed = Image();
   window->cmdSave->click();
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].look, MessageLook::kExclamation);
+  EXPECT_EQ(Image(), typed);
   QTest::keyClick(window->txtFileSet, Qt::Key_Return);
   EXPECT_EQ(window->txtTagOriginal->text(), "Other");
   Browse(*window, Write(recipe));
@@ -187,6 +194,56 @@ TEST_F(WindowTest, HelpOpensBesideTheWindowAndClosesWithIt) {
   EXPECT_EQ(UserSettings().LoadFileSet(), "/data/Trend1.HST");
 }
 
+TEST_F(WindowTest, HelpOnALaptopScreenCoversTheWindowOnlyWhereItMust) {
+  struct Case {
+    const char* where;
+    QPoint at;
+    bool room;  // for Help below or above the main window
+  } cases[] = {{"top left, room below", {20, 30}, true},
+               {"low, room above", {400, 500}, true},
+               {"middle, room nowhere", {200, 250}, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    auto window = NewWindow();
+    window->move(c.at);
+    window->show();
+    ASSERT_EQ(window->screen()->availableGeometry(), QRect(0, 0, 1280, 800));
+    window->cmdHelp->click();
+    ASSERT_EQ(OpenHelpWindows().size(), 1u);
+    const QRect help = OpenHelpWindows()[0]->frameGeometry();
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(help));
+    EXPECT_EQ(help.intersects(window->frameGeometry()), !c.room);
+    for (const QPushButton* button : {window->cmdSave, window->cmdClose})
+      EXPECT_FALSE(help.intersects(
+          QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+    window->close();
+  }
+}
+
+TEST_F(WindowTest, ToolsMenuOpensManyTrendsOnTheFolderOfFileSet) {
+  UserSettings().SaveFileSet(Write(TrendRecipe()).toStdString());
+  auto window = NewWindow();
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window->windowHandle(), Qt::Key_T, Qt::AltModifier);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return QApplication::activePopupWidget() == window->mnuTools; },
+      2000));
+  QTest::keyClick(window->mnuTools, Qt::Key_M);
+  frmManyTrends* many = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+          if (widget->isVisible() && !many)
+            many = dynamic_cast<frmManyTrends*>(widget);
+        return many != nullptr;
+      },
+      2000));
+  EXPECT_EQ(QDir(many->txtFolder->text()).canonicalPath(),
+            QDir(QString::fromStdString(folder_.path())).canonicalPath());
+}
+
 TEST_F(WindowTest, AccessKeysPressTheirButtons) {
   auto window = NewWindow();
   window->show();
@@ -208,17 +265,27 @@ TEST_F(WindowTest, AccessKeysPressTheirButtons) {
 TEST_F(WindowTest, MainWindowLayout) {
   auto window = NewWindow();
   EXPECT_EQ(window->windowTitle(), "Ostrel Morvelle");
-  EXPECT_EQ(window->size(), QSize(847, 248));
+  // The controls' area of the design under the menu bar, which takes
+  // nothing from it.
+  const int menuHeight = window->menuBar->height();
+  EXPECT_GT(menuHeight, 0);
+  EXPECT_EQ(window->menuBar->geometry(), QRect(0, 0, 847, menuHeight));
+  EXPECT_EQ(window->client->geometry(), QRect(0, menuHeight, 847, 248));
+  EXPECT_EQ(window->size(), QSize(847, 248 + menuHeight));
+  ASSERT_EQ(window->menuBar->actions().size(), 1);
+  EXPECT_EQ(window->menuBar->actions()[0]->text(), "&Tools");
+  ASSERT_EQ(window->mnuTools->actions().size(), 1);
+  EXPECT_EQ(window->mnuTools->actions()[0]->text(), "&Many trends...");
   struct Control {
     QWidget* widget;
     QWidget* parent;
     QRect pixels;
     QString caption;  // as shown, buttons with their "&"
   } controls[] = {
-      {window->Label1, window.get(), {16, 16, 35, 13}, "File Set"},
-      {window->txtFileSet, window.get(), {64, 16, 705, 19}, ""},
-      {window->cmdBrowse, window.get(), {776, 16, 57, 17}, "&Browse"},
-      {window->Frame1, window.get(), {16, 48, 817, 153}, ""},
+      {window->Label1, window->client, {16, 16, 35, 13}, "File Set"},
+      {window->txtFileSet, window->client, {64, 16, 705, 19}, ""},
+      {window->cmdBrowse, window->client, {776, 16, 57, 17}, "&Browse"},
+      {window->Frame1, window->client, {16, 48, 817, 153}, ""},
       {window->Label4, window->Frame1, {96, 16, 81, 13}, "Original"},
       {window->Label5, window->Frame1, {456, 16, 81, 13}, "New"},
       {window->Label2, window->Frame1, {8, 32, 81, 13}, "Tag Name"},
@@ -229,9 +296,9 @@ TEST_F(WindowTest, MainWindowLayout) {
       {window->txtPathOriginal, window->Frame1, {96, 88, 345, 37}, ""},
       {window->txtPathNew, window->Frame1, {456, 88, 345, 37}, ""},
       {window->lblPathLength, window->Frame1, {768, 128, 33, 17}, ""},
-      {window->cmdHelp, window.get(), {576, 208, 81, 25}, "&Help"},
-      {window->cmdClose, window.get(), {664, 208, 81, 25}, "&Close"},
-      {window->cmdSave, window.get(), {752, 208, 81, 25}, "&Save"},
+      {window->cmdHelp, window->client, {576, 208, 81, 25}, "&Help"},
+      {window->cmdClose, window->client, {664, 208, 81, 25}, "&Close"},
+      {window->cmdSave, window->client, {752, 208, 81, 25}, "&Save"},
   };
   for (const Control& c : controls) {
     SCOPED_TRACE(c.widget->objectName().toStdString());

@@ -70,7 +70,12 @@ struct ControlLayout {
 };
 
 inline constexpr const char* kMainCaption = "Ostrel Morvelle";
+// The client area under the menu bar.
 inline constexpr TwipsSize kMainClient{12705, 3720};
+// The main window's one menu, in its menu bar, whose one item
+// (kManyTrendsMenuItem) opens the "Many trends" window on the folder of
+// the File Set box. Alt and its access key reach nothing else.
+inline constexpr const char* kToolsMenu = "&Tools";
 inline constexpr const char* kHelpCaption = "Help";
 inline constexpr TwipsSize kHelpClient{6585, 4920};
 

@@ -8,14 +8,18 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
 
 #include "app/Settings.h"
 #include "platform/Env.h"
+#include "ui/ManyTrends.h"
 #include "ui/qt/CommonDialog.h"
 #include "ui/qt/Controls.h"
 #include "ui/qt/MessageBox.h"
@@ -58,8 +62,9 @@ frmMain::frmMain(Services services)
       form_(*this, *services_.env, *services_.settings) {
   setWindowTitle(kMainCaption);
   setFont(WindowFont());
-  setFixedSize(PixelRect({0, 0, kMainClient.width, kMainClient.height}).size());
+  CreateMenuBar();
   CreateControls();
+  layout()->activate();
   SetTabOrder();
   ConnectHandlers();
   txtFileSet->setFocus();
@@ -70,6 +75,22 @@ frmMain::~frmMain() = default;
 
 frmHelp* frmMain::help() const {
   return help_ && help_->isVisible() ? help_.get() : nullptr;
+}
+
+void frmMain::CreateMenuBar() {
+  menuBar = new QMenuBar(this);
+  mnuTools = menuBar->addMenu(kToolsMenu);
+  mnuManyTrends = mnuTools->addAction(kManyTrendsMenuItem);
+  client = new QWidget(this);
+  client->setObjectName("client");
+  client->setFixedSize(
+      PixelRect({0, 0, kMainClient.width, kMainClient.height}).size());
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layout->setMenuBar(menuBar);
+  layout->addWidget(client);
 }
 
 void frmMain::CreateControls() {
@@ -97,7 +118,7 @@ void frmMain::CreateControls() {
 
 QWidget* frmMain::CreateControl(const ControlLayout& layout) {
   // The frame's controls are placed from its own corner.
-  QWidget* parent = layout.inFrame ? controls_.at(Control::Frame1) : this;
+  QWidget* parent = layout.inFrame ? controls_.at(Control::Frame1) : client;
   QRect geometry = PixelRect(layout.place);
   QWidget* widget = nullptr;
   switch (layout.kind) {
@@ -162,10 +183,8 @@ void frmMain::ConnectHandlers() {
             [this, handler = handler] { (form_.*handler)(); });
   connect(txtFileSet, &QLineEdit::editingFinished, this,
           [this] { form_.txtFileSet_Commit(); });
-  // From the window's context menu, so that its layout stays as it is.
-  auto* many = new QAction(kManyTrendsMenuItem, this);
-  connect(many, &QAction::triggered, this, &frmMain::ShowManyTrends);
-  addAction(many);
+  connect(mnuManyTrends, &QAction::triggered, this, &frmMain::ShowManyTrends);
+  addAction(mnuManyTrends);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

@@ -1,6 +1,8 @@
 // The main window on Qt: a thin view of MainForm, which holds its rules.
-// Closing it, however it is closed, stores the File Set box and closes
-// every window of the program.
+// Its controls are laid out in a client area of the design's size under
+// the menu bar, so that the menu takes nothing from them. Closing it,
+// however it is closed, stores the File Set box and closes every window of
+// the program.
 #pragma once
 
 #include <QWidget>
@@ -10,10 +12,13 @@
 
 #include "ui/MainForm.h"
 
+class QAction;
 class QCloseEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 
 namespace morvelle {
@@ -40,6 +45,13 @@ class frmMain final : public QWidget, private MainView {
   explicit frmMain(Services services = Services());
   ~frmMain() override;
 
+  QMenuBar* menuBar;
+  QMenu* mnuTools;
+  // Opens the "Many trends" window on the folder of the File Set box; in
+  // the window's context menu too.
+  QAction* mnuManyTrends;
+  // Holds the controls, under the menu bar.
+  QWidget* client;
   QLabel* Label1;
   QLineEdit* txtFileSet;
   QPushButton* cmdBrowse;
@@ -64,6 +76,8 @@ class frmMain final : public QWidget, private MainView {
  private:
   // The help window while it is open; null otherwise.
   frmHelp* help() const;
+  // The menu bar above the client area; the window keeps to their size.
+  void CreateMenuBar();
   void CreateControls();
   QWidget* CreateControl(const ControlLayout& layout);
   void SetTabOrder();

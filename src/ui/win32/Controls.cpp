@@ -64,15 +64,16 @@ UINT WindowDpi(HWND window) {
   return dpi;
 }
 
-SIZE OuterSize(TwipsSize client, DWORD style, DWORD exStyle, UINT dpi) {
+SIZE OuterSize(TwipsSize client, DWORD style, DWORD exStyle, UINT dpi,
+               bool menuBar) {
   using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
   static auto adjustForDpi =
       User32Function<AdjustFn>("AdjustWindowRectExForDpi");
   RECT rect = PixelRect({0, 0, client.width, client.height}, dpi);
   if (adjustForDpi)
-    adjustForDpi(&rect, style, FALSE, exStyle, dpi);
+    adjustForDpi(&rect, style, menuBar, exStyle, dpi);
   else
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    AdjustWindowRectEx(&rect, style, menuBar, exStyle);
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 

@@ -18,8 +18,9 @@ namespace morvelle {
 UINT WindowDpi(HWND window);
 
 // The outer size of a window of `style` whose client area is `client`
-// twips, at `dpi`.
-SIZE OuterSize(TwipsSize client, DWORD style, DWORD exStyle, UINT dpi);
+// twips, at `dpi`, with a menu bar of one row above it when `menuBar`.
+SIZE OuterSize(TwipsSize client, DWORD style, DWORD exStyle, UINT dpi,
+               bool menuBar = false);
 
 // `rect` in pixels at `dpi`.
 RECT PixelRect(const TwipsRect& rect, UINT dpi);

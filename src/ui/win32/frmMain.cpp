@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "trend/FileTools.h"
+#include "ui/ManyTrends.h"
 #include "ui/win32/CommonDialog.h"
 
 namespace morvelle {
@@ -17,10 +18,9 @@ constexpr DWORD kStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kFirstControlId = 100;
-// The system menu's item that opens the "Many trends" window; the
-// window's own layout stays as it is. Below 0xF000 and a multiple of 16,
-// as system commands are.
-constexpr UINT kManyTrendsCommand = 0x0010;
+// The menu item that opens the "Many trends" window: an id no control and
+// no dialog button (IDOK and the like) has.
+constexpr UINT kManyTrendsCommand = 50;
 
 int IdOf(std::size_t index) {
   return kFirstControlId + static_cast<int>(index);
@@ -69,6 +69,18 @@ std::vector<std::size_t> CreationOrder() {
   return order;
 }
 
+// The menu bar, outside the client area: Tools, with the item that opens
+// the "Many trends" window.
+HMENU NewMenuBar() {
+  HMENU tools = CreatePopupMenu();
+  AppendMenuW(tools, MF_STRING, kManyTrendsCommand,
+              Wide(kManyTrendsMenuItem).c_str());
+  HMENU bar = CreateMenu();
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(tools),
+              Wide(kToolsMenu).c_str());
+  return bar;
+}
+
 std::size_t IndexOf(Control control) {
   return static_cast<std::size_t>(&LayoutOf(control) - kMainControls.data());
 }
@@ -104,12 +116,9 @@ bool frmMain::Create(int showCommand) {
                             kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
                             nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) return false;
+  SetMenu(window_, NewMenuBar());
   CreateControls();
   CreateToolTips();
-  HMENU system = GetSystemMenu(window_, FALSE);
-  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(system, MF_STRING, kManyTrendsCommand,
-              Wide(kManyTrendsMenuItem).c_str());
   LayOut(WindowDpi(window_));
   form_.Form_Load();
   ShowWindow(window_, showCommand);
@@ -179,7 +188,7 @@ void frmMain::LayOut(UINT dpi) {
     SetFont(controls_[i], kMainControls[i].kind == ControlKind::kBoldLabel
                               ? fonts_.bold()
                               : fonts_.normal());
-  SIZE size = OuterSize(kMainClient, kStyle, kExStyle, dpi);
+  SIZE size = OuterSize(kMainClient, kStyle, kExStyle, dpi, true);
   SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -210,10 +219,6 @@ LRESULT frmMain::Handle(HWND window, UINT message, WPARAM wParam,
       LayOut(HIWORD(wParam));
       return 0;
     }
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != kManyTrendsCommand) break;
-      ShowManyTrends();
-      return 0;
     case WM_CLOSE:
       form_.Form_QueryUnload();
       return 0;
@@ -229,6 +234,7 @@ void frmMain::OnCommand(int id, int code) {
   // button.
   if (id == IDOK && GetFocus() == ControlWindow(Control::txtFileSet))
     form_.txtFileSet_Commit();
+  if (id == kManyTrendsCommand) ShowManyTrends();
   for (const auto& [control, event, handler] : kHandlers)
     if (id == IdOf(IndexOf(control)) && code == event) (form_.*handler)();
 }

@@ -1,6 +1,8 @@
 // The main window on Win32: a thin view of MainForm, which holds its
 // rules. Laid out in twips at the DPI of its monitor, in the fonts of the
-// design; Tab and the access keys work as in a dialog (IsDialogMessage).
+// design, with the menu bar above the client area, outside it; Tab and the
+// access keys work as in a dialog (IsDialogMessage), and Alt and a letter
+// that no control has open the menu.
 // Closing it, however it is closed, stores the File Set box and closes
 // every window of the program.
 #pragma once
