@@ -60,12 +60,14 @@ find_window() {
   return 1
 }
 gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
-# geometry ID: X Y WIDTH HEIGHT of the window as X has it: under Wine the
-# client area with the menu bar, if any, the window manager's frame
-# around it.
+# geometry ID: X Y WIDTH HEIGHT of the window as X has it, on the screen:
+# under Wine the client area with the menu bar, if any, the window
+# manager's frame around it. (xdotool adds the frame to the position.)
 geometry() {
-  xdotool getwindowgeometry --shell "$1" |
-    awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s ", $2 }'
+  xwininfo -id "$1" | awk -F: '
+    /Absolute upper-left X/ { x = $2 } /Absolute upper-left Y/ { y = $2 }
+    /Width/ { w = $2 } /Height/ { h = $2 }
+    END { print x + 0, y + 0, w + 0, h + 0 }'
 }
 # frame ID: LEFT TOP RIGHT BOTTOM of the window and its frame.
 frame() {
@@ -98,13 +100,13 @@ client_size() { probe "$1" | awk '$1 == "client" { print $2, $3 }'; }
 # boxes_showing TITLE TEXT: how many edit boxes of TITLE hold just TEXT.
 boxes_showing() {
   probe "$1" | TEXT="$2" awk '$1 == "Edit" {
-    sub(/^([^ ]+ ){5}/, ""); if ($0 == ENVIRON["TEXT"]) n++ }
+    sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, ""); if ($0 == ENVIRON["TEXT"]) n++ }
     END { print n + 0 }'
 }
 # button TITLE CAPTION: LEFT TOP RIGHT BOTTOM of the button on the screen.
 button() {
   probe "$1" | CAPTION="$2" awk '$1 == "Button" {
-    rect = $2 " " $3 " " $4 " " $5; sub(/^([^ ]+ ){5}/, "")
+    rect = $2 " " $3 " " $4 " " $5; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ /, "")
     if ($0 == ENVIRON["CAPTION"]) print rect }'
 }
 # message_says TEXT: the open message box's text holds TEXT.
@@ -128,13 +130,24 @@ size=$(client_size "Ostrel Morvelle")
 read -r x y width height <<<"$(geometry "$main")"
 menu=$((height - 248))
 [ "$menu" -gt 0 ] || fail "no menu bar above the client area"
-click() { xdotool mousemove --window "$main" "$1" $(($2 + menu)) click --repeat 3 1; }
-# type_file_set TEXT: File Set clicked and typed over.
-type_file_set() {
+# type_over X Y TEXT: the box at X Y of the client area clicked and its
+# text replaced by TEXT.
+type_over() {
   xdotool windowactivate --sync "$main"
-  click 400 25
+  xdotool mousemove --window "$main" "$1" $(($2 + menu)) click 1
   xdotool key End shift+Home
-  xdotool type --delay 5 "$1"
+  xdotool type --delay 5 "$3"
+}
+type_file_set() { type_over 400 25 "$1"; }
+# eventually COMMAND...: true once COMMAND is, within 10 s.
+eventually() {
+  for _ in $(seq 50); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+# The Original and New boxes show the tag and path of Trend1.
+shows_trend1() {
+  [ "$(boxes_showing "Ostrel Morvelle" Trend1)" = 2 ] &&
+    [ "$(boxes_showing "Ostrel Morvelle" 'C:\Ostrel\Data\Trend1')" = 2 ]
 }
 # answer_message: Return to the message box that opens, and its text.
 answer_message() {
@@ -148,16 +161,12 @@ answer_message() {
 # A history file typed into File Set and Enter: its values are shown.
 type_file_set "$hst"
 xdotool key Return
-sleep 0.5
-[ "$(boxes_showing "Ostrel Morvelle" Trend1)" = 2 ] &&
-  [ "$(boxes_showing "Ostrel Morvelle" 'C:\Ostrel\Data\Trend1')" = 2 ] ||
+eventually shows_trend1 ||
   fail "Enter in File Set did not show the typed trend's values"
 
 # New values typed into the New boxes and Alt+S.
-click 640 98
-xdotool type --delay 5 'Trend1A'
-click 640 154
-xdotool type --delay 5 'C:\Ostrel\Data\Trend1A'
+type_over 640 98 'Trend1A'
+type_over 640 154 'C:\Ostrel\Data\Trend1A'
 shot main-window-typed
 xdotool key alt+s
 done_box=$(find_window "Morvelle") || fail "no \"Done\" box after Alt+S"
@@ -168,15 +177,13 @@ diff -r "$build/e2e/expected" "$gui/trend" ||
 
 # A new tag typed for the trend shown, then another trend typed into File
 # Set and Alt+S. Leaving the box reads the other trend first, so Save
-# gives it its own values again: neither trend takes the other's.
+# gives it its own values again ("Done"): neither trend takes the other's.
 cp -r "$build/e2e/before" "$gui/other"
-click 640 98
-xdotool type --delay 5 'Stolen'
+type_over 640 98 'Stolen'
 type_file_set "Z:${gui//\//\\}\\other\\Trend1.HST"
 xdotool key alt+s
-answer_message >/dev/null || fail "no message after Alt+S"
-sleep 0.5
-[ "$(boxes_showing "Ostrel Morvelle" Trend1)" = 2 ] ||
+answer_message | grep -q ' Done$' || fail "no \"Done\" after Alt+S"
+eventually shows_trend1 ||
   fail "leaving File Set did not show the other trend's values"
 diff -r "$build/e2e/before" "$gui/other" ||
   fail "Save gave the other trend the values typed for the one shown"
@@ -212,7 +219,9 @@ many=$(find_window "Morvelle - Many trends") ||
   fail "Alt+T, M opened no Many trends window"
 sleep 1
 shot many-trends-from-menu
-[ "$(boxes_showing "Morvelle - Many trends" "${renamed%\\Trend1A.HST}")" = 1 ] ||
+folder="${renamed%\\Trend1A.HST}"
+[ "$(boxes_showing "Morvelle - Many trends" "$folder")" = 1 ] ||
+  [ "$(boxes_showing "Morvelle - Many trends" "$folder\\")" = 1 ] ||
   fail "Many trends did not open on the folder of File Set"
 xdotool windowactivate --sync "$many" key alt+F4
 for _ in $(seq 50); do gone "Morvelle - Many trends" && break; sleep 0.1; done
@@ -340,6 +349,8 @@ gone "Morvelle - Many trends" || fail "Alt+F4 left the Many trends window open"
 # nowhere and covers neither Save nor Close.
 screen 1280x800
 desktop='HKCU\Control Panel\Desktop'
+# No File Set to read, with a warning, when Help takes the focus.
+"$wine" reg delete 'HKCU\Software\Morvelle' /f >/dev/null 2>&1 || true
 for dpi in 96 144; do
   "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f \
     >/dev/null 2>&1
@@ -351,7 +362,6 @@ for dpi in 96 144; do
   expected=$([ "$dpi" = 96 ] && echo "847 248" || echo "1271 372")
   [ "$size" = "$expected" ] ||
     fail "client area at $dpi dpi $size, expected $expected"
-  xdotool windowmove --sync "$main" 0 0
   shot "main-window-1280x800-${dpi}dpi"
   xdotool windowactivate --sync "$main" key alt+h
   help=$(find_window "Help") || fail "no help window at $dpi dpi"

@@ -479,13 +479,14 @@ TEST(FormLayoutTest, AccessKeysOfTheMainWindowDiffer) {
   std::vector<std::string> captions{kToolsMenu};
   for (const ControlLayout& c : kMainControls) captions.push_back(c.caption);
   std::set<char> keys;
-  for (const std::string& caption : captions)
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i)
-      if (caption[i] == '&' && caption[++i] != '&')
-        EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(
-                                    static_cast<unsigned char>(caption[i]))))
-                        .second)
-            << caption;
+  for (const std::string& caption : captions) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+      if (caption[i] != '&' || caption[++i] == '&') continue;
+      const auto key = static_cast<char>(
+          std::toupper(static_cast<unsigned char>(caption[i])));
+      EXPECT_TRUE(keys.insert(key).second) << caption;
+    }
+  }
   EXPECT_EQ(keys, (std::set<char>{'B', 'C', 'H', 'S', 'T'}));
 }
 

@@ -76,7 +76,8 @@ class frmMain final : public QWidget, private MainView {
  private:
   // The help window while it is open; null otherwise.
   frmHelp* help() const;
-  // The menu bar above the client area; the window keeps to their size.
+  // The menu bar and, under it, the client area that holds the controls;
+  // the window is fixed to the size of the two.
   void CreateMenuBar();
   void CreateControls();
   QWidget* CreateControl(const ControlLayout& layout);
