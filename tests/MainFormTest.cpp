@@ -413,6 +413,9 @@ TEST_F(MainFormTest, FileSetIsRestoredAtStartAndStoredOnTheWayOut) {
        {Control::txtPathOriginal, Control::txtTagNew, Control::lblPathLength})
     EXPECT_EQ(view_.texts.count(untouched), 0u);
   EXPECT_TRUE(view_.dialogCalls.empty());
+  // Nor when the box is left: the trend may be gone since.
+  form_->txtFileSet_Commit();
+  EXPECT_TRUE(view_.shown.empty());
 
   form_->cmdHelp_Click();
   EXPECT_EQ(view_.helpShown, 1);

@@ -87,8 +87,11 @@ void MainForm::Form_QueryUnload() {
   view_.CloseApplication();
 }
 
+// The remembered File Set counts as shown: leaving the box, or closing the
+// window, does not read a trend that may have been renamed since.
 void MainForm::LoadPaths() {
-  view_.SetText(Control::txtFileSet, settings_.LoadFileSet());
+  shownTrend_ = settings_.LoadFileSet();
+  view_.SetText(Control::txtFileSet, shownTrend_);
 }
 
 void MainForm::SavePaths() {
