@@ -11,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/RenameRuns.h"
 #include "platform/Env.h"
+#include "ui/RunReport.h"
 
 namespace morvelle {
 namespace {
@@ -48,8 +49,7 @@ class BatchListTest : public ::testing::Test {
       for (const auto& entry : fs::directory_iterator(folders_[i].path()))
         fs::remove(entry.path());
       hst_[i] = test::WriteTrend(folders_[i].path(), recipes_[i]);
-      test::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"),
-                         "bak");
+      test::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"), "bak");
     }
   }
 
@@ -60,8 +60,8 @@ class BatchListTest : public ::testing::Test {
     int count = 0;
     for (const test::TempFolder& folder : folders_) {
       int in_folder = 0;
-      images.push_back(test::WithoutJournals(
-          test::ReadFolder(folder.path()), &in_folder));
+      images.push_back(
+          test::WithoutJournals(test::ReadFolder(folder.path()), &in_folder));
       count += in_folder;
     }
     if (journals) *journals = count;
@@ -94,8 +94,8 @@ class BatchListTest : public ::testing::Test {
 
   FolderImage Expected(int i, const FolderImage& before) const {
     return test::ExpectedAfterRename(recipes_[i], before,
-                                        "C:\\Moved\\NEW" + std::to_string(i),
-                                        "New, " + std::to_string(i));
+                                     "C:\\Moved\\NEW" + std::to_string(i),
+                                     "New, " + std::to_string(i));
   }
 
   Output Run(const std::vector<std::string>& args, Env& env = Env::Default(),
@@ -654,8 +654,8 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
 }
 
 // The Many trends window runs a list through RunListFiles: each row's
-// outcome is kept, and the text it shows is what --batch prints, standard
-// output and standard error as one, byte for byte.
+// outcome is kept, its text is what --batch prints, standard output and
+// standard error as one, byte for byte, and its report keeps what it told.
 TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
   auto row = [&](int i, const std::string& tag) {
     return CsvValue(hst_[i]) + "," + tag + ",C:\\Moved\\NEW" +
@@ -689,10 +689,9 @@ TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
     for (bool window : {false, true}) {
       Reset();
       fs::remove(undo);
-      if (c.cutDataFile)
-        test::WriteFile(folders_[2].path() / "C.001", "short");
+      if (c.cutDataFile) test::WriteFile(folders_[2].path() / "C.001", "short");
       std::atomic<bool> stop = c.stop;
-      RunFiles files{List(c.list), undo};
+      RunFiles files{List(c.list), undo, 0, {}};
       if (!window) {
         BatchListOptions options;
         options.listPath = files.list;
@@ -708,6 +707,10 @@ TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
       EXPECT_EQ(shown.status, printed_status);
       EXPECT_EQ(shown.text, printed);
       EXPECT_NE(shown.text.find(c.told), std::string::npos) << shown.text;
+      // Its report keeps what it told.
+      const std::string report =
+          ReportOfRun(RunKind::kRename, files, run, {}).Text();
+      EXPECT_NE(report.find(c.told), std::string::npos) << report;
       std::string outcomes;
       for (const RowResult& r : run.rows)
         outcomes += "RXFN"[static_cast<int>(r.outcome)];

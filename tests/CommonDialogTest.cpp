@@ -118,12 +118,17 @@ TEST(MessageBoxesTest, BoxesAreTitledMorvelleWithTheirLook) {
   // As wide as its longest line while the screen has room; beyond that its
   // lines wrap, and it stays on the screen.
   const QString line = "  '/data/trends/Pump17.HST' was put back as before";
-  for (const QString& text : {line + "\n" + line, line.repeated(20)}) {
+  const QString find = "'OLD_' is not in the selected rows.";
+  for (const auto& [text, widest] :
+       {std::pair{line + "\n" + line, line}, {line.repeated(20), line},
+        {find, find}}) {
     auto box = NewMessageBox(nullptr, MessageLook::kNoIcon, text);
     box->show();
     QApplication::processEvents();
     auto* label = box->findChild<QLabel*>("qt_msgbox_label");
-    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(line));
+    EXPECT_GE(label->contentsRect().width(),
+              label->fontMetrics().horizontalAdvance(widest))
+        << text.toStdString();
     EXPECT_LE(box->frameGeometry().width(),
               box->screen()->availableGeometry().width());
   }

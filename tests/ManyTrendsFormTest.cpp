@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -65,6 +66,14 @@ class RecordingView final : public ManyView, public ManyPaths {
   void ShowMessage(MessageLook look, const std::string& text) override {
     shown.push_back({look, text});
   }
+  bool AskYesNo(const std::string& question) override {
+    asked.push_back(question);
+    return yes;
+  }
+  void ShowReport(const RunReport& report) override {
+    reports.push_back(report);
+    fileAtReport = cells.empty() ? "" : Cell(0, ManyColumn::kFile);
+  }
   std::string AskPath(PathQuestion question) override {
     return answers[question];
   }
@@ -102,6 +111,10 @@ class RecordingView final : public ManyView, public ManyPaths {
   std::map<ManyControl, bool> enabled;
   std::vector<std::string> progress;
   std::vector<Shown> shown;
+  std::vector<std::string> asked;
+  bool yes = true;  // the answer to every question
+  std::vector<RunReport> reports;
+  std::string fileAtReport;  // the first row's file as the report shows
   std::map<PathQuestion, std::string> answers;
   std::string runFolder;
 
@@ -155,9 +168,7 @@ class ManyTrendsFormTest : public ::testing::Test {
     Settle();
   }
   void Settle() { ASSERT_TRUE(view_->Settle(*form_)); }
-  test::FolderImage Image() const {
-    return test::ReadFolder(folder_.path());
-  }
+  test::FolderImage Image() const { return test::ReadFolder(folder_.path()); }
   // True when exactly the controls a run leaves to the user are enabled.
   void ExpectRunControls(bool canCancel) {
     for (auto [control, on] : view_->enabled)
@@ -249,7 +260,7 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
   invalid.version = 7;
   test::WriteTrend(other.path(), invalid);
   test::WriteFile(other.path() / "Gone.csv",
-                     folder_.File("Gone.HST") + ",T,C:\\T\n");
+                  folder_.File("Gone.HST") + ",T,C:\\T\n");
   const std::string taken = other.File("Gone.csv");
   using Act = std::function<void(ManyTrendsForm&, RecordingView&)>;
   struct Case {
@@ -349,14 +360,15 @@ TEST_F(ManyTrendsFormTest, RenameThenUndoLastRunPutsEveryFileBack) {
   EXPECT_EQ(view_->status, "Renaming...");
   ExpectRunControls(true);
   Settle();
-  ASSERT_EQ(view_->shown.size(), 1u);
-  EXPECT_EQ(view_->shown[0].look, MessageLook::kNoIcon);
-  EXPECT_TRUE(view_->shown[0].text.ends_with(
-      "Summary: 2 renamed, 0 refused, 0 failed, 0 not run.\n"))
-      << view_->shown[0].text;
+  EXPECT_TRUE(view_->shown.empty());
+  ASSERT_EQ(view_->reports.size(), 1u);
+  EXPECT_TRUE(view_->reports[0].ok);
+  EXPECT_EQ(view_->reports[0].counts,
+            "2 renamed, 0 unchanged, 0 refused, 0 failed, 0 not run");
   EXPECT_EQ(view_->progress,
             (std::vector<std::string>{"clear", "0/2", "1/2", "2/2"}));
-  // The folder is read again.
+  // The folder is read again, behind the report.
+  EXPECT_EQ(view_->fileAtReport, "XA.HST");
   EXPECT_EQ(view_->Cell(1, ManyColumn::kFile), "XB.HST");
   EXPECT_EQ(view_->Cell(1, ManyColumn::kTag), "Pump 7");
   EXPECT_EQ(view_->State(1), "Unchanged");
@@ -364,10 +376,50 @@ TEST_F(ManyTrendsFormTest, RenameThenUndoLastRunPutsEveryFileBack) {
 
   form_->cmdUndo_Click();
   Settle();
-  ASSERT_EQ(view_->shown.size(), 2u);
-  EXPECT_EQ(view_->shown[1].look, MessageLook::kNoIcon);
+  EXPECT_EQ(view_->asked, (std::vector<std::string>{
+                              "Rename 2 trends in " + folder_.File("") + "?",
+                              "Undo last run: rename 2 trends in " +
+                                  folder_.File("") + " back?"}));
+  ASSERT_EQ(view_->reports.size(), 2u);
+  EXPECT_EQ(view_->reports[1].heading,
+            "Undo last run: every trend was renamed back.");
   EXPECT_EQ(Image(), before);
   EXPECT_EQ(view_->Cell(0, ManyColumn::kFile), "A.HST");
+}
+
+TEST_F(ManyTrendsFormTest, NoToAQuestionRunsAndClosesNothing) {
+  test::FolderImage before = Image();
+  Open(folder_.File(""));
+  EXPECT_TRUE(form_->Form_QueryUnload());
+  EXPECT_TRUE(view_->asked.empty());
+  form_->grdTrends_CellEdited(0, ManyColumn::kNewPath, "D:\\A2");
+  Settle();
+  view_->yes = false;
+  form_->cmdRename_Click();
+  EXPECT_FALSE(form_->busy());
+  EXPECT_FALSE(form_->Form_QueryUnload());
+  view_->yes = true;
+  EXPECT_TRUE(form_->Form_QueryUnload());
+  EXPECT_EQ(view_->asked,
+            (std::vector<std::string>{
+                "Rename 1 trend in " + folder_.File("") + "?",
+                "The edits of 1 trend have not been run. Close and lose them?",
+                "The edits of 1 trend have not been run. Close and lose "
+                "them?"}));
+  EXPECT_EQ(Image(), before);
+  EXPECT_TRUE(std::filesystem::is_empty(runs_.path()));
+
+  form_->cmdRename_Click();
+  Settle();
+  ASSERT_EQ(view_->reports.size(), 1u);
+  test::FolderImage renamed = Image();
+  view_->yes = false;
+  form_->cmdUndo_Click();
+  EXPECT_FALSE(form_->busy());
+  EXPECT_EQ(view_->asked.back(),
+            "Undo last run: rename 1 trend in " + folder_.File("") + " back?");
+  EXPECT_EQ(Image(), renamed);
+  EXPECT_EQ(view_->reports.size(), 1u);
 }
 
 TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
@@ -388,11 +440,12 @@ TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
       form_->cmdCancel_Click();
     view_->HoldWorker(false);
     Settle();
-    ASSERT_EQ(view_->shown.size(), 1u);
-    EXPECT_EQ(view_->shown[0].look, MessageLook::kExclamation);
-    EXPECT_TRUE(view_->shown[0].text.ends_with(
-        "Summary: 0 renamed, 0 refused, 0 failed, 2 not run.\n"))
-        << view_->shown[0].text;
+    ASSERT_EQ(view_->reports.size(), 1u);
+    const RunReport& report = view_->reports[0];
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.heading, "Rename: stopped on request.");
+    EXPECT_EQ(report.counts,
+              "0 renamed, 0 unchanged, 0 refused, 0 failed, 2 not run");
     EXPECT_EQ(Image(), before);
     EXPECT_EQ(view_->State(0), "Unchanged");
   }
@@ -400,8 +453,7 @@ TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
 
 TEST_F(ManyTrendsFormTest, RecoverPutsBackTheInterruptedTrend) {
   test::FolderImage before = Image();
-  ASSERT_TRUE(
-      test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
   Open(folder_.File(""));
   EXPECT_EQ(view_->State(1), "Interrupted: run Recover");
   EXPECT_EQ(view_->colours[1], kRed);
@@ -413,11 +465,10 @@ TEST_F(ManyTrendsFormTest, RecoverPutsBackTheInterruptedTrend) {
   EXPECT_EQ(view_->status, "Recovering...");
   ExpectRunControls(false);
   Settle();
-  ASSERT_EQ(view_->shown.size(), 1u);
-  EXPECT_EQ(view_->shown[0].look, MessageLook::kNoIcon);
-  EXPECT_TRUE(view_->shown[0].text.ends_with(
-      "Summary: 1 put back, 0 left renamed, 0 untouched, 0 not recovered.\n"))
-      << view_->shown[0].text;
+  ASSERT_EQ(view_->reports.size(), 1u);
+  EXPECT_TRUE(view_->reports[0].ok);
+  EXPECT_EQ(view_->reports[0].counts,
+            "1 put back, 0 left renamed, 0 untouched, 0 not recovered");
   EXPECT_EQ(Image(), before);
   EXPECT_EQ(view_->Cell(1, ManyColumn::kFile), "B.HST");
   EXPECT_FALSE(view_->colours[1].has_value());

@@ -7,6 +7,7 @@
 #include "app/RenameRuns.h"
 #include "platform/Env.h"
 #include "ui/ManyTrends.h"
+#include "ui/RunReport.h"
 
 namespace morvelle {
 namespace {
@@ -63,8 +64,7 @@ class ManyTrendsTest : public ::testing::Test {
       test::WriteTrend(folder_.path(), recipe);
     }
     std::string problem;
-    ASSERT_TRUE(model_.Load(test::Utf8Of(folder_.path()), &problem))
-        << problem;
+    ASSERT_TRUE(model_.Load(test::Utf8Of(folder_.path()), &problem)) << problem;
   }
 
   void Plan() {
@@ -206,8 +206,8 @@ TEST_F(ManyTrendsTest, ExportThenImportCarriesTheNewValues) {
   EXPECT_EQ(NewValues(), exported);
 
   test::WriteFile(runs_.path() / "other.csv",
-                     folder_.File("a.hst") + ",T,C:\\T\n" +
-                         folder_.File("Gone.HST") + ",T,C:\\T\n");
+                  folder_.File("a.hst") + ",T,C:\\T\n" +
+                      folder_.File("Gone.HST") + ",T,C:\\T\n");
   EXPECT_EQ(model_.Import(runs_.File("other.csv")),
             std::vector<std::string>{runs_.File("other.csv") + ":2: '" +
                                      folder_.File("Gone.HST") +
@@ -252,7 +252,7 @@ TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
   // A later run that renamed nothing left an undo list without rows: Undo
   // passes over it to the run that did rename.
   test::WriteFile(runs_.path() / "undo-20261208-060000-2.csv",
-                     "# Morvelle undo list: renames the trends back.\n");
+                  "# Morvelle undo list: renames the trends back.\n");
   ASSERT_TRUE(PrepareUndo(Env::Default(), runs, time, &files).ok());
   EXPECT_EQ(files.list, runs + "undo-20261208-060000.csv");
   EXPECT_EQ(files.undoList, runs + "undo-20261208-060000-3.csv");
@@ -268,8 +268,7 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   test::FolderImage before = test::ReadFolder(folder_.path());
   EXPECT_FALSE(model_.CanRecover());
   // B is killed at its second data file, its history file renamed.
-  ASSERT_TRUE(
-      test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
   std::string problem;
   ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
   ASSERT_EQ(model_.Cell(2, ManyColumn::kFile), "Trend1A.HST");
@@ -288,12 +287,15 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   EXPECT_EQ(model_.Cell(2, ManyColumn::kState), "Interrupted: run Recover");
   EXPECT_FALSE(model_.CanRename());
 
-  RunResult recovered =
-      ShownResult(RecoverTrends(Env::Default(), model_.folder()));
-  EXPECT_EQ(recovered.status, 0) << recovered.text;
-  EXPECT_EQ(recovered.text,
-            "Put back as before the run: B.HST\nSummary: 1 put back, 0 left "
-            "renamed, 0 untouched, 0 not recovered.\n");
+  RunReport recovered =
+      ReportOfRecovery(RecoverTrends(Env::Default(), model_.folder()));
+  EXPECT_TRUE(recovered.Text().starts_with(
+      "Recover: every interrupted run was dealt with.\n"
+      "1 put back, 0 left renamed, 0 untouched, 0 not recovered\n\n"
+      "Folder: " +
+      folder_.File("") + "\n\nPut back (1):\n  B.HST: "))
+      << recovered.Text();
+  EXPECT_TRUE(recovered.ok);
   EXPECT_EQ(test::ReadFolder(folder_.path()), before);
   ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
   Plan();
@@ -301,7 +303,7 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   EXPECT_FALSE(model_.CanRecover());
 }
 
-TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
+TEST(RecoverTrendsTest, EveryTrendOnALineOfItsOwnUnderItsOutcome) {
   test::TempFolder folder;
   for (int i = 0; i < 13; ++i) {
     TrendRecipe recipe;
@@ -312,24 +314,74 @@ TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
     // renamed whole, before its journal was removed.
     const bool whole = i == 12;
     ASSERT_TRUE(test::InterruptRename(hst, whole ? "remove" : "rename",
-                                         whole ? "" : recipe.name + ".001",
-                                         "C:\\New\\N" + recipe.name));
+                                      whole ? "" : recipe.name + ".001",
+                                      "C:\\New\\N" + recipe.name));
   }
-  RunResult recovered =
-      ShownResult(RecoverTrends(Env::Default(), folder.File("")));
-  EXPECT_EQ(recovered.status, 0) << recovered.text;
-  const std::string& text = recovered.text;
-  EXPECT_TRUE(text.starts_with("Put back as before the run: T")) << text;
-  EXPECT_TRUE(text.ends_with(
-      " and 2 more\nLeft renamed, the run had renamed them completely: "
-      "T22.HST\nSummary: 12 put back, 1 left renamed, 0 untouched, 0 not "
-      "recovered.\n"))
-      << text;
-  std::size_t names = 0;
-  for (std::size_t at = 0; (at = text.find(".HST", at)) != std::string::npos;
-       ++at)
-    ++names;
-  EXPECT_EQ(names, 11u) << text;
+  RunReport report =
+      ReportOfRecovery(RecoverTrends(Env::Default(), folder.File("")));
+  EXPECT_TRUE(report.ok) << report.Text();
+  EXPECT_EQ(report.counts,
+            "12 put back, 1 left renamed, 0 untouched, 0 not recovered");
+  ASSERT_EQ(report.log.size(), 15u) << report.Text();
+  EXPECT_EQ(report.log[0], "Put back (12):");
+  EXPECT_EQ(report.log[13], "Left renamed (1):");
+  EXPECT_TRUE(report.log[14].starts_with("  T22.HST: ")) << report.log[14];
+}
+
+// The report's log puts what went wrong first, whatever the order of the
+// list, and counts the window's rows the run did not name as unchanged.
+TEST(RunReportTest, FailedRowsFirstThenRefusedNotRunAndRenamed) {
+  auto row = [](std::size_t line, const char* file, RowOutcome outcome,
+                const char* message) {
+    return RowResult{{line, {std::string("D:\\P\\") + file, "T", "D:\\Q"}},
+                     outcome,
+                     message};
+  };
+  ListRun run;
+  run.status = 1;
+  run.list = "C:\\Runs\\rename-1.csv";
+  run.rows = {row(2, "A.HST", RowOutcome::kRenamed, "renamed A"),
+              row(3, "B.HST", RowOutcome::kNotRun, ""),
+              row(4, "C.HST", RowOutcome::kFailed, "disk full"),
+              row(5, "D.HST", RowOutcome::kRenamed, "renamed D")};
+  run.started = 3;
+  run.before = "C:\\Runs\\rename-1.csv:3: warning: tag cut\n";
+  run.after = RowLine(run.list, run.rows[2]) +
+              "The rows after it were not run.\nSummary: 2 renamed.\n";
+  std::vector<ManyRow> table(2);
+  table[0].hstPath = "D:\\P\\A.HST";
+  table[1].hstPath = "D:\\P\\Other.HST";
+  struct Case {
+    RunKind kind;
+    int status;
+    std::string heading;
+  } cases[] = {
+      {RunKind::kRename, 1, "Rename: not every trend was renamed."},
+      {RunKind::kUndo, 0, "Undo last run: every trend was renamed back."},
+      {RunKind::kRename, 130, "Rename: stopped on request."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.heading);
+    run.status = c.status;
+    RunReport report = ReportOfRun(
+        c.kind, {run.list, "C:\\Runs\\undo-1.csv", 4, "D:\\P\\"}, run, table);
+    EXPECT_EQ(report.heading, c.heading);
+    EXPECT_EQ(report.ok, c.status == 0);
+    EXPECT_EQ(report.Text(),
+              c.heading +
+                  "\n2 renamed, 1 unchanged, 0 refused, 1 failed, 1 not run\n\n"
+                  "List run: C:\\Runs\\rename-1.csv\n"
+                  "Undo list: C:\\Runs\\undo-1.csv\n\n"
+                  "Failed (1):\n  C.HST: disk full\n"
+                  "Not run (1):\n  B.HST: not run\n"
+                  "Renamed (2):\n  A.HST: renamed A\n  D.HST: renamed D\n\n"
+                  "C:\\Runs\\rename-1.csv:3: warning: tag cut\n"
+                  "The rows after it were not run.\n");
+  }
+  for (RowResult& r : run.rows) r.outcome = RowOutcome::kRefused;
+  EXPECT_EQ(
+      ReportOfRun(RunKind::kRename, {run.list, "U", 0, {}}, run, {}).paths[1],
+      "Undo list: none, nothing was renamed");
 }
 
 TEST_F(ManyTrendsTest, StopBeforeTheFirstTrendRenamesNothing) {

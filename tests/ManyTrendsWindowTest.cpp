@@ -9,16 +9,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 
 #include "TrendFixture.h"
 #include "ui/qt/frmMain.h"
 #include "ui/qt/frmManyTrends.h"
+#include "ui/qt/frmRunReport.h"
 
 namespace morvelle {
 namespace {
@@ -40,7 +44,8 @@ void WriteTrends(const test::TempFolder& folder) {
   }
 }
 
-// Runs kept in `runs`, no dialog answered, the messages kept in `shown`.
+// Runs kept in `runs`, no dialog answered, every question answered Yes,
+// the messages and the reports' counts kept in `shown`.
 frmManyTrends::Services TestServices(const test::TempFolder& runs,
                                      std::vector<QString>* shown) {
   frmManyTrends::Services services;
@@ -48,6 +53,10 @@ frmManyTrends::Services TestServices(const test::TempFolder& runs,
   services.askPath = [](QWidget*, PathQuestion) { return QString(); };
   services.showMessage = [shown](QWidget*, MessageLook, const QString& text) {
     shown->push_back(text);
+  };
+  services.askYesNo = [](QWidget*, const QString&) { return true; };
+  services.showReport = [shown](QWidget*, const RunReport& report) {
+    shown->push_back(QString::fromStdString(report.counts));
   };
   return services;
 }
@@ -102,9 +111,8 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
   EXPECT_TRUE(window.cmdCancel->isEnabled());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
   ASSERT_TRUE(settled());
-  EXPECT_TRUE(shown.back().endsWith(
-      "Summary: 2 renamed, 0 refused, 0 failed, 0 not run.\n"))
-      << shown.back().toStdString();
+  EXPECT_EQ(shown.back(),
+            "2 renamed, 0 unchanged, 0 refused, 0 failed, 0 not run");
   EXPECT_EQ(Cell(window, 1, ManyColumn::kFile), "XB.HST");
   EXPECT_EQ(Cell(window, 1, ManyColumn::kTag), "Pump 7");
   EXPECT_EQ(window.prgRun->value(), 2);
@@ -119,8 +127,7 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
 TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
   test::TempFolder folder, runs;
   WriteTrends(folder);
-  ASSERT_TRUE(
-      test::InterruptRename(folder.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder.File("B.HST"), "rename", "B.001"));
   std::vector<QString> shown;
   frmManyTrends window(QString::fromStdString(folder.File("")),
                        TestServices(runs, &shown));
@@ -133,10 +140,77 @@ TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
   EXPECT_EQ(window.lblStatus->text(), "Recovering...");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
   ASSERT_TRUE(Settled(window));
-  EXPECT_TRUE(shown.back().contains("Summary: 1 put back,"))
+  EXPECT_TRUE(shown.back().startsWith("1 put back,"))
       << shown.back().toStdString();
   EXPECT_EQ(Cell(window, 1, ManyColumn::kFile), "B.HST");
   EXPECT_FALSE(window.cmdRecover->isEnabled());
+}
+
+// A migration of 200 trends: asked first, No runs nothing; Yes runs them,
+// and the report of a run whose last trend fails shows that trend first,
+// in a window no larger than the screen, as is every window then.
+TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
+  test::TempFolder folder, runs;
+  for (int i = 0; i < 200; ++i) {
+    TrendRecipe recipe;
+    recipe.name = "P" + std::to_string(1000 + i);
+    recipe.entryPath = "C:\\OldPlant\\Data\\" + recipe.name;
+    recipe.tag = "OLD_" + recipe.name;
+    recipe.entryCount = 2;
+    recipe.dataExtensions = {"000", "001"};
+    recipe.dataBodySize = 0;
+    test::WriteTrend(folder.path(), recipe);
+  }
+  test::WriteFile(folder.path() / "P1199.001", "short");
+  std::vector<QString> shown, asked;
+  bool yes = false;
+  frmManyTrends::Services services = TestServices(runs, &shown);
+  services.askYesNo = [&](QWidget*, const QString& question) {
+    asked.push_back(question);
+    return yes;
+  };
+  QString log, counts;
+  services.showReport = [&](QWidget* parent, const RunReport& report) {
+    counts = QString::fromStdString(report.counts);
+    frmRunReport window(report, parent);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    log = window.txtLog->toPlainText();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (widget->isVisible())
+        EXPECT_TRUE(widget->screen()->availableGeometry().contains(
+            widget->frameGeometry()))
+            << widget->windowTitle().toStdString();
+  };
+  frmManyTrends window(QString::fromStdString(folder.File("")), services);
+  window.show();
+  ASSERT_TRUE(Settled(window));
+  ASSERT_EQ(window.grdTrends->rowCount(), 200);
+  window.grdTrends->selectAll();
+  window.txtFind->setText("\\OldPlant\\");
+  window.txtReplace->setText("\\NewPlant\\");
+  window.cmdReplace->click();
+  ASSERT_TRUE(Settled(window));
+  ASSERT_TRUE(window.cmdRename->isEnabled());
+
+  window.cmdRename->click();
+  EXPECT_FALSE(window.busy());
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], "Rename 200 trends in " +
+                          QString::fromStdString(folder.File("")) + "?");
+  EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "P1000.HST");
+  EXPECT_FALSE(QDir(QString::fromStdString(runs.File("Runs")))
+                   .entryList(QDir::Files)
+                   .size());
+
+  yes = true;
+  window.cmdRename->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 60000));
+  ASSERT_TRUE(Settled(window));
+  EXPECT_EQ(counts, "199 renamed, 0 unchanged, 0 refused, 1 failed, 0 not run");
+  EXPECT_TRUE(log.startsWith("Failed (1):\n  P1199.HST: "))
+      << log.toStdString();
+  EXPECT_EQ(Cell(window, 0, ManyColumn::kPath), "C:\\NewPlant\\Data\\P1000");
 }
 
 TEST(ManyTrendsWindowTest, MainWindowOpensItFromItsContextMenu) {

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/BatchMode.h"
 #include "platform/Env.h"
-#include "platform/Text.h"
 #include "trend/FileTools.h"
 
 namespace morvelle {
@@ -35,7 +33,9 @@ RunFiles FreeRunFiles(Env& env, const std::string& folder,
     std::string name = stamp + (n == 1 ? "" : "-" + std::to_string(n));
     RunFiles files{
         folder + "rename-" + name + std::string(kRunSuffix),
-        folder + std::string(kUndoPrefix) + name + std::string(kRunSuffix)};
+        folder + std::string(kUndoPrefix) + name + std::string(kRunSuffix),
+        0,
+        {}};
     if (!Exists(env, files.list) && !Exists(env, files.undoList)) return files;
   }
 }
@@ -55,72 +55,6 @@ std::string RunKey(std::string_view name) {
   return std::string(name.substr(0, dash)) +
          std::string(10 - std::min<std::size_t>(number.size(), 10), '0') +
          number;
-}
-
-// How many trends a line of a recovery's text names: the table shows every
-// trend anyway, and a box must not outgrow the screen.
-constexpr std::size_t kNamesShown = 10;
-
-std::string NameList(const std::vector<std::string>& names) {
-  std::string text;
-  for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i)
-    text += (i == 0 ? "" : ", ") + names[i];
-  if (names.size() > kNamesShown)
-    text += " and " + std::to_string(names.size() - kNamesShown) + " more";
-  return text;
-}
-
-// The trends a recovery met, by what it did with them.
-struct RecoveredTrends {
-  std::vector<std::string> restored, completed, untouched;
-  std::vector<std::string> problems;  // a line each, with why
-  std::size_t notRecovered = 0;
-};
-
-void Tally(const JournalRecovery& journal, RecoveredTrends* trends) {
-  for (const TrendRecovery& trend : journal.trends) {
-    std::string name = EscapeControlCharacters(FileNameOf(trend.historyFile));
-    switch (trend.outcome) {
-      case RecoveryOutcome::kRestored:
-        trends->restored.push_back(name);
-        break;
-      case RecoveryOutcome::kCompleted:
-        trends->completed.push_back(name);
-        break;
-      case RecoveryOutcome::kUntouched:
-        trends->untouched.push_back(name);
-        break;
-      default:
-        trends->problems.push_back(name + ": " + trend.Text());
-        ++trends->notRecovered;
-        break;
-    }
-  }
-  if (!journal.removed && !journal.problem.ok())
-    trends->problems.push_back("The journal '" +
-                               EscapeControlCharacters(journal.journalPath) +
-                               "' is kept: " + journal.problem.ToString());
-}
-
-// What a recovery did, short enough for a message box however many trends
-// it met: the names for each outcome, then each problem, then the counts.
-std::string RecoveryText(const RecoveredTrends& trends) {
-  std::string text;
-  const std::pair<const char*, const std::vector<std::string>*> lines[] = {
-      {"Put back as before the run: ", &trends.restored},
-      {"Left renamed, the run had renamed them completely: ",
-       &trends.completed},
-      {"Left untouched, the run had not changed them: ", &trends.untouched}};
-  for (const auto& [heading, names] : lines)
-    if (!names->empty()) text += heading + NameList(*names) + "\n";
-  if (!trends.problems.empty()) text += "Not recovered:\n";
-  for (const std::string& problem : trends.problems)
-    text += "  " + problem + "\n";
-  return text + "Summary: " + std::to_string(trends.restored.size()) +
-         " put back, " + std::to_string(trends.completed.size()) +
-         " left renamed, " + std::to_string(trends.untouched.size()) +
-         " untouched, " + std::to_string(trends.notRecovered) +
-         " not recovered.\n";
 }
 
 // Keeps what a run tells on either side of the rows it starts, whose
@@ -144,6 +78,8 @@ class RunRecorder final : public BatchListOutput {
 Status PrepareRename(Env& env, const std::string& folder, const std::tm& time,
                      const std::vector<RenameRequest>& rows, RunFiles* files) {
   *files = FreeRunFiles(env, folder, time);
+  files->trends = rows.size();
+  if (!rows.empty()) files->trendFolder = FolderOf(rows.front().hstPath);
   return WriteNewListFile(env, files->list, ListText(rows));
 }
 
@@ -166,6 +102,8 @@ Status PrepareUndo(Env& env, const std::string& folder, const std::tm& time,
     if (list.rows.empty()) continue;
     *files = FreeRunFiles(env, folder, time);
     files->list = folder + name;
+    files->trends = list.rows.size();
+    files->trendFolder = FolderOf(list.rows.front().request.hstPath);
     return Status::Ok();
   }
   return Status::Error(ErrorKind::kNotFound, "find an undo list", folder,
@@ -217,21 +155,6 @@ RunResult ShownResult(const ListRun& run) {
   for (std::size_t i = 0; i < run.started; ++i)
     text += RowLine(run.list, run.rows[i]);
   return {run.status, text + run.after};
-}
-
-RunResult ShownResult(const FolderRecovery& recovery) {
-  if (!recovery.problem.empty()) return {kExitNotRenamed, recovery.problem};
-  if (recovery.journals.empty())
-    return {kExitRenamed, "No interrupted run in '" +
-                              EscapeControlCharacters(recovery.folder) +
-                              "'; nothing to recover.\n"};
-  RecoveredTrends trends;
-  bool all_removed = true;
-  for (const JournalRecovery& journal : recovery.journals) {
-    Tally(journal, &trends);
-    all_removed = all_removed && journal.removed;
-  }
-  return {all_removed ? kExitRenamed : kExitNotRenamed, RecoveryText(trends)};
 }
 
 }  // namespace morvelle

@@ -25,8 +25,10 @@ namespace morvelle {
 class Env;
 
 struct RunFiles {
-  std::string list;      // the rows to run, as a --batch list
-  std::string undoList;  // written by the run; renames its trends back
+  std::string list;         // the rows to run, as a --batch list
+  std::string undoList;     // written by the run; renames its trends back
+  std::size_t trends = 0;   // how many rows `list` holds
+  std::string trendFolder;  // the folder of its first trend, as in the list
 };
 
 // Writes `rows` as a new list in `folder` (a folder path ending in its
@@ -82,7 +84,7 @@ struct FolderRecovery {
 // `morvelle --recover FOLDER` does.
 FolderRecovery RecoverTrends(Env& env, const std::string& folder);
 
-// What the window shows when a run or a recovery has ended.
+// What `morvelle --batch` tells of a run.
 struct RunResult {
   int status = 0;  // kExitRenamed when everything was done
   std::string text;
@@ -91,12 +93,5 @@ struct RunResult {
 // The run's status and what `morvelle --batch` prints for it, standard
 // output and standard error as one text, its summary last.
 RunResult ShownResult(const ListRun& run);
-
-// `kExitRenamed` when every journal was dealt with and removed, and the
-// trends put back, left renamed and left untouched (each line naming at
-// most ten, then how many more), each trend not recovered with why, and
-// the counts last:
-// "Summary: 1 put back, 0 left renamed, 0 untouched, 0 not recovered."
-RunResult ShownResult(const FolderRecovery& recovery);
 
 }  // namespace morvelle

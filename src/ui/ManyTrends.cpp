@@ -92,6 +92,10 @@ std::size_t ReplaceAll(std::string* text, const Replacement& r) {
   return count;
 }
 
+std::string TrendCount(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " trend" : " trends");
+}
+
 ManyTrends::ManyTrends(Env& env) : env_(env) {}
 
 bool ManyTrends::Load(const std::string& folder, std::string* problem) {
@@ -175,7 +179,7 @@ std::string ManyTrends::StatusLine() const {
                    : 0;
   for (const ManyRow& row : rows_)
     interrupted += row.interrupted.empty() ? 0 : 1;
-  std::string line = std::to_string(rows_.size()) + " trends, " +
+  std::string line = TrendCount(rows_.size()) + ", " +
                      std::to_string(ChangedCount()) + " changed, " +
                      std::to_string(refused) + " refused or in conflict";
   if (interrupted > 0)

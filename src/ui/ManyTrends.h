@@ -52,6 +52,9 @@ struct ManyCaptions {
   static constexpr const char* kClose = "Close";
 };
 
+// "1 trend", "2 trends".
+std::string TrendCount(std::size_t count);
+
 struct ManyRow {
   std::string hstPath;    // absolute
   std::string tag, path;  // as the main window shows them as Original

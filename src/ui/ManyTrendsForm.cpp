@@ -28,6 +28,13 @@ void ManyTrendsForm::Form_Load(const std::string& folder) {
   EnableControls();
 }
 
+bool ManyTrendsForm::Form_QueryUnload() {
+  const std::size_t edited = model_.ChangedCount();
+  return running_ || edited == 0 ||
+         view_.AskYesNo("The edits of " + TrendCount(edited) +
+                        " have not been run. Close and lose them?");
+}
+
 void ManyTrendsForm::Form_Unload() { stop_ = true; }
 
 void ManyTrendsForm::cmdBrowse_Click() {
@@ -136,8 +143,13 @@ void ManyTrendsForm::Edited() {
 }
 
 // Rename, Undo last run and Recover: the form's only calls of RenameRuns.
+// Rename asks before it writes its list; Undo finds its list first, to
+// name the trends it renames back.
 void ManyTrendsForm::StartRun(bool undo) {
   if (busy()) return;
+  if (!undo && !view_.AskYesNo("Rename " + TrendCount(model_.ChangedCount()) +
+                               " in " + model_.folder() + "?"))
+    return;
   RunFiles files;
   std::string problem;
   if (!PrepareRun(env_, paths_.RunFolder(), undo,
@@ -145,16 +157,21 @@ void ManyTrendsForm::StartRun(bool undo) {
     view_.ShowMessage(MessageLook::kExclamation, problem);
     return;
   }
+  if (undo &&
+      !view_.AskYesNo("Undo last run: rename " + TrendCount(files.trends) +
+                      " in " + files.trendFolder + " back?"))
+    return;
   running_ = true;
   stop_ = false;
   view_.ClearProgress();
-  StartWorker([this, files] {
+  StartWorker([this, undo, files, table = model_.rows()] {
     auto progress = [this](std::size_t done, std::size_t total) {
       view_.Post([this, done, total] { view_.SetProgress(done, total); });
     };
-    RunResult result =
-        ShownResult(RunListFiles(env_, files, &stop_, std::move(progress)));
-    return std::function<void()>([this, result] { RunDone(result); });
+    RunReport report = ReportOfRun(
+        undo ? RunKind::kUndo : RunKind::kRename, files,
+        RunListFiles(env_, files, &stop_, std::move(progress)), table);
+    return std::function<void()>([this, report] { RunDone(report); });
   });
 }
 
@@ -162,19 +179,15 @@ void ManyTrendsForm::cmdRecover_Click() {
   if (busy()) return;
   running_ = recovering_ = true;
   StartWorker([this, folder = model_.folder()] {
-    RunResult result = ShownResult(RecoverTrends(env_, folder));
-    return std::function<void()>([this, result] { RunDone(result); });
+    RunReport report = ReportOfRecovery(RecoverTrends(env_, folder));
+    return std::function<void()>([this, report] { RunDone(report); });
   });
 }
 
-// The end of a rename, undo or recovery: what it printed, then the folder
-// anew.
-void ManyTrendsForm::RunDone(const RunResult& result) {
+void ManyTrendsForm::RunDone(const RunReport& report) {
   running_ = recovering_ = false;
-  view_.ShowMessage(
-      result.status == 0 ? MessageLook::kNoIcon : MessageLook::kExclamation,
-      result.text);
   LoadFolder(model_.folder());
+  view_.ShowReport(report);
 }
 
 void ManyTrendsForm::RequestPlan() {

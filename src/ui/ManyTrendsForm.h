@@ -27,6 +27,7 @@
 #include "ui/MainForm.h"
 #include "ui/ManyTrends.h"
 #include "ui/MessageBoxes.h"
+#include "ui/RunReport.h"
 
 namespace morvelle {
 
@@ -81,6 +82,12 @@ class ManyView {
   virtual void SetProgress(std::size_t done, std::size_t total) = 0;
   // A modal message box titled "Morvelle", owned by the window.
   virtual void ShowMessage(MessageLook look, const std::string& text) = 0;
+  // A modal question titled "Morvelle", owned by the window, with Yes and
+  // No, No the default; true when the user answers Yes.
+  virtual bool AskYesNo(const std::string& question) = 0;
+  // The report of a run that has ended, in a modal window owned by this
+  // one that is never larger than the screen; returns once it is closed.
+  virtual void ShowReport(const RunReport& report) = 0;
 };
 
 // The paths the window reaches outside itself: those the user picks in
@@ -111,6 +118,10 @@ class ManyTrendsForm {
   // ManyTrends::Load takes it) when it is not empty, and enables the
   // controls.
   void Form_Load(const std::string& folder);
+  // The user asks to close the window: true when it may close. Edits not
+  // yet run are lost only when the user says so; a run in progress is
+  // stopped by the close and asks nothing.
+  bool Form_QueryUnload();
   // The window is closing: a run in progress stops at its trend.
   void Form_Unload();
 
@@ -131,8 +142,9 @@ class ManyTrendsForm {
                         const Replacement& r);
   void cmdImport_Click();
   void cmdExport_Click();
-  // Start a run of the changed rows, or of the newest undo list, unless
-  // a job is on the worker.
+  // Start a run of the changed rows, or of the newest undo list, once the
+  // user has said yes to its count and folder, unless a job is on the
+  // worker.
   void cmdRename_Click();
   void cmdUndo_Click();
   // Puts back what interrupted runs left in the folder, unless a job is
@@ -155,7 +167,8 @@ class ManyTrendsForm {
   // The states wait for a plan of the rows as they now are.
   void Edited();
   void StartRun(bool undo);
-  void RunDone(const RunResult& result);
+  // The table read again behind the run's report.
+  void RunDone(const RunReport& report);
   void RequestPlan();
   void PlanDone(std::uint64_t generation, std::vector<RowStatus> states);
   // Runs `job` on the worker, then the function it returns on the

@@ -36,12 +36,12 @@ QMessageBox::Icon IconOf(MessageLook look) {
   return QMessageBox::NoIcon;
 }
 
-}  // namespace
-
-std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
-                                           const QString& text) {
-  auto box = std::make_unique<QMessageBox>(IconOf(look), kApplicationTitle,
-                                           text, QMessageBox::Ok, parent);
+// A box of `buttons` titled "Morvelle", sized to its text.
+std::unique_ptr<QMessageBox> SizedBox(QWidget* parent, QMessageBox::Icon icon,
+                                      const QString& text,
+                                      QMessageBox::StandardButtons buttons) {
+  auto box = std::make_unique<QMessageBox>(icon, kApplicationTitle, text,
+                                           buttons, parent);
   box->setTextFormat(Qt::PlainText);
   if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
     label->setWordWrap(false);
@@ -56,8 +56,27 @@ std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
   return box;
 }
 
+}  // namespace
+
+std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
+                                           const QString& text) {
+  return SizedBox(parent, IconOf(look), text, QMessageBox::Ok);
+}
+
 void ShowMessageBox(QWidget* parent, MessageLook look, const QString& text) {
   NewMessageBox(parent, look, text)->exec();
+}
+
+std::unique_ptr<QMessageBox> NewQuestionBox(QWidget* parent,
+                                            const QString& question) {
+  auto box = SizedBox(parent, QMessageBox::Question, question,
+                      QMessageBox::Yes | QMessageBox::No);
+  box->setDefaultButton(QMessageBox::No);
+  return box;
+}
+
+bool AskYesNoBox(QWidget* parent, const QString& question) {
+  return NewQuestionBox(parent, question)->exec() == QMessageBox::Yes;
 }
 
 }  // namespace morvelle

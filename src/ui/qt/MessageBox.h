@@ -21,4 +21,12 @@ std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
 // Shows the box and waits until the user has closed it.
 void ShowMessageBox(QWidget* parent, MessageLook look, const QString& text);
 
+// The question box for `question`, not yet shown: sized as NewMessageBox
+// sizes a box, with Yes and No, No the default.
+std::unique_ptr<QMessageBox> NewQuestionBox(QWidget* parent,
+                                            const QString& question);
+
+// Shows the question and waits for the answer: true for Yes.
+bool AskYesNoBox(QWidget* parent, const QString& question);
+
 }  // namespace morvelle

@@ -1,6 +1,7 @@
 #include "ui/qt/frmManyTrends.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 
 #include "platform/Env.h"
 #include "ui/qt/MessageBox.h"
+#include "ui/qt/frmRunReport.h"
 
 namespace morvelle {
 namespace {
@@ -57,7 +59,9 @@ frmManyTrends::Services::Services()
           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
           "/Runs"),
       askPath(AskPathWithDialogs),
-      showMessage(ShowMessageBox) {}
+      showMessage(ShowMessageBox),
+      askYesNo(AskYesNoBox),
+      showReport(ShowRunReport) {}
 
 frmManyTrends::frmManyTrends(const QString& folder, Services services)
     : services_(std::move(services)), form_(*this, *this, *services_.env) {
@@ -71,6 +75,10 @@ frmManyTrends::frmManyTrends(const QString& folder, Services services)
 frmManyTrends::~frmManyTrends() = default;
 
 void frmManyTrends::closeEvent(QCloseEvent* event) {
+  if (event->spontaneous() && !form_.Form_QueryUnload()) {
+    event->ignore();
+    return;
+  }
   form_.Form_Unload();
   QWidget::closeEvent(event);
 }
@@ -151,7 +159,9 @@ void frmManyTrends::ConnectHandlers() {
           &frmManyTrends::CellEdited);
   connect(cmdReplace, &QPushButton::clicked, this,
           &frmManyTrends::ReplaceClicked);
-  connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+  connect(cmdClose, &QPushButton::clicked, this, [this] {
+    if (form_.Form_QueryUnload()) close();
+  });
 }
 
 void frmManyTrends::CellEdited(int row, int column) {
@@ -259,6 +269,14 @@ void frmManyTrends::SetProgress(std::size_t done, std::size_t total) {
 
 void frmManyTrends::ShowMessage(MessageLook look, const std::string& text) {
   services_.showMessage(this, look, Q(text));
+}
+
+bool frmManyTrends::AskYesNo(const std::string& question) {
+  return services_.askYesNo(this, Q(question));
+}
+
+void frmManyTrends::ShowReport(const RunReport& report) {
+  services_.showReport(this, report);
 }
 
 std::string frmManyTrends::AskPath(PathQuestion question) {

@@ -38,6 +38,10 @@ class frmManyTrends final : public QWidget,
     std::function<QString(QWidget* parent, PathQuestion question)> askPath;
     std::function<void(QWidget* parent, MessageLook look, const QString& text)>
         showMessage;
+    // True when the user answers Yes.
+    std::function<bool(QWidget* parent, const QString& question)> askYesNo;
+    // Returns once the user has closed the report.
+    std::function<void(QWidget* parent, const RunReport& report)> showReport;
   };
 
   // Creates the window, hidden, showing the trends of `folder` when it is
@@ -68,7 +72,9 @@ class frmManyTrends final : public QWidget,
   bool busy() const { return form_.busy(); }
 
  protected:
-  // A run in progress stops at its trend.
+  // Edits not yet run are lost only when the user says so, at the close
+  // box or Close; a close the program asks for, as when the main window
+  // closes, asks nothing. A run in progress stops at its trend.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -90,6 +96,8 @@ class frmManyTrends final : public QWidget,
   void ClearProgress() override;
   void SetProgress(std::size_t done, std::size_t total) override;
   void ShowMessage(MessageLook look, const std::string& text) override;
+  bool AskYesNo(const std::string& question) override;
+  void ShowReport(const RunReport& report) override;
   std::string AskPath(PathQuestion question) override;
   std::string RunFolder() override;
 

@@ -195,4 +195,10 @@ void ShowMessageBox(HWND owner, MessageLook look, const std::string& text) {
               MB_OK | IconOf(look));
 }
 
+bool AskYesNoBox(HWND owner, const std::string& question) {
+  return MessageBoxW(owner, Wide(question).c_str(),
+                     Wide(kApplicationTitle).c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 }  // namespace morvelle

@@ -68,6 +68,10 @@ void SetTextOf(HWND window, const std::string& utf8);
 // `owner`.
 void ShowMessageBox(HWND owner, MessageLook look, const std::string& text);
 
+// A modal question titled "Morvelle" with Yes and No, No the default,
+// owned by `owner`; true for Yes.
+bool AskYesNoBox(HWND owner, const std::string& question);
+
 // Registers a top-level window class of the program: the face colour of
 // buttons as background, the program's icon. Once per name.
 void RegisterWindowClass(const wchar_t* name, WNDPROC procedure);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/WideText.h"
+#include "ui/win32/frmRunReport.h"
 
 namespace morvelle {
 namespace {
@@ -302,7 +303,10 @@ LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
     case kPosted:
       RunPosted();
       return 0;
+    // The close box and Close; the main window's close destroys the
+    // window without asking.
     case WM_CLOSE:
+      if (!form_.Form_QueryUnload()) return 0;
       form_.Form_Unload();
       DestroyWindow(window);
       return 0;
@@ -463,6 +467,14 @@ void frmManyTrends::SetProgress(std::size_t done, std::size_t total) {
 
 void frmManyTrends::ShowMessage(MessageLook look, const std::string& text) {
   ShowMessageBox(window_, look, text);
+}
+
+bool frmManyTrends::AskYesNo(const std::string& question) {
+  return AskYesNoBox(window_, question);
+}
+
+void frmManyTrends::ShowReport(const RunReport& report) {
+  frmRunReport(report).ShowModal(window_);
 }
 
 std::string frmManyTrends::AskPath(PathQuestion question) {

@@ -62,6 +62,8 @@ class frmManyTrends final : private ManyView, private ManyPaths {
   void ClearProgress() override;
   void SetProgress(std::size_t done, std::size_t total) override;
   void ShowMessage(MessageLook look, const std::string& text) override;
+  bool AskYesNo(const std::string& question) override;
+  void ShowReport(const RunReport& report) override;
   std::string AskPath(PathQuestion question) override;
   std::string RunFolder() override;
 
