@@ -262,12 +262,18 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
   test::WriteFile(other.path() / "Gone.csv",
                   folder_.File("Gone.HST") + ",T,C:\\T\n");
   const std::string taken = other.File("Gone.csv");
+  std::string gone25;
+  for (int i = 0; i < 25; ++i)
+    gone25 += folder_.File("Gone" + std::to_string(i) + ".HST") + ",T,C:\\T\n";
+  test::WriteFile(other.path() / "Gone25.csv", gone25);
   using Act = std::function<void(ManyTrendsForm&, RecordingView&)>;
   struct Case {
     std::string what;
     Act act;
     std::vector<Shown> shown;  // how each message starts
     std::string folder;        // the folder shown after it
+    // The heading of the report that shows a message too long for a box.
+    std::string report = "";
   } cases[] = {
       {"a folder that cannot be listed",
        [&](ManyTrendsForm& form, RecordingView&) {
@@ -309,6 +315,15 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
        {{MessageLook::kExclamation, taken + ":1: '" + folder_.File("Gone.HST") +
                                         "' is not a trend of this folder\n"}},
        folder_.File("")},
+      {"an imported list of 25 rows naming other trends",
+       [&](ManyTrendsForm& form, RecordingView& view) {
+         view.answers[PathQuestion::kImport] = other.File("Gone25.csv");
+         form.cmdImport_Click();
+       },
+       {},
+       folder_.File(""),
+       other.File("Gone25.csv") + ":1: '" + folder_.File("Gone0.HST") +
+           "' is not a trend of this folder"},
       {"an export onto a file that exists",
        [&](ManyTrendsForm& form, RecordingView& view) {
          view.answers[PathQuestion::kExport] = taken;
@@ -336,6 +351,11 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
       EXPECT_EQ(view_->shown[i].look, c.shown[i].look);
       EXPECT_TRUE(view_->shown[i].text.starts_with(c.shown[i].text))
           << view_->shown[i].text;
+    }
+    ASSERT_EQ(view_->reports.size(), c.report.empty() ? 0u : 1u);
+    if (!c.report.empty()) {
+      EXPECT_EQ(view_->reports[0].heading, c.report);
+      EXPECT_EQ(view_->reports[0].log.size(), 24u);
     }
     EXPECT_EQ(view_->folder, c.folder);
     if (c.folder == folder_.File("")) {

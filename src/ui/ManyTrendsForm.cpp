@@ -1,11 +1,17 @@
 #include "ui/ManyTrendsForm.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Env.h"
 
 namespace morvelle {
 namespace {
+
+// The most lines a message box takes: a list longer than that (trends
+// that cannot be read, problems of an imported list) is shown as a report,
+// which scrolls.
+constexpr std::size_t kBoxLines = 20;
 
 // A state the user has to act on before Rename runs.
 bool IsAlert(RowState state) {
@@ -58,16 +64,14 @@ void ManyTrendsForm::cmdSet_Click(std::size_t row, const std::string& newTag,
 void ManyTrendsForm::cmdReplace_Click(const std::vector<std::size_t>& selected,
                                       const Replacement& r) {
   if (selected.empty()) {
-    view_.ShowMessage(
-        MessageLook::kExclamation,
-        "Select the rows to replace in first (Ctrl+A selects all).");
+    Tell(MessageLook::kExclamation,
+         "Select the rows to replace in first (Ctrl+A selects all).");
     return;
   }
   if (model_.Replace(selected, r) > 0)
     ShowTable();
   else
-    view_.ShowMessage(MessageLook::kNoIcon,
-                      "'" + r.find + "' is not in the selected rows.");
+    Tell(MessageLook::kNoIcon, "'" + r.find + "' is not in the selected rows.");
 }
 
 void ManyTrendsForm::cmdImport_Click() {
@@ -77,7 +81,7 @@ void ManyTrendsForm::cmdImport_Click() {
   ShowTable();
   std::string text;
   for (const std::string& problem : problems) text += problem + "\n";
-  if (!text.empty()) view_.ShowMessage(MessageLook::kExclamation, text);
+  if (!text.empty()) Tell(MessageLook::kExclamation, text);
 }
 
 void ManyTrendsForm::cmdExport_Click() {
@@ -85,8 +89,8 @@ void ManyTrendsForm::cmdExport_Click() {
   if (path.empty()) return;
   Status s = model_.Export(path);
   if (!s.ok())
-    view_.ShowMessage(MessageLook::kExclamation,
-                      "Could not export the list: " + s.ToString());
+    Tell(MessageLook::kExclamation,
+         "Could not export the list: " + s.ToString());
 }
 
 void ManyTrendsForm::cmdRename_Click() { StartRun(false); }
@@ -95,10 +99,18 @@ void ManyTrendsForm::cmdUndo_Click() { StartRun(true); }
 
 void ManyTrendsForm::cmdCancel_Click() { stop_ = true; }
 
+void ManyTrendsForm::Tell(MessageLook look, const std::string& text) {
+  if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) <
+      kBoxLines)
+    view_.ShowMessage(look, text);
+  else
+    view_.ShowReport(ReportOfMessage(text));
+}
+
 void ManyTrendsForm::LoadFolder(const std::string& folder) {
   std::string problem;
   if (!model_.Load(folder, &problem)) {
-    view_.ShowMessage(MessageLook::kCritical, problem);
+    Tell(MessageLook::kCritical, problem);
     return;
   }
   view_.SetFolderText(model_.folder());
@@ -106,9 +118,8 @@ void ManyTrendsForm::LoadFolder(const std::string& folder) {
   for (const UnreadableTrend& trend : model_.unreadable())
     unreadable += "\n" + trend.hstPath + ": " + trend.reason.ToString();
   if (!unreadable.empty())
-    view_.ShowMessage(
-        MessageLook::kExclamation,
-        "These trends could not be read and are not shown:" + unreadable);
+    Tell(MessageLook::kExclamation,
+         "These trends could not be read and are not shown:" + unreadable);
   ShowTable();
 }
 
@@ -154,7 +165,7 @@ void ManyTrendsForm::StartRun(bool undo) {
   std::string problem;
   if (!PrepareRun(env_, paths_.RunFolder(), undo,
                   RowRequests(model_.rows(), true), &files, &problem)) {
-    view_.ShowMessage(MessageLook::kExclamation, problem);
+    Tell(MessageLook::kExclamation, problem);
     return;
   }
   if (undo &&

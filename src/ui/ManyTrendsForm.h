@@ -159,6 +159,9 @@ class ManyTrendsForm {
   const ManyTrends& model() const { return model_; }
 
  private:
+  // A message box, or for a text of more lines than a box shows on a
+  // screen, a report of it.
+  void Tell(MessageLook look, const std::string& text);
   void LoadFolder(const std::string& folder);
   void ShowTable();
   void ShowStates();

@@ -87,8 +87,12 @@ std::string RunHeading(RunKind kind, const ListRun& run, std::size_t renamed) {
 
 }  // namespace
 
+std::string RunReport::Top() const {
+  return counts.empty() ? heading : heading + "\n" + counts;
+}
+
 std::string RunReport::Text() const {
-  std::string text = heading + "\n" + counts + "\n";
+  std::string text = Top() + "\n";
   for (const std::vector<std::string>* part : {&paths, &log, &messages}) {
     if (part->empty()) continue;
     text += "\n";
@@ -167,6 +171,15 @@ RunReport ReportOfRecovery(const FolderRecovery& recovery) {
                           {groups[0].lines.size(), "not recovered"}});
   report.paths = {"Folder: " + Shown(recovery.folder)};
   report.log = GroupLines({groups.begin(), groups.end()});
+  return report;
+}
+
+RunReport ReportOfMessage(const std::string& text) {
+  std::vector<std::string> lines = Lines(text);
+  RunReport report;
+  report.caption = "Morvelle";
+  if (!lines.empty()) report.heading = lines.front();
+  if (lines.size() > 1) report.log.assign(lines.begin() + 1, lines.end());
   return report;
 }
 

@@ -23,7 +23,8 @@ struct RunReport {
   std::string heading;
   bool ok = false;  // everything the run set out to do was done
   // "2 renamed, 0 unchanged, 0 refused, 0 failed, 0 not run"; a recovery
-  // counts "1 put back, 0 left renamed, 0 untouched, 0 not recovered".
+  // counts "1 put back, 0 left renamed, 0 untouched, 0 not recovered". A
+  // message counts nothing: empty.
   std::string counts;
   // "List run: PATH" and "Undo list: PATH", or the folder recovered.
   std::vector<std::string> paths;
@@ -35,6 +36,8 @@ struct RunReport {
   // list or the undo list, warnings, why it stopped.
   std::vector<std::string> messages;
 
+  // The heading, and the counts under it when there are any.
+  std::string Top() const;
   // Everything above, line by line, each line ended: what Copy and Save
   // as give.
   std::string Text() const;
@@ -48,5 +51,10 @@ RunReport ReportOfRun(RunKind kind, const RunFiles& files, const ListRun& run,
 
 // The report of a Recover.
 RunReport ReportOfRecovery(const FolderRecovery& recovery);
+
+// A message of more lines than a message box shows on a screen, as a
+// report titled "Morvelle": its first line as the heading, no counts, and
+// every other line in the log.
+RunReport ReportOfMessage(const std::string& text);
 
 }  // namespace morvelle

@@ -55,8 +55,7 @@ frmRunReport::frmRunReport(const RunReport& report, QWidget* parent,
 
 void frmRunReport::CreateControls(const RunReport& report) {
   auto* layout = new QVBoxLayout(this);
-  lblHeading = new QLabel(
-      QString::fromStdString(report.heading + "\n" + report.counts), this);
+  lblHeading = new QLabel(QString::fromStdString(report.Top()), this);
   QFont bold = lblHeading->font();
   bold.setBold(true);
   lblHeading->setFont(bold);

@@ -144,12 +144,9 @@ void frmRunReport::CreateControls() {
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                     GetModuleHandleW(nullptr), nullptr);
   const std::pair<int, std::string> texts[] = {
-      {kHeading, report_.heading + "\n" + report_.counts},
-      {kPaths, Joined(report_.paths)},
-      {kLog, LogText(report_)},
-      {kCopy, "&Copy"},
-      {kSave, "&Save as..."},
-      {kClose, "Close"}};
+      {kHeading, report_.Top()}, {kPaths, Joined(report_.paths)},
+      {kLog, LogText(report_)},  {kCopy, "&Copy"},
+      {kSave, "&Save as..."},    {kClose, "Close"}};
   for (const auto& [id, text] : texts)
     SetWindowTextW(Control(id), WithCrLf(text).c_str());
   fonts_.Make(WindowDpi(window_), {});
