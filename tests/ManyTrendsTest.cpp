@@ -340,10 +340,11 @@ TEST(RunReportTest, FailedRowsFirstThenRefusedNotRunAndRenamed) {
   ListRun run;
   run.status = 1;
   run.list = "C:\\Runs\\rename-1.csv";
-  run.rows = {row(2, "A.HST", RowOutcome::kRenamed, "renamed A"),
-              row(3, "B.HST", RowOutcome::kNotRun, ""),
-              row(4, "C.HST", RowOutcome::kFailed, "disk full"),
-              row(5, "D.HST", RowOutcome::kRenamed, "renamed D")};
+  run.rows = {
+      row(2, "A.HST", RowOutcome::kRenamed, "renamed A"),
+      row(3, "B.HST", RowOutcome::kNotRun, ""),
+      row(4, "C.HST", RowOutcome::kFailed, "disk full\nit is as it was."),
+      row(5, "D.HST", RowOutcome::kRenamed, "renamed D")};
   run.started = 3;
   run.before = "C:\\Runs\\rename-1.csv:3: warning: tag cut\n";
   run.after = RowLine(run.list, run.rows[2]) +
@@ -372,7 +373,7 @@ TEST(RunReportTest, FailedRowsFirstThenRefusedNotRunAndRenamed) {
                   "\n2 renamed, 1 unchanged, 0 refused, 1 failed, 1 not run\n\n"
                   "List run: C:\\Runs\\rename-1.csv\n"
                   "Undo list: C:\\Runs\\undo-1.csv\n\n"
-                  "Failed (1):\n  C.HST: disk full\n"
+                  "Failed (1):\n  C.HST: disk full\n    it is as it was.\n"
                   "Not run (1):\n  B.HST: not run\n"
                   "Renamed (2):\n  A.HST: renamed A\n  D.HST: renamed D\n\n"
                   "C:\\Runs\\rename-1.csv:3: warning: tag cut\n"

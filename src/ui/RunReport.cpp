@@ -21,6 +21,13 @@ struct Group {
   std::vector<std::string> lines;
 };
 
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::istringstream in{std::string(text)};
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 // The groups that are not empty, each as its heading with its count and
 // then its lines.
 std::vector<std::string> GroupLines(const std::vector<Group>& groups) {
@@ -29,7 +36,14 @@ std::vector<std::string> GroupLines(const std::vector<Group>& groups) {
     if (group.lines.empty()) continue;
     log.push_back(std::string(group.heading) + " (" +
                   std::to_string(group.lines.size()) + "):");
-    for (const std::string& line : group.lines) log.push_back("  " + line);
+    for (const std::string& line : group.lines) {
+      // A message of more than one line goes on indented under its trend.
+      std::string indent = "  ";
+      for (const std::string& part : Lines(line)) {
+        log.push_back(indent + part);
+        indent = "    ";
+      }
+    }
   }
   return log;
 }
@@ -39,13 +53,6 @@ std::string Counts(const std::vector<std::pair<std::size_t, const char*>>& c) {
   for (const auto& [count, what] : c)
     text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + what;
   return text;
-}
-
-std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::istringstream in{std::string(text)};
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 std::string Shown(std::string_view text) {

@@ -30,7 +30,8 @@ struct RunReport {
   std::vector<std::string> paths;
   // A heading for each outcome met, with its count ("Failed (1):"), the
   // trends that went wrong first, each trend under it on a line of its own
-  // starting with two spaces.
+  // starting with two spaces (the further lines of its message with
+  // four).
   std::vector<std::string> log;
   // What the run told besides its rows and its summary: problems of the
   // list or the undo list, warnings, why it stopped.

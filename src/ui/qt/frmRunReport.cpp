@@ -68,7 +68,7 @@ void frmRunReport::CreateControls(const RunReport& report) {
   }
   txtLog = new QPlainTextEdit(LogText(report), this);
   txtLog->setReadOnly(true);
-  txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   txtLog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   layout->addWidget(txtLog, 1);
 

@@ -134,7 +134,7 @@ void frmRunReport::CreateControls() {
   } controls[] = {
       {kHeading, L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0},
       {kPaths, L"EDIT", readOnly | ES_AUTOHSCROLL, 0},
-      {kLog, L"EDIT", readOnly | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE},
+      {kLog, L"EDIT", readOnly | WS_VSCROLL, WS_EX_CLIENTEDGE},
       {kCopy, L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0},
       {kSave, L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0},
       {kClose, L"BUTTON", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
