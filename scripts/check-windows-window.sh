@@ -8,11 +8,13 @@
 # never renaming another trend than the one shown, the help window beside
 # it (right, or left where the right has no room), Tools > Many trends
 # from the keyboard, Alt+C closing both, FileSet in the registry, the Many
-# trends window renaming and undoing from the keyboard, an interrupted run
+# trends window asking before it renames, undoes or closes with edits,
+# renaming and undoing from the keyboard with its report, an interrupted run
 # warned of and recovered in the Many trends window that "Many trends.cmd"
 # opens, and on a 1280 x 800 screen at 96 and 144 dots
 # per inch the client size and Help kept off the main window, or at least
-# off Save and Close. Screenshots go to BUILD/screenshots.
+# off Save and Close; there, too, a run of 200 trends whose question and
+# report stay on the screen. Screenshots go to BUILD/screenshots.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$(dirname "$0")/.." && pwd)
@@ -112,6 +114,15 @@ button() {
 # message_says TEXT: the open message box's text holds TEXT.
 message_says() { probe Morvelle | grep -qF "$1"; }
 shot() { import -window root "$shots/$1.png"; }
+# replace_everywhere WINDOW FIND WITH: in the Many trends window WINDOW,
+# FIND replaced by WITH in the tag and the path of every row.
+replace_everywhere() {
+  xdotool windowactivate --sync "$1" key ctrl+a alt+i
+  xdotool type --delay 5 "$2"
+  xdotool key alt+w
+  xdotool type --delay 5 "$3"
+  xdotool key alt+p
+}
 
 # The synthetic trend of the batch end-to-end test and what it becomes.
 cp -r "$build/e2e/before" "$gui/trend"
@@ -273,25 +284,47 @@ cp -r "$build/e2e/before" "$gui/many"
 program=$!
 many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
 sleep 1
-xdotool windowactivate --sync "$many" key ctrl+a alt+i
-xdotool type --delay 5 'Trend1'
-xdotool key alt+w
-xdotool type --delay 5 'Trend1B'
-xdotool key alt+p
+replace_everywhere "$many" Trend1 Trend1B
 sleep 1
 shot many-trends-window
-xdotool key alt+r
-summary=$(find_window "Morvelle") || fail "no summary after Rename"
+# Closing with an edit not yet run asks first: No keeps the window.
+xdotool key alt+F4
+question=$(find_window "Morvelle") || fail "no question on closing with edits"
+message_says "The edits of 1 trend have not been run." ||
+  fail "the question on closing does not count the edits"
+xdotool windowactivate --sync "$question" key alt+n
+sleep 0.5
+find_window "Morvelle - Many trends" >/dev/null ||
+  fail "No to the question on closing closed the window"
+# Rename asks first: No renames nothing, Yes runs and ends in the report.
+xdotool windowactivate --sync "$many" key alt+r
+question=$(find_window "Morvelle") || fail "no question before Rename"
+message_says "Rename 1 trend in " || fail "the question names no count"
+xdotool windowactivate --sync "$question" key alt+n
+sleep 0.5
+[ -f "$gui/many/Trend1.HST" ] || fail "No to Rename renamed the trend"
+xdotool windowactivate --sync "$many" key alt+r
+question=$(find_window "Morvelle") || fail "no question before Rename"
+xdotool windowactivate --sync "$question" key alt+y
+report=$(find_window "Morvelle - Rename") || fail "no report after Rename"
 shot many-trends-renamed
-xdotool windowactivate --sync "$summary" key Return
+xdotool windowactivate --sync "$report" key Escape
+for _ in $(seq 50); do gone "Morvelle - Rename" && break; sleep 0.1; done
+gone "Morvelle - Rename" || fail "Esc left the report open"
 [ -f "$gui/many/Trend1B.HST" ] && [ ! -f "$gui/many/Trend1.HST" ] ||
   fail "Rename in the Many trends window did not rename the trend"
 sleep 1
 xdotool windowactivate --sync "$many" key alt+u
-summary=$(find_window "Morvelle") || fail "no summary after Undo last run"
-xdotool windowactivate --sync "$summary" key Return
+question=$(find_window "Morvelle") || fail "no question before Undo last run"
+message_says "Undo last run: rename 1 trend in " ||
+  fail "the question before Undo last run names no count"
+xdotool windowactivate --sync "$question" key alt+y
+report=$(find_window "Morvelle - Undo last run") ||
+  fail "no report after Undo last run"
+xdotool windowactivate --sync "$report" key Escape
 diff -r "$build/e2e/before" "$gui/many" ||
   fail "Undo last run did not give the trend back byte for byte"
+sleep 0.5
 xdotool windowactivate --sync "$many" key alt+F4
 wait "$program" || fail "the Many trends window ended with status $?"
 
@@ -330,9 +363,9 @@ many=$(find_window "Morvelle - Many trends") ||
 sleep 1
 shot many-trends-interrupted
 xdotool windowactivate --sync "$many" key alt+o
-summary=$(find_window "Morvelle") || fail "no summary after Recover"
+report=$(find_window "Morvelle - Recover") || fail "no report after Recover"
 shot many-trends-recovered
-xdotool windowactivate --sync "$summary" key Return
+xdotool windowactivate --sync "$report" key Escape
 diff -r "$gui/example" "$gui/interrupted" ||
   fail "Recover did not give the trend back byte for byte"
 sleep 1
@@ -379,6 +412,40 @@ for dpi in 96 144; do
   done
   xdotool windowactivate --sync "$main" key alt+c
   wait "$program" || fail "the program ended with status $?"
+  # A migration of 200 trends, the last one's data file cut short: the
+  # question and the report of the run stay on the screen.
+  rm -rf "$gui/plant"
+  mkdir "$gui/plant"
+  for i in $(seq 10000 10199); do
+    for f in "$build/e2e/before"/Trend1.*; do
+      LC_ALL=C sed "s/Trend1/P$i/g" "$f" >"$gui/plant/P$i.${f##*.}"
+    done
+  done
+  printf short >"$gui/plant/P10199.001"
+  "$wine" "$build/morvelle.exe" --many "Z:${gui//\//\\}\\plant" >"$gui/out" 2>&1 &
+  program=$!
+  many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
+  sleep 2
+  replace_everywhere "$many" P1 Q1
+  sleep 3
+  xdotool key alt+r
+  question=$(find_window "Morvelle") || fail "no question before Rename"
+  message_says "Rename 200 trends in " || fail "the question names no count"
+  inside "$(frame "$question")" "0 0 1280 800" ||
+    fail "the question at $(frame "$question"), off the screen"
+  shot "many-trends-question-1280x800-${dpi}dpi"
+  xdotool windowactivate --sync "$question" key alt+y
+  report=$(find_window "Morvelle - Rename") || fail "no report after Rename"
+  sleep 1
+  shot "many-trends-report-1280x800-${dpi}dpi"
+  inside "$(frame "$report")" "0 0 1280 800" ||
+    fail "the report at $(frame "$report"), off the screen at $dpi dpi"
+  [ -f "$gui/plant/Q10198.HST" ] && [ -f "$gui/plant/P10199.HST" ] ||
+    fail "the run of 200 trends did not rename 199 of them"
+  xdotool windowactivate --sync "$report" key Escape
+  sleep 1
+  xdotool windowactivate --sync "$many" key alt+F4
+  wait "$program" || fail "the Many trends window ended with status $?"
 done
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
 echo "window: 7 passed, 0 failed"

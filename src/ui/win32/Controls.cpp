@@ -1,6 +1,9 @@
 #include "ui/win32/Controls.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
+#include <iterator>
 
 #include "app/AppInfo.h"
 #include "platform/WideText.h"
@@ -193,6 +196,21 @@ ScreenRect FrameOf(HWND window) {
 void ShowMessageBox(HWND owner, MessageLook look, const std::string& text) {
   MessageBoxW(owner, Wide(text).c_str(), Wide(kApplicationTitle).c_str(),
               MB_OK | IconOf(look));
+}
+
+std::string PickFile(HWND owner, bool save, const wchar_t* filter,
+                     const wchar_t* extension, DWORD flags) {
+  wchar_t path[32768] = L"";
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = owner;
+  request.lpstrFilter = filter;
+  request.lpstrFile = path;
+  request.nMaxFile = static_cast<DWORD>(std::size(path));
+  request.lpstrDefExt = extension;
+  request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | flags;
+  bool picked = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+  return picked ? Utf8FromWide(path) : "";
 }
 
 bool AskYesNoBox(HWND owner, const std::string& question) {

@@ -68,6 +68,13 @@ void SetTextOf(HWND window, const std::string& utf8);
 // `owner`.
 void ShowMessageBox(HWND owner, MessageLook look, const std::string& text);
 
+// The path the user picks in the common open dialog, or with `save` the
+// save dialog, "" when cancelled. `filter` is as OPENFILENAME takes it,
+// `extension` the one added to a name typed without; `flags` go with
+// OFN_EXPLORER, OFN_HIDEREADONLY and OFN_PATHMUSTEXIST.
+std::string PickFile(HWND owner, bool save, const wchar_t* filter,
+                     const wchar_t* extension, DWORD flags);
+
 // A modal question titled "Morvelle" with Yes and No, No the default,
 // owned by `owner`; true for Yes.
 bool AskYesNoBox(HWND owner, const std::string& question);

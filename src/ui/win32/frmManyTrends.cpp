@@ -121,18 +121,9 @@ std::string PickFolder(HWND owner) {
 
 // The list the user picks to import, or the new file to export to.
 std::string PickListFile(HWND owner, bool save) {
-  wchar_t path[32768] = L"";
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = owner;
-  request.lpstrFilter = L"CSV lists (*.csv)\0*.csv\0All Files (*.*)\0*.*\0";
-  request.lpstrFile = path;
-  request.nMaxFile = static_cast<DWORD>(std::size(path));
-  request.lpstrDefExt = L"csv";
-  request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-                  (save ? 0 : OFN_FILEMUSTEXIST);
-  bool picked = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
-  return picked ? Utf8FromWide(path) : "";
+  return PickFile(owner, save,
+                  L"CSV lists (*.csv)\0*.csv\0All Files (*.*)\0*.*\0", L"csv",
+                  save ? 0 : OFN_FILEMUSTEXIST);
 }
 
 // The user's application-data folder for runs, made when missing, with its

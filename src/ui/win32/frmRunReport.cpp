@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/WideText.h"
-
 namespace morvelle {
 namespace {
 
@@ -252,30 +250,24 @@ void frmRunReport::Copy() {
 }
 
 void frmRunReport::SaveAs() {
-  wchar_t path[32768] = L"";
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = window_;
-  request.lpstrFilter = L"Text files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
-  request.lpstrFile = path;
-  request.nMaxFile = static_cast<DWORD>(std::size(path));
-  request.lpstrDefExt = L"txt";
-  request.Flags =
-      OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameW(&request)) return;
-  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::string path = PickFile(
+      window_, true, L"Text files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0",
+      L"txt", OFN_OVERWRITEPROMPT);
+  if (path.empty()) return;
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Unsaved(path);
   DWORD written = 0;
-  const bool saved =
-      file != INVALID_HANDLE_VALUE &&
+  const bool wrote =
       WriteFile(file, text_.data(), static_cast<DWORD>(text_.size()), &written,
                 nullptr) &&
       written == text_.size();
-  if (file != INVALID_HANDLE_VALUE && !CloseHandle(file)) written = 0;
-  if (!saved || written != text_.size())
-    ShowMessageBox(
-        window_, MessageLook::kExclamation,
-        "Could not save the report to '" + Utf8FromWide(path) + "'.");
+  if (!CloseHandle(file) || !wrote) Unsaved(path);
+}
+
+void frmRunReport::Unsaved(const std::string& path) const {
+  ShowMessageBox(window_, MessageLook::kExclamation,
+                 "Could not save the report to '" + path + "'.");
 }
 
 }  // namespace morvelle

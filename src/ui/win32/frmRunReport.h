@@ -32,6 +32,7 @@ class frmRunReport final {
   SIZE WantedSize() const;
   void Copy();
   void SaveAs();
+  void Unsaved(const std::string& path) const;
   HWND Control(int id) const { return GetDlgItem(window_, id); }
 
   const RunReport& report_;
