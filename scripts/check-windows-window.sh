@@ -114,6 +114,14 @@ button() {
 # message_says TEXT: the open message box's text holds TEXT.
 message_says() { probe Morvelle | grep -qF "$1"; }
 shot() { import -window root "$shots/$1.png"; }
+# open_many FOLDER: the program started as the Many trends window on the
+# Unix folder FOLDER, its process in $program and its window in $many.
+open_many() {
+  "$wine" "$build/morvelle.exe" --many "Z:${1//\//\\}" >"$gui/out" 2>&1 &
+  program=$!
+  many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
+  sleep 2
+}
 # replace_everywhere WINDOW FIND WITH: in the Many trends window WINDOW,
 # FIND replaced by WITH in the tag and the path of every row.
 replace_everywhere() {
@@ -280,10 +288,7 @@ wait "$program" || fail "the program ended with status $?"
 # selected, a find and replace in tag and path, Rename, then Undo last run,
 # which must give back every byte.
 cp -r "$build/e2e/before" "$gui/many"
-"$wine" "$build/morvelle.exe" --many "Z:${gui//\//\\}\\many" >"$gui/out" 2>&1 &
-program=$!
-many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
-sleep 1
+open_many "$gui/many"
 replace_everywhere "$many" Trend1 Trend1B
 sleep 1
 shot many-trends-window
@@ -422,10 +427,7 @@ for dpi in 96 144; do
     done
   done
   printf short >"$gui/plant/P10199.001"
-  "$wine" "$build/morvelle.exe" --many "Z:${gui//\//\\}\\plant" >"$gui/out" 2>&1 &
-  program=$!
-  many=$(find_window "Morvelle - Many trends") || fail "no Many trends window"
-  sleep 2
+  open_many "$gui/plant"
   replace_everywhere "$many" P1 Q1
   sleep 3
   xdotool key alt+r
