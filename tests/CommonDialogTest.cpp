@@ -1,6 +1,7 @@
 // The open-file request on a real QFileDialog, and the Qt message boxes.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -119,9 +120,9 @@ TEST(MessageBoxesTest, BoxesAreTitledMorvelleWithTheirLook) {
   // lines wrap, and it stays on the screen.
   const QString line = "  '/data/trends/Pump17.HST' was put back as before";
   const QString find = "'OLD_' is not in the selected rows.";
-  for (const auto& [text, widest] :
-       {std::pair{line + "\n" + line, line}, {line.repeated(20), line},
-        {find, find}}) {
+  for (const auto& [text, widest] : {std::pair{line + "\n" + line, line},
+                                     {line.repeated(20), line},
+                                     {find, find}}) {
     auto box = NewMessageBox(nullptr, MessageLook::kNoIcon, text);
     box->show();
     QApplication::processEvents();
@@ -132,6 +133,17 @@ TEST(MessageBoxesTest, BoxesAreTitledMorvelleWithTheirLook) {
     EXPECT_LE(box->frameGeometry().width(),
               box->screen()->availableGeometry().width());
   }
+  // More lines than the screen holds: those that fit, and all of them
+  // under Show Details, even when that is open.
+  const QString lines = (line + "\n").repeated(199) + line;
+  auto box = NewMessageBox(nullptr, MessageLook::kNoIcon, lines);
+  EXPECT_EQ(box->detailedText(), lines);
+  box->show();
+  for (QAbstractButton* button : box->buttons())
+    if (box->buttonRole(button) == QMessageBox::ActionRole) button->click();
+  QApplication::processEvents();
+  EXPECT_LE(box->frameGeometry().height() + 40,
+            box->screen()->availableGeometry().height());
 }
 
 TEST(ControlsTest, TwipsRoundToTheNearestPixel) {

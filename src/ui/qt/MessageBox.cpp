@@ -24,6 +24,25 @@ int WidestBox(const QScreen& screen) {
   return std::min(limit, width - kFrameRoom);
 }
 
+// What a box needs besides its text's lines: the window's frame, the
+// margins and the buttons, and the details box when it is open.
+constexpr int kHeightRoom = 320;
+
+// A text of more lines than the screen holds is shown cut to those that
+// fit, and whole under "Show Details...", which scrolls.
+void KeepOnScreen(QMessageBox& box, QLabel& label, const QString& text) {
+  const int lines_room =
+      (box.screen()->availableGeometry().height() - kHeightRoom) /
+      label.fontMetrics().lineSpacing();
+  const QStringList lines = text.split('\n');
+  if (lines.size() <= lines_room) return;
+  const int shown = std::max(1, lines_room - 1);
+  box.setText(lines.mid(0, shown).join('\n') + "\n... and " +
+              QString::number(lines.size() - shown) +
+              " more lines, whole under Show Details.");
+  box.setDetailedText(text);
+}
+
 QMessageBox::Icon IconOf(MessageLook look) {
   switch (look) {
     case MessageLook::kExclamation:
@@ -44,6 +63,7 @@ std::unique_ptr<QMessageBox> SizedBox(QWidget* parent, QMessageBox::Icon icon,
                                            buttons, parent);
   box->setTextFormat(Qt::PlainText);
   if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+    KeepOnScreen(*box, *label, text);
     label->setWordWrap(false);
     // The box is as wide as its longest line, up to its widest: QMessageBox
     // sizes it from the label's minimum width.

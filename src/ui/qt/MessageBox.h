@@ -14,7 +14,9 @@ namespace morvelle {
 // The box for `text`, not yet shown: plain text (a file name may hold
 // "<"), wide enough for its title, and as wide as its longest line, so that
 // each line of the text is kept whole, since a report lists file names one
-// to a line; only a line wider than the screen allows is wrapped.
+// to a line; only a line wider than the screen allows is wrapped. A text
+// of more lines than the screen holds shows those that fit and is whole
+// under "Show Details...".
 std::unique_ptr<QMessageBox> NewMessageBox(QWidget* parent, MessageLook look,
                                            const QString& text);
 
