@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -148,7 +149,8 @@ TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
 
 // A migration of 200 trends: asked first, No runs nothing; Yes runs them,
 // and the report of a run whose last trend fails shows that trend first,
-// in a window no larger than the screen, as is every window then.
+// in a window no larger than the screen, as is every window then, whose
+// Copy and Save as give its whole text.
 TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
   test::TempFolder folder, runs;
   for (int i = 0; i < 200; ++i) {
@@ -172,10 +174,16 @@ TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
   QString log, counts;
   services.showReport = [&](QWidget* parent, const RunReport& report) {
     counts = QString::fromStdString(report.counts);
-    frmRunReport window(report, parent);
+    const QString saved = QString::fromStdString(runs.File("report.txt"));
+    frmRunReport window(report, parent, [&](QWidget*) { return saved; });
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     log = window.txtLog->toPlainText();
+    // Copy and Save as give the whole text, byte for byte.
+    window.cmdCopy->click();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), report.Text());
+    window.cmdSave->click();
+    EXPECT_EQ(test::ReadFile(runs.path() / "report.txt"), report.Text());
     for (QWidget* widget : QApplication::topLevelWidgets())
       if (widget->isVisible())
         EXPECT_TRUE(widget->screen()->availableGeometry().contains(
