@@ -19,9 +19,7 @@ bool AllDigits(std::string_view s) {
 
 // Why a candidate of the folder is not a data file, or null when it is one.
 const char* SkipReason(const FolderEntry& entry, std::string_view extension) {
-  if (entry.type == EntryType::kDirectory) return "a folder";
-  if (entry.type == EntryType::kSymlink) return "a symbolic link";
-  if (entry.type != EntryType::kRegular) return "not a regular file";
+  if (entry.type != EntryType::kRegular) return EntryTypeName(entry.type);
   if (EqualsIgnoringCase(extension, "HST")) return "another history file";
   if (!AllDigits(extension)) return "not a data file name";
   return nullptr;
