@@ -202,8 +202,11 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
   int status =
       RunList(Env::Default(), test::Utf8Of(folder_.path()), true, out, err);
   EXPECT_EQ(status, 1);
+  // A folder named like a history file is no trend, and said so.
   EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
-                           "': Invalid Trend Version 7\n");
+                           "': Invalid Trend Version 7\nCould not read '" +
+                           folder_.File("Folder.HST") +
+                           "': named like a history file but a folder\n");
   Json json = Json::parse(out.str());
   EXPECT_EQ(json.at("folder"), folder_.File(""));
   std::vector<std::string> seen;
@@ -219,7 +222,7 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
               ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
               "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
               "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}"}));
-  ASSERT_EQ(json.at("unreadable").size(), 1u);
+  ASSERT_EQ(json.at("unreadable").size(), 2u);
   EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
             folder_.File("Bad.HST"));
 }
@@ -335,6 +338,43 @@ TEST(CheckTest, CommandGivesALinePerProblemAndJsonOfOneSchema) {
   EXPECT_NE(err.str().find("morvelle: cannot check '" + dir + "None.HST': "),
             std::string::npos)
       << err.str();
+}
+
+TEST_F(InfoTest, HistoryFileCutShortOrEmptyIsToldSo) {
+  struct Case {
+    std::size_t size;   // of the history file; 0: as written
+    std::string table;  // what --info says of the table; empty: valid
+  } cases[] = {
+      {0, ""},
+      {176 + 3 * 288 + 10,
+       "cut short: the table needs 1328 bytes, the file "
+       "holds 1050"},
+      {100, "too short: 100 bytes, shorter than the 176-byte header"},
+  };
+  for (const Case& c : cases) {
+    test::TempFolder folder;
+    std::string hst = test::WriteTrend(folder.path(), TrendRecipe());
+    if (c.size) fs::resize_file(test::PathOf(hst), c.size);
+    Output text = Info(hst, false);
+    EXPECT_EQ(text.out.find("File table:") != std::string::npos,
+              !c.table.empty())
+        << text.out;
+    if (!c.table.empty())
+      EXPECT_NE(text.out.find("File table:    " + c.table +
+                              "; a rename refuses this trend\n"),
+                std::string::npos)
+          << text.out;
+    EXPECT_EQ(Json::parse(Info(hst, true).out).at("tableValid"),
+              c.table.empty());
+  }
+  // An empty history file holds no tag or path to list.
+  test::WriteFile(folder_.path() / "Empty.HST", "");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunList(Env::Default(), folder_.File(""), false, out, err), 1);
+  EXPECT_EQ(out.str().find("Empty.HST,"), std::string::npos) << out.str();
+  EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Empty.HST") +
+                           "': The history file is too short: 0 bytes, "
+                           "shorter than the 176-byte header\n");
 }
 
 TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
