@@ -195,7 +195,9 @@ class TrendReader {
       std::string header;
       Status s = ReadDataHeader(name, layout, &header);
       if (!s.ok()) {
-        Add(ProblemKind::kDataFileUnreadable, name, "", s.ToString());
+        // The line names the file already; a refusal needs no more.
+        Add(ProblemKind::kDataFileUnreadable, name, "",
+            s.operation() == "check" ? s.detail() : s.ToString());
         continue;
       }
       std::string tag = ReadField(header, layout.DataTag());

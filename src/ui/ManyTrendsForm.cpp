@@ -10,7 +10,7 @@ namespace {
 // A state the user has to act on before Rename runs.
 bool IsAlert(RowState state) {
   return state == RowState::kRefused || state == RowState::kConflict ||
-         state == RowState::kInterrupted;
+         state == RowState::kInterrupted || state == RowState::kDamaged;
 }
 
 }  // namespace
