@@ -7,6 +7,12 @@
 // rename.
 //
 //   morvelle_floor FOLDER OLDBASE NEWPATH NEWTAG [OLDBASE NEWPATH NEWTAG]...
+//
+// With --read it is the floor of a check instead: the folder listed once,
+// then per history file its header and table read, and per data file its
+// header read; nothing compared, nothing written.
+//
+//   morvelle_floor --read FOLDER
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -93,9 +99,39 @@ void RenameTrend(const std::string& folder, const std::string& oldBase,
   }
 }
 
+// Reads `size` bytes at 0 of `path`; the bytes read.
+std::string ReadHead(const std::string& path, std::size_t size) {
+  int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) Die("open " + path);
+  std::string bytes(size, '\0');
+  ssize_t got = pread(fd, bytes.data(), size, 0);
+  if (got < 0) Die("read " + path);
+  close(fd);
+  bytes.resize(static_cast<std::size_t>(got));
+  return bytes;
+}
+
+void ReadFolder(std::string folder) {
+  if (folder.back() != '/') folder += '/';
+  for (const auto& [base, dataFiles] : ListDataFiles(folder)) {
+    std::string hst = folder + base + ".HST";
+    std::string head = ReadHead(hst, 64 * 1024);
+    morvelle::HstHeader header;
+    header.bytes = head.substr(0, morvelle::kHstHeaderSize);
+    header.bytes.resize(morvelle::kHstHeaderSize, '\0');
+    TrendLayout layout = *morvelle::LayoutForVersion(header.Version());
+    for (const std::string& name : dataFiles)
+      ReadHead(folder + name, layout.dataHeaderSize);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--read") == 0) {
+    ReadFolder(argv[2]);
+    return 0;
+  }
   if (argc < 5 || (argc - 2) % 3 != 0) {
     std::fprintf(stderr,
                  "usage: morvelle_floor FOLDER OLDBASE NEWPATH NEWTAG ...\n");

@@ -217,9 +217,8 @@ void CaseOne(const Programs& p) {
 
 void CaseStartUp(const Programs& p) {
   PlaceFolder folder(kPlaces[0]);
-  InChild([&] {
-    morvelle::test::WriteTrend(folder.path(), Recipe("T", 3, 1024));
-  });
+  InChild(
+      [&] { morvelle::test::WriteTrend(folder.path(), Recipe("T", 3, 1024)); });
   const std::string hst = (folder.path() / "T.HST").string();
   const std::string missing = (folder.path() / "None.HST").string();
   struct Run {
@@ -257,7 +256,7 @@ void CaseMany(const Programs& p, const Place& place, bool separate) {
           folder.path() / ("Other" + std::to_string(i) + ".dat"), "");
     for (int i = 0; i < kTrends; ++i)
       morvelle::test::WriteTrend(folder.path(),
-                                    Recipe("T" + std::to_string(i), 5, 1024));
+                                 Recipe("T" + std::to_string(i), 5, 1024));
   });
   std::string forth;
   std::vector<std::string> floor_back = {p.floor, folder.path().string()};
@@ -327,7 +326,7 @@ void CaseManyTrendsWindow() {
   InChild([&] {
     for (int i = 0; i < kTrends; ++i)
       morvelle::test::WriteTrend(folder.path(),
-                                    Recipe("T" + std::to_string(i), 5, 1024));
+                                 Recipe("T" + std::to_string(i), 5, 1024));
   });
   double load_ms = 1e9, plan_ms = 1e9;
   for (int r = 0; r < 3; ++r) {
@@ -352,9 +351,41 @@ void CaseManyTrendsWindow() {
       kTrends, "read the folder", load_ms, "plan every row renamed", plan_ms);
 }
 
+// --check of 1,000 trends of 5 data files among 14,000 other files (20,000
+// files in all) against the floor's listing and header reads. Target: at
+// most 1.5 times the floor.
+void CaseCheck(const Programs& p) {
+  const int kTrends = 1000, kOthers = 14000;
+  PlaceFolder folder(kPlaces[0]);
+  InChild([&] {
+    for (int i = 0; i < kOthers; ++i)
+      morvelle::test::WriteFile(
+          folder.path() / ("Other" + std::to_string(i) + ".dat"), "");
+    for (int i = 0; i < kTrends; ++i)
+      morvelle::test::WriteTrend(folder.path(),
+                                 Recipe("T" + std::to_string(i), 5, 1024));
+  });
+  std::vector<Measured> check, floor;
+  for (int r = 0; r < 5; ++r) {
+    check.push_back(Spawn({p.morvelle, "--check", folder.path().string()}));
+    floor.push_back(Spawn({p.floor, "--read", folder.path().string()}));
+  }
+  Measured c = Median(check), f = Median(floor);
+  std::printf(
+      "\n6. --check of %d trends, 20000 files (tmpfs)\n"
+      "   %-26s %9.1f ms  peak %ld KiB\n"
+      "   %-26s %9.1f ms  peak %ld KiB   ratio %.2f (target <= 1.5)\n",
+      kTrends, "morvelle --check", c.ms, c.peakKiB, "floor --read", f.ms,
+      f.peakKiB, c.ms / f.ms);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--check-only") {
+    CaseCheck({MORVELLE_EXE, FLOOR_EXE, EXIT_AT_ONCE_EXE});
+    return 0;
+  }
   Programs programs{argc > 1 ? argv[1] : MORVELLE_EXE, FLOOR_EXE,
                     EXIT_AT_ONCE_EXE};
   std::printf("Morvelle rename benchmark: %s (medians)\n\n",
@@ -373,6 +404,7 @@ int main(int argc, char** argv) {
         getrusage(RUSAGE_SELF, &self);
         return self.ru_maxrss;
       }());
+  CaseCheck(programs);
   // In process, so after every spawned run has been measured.
   CaseManyTrendsWindow();
   return 0;

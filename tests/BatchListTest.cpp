@@ -264,7 +264,12 @@ TEST_F(BatchListTest, FolderListRunsBackAsAListThatKeepsTheNames) {
 
   Output listed = Run({"--list", test::Utf8Of(folder)});
   ASSERT_EQ(listed.status, 0) << listed.err;
+  // Its table naming another file is damage the header tells.
   EXPECT_EQ(listed.out, "# Morvelle: the trends of " + folders_[0].File("") +
+                            "\n# Damaged: " + other +
+                            " (3 problems; morvelle --check tells them): "
+                            "Other.hst: entry 0 Path: names the file 'Moved', "
+                            "not 'Other' as the history file"
                             "\n# history file, new tag, new path\n" +
                             CsvValue(hst_[0]) + ",Tag A,C:\\Ostrel\\A\n" +
                             CsvValue(other) +

@@ -5,11 +5,13 @@
 #include <sstream>
 
 #include "TrendFixture.h"
+#include "app/CheckMode.h"
 #include "app/CommandLine.h"
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
 #include "platform/Env.h"
 #include "platform/FieldEncoding.h"
+#include "trend/TrendCheck.h"
 
 namespace morvelle {
 namespace {
@@ -71,8 +73,8 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   test::WriteFile(folder_.path() / "Pump.7.bak", "x");
   test::WriteFile(folder_.path() / "Pump.7.old.001", "x");
   // A name beyond ASCII, which the listing must hand on as UTF-8.
-  test::WriteFile(
-      folder_.path() / test::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"), "x");
+  test::WriteFile(folder_.path() / test::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"),
+                  "x");
   fs::create_directory(folder_.path() / "Pump.7.002");
 
   Output run = Info(hst, true);
@@ -200,8 +202,11 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
   int status =
       RunList(Env::Default(), test::Utf8Of(folder_.path()), true, out, err);
   EXPECT_EQ(status, 1);
+  // A folder named like a history file is no trend, and said so.
   EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
-                           "': Invalid Trend Version 7\n");
+                           "': Invalid Trend Version 7\nCould not read '" +
+                           folder_.File("Folder.HST") +
+                           "': named like a history file but a folder\n");
   Json json = Json::parse(out.str());
   EXPECT_EQ(json.at("folder"), folder_.File(""));
   std::vector<std::string> seen;
@@ -217,9 +222,159 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
               ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
               "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
               "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}"}));
-  ASSERT_EQ(json.at("unreadable").size(), 1u);
+  ASSERT_EQ(json.at("unreadable").size(), 2u);
   EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
             folder_.File("Bad.HST"));
+}
+
+// Every problem of `check`, the folder's last, one "file|field|what" each.
+std::vector<std::string> ProblemLines(const FolderCheck& check) {
+  std::vector<std::string> lines;
+  auto add = [&](const std::vector<TrendProblem>& problems) {
+    for (const TrendProblem& p : problems)
+      lines.push_back(std::string(ProblemKindName(p.kind)) + "|" + p.file +
+                      "|" + p.field + "|" + p.what);
+  };
+  for (const TrendCheck& trend : check.trends) add(trend.problems);
+  add(check.problems);
+  return lines;
+}
+
+bool FoldsCase(const fs::path& folder) {
+  test::WriteFile(folder / "case", "");
+  bool folds = fs::exists(folder / "CASE");
+  fs::remove(folder / "case");
+  return folds;
+}
+
+TEST(CheckTest, EachDamageGivesItsOneProblem) {
+  for (const test::DamageCase& c : test::DamageCases()) {
+    test::TempFolder folder;
+    test::WriteTrend(folder.path(), TrendRecipe());
+    if (c.needsCaseSensitiveNames && FoldsCase(folder.path())) continue;
+    c.damage(folder.path());
+    FolderCheck check;
+    ASSERT_TRUE(
+        CheckFolder(Env::Default(), test::Utf8Of(folder.path()), &check).ok());
+    std::vector<std::string> lines = ProblemLines(check);
+    ASSERT_EQ(lines.size(), 1u)
+        << c.name << ": " << ::testing::PrintToString(lines);
+    std::string expected = std::string(ProblemKindName(c.kind)) + "|" + c.file +
+                           "|" + c.field + "|";
+    EXPECT_EQ(lines[0].substr(0, expected.size()), expected) << c.name;
+    EXPECT_NE(lines[0].find(c.says), std::string::npos)
+        << c.name << ": " << lines[0];
+    EXPECT_FALSE(check.healthy()) << c.name;
+  }
+}
+
+TEST(CheckTest, WholeTrendsOfEveryVersionAreHealthy) {
+  test::TempFolder folder;
+  for (int version = 0; version <= 6; ++version) {
+    TrendRecipe recipe;
+    recipe.name = "T" + std::to_string(version);
+    recipe.entryPath = "C:\\D\\" + recipe.name;
+    recipe.version = version;
+    test::WriteTrend(folder.path(), recipe);
+  }
+  test::WriteFile(folder.path() / "T1.bak", "x");  // no numbered file
+  FolderCheck check;
+  ASSERT_TRUE(
+      CheckFolder(Env::Default(), test::Utf8Of(folder.path()), &check).ok());
+  EXPECT_EQ(ProblemLines(check), std::vector<std::string>());
+  ASSERT_EQ(check.trends.size(), 7u);
+  EXPECT_EQ(check.trends[4].dataFiles,
+            (std::vector<std::string>{"T4.000", "T4.001", "T4.002"}));
+  EXPECT_EQ(FieldDisplayText(check.trends[4].tag), "Trend1");
+}
+
+TEST(CheckTest, CommandGivesALinePerProblemAndJsonOfOneSchema) {
+  test::TempFolder folder;
+  const std::string hst = test::WriteTrend(folder.path(), TrendRecipe());
+  TrendRecipe other;
+  other.name = "Pump";
+  other.entryPath = "C:\\D\\Pump";
+  const std::string pump = test::WriteTrend(folder.path(), other);
+  fs::remove(folder.path() / "Trend1.001");
+  test::WriteFile(folder.path() / "Lost.004", "x");
+  const std::string dir = folder.File("");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCheck(Env::Default(), dir, false, out, err), 1);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(out.str(),
+            pump + ": healthy\n" + dir +
+                "Trend1.001: entry 1 Path: missing: the table expects this "
+                "data file\n" +
+                dir +
+                "Lost.004: a numbered file that no history file claims\n" +
+                "Checked 2 trends in " + dir +
+                ": 1 healthy, 1 damaged; 2 problems in all\n");
+
+  std::ostringstream json_out, info_out;
+  EXPECT_EQ(RunCheck(Env::Default(), dir, true, json_out, err), 1);
+  Json json = Json::parse(json_out.str());
+  EXPECT_EQ(json.at("schema"), 1);
+  EXPECT_EQ(json.at("healthy"), false);
+  EXPECT_EQ(json.at("problems")[0].at("file"), dir + "Lost.004");
+  ASSERT_EQ(json.at("trends").size(), 2u);
+  const Json& trend = json.at("trends")[1];
+  EXPECT_EQ(trend.at("schema"), 1);
+  EXPECT_EQ(trend.at("problems")[0].at("kind"), "dataFileMissing");
+  EXPECT_EQ(trend.at("problems")[0].at("field"), "entry 1 Path");
+  // Keys --info --json has too carry the same values, of the same types.
+  RunInfo(Env::Default(), hst, true, info_out, err);
+  Json info = Json::parse(info_out.str());
+  for (const char* key :
+       {"historyFile", "version", "entryCount", "extraCount", "tableValid",
+        "interrupted", "path", "tag", "dataFiles"})
+    EXPECT_EQ(trend.at(key), info.at(key)) << key;
+
+  std::ostringstream one, nothing;
+  EXPECT_EQ(RunCheck(Env::Default(), pump, false, one, err), 0);
+  EXPECT_EQ(one.str(), pump + ": healthy\nChecked 1 trend in " + dir +
+                           ": 1 healthy, 0 damaged; 0 problems in all\n");
+  EXPECT_EQ(RunCheck(Env::Default(), dir + "None.HST", false, nothing, err), 1);
+  EXPECT_EQ(nothing.str(), "");
+  EXPECT_NE(err.str().find("morvelle: cannot check '" + dir + "None.HST': "),
+            std::string::npos)
+      << err.str();
+}
+
+TEST_F(InfoTest, HistoryFileCutShortOrEmptyIsToldSo) {
+  struct Case {
+    std::size_t size;   // of the history file; 0: as written
+    std::string table;  // what --info says of the table; empty: valid
+  } cases[] = {
+      {0, ""},
+      {176 + 3 * 288 + 10,
+       "cut short: the table needs 1328 bytes, the file "
+       "holds 1050"},
+      {100, "too short: 100 bytes, shorter than the 176-byte header"},
+  };
+  for (const Case& c : cases) {
+    test::TempFolder folder;
+    std::string hst = test::WriteTrend(folder.path(), TrendRecipe());
+    if (c.size) fs::resize_file(test::PathOf(hst), c.size);
+    Output text = Info(hst, false);
+    EXPECT_EQ(text.out.find("File table:") != std::string::npos,
+              !c.table.empty())
+        << text.out;
+    if (!c.table.empty())
+      EXPECT_NE(text.out.find("File table:    " + c.table +
+                              "; a rename refuses this trend\n"),
+                std::string::npos)
+          << text.out;
+    EXPECT_EQ(Json::parse(Info(hst, true).out).at("tableValid"),
+              c.table.empty());
+  }
+  // An empty history file holds no tag or path to list.
+  test::WriteFile(folder_.path() / "Empty.HST", "");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunList(Env::Default(), folder_.File(""), false, out, err), 1);
+  EXPECT_EQ(out.str().find("Empty.HST,"), std::string::npos) << out.str();
+  EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Empty.HST") +
+                           "': The history file is too short: 0 bytes, "
+                           "shorter than the 176-byte header\n");
 }
 
 TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
@@ -240,7 +395,16 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--info", "T.HST"}, "info T.HST"},
       {{"--json", "--info", "T.HST"}, "info json T.HST"},
       {{"--info", "T.HST", "x"}, "--info needs one value: the history file."},
-      {{"--json", "T.HST"}, "--json goes with --info or --list."},
+      {{"--json", "T.HST"}, "--json goes with --info, --list or --check."},
+      {{"--check"}, "check "},
+      {{"--check", "/d", "--json"}, "check json /d"},
+      {{"--json", "--check", "T.HST"}, "check json T.HST"},
+      {{"--check", "/d", "x"},
+       "--check takes one value at most, the folder or the history file, and "
+       "no other option but --json."},
+      {{"--check", "--dry-run", "/d"},
+       "--check takes one value at most, the folder or the history file, and "
+       "no other option but --json."},
       {{"--list", "/d", "--json"}, "list json /d"},
       {{"--list"}, "--list needs a folder."},
       {{"--many"}, "many "},
@@ -290,6 +454,13 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
           break;
         case CommandKind::kManyTrends:
           seen = "many " + command->folder;
+          break;
+        case CommandKind::kRecover:
+          seen = "recover " + command->folder;
+          break;
+        case CommandKind::kCheck:
+          seen = std::string("check ") + (command->json ? "json " : "") +
+                 command->folder;
           break;
         case CommandKind::kBatchList:
           seen = "batch " + command->listPath +

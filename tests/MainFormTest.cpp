@@ -140,7 +140,7 @@ TEST_F(MainFormTest, BrowseShowsEntryZeroAndTheLimitsOfItsLayout) {
     recipe.version = c.version;
     recipe.name = "V" + std::to_string(c.version);
     // Field bytes are Windows-1252: \xE9 is shown as "é", one character.
-    recipe.entryPath = "C:\\Ostrel\\Daten\\Tr\xE9nd" + recipe.name;
+    recipe.entryPath = "C:\\Ostrel\\Tr\xE9nd\\" + recipe.name;
     recipe.tag = "Tag\xE9" + recipe.name;
     std::string hst = Write(recipe);
 
@@ -154,7 +154,7 @@ TEST_F(MainFormTest, BrowseShowsEntryZeroAndTheLimitsOfItsLayout) {
     EXPECT_EQ(call.flags, 6148);
     previous = hst;
 
-    std::string path = "C:\\Ostrel\\Daten\\Tr\xC3\xA9nd" + recipe.name;
+    std::string path = "C:\\Ostrel\\Tr\xC3\xA9nd\\" + recipe.name;
     std::string tag = "Tag\xC3\xA9" + recipe.name;
     EXPECT_EQ(Text(Control::txtFileSet), hst);
     EXPECT_EQ(Text(Control::txtPathOriginal), path);
@@ -265,6 +265,23 @@ TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
   Start(&Env::Default());
   Browse(hst);
   EXPECT_TRUE(view_.shown.empty());
+}
+
+TEST_F(MainFormTest, BrowseWarnsOfADamagedTrend) {
+  std::string hst = Write(TrendRecipe{});
+  Browse(hst);
+  EXPECT_TRUE(view_.shown.empty());
+  std::filesystem::remove(folder_.path() / "Trend1.002");
+  test::WriteFile(folder_.path() / "trend1.004", "x");
+  Browse(hst);
+  ASSERT_EQ(view_.shown.size(), 1u);
+  EXPECT_EQ(view_.shown[0].look, MessageLook::kExclamation);
+  EXPECT_EQ(view_.shown[0].text,
+            "Trend '" + hst +
+                "' is damaged: Trend1.002: entry 2 Path: missing: the table "
+                "expects this data file (and 2 more). morvelle --check tells "
+                "every problem.");
+  EXPECT_EQ(Text(Control::txtTagOriginal), "Trend1");
 }
 
 TEST_F(MainFormTest, SaveRenamesWithTheThreeTextsThenSaysDone) {

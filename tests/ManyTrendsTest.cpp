@@ -303,6 +303,32 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   EXPECT_FALSE(model_.CanRecover());
 }
 
+TEST_F(ManyTrendsTest, DamagedRowSaysSoAndKeepsRenameFromRunning) {
+  fs::remove(folder_.path() / "B.001");
+  test::WriteFile(folder_.path() / "B.007", "x");
+  std::string problem;
+  ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
+  Plan();
+  EXPECT_EQ(model_.Cell(1, ManyColumn::kState),
+            "Damaged: B.001: entry 1 Path: missing: the table expects this "
+            "data file");
+  EXPECT_EQ(model_.StateTooltip(1),
+            "B.001: entry 1 Path: missing: the table expects this data "
+            "file\nB.007: a numbered file of this trend that its table does "
+            "not list\nB.007: the data file is 1 bytes long, shorter than "
+            "the 288-byte header of this trend's data files; it may be "
+            "damaged");
+  EXPECT_EQ(model_.StateTooltip(0), "");
+  // Out of the run while it keeps its values; with new ones, refused.
+  model_.SetNewValue(0, ManyColumn::kNewPath, "D:\\A2");
+  Plan();
+  EXPECT_TRUE(model_.CanRename());
+  model_.SetNewValue(1, ManyColumn::kNewTag, "B2");
+  Plan();
+  EXPECT_EQ(model_.Cell(1, ManyColumn::kState).substr(0, 8), "Damaged:");
+  EXPECT_FALSE(model_.CanRename());
+}
+
 TEST(RecoverTrendsTest, EveryTrendOnALineOfItsOwnUnderItsOutcome) {
   test::TempFolder folder;
   for (int i = 0; i < 13; ++i) {

@@ -229,6 +229,108 @@ FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
   return expected;
 }
 
+namespace {
+
+// Rewrites `count` bytes of the file `name` of `folder` at `offset` with
+// `bytes`, or cuts it to `offset` bytes when `bytes` is empty.
+void Patch(const std::filesystem::path& folder, const std::string& name,
+           std::size_t offset, const std::string& bytes) {
+  std::string content = ReadFile(folder / name);
+  if (bytes.empty())
+    content.resize(offset);
+  else
+    content.replace(offset, bytes.size(), bytes);
+  WriteFile(folder / name, content);
+}
+
+std::string Int16(int value) {
+  std::string bytes(2, '\0');
+  PutInt16(&bytes, 0, value);
+  return bytes;
+}
+
+// Entry `i`'s field at `offset` of the default recipe's history file.
+std::size_t EntryField(int i, std::size_t offset) {
+  return kHeaderSize + i * FixtureLayoutFor(5).entrySize + offset;
+}
+
+}  // namespace
+
+const std::vector<DamageCase>& DamageCases() {
+  using K = ProblemKind;
+  using P = const std::filesystem::path&;
+  static const std::vector<DamageCase> cases = {
+      {"HistoryTooShort", [](P f) { Patch(f, "Trend1.HST", 100, ""); },
+       K::kHistoryTooShort, "Trend1.HST", "", "100 bytes"},
+      {"UnknownVersion", [](P f) { Patch(f, "Trend1.HST", 138, Int16(7)); },
+       K::kUnknownVersion, "Trend1.HST", "Version", "unknown version 7"},
+      {"NegativeEntryCount",
+       [](P f) { Patch(f, "Trend1.HST", 150, Int16(-1)); }, K::kInvalidCounts,
+       "Trend1.HST", "EntryCount", "EntryCount -1"},
+      {"TableCutInsideEntries",
+       [](P f) { Patch(f, "Trend1.HST", EntryField(2, 10), ""); }, K::kTableCut,
+       "Trend1.HST", "EntryCount", "2 whole entries of the 4"},
+      {"TableCutInsideExtraEntries",
+       [](P f) { Patch(f, "Trend1.HST", EntryField(3, 0), ""); }, K::kTableCut,
+       "Trend1.HST", "ExtraCount", "3 whole entries of the 4"},
+      {"TagsDiffer",
+       [](P f) {
+         Patch(f, "Trend1.HST", EntryField(1, 160), Field("Pump", 80));
+       },
+       K::kTagsDiffer, "Trend1.HST", "entry 1 Tag", "'Pump' differs"},
+      {"PathNamesAnotherFile",
+       [](P f) {
+         Patch(f, "Trend1.HST", EntryField(2, 0),
+               Field("C:\\Ostrel\\Data\\Trend1A.002", 144));
+       },
+       K::kPathNameDiffers, "Trend1.HST", "entry 2 Path", "'Trend1A'"},
+      {"DataFileMissing",
+       [](P f) { std::filesystem::remove(f / "Trend1.001"); },
+       K::kDataFileMissing, "Trend1.001", "entry 1 Path", "missing"},
+      {"NumberedFileUnlisted",
+       [](P f) {
+         std::filesystem::copy_file(f / "Trend1.000", f / "Trend1.007");
+       },
+       K::kDataFileUnlisted, "Trend1.007", "", "does not list"},
+      {"DataFileShorterThanItsHeader",
+       [](P f) { Patch(f, "Trend1.002", 200, ""); }, K::kDataFileUnreadable,
+       "Trend1.002", "", "200 bytes long"},
+      {"DataTagDiffers",
+       [](P f) { Patch(f, "Trend1.002", 144, Field("Trend1A", 80)); },
+       K::kDataTagDiffers, "Trend1.002", "Tag", "'Trend1A' differs"},
+      {"NamedInAnotherCase",
+       [](P f) {
+         std::filesystem::copy_file(f / "Trend1.000", f / "TREND1.003");
+       },
+       K::kCaseVariant, "TREND1.003", "", "another letter case"},
+      {"PendingJournal",
+       [](P f) {
+         // The journal of a run that ends before its first change.
+         RenameReport plan = PlanRename(
+             Env::Default(), Utf8Of(f / "Trend1.HST"), kNewPath, kNewTag);
+         RunJournal journal(Env::Default());
+         if (!plan.ok() || !journal.Begin({&plan.plan}).ok())
+           throw std::runtime_error("cannot journal a run");
+       },
+       K::kPendingRun, "Trend1.HST", "", "morvelle --recover"},
+      {"Orphan", [](P f) { WriteFile(f / "Trend2.004", "x"); }, K::kOrphan,
+       "Trend2.004", "", "no history file claims"},
+      {"CaseTwins",
+       [](P f) {
+         TrendRecipe twin;
+         twin.name = "TREND1";
+         twin.entryPath = "C:\\Ostrel\\Data\\TREND1";
+         WriteTrend(f, twin);
+       },
+       K::kCaseTwins, "Trend1.HST", "", "'TREND1.HST' in letter case only",
+       true},
+      {"FolderNamedLikeAHistoryFile",
+       [](P f) { std::filesystem::create_directory(f / "Trend2.HST"); },
+       K::kNotARegularFile, "Trend2.HST", "", "a folder"},
+  };
+  return cases;
+}
+
 std::vector<std::string> SkippedLines(const RenamePlan& plan) {
   std::vector<std::string> lines;
   for (const SkippedFile& file : plan.skipped)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "trend/TrendCheck.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle::test {
@@ -113,6 +114,22 @@ FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
                                 const FolderImage& before,
                                 const std::string& newPath,
                                 const std::string& newTag);
+
+// One way the files of a trend get damaged, and the one problem a check of
+// its folder must report for it.
+struct DamageCase {
+  const char* name;
+  // Damages the files of the default TrendRecipe in `folder`.
+  void (*damage)(const std::filesystem::path& folder);
+  ProblemKind kind;
+  const char* file;   // bare name
+  const char* field;  // empty: the file as a whole
+  const char* says;   // a part of what the problem says
+  bool needsCaseSensitiveNames = false;
+};
+
+// A row for each problem a check knows.
+const std::vector<DamageCase>& DamageCases();
 
 // The files a plan leaves alone, one "name: reason" line each.
 std::vector<std::string> SkippedLines(const RenamePlan& plan);

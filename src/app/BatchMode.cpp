@@ -117,6 +117,8 @@ std::string UsageText() {
          "  morvelle --recover [FOLDER | HST]         put back trends a "
          "stopped run\n"
          "                                            left partly renamed\n"
+         "  morvelle --check [FOLDER | HST] [--json]  tell which trends are "
+         "damaged\n"
          "  morvelle --many [FOLDER]                  rename many trends in "
          "a window\n"
          "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
@@ -144,7 +146,9 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
          "with\n"
-         "--info, shown), 1 not done (see the message), 2 usage, 130 "
+         "--info, shown; with --check, all healthy), 1 not done (see the "
+         "message;\n"
+         "with --check, a problem found), 2 usage, 130 "
          "stopped\n"
          "on request (Ctrl+C) with every trend whole.\n";
 }

@@ -4,6 +4,7 @@
 
 #include "app/AppInfo.h"
 #include "app/BatchList.h"
+#include "app/CheckMode.h"
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
 #include "app/RecoverMode.h"
@@ -14,8 +15,9 @@ namespace {
 
 struct Options {
   bool help = false, version = false, info = false, json = false,
-       dryRun = false, many = false, recover = false;
+       dryRun = false, many = false, recover = false, check = false;
   std::optional<std::string> batch, undoList, list;
+  std::string checkTarget;  // the value right after --check, if any
   std::vector<std::string> values;
 };
 
@@ -51,6 +53,11 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
       options->many = true;
     } else if (arg == "--recover") {
       options->recover = true;
+    } else if (arg == "--check") {
+      // Its value may come before --json, as --list's does.
+      options->check = true;
+      if (i + 1 < args.size() && !IsOption(args[i + 1]))
+        options->checkTarget = args[++i];
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size())
         return Usage(arg + (arg == "--list" ? " needs a folder."
@@ -80,8 +87,8 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
-  if (options.json && !options.info && !options.list)
-    return Usage("--json goes with --info or --list.");
+  if (options.json && !options.info && !options.list && !options.check)
+    return Usage("--json goes with --info, --list or --check.");
   if (options.undoList && !options.batch)
     return Usage("--undo-list goes with --batch.");
   if (options.info) {
@@ -94,6 +101,20 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
+    return command;
+  }
+  if (options.check) {
+    std::vector<std::string>& values = options.values;
+    if (!options.checkTarget.empty())
+      values.insert(values.begin(), options.checkTarget);
+    if (values.size() > 1 || options.info || options.batch || options.dryRun ||
+        options.list || options.recover || options.many)
+      return Usage(
+          "--check takes one value at most, the folder or the history "
+          "file, and no other option but --json.");
+    command.kind = CommandKind::kCheck;
+    command.json = options.json;
+    command.folder = values.empty() ? "" : values[0];
     return command;
   }
   if (options.recover) {
@@ -168,6 +189,8 @@ int RunCommand(Env& env, const Command& command, bool progress,
       return RunList(env, command.folder, command.json, out, err);
     case CommandKind::kRecover:
       return RunRecover(env, command.folder, out, err);
+    case CommandKind::kCheck:
+      return RunCheck(env, command.folder, command.json, out, err);
     case CommandKind::kManyTrends:
       break;  // a window, which the program opens itself
     case CommandKind::kBatchList: {

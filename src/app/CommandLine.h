@@ -6,6 +6,7 @@
 //   morvelle --info [--json] HST               show what a trend holds
 //   morvelle --list FOLDER [--json]            list the trends of a folder
 //   morvelle --recover [FOLDER | HST]          put back interrupted runs
+//   morvelle --check [FOLDER | HST] [--json]   tell which trends are damaged
 //   morvelle --many [FOLDER]                   the "Many trends" window
 //   morvelle --batch LIST [--dry-run] [--undo-list FILE]
 //                                              rename every trend of a list
@@ -37,18 +38,21 @@ enum class CommandKind {
   kBatchList,
   kList,
   kRecover,
+  kCheck,
   kManyTrends
 };
 
 struct Command {
   CommandKind kind = CommandKind::kHelp;
   bool dryRun = false;       // kRename, kBatchList: plan only
-  bool json = false;         // kInfo, kList
+  bool json = false;         // kInfo, kList, kCheck
   BatchValues values;        // kRename
   std::string hstPath;       // kInfo
   std::string listPath;      // kBatchList
   std::string undoListPath;  // kBatchList; empty when none is asked for
-  std::string folder;        // kList, kManyTrends, kRecover (may be empty)
+  // kList, kManyTrends, kRecover, kCheck (may be empty; for the last two
+  // also a history file)
+  std::string folder;
 };
 
 // How the three values of a rename are taken from the values after the

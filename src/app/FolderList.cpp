@@ -9,44 +9,49 @@
 #include "platform/Text.h"
 #include "trend/FileTools.h"
 #include "trend/FolderIndex.h"
+#include "trend/HistoryFile.h"
 #include "trend/Journal.h"
+#include "trend/TrendCheck.h"
 
 namespace morvelle {
 namespace {
 
-bool IsHistoryFile(const FolderEntry& entry) {
-  const std::string& name = entry.name;
-  return entry.type == EntryType::kRegular && name.size() > 4 &&
-         EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4),
-                            ".hst");
-}
-
-bool ByName(const std::string& a, const std::string& b) {
-  std::string folded_a = FoldCase(a), folded_b = FoldCase(b);
-  return folded_a != folded_b ? folded_a < folded_b : a < b;
-}
-
-// The trend of `name` in the folder of `index`, or why not.
+// Why the trend of `name` cannot be listed, or OK. A history file shorter
+// than its header holds no tag or path to list.
 Status ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
                  const std::string& name, TrendInspection* trend) {
-  trend->hstPath = folder + name;
-  Result<TrendInfo> info = ReadTrendInfo(env, trend->hstPath, &trend->header);
-  if (!info.ok()) return info.status();
-  trend->info = std::move(*info);
-  trend->tableValid = TableCountsValid(trend->header);
-  trend->files = FindTrendFiles(index, StripExtension(name), name);
-  trend->interrupted = CheckNoPendingRun(env, index, folder, name);
-  return Status::Ok();
+  Status s = InspectListedTrend(env, index, folder, name, trend);
+  if (s.ok() && trend->tableProblem.starts_with("too short"))
+    return Status::Message(ErrorKind::kCorrupt,
+                           "The history file is " + trend->tableProblem);
+  return s;
 }
 
-void PrintText(const FolderTrends& trends, std::ostream& out) {
+// The damaged trends of `check`, a comment line each.
+std::string DamagedLines(const FolderCheck& check) {
+  std::string lines;
+  for (const TrendCheck& trend : check.trends) {
+    if (trend.healthy()) continue;
+    const TrendProblem& first = trend.problems[0];
+    lines += "# Damaged: " + EscapeControlCharacters(trend.hstPath) + " (" +
+             std::to_string(trend.problems.size()) + " problem" +
+             (trend.problems.size() == 1 ? "" : "s") + "; morvelle --check " +
+             "tells them): " + EscapeControlCharacters(first.file) + ": " +
+             (first.field.empty() ? "" : first.field + ": ") + first.what +
+             "\n";
+  }
+  return lines;
+}
+
+void PrintText(const FolderTrends& trends, const FolderCheck& check,
+               std::ostream& out) {
   std::vector<RenameRequest> rows;
   for (const TrendInspection& trend : trends.trends)
     rows.push_back({trend.hstPath, FieldDisplayText(trend.info.tag),
                     FieldDisplayText(trend.info.path)});
   out << "# Morvelle: the trends of " << EscapeControlCharacters(trends.folder)
       << "\n"
-      << ListText(rows);
+      << DamagedLines(check) << ListText(rows);
 }
 
 void PrintJson(const FolderTrends& trends, std::ostream& out) {
@@ -90,9 +95,18 @@ Status ReadFolderTrends(Env& env, const std::string& folder,
   trends->folder =
       AddBackslash(absolute, last == std::string::npos ? '/' : absolute[last]);
   std::vector<std::string> names;
-  for (const FolderEntry& entry : entries)
-    if (IsHistoryFile(entry)) names.push_back(entry.name);
-  std::sort(names.begin(), names.end(), ByName);
+  for (const FolderEntry& entry : entries) {
+    if (!IsHistoryFileName(entry.name)) continue;
+    if (entry.type == EntryType::kRegular)
+      names.push_back(entry.name);
+    else
+      trends->unreadable.push_back(
+          {trends->folder + entry.name,
+           Status::Message(ErrorKind::kNotARegularFile,
+                           std::string("named like a history file but ") +
+                               EntryTypeName(entry.type))});
+  }
+  std::sort(names.begin(), names.end(), HistoryNameBefore);
   FolderIndex index(std::move(entries));
   for (const std::string& name : names) {
     TrendInspection trend;
@@ -102,6 +116,10 @@ Status ReadFolderTrends(Env& env, const std::string& folder,
     else
       trends->unreadable.push_back({trends->folder + name, std::move(read)});
   }
+  std::sort(trends->unreadable.begin(), trends->unreadable.end(),
+            [](const UnreadableTrend& a, const UnreadableTrend& b) {
+              return HistoryNameBefore(a.hstPath, b.hstPath);
+            });
   return Status::Ok();
 }
 
@@ -113,10 +131,13 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
     err << s.ToString() << "\n";
     return kExitNotRenamed;
   }
+  FolderCheck check;
   if (json)
     PrintJson(trends, out);
+  else if (CheckFolder(env, trends.folder, &check).ok())
+    PrintText(trends, check, out);
   else
-    PrintText(trends, out);
+    PrintText(trends, FolderCheck(), out);
   for (const UnreadableTrend& trend : trends.unreadable)
     err << "Could not read '" << EscapeControlCharacters(trend.hstPath)
         << "': " << trend.reason.ToString() << "\n";

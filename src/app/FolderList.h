@@ -17,22 +17,24 @@ struct UnreadableTrend {
 };
 
 struct FolderTrends {
-  std::string folder;                   // absolute, with its separator
-  std::vector<TrendInspection> trends;  // sorted by history file name
-  std::vector<UnreadableTrend> unreadable;
+  std::string folder;                       // absolute, with its separator
+  std::vector<TrendInspection> trends;      // sorted by history file name
+  std::vector<UnreadableTrend> unreadable;  // sorted as `trends`
 };
 
 // Reads every trend of `folder`: each regular file named *.HST in any
-// letter case, in the order of their names compared without regard to case
-// (and then byte by byte), each read as InspectTrend reads it. The folder
-// is listed once for all of them. A trend that cannot be read (no longer
-// there, an unknown version, a read error) is put in `unreadable` with why.
+// letter case, in HistoryNameBefore order, each read as InspectTrend reads
+// it. The folder is listed once for all of them. A trend that cannot be
+// read (no longer there, an unknown version, shorter than its header, a
+// read error) is put in `unreadable` with why, and so is anything named
+// *.HST that is no regular file (a folder, a link, a FIFO).
 // Fails when the folder itself cannot be listed.
 Status ReadFolderTrends(Env& env, const std::string& folder,
                         FolderTrends* trends);
 
 // Shows the trends of `folder` on `out`. As text, a list that --batch reads:
-// a comment header, then one row per trend with its history file, tag and
+// a comment header, which names each damaged trend (CheckFolder) with its
+// first problem, then one row per trend with its history file, tag and
 // path as the window shows them as Original, so that as it stands it
 // renames nothing. With `json`, one JSON object:
 //

@@ -26,7 +26,8 @@ void PrintText(const TrendInspection& trend, std::ostream& out) {
       << "EntryCount:    " << trend.header.EntryCount() << "\n"
       << "ExtraCount:    " << trend.header.ExtraCount() << "\n";
   if (!trend.tableValid)
-    out << "File table:    invalid counts; a rename refuses this trend\n";
+    out << "File table:    " << trend.tableProblem
+        << "; a rename refuses this trend\n";
   if (!trend.interrupted.ok())
     out << "Interrupted:   a run renaming this trend was stopped; run "
            "morvelle --recover\n";

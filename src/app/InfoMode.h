@@ -18,7 +18,8 @@ class Env;
 //   version        number   Version of the header
 //   entryCount     number   EntryCount
 //   extraCount     number   ExtraCount
-//   tableValid     boolean  the counts are ones a rename accepts
+//   tableValid     boolean  the file holds the whole table, and its counts
+//                           are ones a rename accepts
 //   interrupted    boolean  a journal of an interrupted run names it
 //   path           string   entry 0's path without extension, as shown
 //   tag            string   entry 0's tag, as shown

@@ -91,6 +91,12 @@ Status CloseKeepingError(std::unique_ptr<File> file, Status s) {
   return s.ok() ? closed : s;
 }
 
+const char* EntryTypeName(EntryType type) {
+  if (type == EntryType::kDirectory) return "a folder";
+  if (type == EntryType::kSymlink) return "a symbolic link";
+  return "not a regular file";
+}
+
 Status InvalidVersion(int version) {
   return Status::Message(ErrorKind::kCorrupt,
                          "Invalid Trend Version " + std::to_string(version));

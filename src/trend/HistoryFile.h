@@ -50,6 +50,10 @@ Status CheckFileToRewrite(const File& file, const std::string& path,
 // Closes `file` and keeps the first error of the two.
 Status CloseKeepingError(std::unique_ptr<File> file, Status s);
 
+// What a folder entry that is no regular file is: "a folder", "a symbolic
+// link" or "not a regular file".
+const char* EntryTypeName(EntryType type);
+
 // "Invalid Trend Version 7" (kCorrupt).
 Status InvalidVersion(int version);
 // "Trend '...' not found" (kNotFound).

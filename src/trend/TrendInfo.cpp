@@ -19,9 +19,7 @@ bool AllDigits(std::string_view s) {
 
 // Why a candidate of the folder is not a data file, or null when it is one.
 const char* SkipReason(const FolderEntry& entry, std::string_view extension) {
-  if (entry.type == EntryType::kDirectory) return "a folder";
-  if (entry.type == EntryType::kSymlink) return "a symbolic link";
-  if (entry.type != EntryType::kRegular) return "not a regular file";
+  if (entry.type != EntryType::kRegular) return EntryTypeName(entry.type);
   if (EqualsIgnoringCase(extension, "HST")) return "another history file";
   if (!AllDigits(extension)) return "not a data file name";
   return nullptr;
@@ -51,11 +49,12 @@ Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath) {
 }
 
 Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath,
-                                HstHeader* headerRead) {
+                                HstHeader* headerRead, std::uint64_t* size) {
   Status s = CheckHistoryFile(env, hstPath, hstPath);
   if (!s.ok()) return s;
   std::unique_ptr<File> file;
   s = env.OpenFile(hstPath, OpenMode::kRead, &file);
+  if (s.ok() && size) *size = file->OpenedInfo().size;
   HstHeader& header = *headerRead;
   if (s.ok()) s = ReadHeader(*file, &header);
   TrendInfo info;
@@ -81,24 +80,42 @@ std::string FieldDisplayText(std::string_view raw) {
 
 Status InspectTrend(Env& env, const std::string& hstPath,
                     TrendInspection* inspection) {
-  *inspection = TrendInspection();
-  Status s = env.AbsolutePath(hstPath, &inspection->hstPath);
-  if (!s.ok()) return s.WithContext("Could not find the trend: ");
-  Result<TrendInfo> info =
-      ReadTrendInfo(env, inspection->hstPath, &inspection->header);
-  const std::string folder = FolderOf(inspection->hstPath);
-  const std::string name = FileNameOf(inspection->hstPath);
+  std::string absolute;
+  Status s = env.AbsolutePath(hstPath, &absolute);
+  if (!s.ok()) {
+    *inspection = TrendInspection();
+    return s.WithContext("Could not find the trend: ");
+  }
+  const std::string folder = FolderOf(absolute);
   std::vector<FolderEntry> entries;
   s = env.ListFolder(folder, &entries);
   FolderIndex listing(std::move(entries));
-  if (s.ok())
-    inspection->interrupted = CheckNoPendingRun(env, listing, folder, name);
+  Status read = InspectListedTrend(env, listing, folder, FileNameOf(absolute),
+                                   inspection);
+  if (!s.ok()) inspection->interrupted = Status::Ok();
+  if (!read.ok()) return read;
+  if (!s.ok()) return s.WithContext("Could not list the trend's folder: ");
+  return Status::Ok();
+}
+
+Status InspectListedTrend(Env& env, const FolderIndex& listing,
+                          const std::string& folder,
+                          const std::string& historyName,
+                          TrendInspection* inspection) {
+  *inspection = TrendInspection();
+  inspection->hstPath = folder + historyName;
+  std::uint64_t size = 0;
+  Result<TrendInfo> info =
+      ReadTrendInfo(env, inspection->hstPath, &inspection->header, &size);
+  inspection->interrupted =
+      CheckNoPendingRun(env, listing, folder, historyName);
   if (!info.ok()) return info.status();
   inspection->info = std::move(*info);
-  if (!s.ok()) return s.WithContext("Could not list the trend's folder: ");
-  inspection->tableValid = TableCountsValid(inspection->header);
+  inspection->tableProblem = TableProblem(inspection->header, size);
+  inspection->tableValid = inspection->tableProblem.empty();
   TrendFiles& files = inspection->files;
-  files = FindTrendFiles(listing, FileNameOf(StripExtension(name)), name);
+  files = FindTrendFiles(listing, FileNameOf(StripExtension(historyName)),
+                         historyName);
   std::sort(files.dataFiles.begin(), files.dataFiles.end());
   for (const std::string& name : files.ambiguous)
     files.skipped.push_back(
@@ -106,6 +123,20 @@ Status InspectTrend(Env& env, const std::string& hstPath,
          "could be a data file of another trend named alike; a rename "
          "refuses it"});
   return Status::Ok();
+}
+
+std::string TableProblem(const HstHeader& header, std::uint64_t size) {
+  if (size < kHstHeaderSize)
+    return "too short: " + std::to_string(size) + " bytes, shorter than the " +
+           std::to_string(kHstHeaderSize) + "-byte header";
+  if (!TableCountsValid(header)) return "invalid counts";
+  const std::uint64_t needed =
+      kFileTableOffset + TableSize(*LayoutForVersion(header.Version()),
+                                   header.EntryCount(), header.ExtraCount());
+  if (size < needed)
+    return "cut short: the table needs " + std::to_string(needed) +
+           " bytes, the file holds " + std::to_string(size);
+  return {};
 }
 
 bool TableCountsValid(const HstHeader& header) {

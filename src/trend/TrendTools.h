@@ -44,9 +44,11 @@ struct TrendInfo {
 // Version n") or a read error ("Could not read the trend: ...").
 Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath);
 
-// The same, also giving the header it read (all zeros when none was).
+// The same, also giving the header it read (all zeros when none was) and,
+// when `size` is given, the file's length.
 Result<TrendInfo> ReadTrendInfo(Env& env, const std::string& hstPath,
-                                HstHeader* header);
+                                HstHeader* header,
+                                std::uint64_t* size = nullptr);
 
 // A raw field value as the user sees it: up to its first NUL, decoded from
 // the field code page to UTF-8.
@@ -93,7 +95,9 @@ struct TrendInspection {
   std::string hstPath;  // absolute
   HstHeader header;
   TrendInfo info;
-  bool tableValid = false;  // counts a rename accepts (TableCountsValid)
+  // Why a rename refuses the file table (TableProblem), or empty.
+  std::string tableProblem;
+  bool tableValid = false;  // tableProblem is empty
   TrendFiles files;         // the data files sorted by name
   // Why the trend may be partly renamed (a journal of an interrupted run
   // names it: CheckNoPendingRun), or OK.
@@ -107,6 +111,20 @@ struct TrendInspection {
 // that is missing under its new name.
 Status InspectTrend(Env& env, const std::string& hstPath,
                     TrendInspection* inspection);
+
+// The same for the trend of `historyName` in `folder` (absolute, with its
+// separator), whose listing is `listing`: the trends of one folder cost
+// one listing.
+Status InspectListedTrend(Env& env, const FolderIndex& listing,
+                          const std::string& folder,
+                          const std::string& historyName,
+                          TrendInspection* inspection);
+
+// Why a rename refuses the table of a history file of `size` bytes that
+// begins with `header`, or empty: "too short: ..." for a file shorter
+// than its header, "invalid counts" (TableCountsValid), "cut short: ..."
+// for a file that ends inside its table. `header` has a known Version.
+std::string TableProblem(const HstHeader& header, std::uint64_t size);
 
 // A rename accepts a table of at least one entry and no negative count.
 // (A negative EntryCount would rewrite nothing while claiming to.)

@@ -6,6 +6,7 @@
 #include "platform/Env.h"
 #include "trend/FileTools.h"
 #include "trend/Journal.h"
+#include "trend/TrendCheck.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -129,6 +130,24 @@ void MainForm::ShowTrend(const std::string& hstPath) {
   Status interrupted = InterruptedRun(env_, hstPath);
   if (!interrupted.ok())
     view_.ShowMessage(MessageLook::kExclamation, interrupted.ToString());
+  else if (read.ok())
+    WarnIfDamaged(hstPath);
+}
+
+void MainForm::WarnIfDamaged(const std::string& hstPath) {
+  FolderCheck check;
+  if (!CheckTrend(env_, hstPath, &check).ok() || check.healthy()) return;
+  std::vector<TrendProblem> problems = check.trends[0].problems;
+  problems.insert(problems.end(), check.problems.begin(), check.problems.end());
+  const TrendProblem& first = problems[0];
+  view_.ShowMessage(
+      MessageLook::kExclamation,
+      "Trend '" + hstPath + "' is damaged: " + first.file + ": " +
+          (first.field.empty() ? "" : first.field + ": ") + first.what +
+          (problems.size() > 1
+               ? " (and " + std::to_string(problems.size() - 1) + " more)"
+               : "") +
+          ". morvelle --check tells every problem.");
 }
 
 void MainForm::cmdSave_Click() {

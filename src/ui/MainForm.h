@@ -95,6 +95,9 @@ class MainForm {
   // Shows what entry 0 of `hstPath`'s table holds in the Original and New
   // boxes, with the limits of its layout, and warns of an interrupted run.
   void ShowTrend(const std::string& hstPath);
+  // Warns, in a message, of what a check finds wrong with the trend's
+  // files (CheckTrend): the first problem, and how many more there are.
+  void WarnIfDamaged(const std::string& hstPath);
   void ShowLength(Control box, Control count, std::int32_t limit);
 
   MainView& view_;

@@ -6,6 +6,7 @@
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
+#include "trend/TrendCheck.h"
 
 namespace morvelle {
 namespace {
@@ -42,6 +43,8 @@ std::string StateText(const RowStatus& status) {
              std::to_string(status.conflictsWith + 1) + ": " + status.reason;
     case RowState::kInterrupted:
       return "Interrupted: run Recover";
+    case RowState::kDamaged:
+      return "Damaged: " + status.reason;
     case RowState::kWillRename:
       break;
   }
@@ -57,9 +60,12 @@ std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
   std::vector<RowStatus> states(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const bool interrupted = !rows[i].interrupted.empty();
-    states[i].state =
-        interrupted ? RowState::kInterrupted : RowState::kUnchanged;
-    if (interrupted || !rows[i].changed()) continue;
+    const bool damaged = !interrupted && !rows[i].damage.empty();
+    states[i].state = interrupted ? RowState::kInterrupted
+                      : damaged   ? RowState::kDamaged
+                                  : RowState::kUnchanged;
+    if (damaged) states[i].reason = rows[i].damage[0];
+    if (interrupted || damaged || !rows[i].changed()) continue;
     requests.push_back(rows[i].request());
     row_of_request.push_back(i);
   }
@@ -106,13 +112,20 @@ bool ManyTrends::Load(const std::string& folder, std::string* problem) {
     return false;
   }
   trends_ = std::move(trends);
+  FolderCheck check;
+  std::map<std::string, std::vector<std::string>> damage;
+  if (CheckFolder(env_, trends_.folder, &check).ok())
+    for (const TrendCheck& trend : check.trends)
+      for (const TrendProblem& p : trend.problems)
+        damage[trend.hstPath].push_back(
+            p.file + ": " + (p.field.empty() ? "" : p.field + ": ") + p.what);
   rows_.clear();
   for (const TrendInspection& trend : trends_.trends) {
     std::string tag = FieldDisplayText(trend.info.tag);
     std::string path = FieldDisplayText(trend.info.path);
-    rows_.push_back(
-        {trend.hstPath, tag, path, tag, path,
-         trend.interrupted.ok() ? "" : trend.interrupted.ToString()});
+    rows_.push_back({trend.hstPath, tag, path, tag, path,
+                     trend.interrupted.ok() ? "" : trend.interrupted.ToString(),
+                     damage[trend.hstPath]});
   }
   Touch();
   return true;
@@ -193,12 +206,20 @@ std::string ManyTrends::StatusLine() const {
 bool ManyTrends::CanRename() const {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const RowState state = states_[i].state;
-    const bool ready = state == RowState::kWillRename ||
-                       state == RowState::kUnchanged ||
-                       (state == RowState::kInterrupted && !rows_[i].changed());
+    const bool ready =
+        state == RowState::kWillRename || state == RowState::kUnchanged ||
+        ((state == RowState::kInterrupted || state == RowState::kDamaged) &&
+         !rows_[i].changed());
     if (!ready) return false;
   }
   return ChangedCount() > 0;
+}
+
+std::string ManyTrends::StateTooltip(std::size_t row) const {
+  std::string text;
+  for (const std::string& line : rows_[row].damage)
+    text += (text.empty() ? "" : "\n") + line;
+  return text;
 }
 
 bool ManyTrends::CanRecover() const {

@@ -61,6 +61,9 @@ struct ManyRow {
   std::string newTag, newPath;
   // Why a journal of an interrupted run names the trend, or empty.
   std::string interrupted;
+  // What a check finds wrong with its files (CheckFolder), a line each
+  // ("FILE: FIELD: what"); empty when the trend is whole.
+  std::vector<std::string> damage;
 
   // The rows a rename runs: the others keep every name and byte.
   bool changed() const { return newTag != tag || newPath != path; }
@@ -77,19 +80,23 @@ enum class RowState {
   // An interrupted run may have left it partly renamed: not planned, and
   // Rename waits for Recover while it has New values.
   kInterrupted,
+  // Its files are damaged (`ManyRow::damage`): not planned, and Rename
+  // refuses to run while it has New values.
+  kDamaged,
 };
 
 struct RowStatus {
   RowState state = RowState::kPlanning;
-  std::string reason;                      // kRefused, kConflict: why
+  std::string reason;  // kRefused, kConflict: why; kDamaged: first problem
   std::size_t conflictsWith = kNoRequest;  // kConflict: that row, from 0
   std::vector<std::string> warnings;       // kWillRename: values cut
 };
 
 // What the State column shows: "Will rename", "Unchanged", "Refused: why",
 // "In conflict with row N: why" (N counted from 1), "Planning...",
-// "Interrupted: run Recover", and for a row that will rename with a value
-// cut to its field, "Will rename; warning: ..." for each cut.
+// "Interrupted: run Recover", "Damaged: first problem", and for a row that will
+// rename with a value cut to its field, "Will rename; warning: ..." for each
+// cut.
 std::string StateText(const RowStatus& status);
 
 // Plans every changed row of `rows` as --batch plans the rows of a list
@@ -158,6 +165,10 @@ class ManyTrends {
   // every changed row will rename. A refused row renames nothing, as in
   // --batch; an interrupted row that is not changed is not in the run.
   bool CanRename() const;
+
+  // The State cell's tooltip: every problem of a damaged row, a line
+  // each; empty for a whole one.
+  std::string StateTooltip(std::size_t row) const;
   // True when Recover has something to put back: an interrupted row.
   bool CanRecover() const;
 

@@ -16,7 +16,7 @@ constexpr std::size_t kBoxLines = 20;
 // A state the user has to act on before Rename runs.
 bool IsAlert(RowState state) {
   return state == RowState::kRefused || state == RowState::kConflict ||
-         state == RowState::kInterrupted;
+         state == RowState::kInterrupted || state == RowState::kDamaged;
 }
 
 }  // namespace
