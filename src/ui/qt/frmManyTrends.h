@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QCloseEvent;
+class QEvent;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -55,6 +56,7 @@ class frmManyTrends final : public QWidget,
   QComboBox* cboReplaceIn;
   QCheckBox* chkMatchCase;
   QPushButton* cmdReplace;
+  QCheckBox* chkProblems;
   QLabel* lblStatus;
   QProgressBar* prgRun;
   QPushButton* cmdCancel;
@@ -70,12 +72,17 @@ class frmManyTrends final : public QWidget,
  protected:
   // A run in progress stops at its trend.
   void closeEvent(QCloseEvent* event) override;
+  // The columns sized again to the table's new width.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
   void ConnectHandlers();
   void CellEdited(int row, int column);
   void ReplaceClicked();
+  void HeaderClicked(int column);
+  void NextProblem();
+  void SizeColumns();
   QWidget* ControlOf(ManyControl control) const;
 
   void Post(std::function<void()> task) override;
@@ -86,6 +93,7 @@ class frmManyTrends final : public QWidget,
   void ShowState(std::size_t row, const std::string& text,
                  std::optional<Colour> colour) override;
   void SetStatusText(const std::string& text) override;
+  void SelectRow(std::size_t row) override;
   void SetEnabled(ManyControl control, bool enabled) override;
   void ClearProgress() override;
   void SetProgress(std::size_t done, std::size_t total) override;
@@ -96,6 +104,7 @@ class frmManyTrends final : public QWidget,
   Services services_;
   ManyTrendsForm form_;
   bool filling_ = false;  // the form is setting cells, the user is not
+  ManyTable cells_;       // as last shown, for sizing the columns
 };
 
 }  // namespace morvelle
