@@ -113,8 +113,10 @@ void frmManyTrends::CreateControls() {
   grdTrends->horizontalHeader()->setSortIndicatorShown(false);
   grdTrends->horizontalHeader()->setSectionsClickable(true);
   grdTrends->viewport()->installEventFilter(this);
-  // A path cut in its middle still shows where it ends.
+  // A path cut in its middle still shows where it ends; a long reason is
+  // cut on its one line, its tooltip holding it whole.
   grdTrends->setTextElideMode(Qt::ElideMiddle);
+  grdTrends->setWordWrap(false);
   layout->addWidget(grdTrends, 1);
 
   auto* replace = new QHBoxLayout;
