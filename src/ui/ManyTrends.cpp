@@ -297,16 +297,14 @@ std::array<int, kManyColumnCount> ColumnWidths(
     const ManyTable& cells, int width,
     const std::function<int(const std::string&)>& textWidth, int padding) {
   constexpr int kFile = static_cast<int>(ManyColumn::kFile);
-  constexpr int kTag = static_cast<int>(ManyColumn::kTag);
-  constexpr int kNewTag = static_cast<int>(ManyColumn::kNewTag);
   constexpr int kPath = static_cast<int>(ManyColumn::kPath);
   constexpr int kNewPath = static_cast<int>(ManyColumn::kNewPath);
   constexpr int kState = static_cast<int>(ManyColumn::kState);
   // The share of the width, in hundredths, that File and the tags may take
   // when not all fit, State no more than its least, until the paths have
-  // theirs; then State and the tags take their room back, in that order.
+  // theirs; then State takes the rest.
   constexpr int kShare[] = {12, 15, 0, 15, 0, 0};
-  constexpr int kGiveBack[] = {kState, kTag, kNewTag, kFile};
+  constexpr int kGiveBack[] = {kState, kFile};
   std::array<int, kManyColumnCount> wanted{}, least{}, widths{};
   for (int column = 0; column < kManyColumnCount; ++column) {
     least[column] = textWidth(kManyColumnTitles[column]) + padding;

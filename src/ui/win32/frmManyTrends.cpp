@@ -119,15 +119,19 @@ constexpr int kMargin = 120, kRowHeight = 345, kGap = 90;
 
 // A drop-down list is as tall as its selection field, whose height
 // follows the height of its items: this makes it `height` pixels, as tall
-// as the boxes beside it.
+// as the boxes beside it, setting the item height by the difference seen
+// until it is (Wine's field grows by more than the item height set).
 void FitDropDown(HWND combo, int height) {
-  RECT field;
-  GetWindowRect(combo, &field);
-  const int item = static_cast<int>(
-      SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  const int frame = field.bottom - field.top - item;
-  SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-               height - frame);
+  LRESULT item =
+      SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int tries = 0; tries < 3 && item != CB_ERR; ++tries) {
+    RECT field;
+    GetWindowRect(combo, &field);
+    const int off = height - (field.bottom - field.top);
+    if (off == 0 || item + off <= 0) return;
+    item += off;
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+  }
 }
 
 std::string PickFolder(HWND owner) {
@@ -316,9 +320,11 @@ void frmManyTrends::SizeColumns() {
     return static_cast<int>(size.cx);
   };
   const int dpi = static_cast<int>(WindowDpi(window_));
-  // Room for the vertical scroll bar, whether or not it is there yet.
+  // Room for the vertical scroll bar when it is not there yet.
+  const bool scrolls = GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL;
   std::array<int, kManyColumnCount> widths = ColumnWidths(
-      cells_, inside.right - GetSystemMetrics(SM_CXVSCROLL) * dpi / 96,
+      cells_,
+      inside.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL) * dpi / 96),
       text_width, PixelsAt(kGap * 2, dpi));
   SelectObject(dc, old);
   ReleaseDC(list, dc);
@@ -340,6 +346,8 @@ LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
       if (header->idFrom != kList) return 0;
       if (header->code == NM_CUSTOMDRAW)
         return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+      if (header->code == NM_KILLFOCUS || header->code == NM_SETFOCUS)
+        InvalidateRect(Control(kList), nullptr, FALSE);
       if (header->code == LVN_COLUMNCLICK)
         SortOn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
       if (header->code == LVN_GETINFOTIPW)
@@ -414,6 +422,16 @@ LRESULT frmManyTrends::OnCustomDraw(NMLVCUSTOMDRAW* draw) const {
       bool state = draw->iSubItem == static_cast<int>(ManyColumn::kState);
       draw->clrText = state && row < stateColours_.size() ? stateColours_[row]
                                                           : CLR_DEFAULT;
+      // A list without the focus draws its selection in the face colour,
+      // hardly seen on white: the rows the user chose stay in the
+      // highlight colours wherever the focus is.
+      if ((draw->nmcd.uItemState & CDIS_SELECTED) &&
+          GetFocus() != Control(kList)) {
+        draw->nmcd.uItemState &= ~CDIS_SELECTED;
+        draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+        if (draw->clrText == CLR_DEFAULT)
+          draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+      }
       return CDRF_NEWFONT;
     }
   }
