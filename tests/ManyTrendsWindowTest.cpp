@@ -186,6 +186,7 @@ TEST(ManyTrendsWindowTest, StateAndPathsInSightSortAndFindTheProblem) {
   table->horizontalHeader()->sectionClicked(
       static_cast<int>(ManyColumn::kFile));
   EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "Flow003.HST");
+  EXPECT_EQ(table->verticalHeaderItem(0)->text(), "3");
   QTest::keyClick(&window, Qt::Key_F8);
   EXPECT_EQ(table->currentRow(), 0);
   window.chkProblems->click();

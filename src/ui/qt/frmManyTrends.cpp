@@ -288,6 +288,11 @@ void frmManyTrends::ShowTable(const ManyTable& cells) {
       grdTrends->setItem(row, column, item);
     }
   }
+  // Each row numbered as the model counts it, as "In conflict with row N"
+  // does, however the rows are sorted.
+  QStringList numbers;
+  for (std::size_t row : form_.shownRows()) numbers << QString::number(row + 1);
+  grdTrends->setVerticalHeaderLabels(numbers);
   SizeColumns();
   filling_ = false;
 }
