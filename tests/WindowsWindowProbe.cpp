@@ -40,9 +40,8 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM fonts) {
               morvelle::Utf8FromWide(className).c_str(), rect.left, rect.top,
               rect.right, rect.bottom, ControlText(control).c_str());
   if (std::wstring(className) == L"Static" &&
-      !morvelle::TextFits(control,
-                          reinterpret_cast<morvelle::WindowFonts*>(fonts)
-                              ->normal()))
+      !morvelle::TextFits(
+          control, reinterpret_cast<morvelle::WindowFonts*>(fonts)->normal()))
     std::printf("cut %s\n", ControlText(control).c_str());
   return TRUE;
 }
