@@ -13,8 +13,9 @@
 # warned of and recovered in the Many trends window that "Many trends.cmd"
 # opens, and on a 1280 x 800 screen at 96 and 144 dots
 # per inch the client size and Help kept off the main window, or at least
-# off Save and Close; there, too, a run of 200 trends whose question and
-# report stay on the screen. Screenshots go to BUILD/screenshots.
+# off Save and Close, and the Many trends window on 200 trends whole, its
+# labels and status line uncut; there, too, a run of 200 trends whose
+# question and report stay on the screen. Screenshots go to BUILD/screenshots.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$(dirname "$0")/.." && pwd)
@@ -387,6 +388,41 @@ gone "Morvelle - Many trends" || fail "Alt+F4 left the Many trends window open"
 # nowhere and covers neither Save nor Close.
 screen 1280x800
 desktop='HKCU\Control Panel\Desktop'
+# many_trends_at DPI: the Many trends window on a folder of 200 trends,
+# the folder prefix replaced in every row: on the screen whole, no label
+# cut (the status line above all), the drop-down as tall as the boxes
+# beside it.
+plant="Z:${gui//\//\\}\\plant"
+"$wine" "$make_example" --plant 200 "$plant" >/dev/null
+many_trends_at() {
+  local title="Morvelle - Many trends" many
+  "$wine" "$build/morvelle.exe" --many "$plant" >"$gui/out" 2>&1 &
+  program=$!
+  many=$(find_window "$title") || fail "no Many trends window at $1 dpi"
+  status_says() { probe "$title" | grep -qF "$1"; }
+  eventually status_says "200 trends, 0 changed" ||
+    fail "the 200 trends not planned at $1 dpi"
+  xdotool windowactivate --sync "$many" key ctrl+a alt+i
+  xdotool type --delay 5 'C:\OldPlant\'
+  xdotool key alt+w
+  xdotool type --delay 5 'D:\NewPlant\'
+  xdotool key alt+p
+  eventually status_says "200 trends, 200 changed, 0 refused or in conflict" ||
+    fail "the replace over 200 rows not planned at $1 dpi"
+  probe "$title" >"$gui/many-$1"
+  sleep 1
+  shot "many-trends-1280x800-${1}dpi"
+  ! grep '^cut ' "$gui/many-$1" || fail "labels cut at $1 dpi"
+  inside "$(frame "$many")" "0 0 1280 800" ||
+    fail "Many trends at $(frame "$many"), off the screen at $1 dpi"
+  awk '$1 == "ComboBox" { top = $3; tall = $5 - $3 }
+    $1 == "Edit" { edit[$3] = $5 - $3 }
+    END { if (!(top in edit) || edit[top] != tall) {
+      print "drop-down " tall " px tall, boxes beside it " edit[top]; exit 1 } }' \
+    "$gui/many-$1" || fail "drop-down height at $1 dpi"
+  xdotool windowactivate --sync "$many" key alt+F4
+  wait "$program" || fail "the Many trends window ended with status $?"
+}
 # No File Set to read, with a warning, when Help takes the focus.
 "$wine" reg delete 'HKCU\Software\Morvelle' /f >/dev/null 2>&1 || true
 for dpi in 96 144; do
@@ -417,8 +453,9 @@ for dpi in 96 144; do
   done
   xdotool windowactivate --sync "$main" key alt+c
   wait "$program" || fail "the program ended with status $?"
-  # A migration of 200 trends, the last one's data file cut short: the
-  # question and the report of the run stay on the screen.
+  many_trends_at "$dpi"
+  # A migration of 200 trends, the last one's data file cut short once
+  # planned: the question and the report of the run stay on the screen.
   rm -rf "$gui/plant"
   mkdir "$gui/plant"
   for i in $(seq 10000 10199); do
@@ -426,7 +463,6 @@ for dpi in 96 144; do
       LC_ALL=C sed "s/Trend1/P$i/g" "$f" >"$gui/plant/P$i.${f##*.}"
     done
   done
-  printf short >"$gui/plant/P10199.001"
   open_many "$gui/plant"
   replace_everywhere "$many" P1 Q1
   sleep 3
@@ -436,6 +472,8 @@ for dpi in 96 144; do
   inside "$(frame "$question")" "0 0 1280 800" ||
     fail "the question at $(frame "$question"), off the screen"
   shot "many-trends-question-1280x800-${dpi}dpi"
+  # Cut short after the plan, a data file fails its trend in the run.
+  printf short >"$gui/plant/P10199.001"
   xdotool windowactivate --sync "$question" key alt+y
   report=$(find_window "Morvelle - Rename") || fail "no report after Rename"
   sleep 1
@@ -450,4 +488,4 @@ for dpi in 96 144; do
   wait "$program" || fail "the Many trends window ended with status $?"
 done
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
-echo "window: 7 passed, 0 failed"
+echo "window: 8 passed, 0 failed"

@@ -44,18 +44,22 @@ class RecordingView final : public ManyView, public ManyPaths {
   void ShowTable(const ManyTable& shown) override {
     cells = shown;
     colours.assign(shown.size(), std::nullopt);
+    tips.assign(shown.size(), std::string());
   }
   void SetCell(std::size_t row, ManyColumn column,
                const std::string& text) override {
     cells.at(row)[static_cast<int>(column)] = text;
   }
   void ShowState(std::size_t row, const std::string& text,
-                 std::optional<Colour> colour) override {
+                 std::optional<Colour> colour,
+                 const std::string& tip) override {
     SetCell(row, ManyColumn::kState, text);
     colours.at(row) = colour;
+    tips.at(row) = tip;
     statesShown.push_back(text);
   }
   void SetStatusText(const std::string& text) override { status = text; }
+  void SelectRow(std::size_t row) override { selected.push_back(row); }
   void SetEnabled(ManyControl control, bool on) override {
     enabled[control] = on;
   }
@@ -107,7 +111,9 @@ class RecordingView final : public ManyView, public ManyPaths {
   std::string folder, status;
   ManyTable cells;
   std::vector<std::optional<Colour>> colours;
+  std::vector<std::string> tips;
   std::vector<std::string> statesShown;
+  std::vector<std::size_t> selected;
   std::map<ManyControl, bool> enabled;
   std::vector<std::string> progress;
   std::vector<Shown> shown;
@@ -301,7 +307,26 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
        [](ManyTrendsForm& form, RecordingView&) {
          form.cmdReplace_Click({0, 1}, {"Zz", "B", ReplaceIn::kBoth, true});
        },
-       {{MessageLook::kNoIcon, "'Zz' is not in the selected rows."}},
+       {{MessageLook::kNoIcon,
+         "'Zz' is not in the New tag or New path of the selected rows."}},
+       folder_.File("")},
+      {"find and replace in the path of text only in the tag",
+       [](ManyTrendsForm& form, RecordingView&) {
+         form.grdTrends_CellEdited(0, ManyColumn::kNewTag, "OLD_A");
+         form.cmdReplace_Click({0}, {"OLD_", "X", ReplaceIn::kPath, false});
+         form.grdTrends_CellEdited(0, ManyColumn::kNewTag, "A");
+       },
+       {{MessageLook::kNoIcon,
+         "'OLD_' is not in the New path of the selected rows; it is in their "
+         "New tag."}},
+       folder_.File("")},
+      {"find and replace in the tag of text only in the path",
+       [](ManyTrendsForm& form, RecordingView&) {
+         form.cmdReplace_Click({0}, {"Old", "X", ReplaceIn::kTag, false});
+       },
+       {{MessageLook::kNoIcon,
+         "'Old' is not in the New tag of the selected rows; it is in their "
+         "New path."}},
        folder_.File("")},
       {"Undo last run before any run",
        [](ManyTrendsForm& form, RecordingView&) { form.cmdUndo_Click(); },
@@ -364,6 +389,74 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
   }
   EXPECT_EQ(test::ReadFile(other.path() / "Gone.csv"),
             folder_.File("Gone.HST") + ",T,C:\\T\n");
+}
+
+TEST_F(ManyTrendsFormTest, SortedAndFilteredRowsStillEditTheirOwnTrend) {
+  Open(folder_.File(""));
+  // B to A's name: refused.
+  form_->grdTrends_CellEdited(1, ManyColumn::kNewPath, "C:\\Old\\A");
+  Settle();
+  using Act = std::function<void(ManyTrendsForm&)>;
+  struct Step {
+    std::string what;
+    Act act;
+    std::vector<std::string> files;  // the File column as shown
+    std::vector<std::size_t> selected;
+  } steps[] = {
+      {"sort on File",
+       [](ManyTrendsForm& f) { f.grdTrends_HeaderClick(ManyColumn::kFile); },
+       {"A.HST", "B.HST"},
+       {}},
+      {"and again, the other way",
+       [](ManyTrendsForm& f) { f.grdTrends_HeaderClick(ManyColumn::kFile); },
+       {"B.HST", "A.HST"},
+       {}},
+      {"next problem from the top, then from it",
+       [](ManyTrendsForm& f) {
+         f.grdTrends_NextProblem(std::nullopt);
+         f.grdTrends_NextProblem(0);
+         f.grdTrends_NextProblem(1);
+       },
+       {"B.HST", "A.HST"},
+       {0, 0, 0}},
+      {"an edit of the first row shown",
+       [](ManyTrendsForm& f) {
+         f.grdTrends_CellEdited(0, ManyColumn::kNewTag, "NEW_B");
+       },
+       {"B.HST", "A.HST"},
+       {}},
+      {"problems only",
+       [](ManyTrendsForm& f) { f.chkProblems_Click(true); },
+       {"B.HST"},
+       {}},
+      {"the problem put right leaves the filtered table",
+       [](ManyTrendsForm& f) { f.cmdSet_Click(0, "NEW_B", "D:\\New\\B"); },
+       {},
+       {}},
+      {"no problem to go to",
+       [](ManyTrendsForm& f) { f.grdTrends_NextProblem(std::nullopt); },
+       {},
+       {}},
+      {"every row again",
+       [](ManyTrendsForm& f) { f.chkProblems_Click(false); },
+       {"B.HST", "A.HST"},
+       {}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    view_->selected.clear();
+    step.act(*form_);
+    Settle();
+    std::vector<std::string> files;
+    for (std::size_t row = 0; row < view_->cells.size(); ++row)
+      files.push_back(view_->Cell(row, ManyColumn::kFile));
+    EXPECT_EQ(files, step.files);
+    EXPECT_EQ(view_->selected, step.selected);
+  }
+  const ManyRow& b = form_->model().rows().at(1);
+  EXPECT_EQ(b.newTag + "|" + b.newPath, "NEW_B|D:\\New\\B");
+  EXPECT_EQ(form_->model().rows().at(0).newTag, "A");
+  EXPECT_EQ(view_->State(0), "Will rename");
 }
 
 TEST_F(ManyTrendsFormTest, RenameThenUndoLastRunPutsEveryFileBack) {
@@ -493,6 +586,21 @@ TEST_F(ManyTrendsFormTest, RecoverPutsBackTheInterruptedTrend) {
   EXPECT_EQ(view_->Cell(1, ManyColumn::kFile), "B.HST");
   EXPECT_FALSE(view_->colours[1].has_value());
   EXPECT_FALSE(view_->enabled[ManyControl::cmdRecover]);
+}
+
+TEST_F(ManyTrendsFormTest, ADamagedTrendIsAProblemWithEveryDamageInItsTip) {
+  std::filesystem::remove(folder_.path() / "B.001");
+  test::WriteFile(folder_.path() / "B.007", "x");
+  Open(folder_.File(""));
+  EXPECT_EQ(view_->State(1).substr(0, 17), "Damaged: B.001: e");
+  EXPECT_EQ(view_->colours[1], kRed);
+  EXPECT_EQ(view_->tips[1], form_->model().StateTooltip(1));
+  EXPECT_NE(view_->tips[1].find("\nB.007: "), std::string::npos);
+  EXPECT_EQ(view_->tips[0], view_->State(0));
+  form_->chkProblems_Click(true);
+  Settle();
+  ASSERT_EQ(view_->cells.size(), 1u);
+  EXPECT_EQ(view_->Cell(0, ManyColumn::kFile), "B.HST");
 }
 
 }  // namespace

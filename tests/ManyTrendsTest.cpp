@@ -162,6 +162,80 @@ TEST_F(ManyTrendsTest, EachRowsStateComesFromTheWholeListPlanner) {
   }
 }
 
+TEST_F(ManyTrendsTest, ShownRowsSortFilterAndFindTheNextProblem) {
+  model_.SetNewValue(0, ManyColumn::kNewTag, "B");
+  model_.SetNewValue(1, ManyColumn::kNewTag, "a");
+  model_.SetNewValue(2, ManyColumn::kNewTag, "c");
+  std::vector<RowStatus> states(3);
+  states[0].state = RowState::kWillRename;
+  states[0].warnings = {"w"};
+  states[1].state = RowState::kRefused;
+  states[1].reason = "x";
+  states[2].state = RowState::kUnchanged;
+  ASSERT_TRUE(model_.SetStates(model_.generation(), states));
+  using Rows = std::vector<std::size_t>;
+  struct Case {
+    RowOrder order;
+    Rows shown;
+  } cases[] = {
+      {{}, {0, 1, 2}},
+      {{std::nullopt, false, true}, {0, 1}},
+      {{ManyColumn::kFile, true, false}, {2, 1, 0}},
+      {{ManyColumn::kFile, true, true}, {1, 0}},
+      {{ManyColumn::kState, false, false}, {1, 2, 0}},
+      {{ManyColumn::kState, true, false}, {0, 2, 1}},
+      // Letters in either case: "a" < "B" < "c".
+      {{ManyColumn::kNewTag, false, false}, {1, 0, 2}},
+      {{ManyColumn::kNewTag, true, false}, {2, 0, 1}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ShownRows(model_, c.order), c.shown)
+        << static_cast<int>(c.order.sortColumn.value_or(ManyColumn::kFile))
+        << c.order.descending << c.order.problemsOnly;
+  struct Next {
+    Rows shown;
+    std::optional<std::size_t> from, next;
+  } nexts[] = {
+      {{0, 1, 2}, std::nullopt, 0},
+      {{0, 1, 2}, 0, 1},
+      {{0, 1, 2}, 1, 0},
+      {{2, 1, 0}, 1, 2},
+      {{2, 1, 0}, 2, 1},
+      {{2}, 0, std::nullopt},
+      {{}, std::nullopt, std::nullopt},
+  };
+  for (const Next& n : nexts)
+    EXPECT_EQ(NextProblem(model_, n.shown, n.from), n.next)
+        << n.shown.size() << " from " << n.from.value_or(99);
+}
+
+TEST(ColumnWidthsTest, PathsKeepTheirRoomAndStateTakesWhatIsLeft) {
+  const ManyTable cells = {{"A.HST", std::string(100, 't'),
+                            std::string(40, 'p'), std::string(100, 't'),
+                            std::string(40, 'p'), "Will rename"}};
+  auto chars = [](const std::string& text) {
+    return static_cast<int>(text.size());
+  };
+  using Widths = std::array<int, kManyColumnCount>;
+  struct Case {
+    ManyTable cells;
+    int width;
+    Widths widths;
+  } cases[] = {
+      // Titles and cells all fit: State takes the rest.
+      {{{"A.HST", "T", "P", "T", "P", "Unchanged"}}, 80, {7, 5, 6, 9, 10, 43}},
+      // Long tags are held to their share, State at first to the width of
+      // "Interrupted: run Recover", the paths fit whole, and the room over
+      // goes to State.
+      {cells, 200, {7, 30, 42, 30, 42, 49}},
+      // Too narrow for the paths: they share what is left, the shorter
+      // one no more than half.
+      {cells, 100, {7, 15, 18, 15, 19, 26}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ColumnWidths(c.cells, c.width, chars, 2), c.widths) << c.width;
+}
+
 TEST_F(ManyTrendsTest, ReplaceWorksOnTheSelectedRowsOnly) {
   struct Case {
     std::vector<std::size_t> selected;

@@ -8,9 +8,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -163,12 +165,13 @@ TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
     recipe.dataBodySize = 0;
     test::WriteTrend(folder.path(), recipe);
   }
-  test::WriteFile(folder.path() / "P1199.001", "short");
   std::vector<QString> shown, asked;
   bool yes = false;
   frmManyTrends::Services services = TestServices(runs, &shown);
   services.askYesNo = [&](QWidget*, const QString& question) {
     asked.push_back(question);
+    // Cut short after the plan, a data file fails its trend in the run.
+    if (yes) test::WriteFile(folder.path() / "P1199.001", "short");
     return yes;
   };
   QString log, counts;
@@ -219,6 +222,60 @@ TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
   EXPECT_TRUE(log.startsWith("Failed (1):\n  P1199.HST: "))
       << log.toStdString();
   EXPECT_EQ(Cell(window, 0, ManyColumn::kPath), "C:\\NewPlant\\Data\\P1000");
+}
+
+// At its size on a 1280 x 800 screen, beside a tag as long as its field
+// holds, every State and the whole of each path are in sight; a header
+// click sorts, F8 goes to the problem row and the filter keeps it alone.
+TEST(ManyTrendsWindowTest, StateAndPathsInSightSortAndFindTheProblem) {
+  test::TempFolder folder, runs;
+  const std::string deep = "C:\\OldPlant\\Data\\Flow\\Area7\\Line3\\";
+  for (const char* name : {"Flow001", "Flow002", "Flow003"}) {
+    TrendRecipe recipe;
+    recipe.name = name;
+    recipe.entryPath = deep + name;
+    recipe.tag = name == std::string("Flow002") ? "OLD_" + std::string(74, 'X')
+                                                : std::string("OLD_") + name;
+    test::WriteTrend(folder.path(), recipe);
+  }
+  std::vector<QString> shown;
+  frmManyTrends window(QString::fromStdString(folder.File("")),
+                       TestServices(runs, &shown));
+  window.resize(1200, 640);
+  window.show();
+  ASSERT_TRUE(Settled(window));
+  QTableWidget* table = window.grdTrends;
+  table->item(2, static_cast<int>(ManyColumn::kNewPath))
+      ->setText(QString::fromStdString(deep + "Flow001"));
+  ASSERT_TRUE(Settled(window));
+  const QFontMetrics metrics = table->fontMetrics();
+  for (int row = 0; row < 3; ++row)
+    for (ManyColumn column :
+         {ManyColumn::kPath, ManyColumn::kNewPath, ManyColumn::kState}) {
+      const int c = static_cast<int>(column);
+      const QString text = table->item(row, c)->text();
+      // A reason may be cut, its row's tooltip has it whole.
+      const QString whole =
+          text.startsWith("Refused: ") ? QString("Refused: ") : text;
+      EXPECT_GT(table->columnWidth(c), metrics.horizontalAdvance(whole))
+          << text.toStdString();
+      EXPECT_LE(table->columnViewportPosition(c) + table->columnWidth(c),
+                table->viewport()->width() + 1)
+          << c;
+      EXPECT_EQ(table->item(row, c)->toolTip(), text);
+    }
+
+  table->horizontalHeader()->sectionClicked(
+      static_cast<int>(ManyColumn::kFile));
+  table->horizontalHeader()->sectionClicked(
+      static_cast<int>(ManyColumn::kFile));
+  EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "Flow003.HST");
+  EXPECT_EQ(table->verticalHeaderItem(0)->text(), "3");
+  QTest::keyClick(&window, Qt::Key_F8);
+  EXPECT_EQ(table->currentRow(), 0);
+  window.chkProblems->click();
+  ASSERT_EQ(table->rowCount(), 1);
+  EXPECT_TRUE(Cell(window, 0, ManyColumn::kState).startsWith("Refused: "));
 }
 
 TEST(ManyTrendsWindowTest, MainWindowOpensItFromItsContextMenu) {

@@ -4,15 +4,19 @@
 // the client area and the controls are asked of Windows:
 //   client WIDTH HEIGHT
 //   CLASS LEFT TOP RIGHT BOTTOM TEXT
+//   cut TEXT
 // the client area first, then one line per control, its rectangle in
-// screen pixels and its text in UTF-8. Exits 1 when no such window is
-// open.
+// screen pixels and its text in UTF-8, and after a label whose text does
+// not fit it in the window's font at the window's dpi (a label the
+// program shrank its fonts for is measured larger, never smaller), a
+// "cut" line. Exits 1 when no such window is open.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 #include "platform/WideText.h"
+#include "ui/win32/Controls.h"
 
 namespace {
 
@@ -27,7 +31,7 @@ std::string ControlText(HWND control) {
   return morvelle::Utf8FromWide(std::wstring(text, copied));
 }
 
-BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+BOOL CALLBACK PrintControl(HWND control, LPARAM fonts) {
   wchar_t className[64] = L"";
   GetClassNameW(control, className, sizeof className / sizeof *className);
   RECT rect;
@@ -35,6 +39,10 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   std::printf("%s %ld %ld %ld %ld %s\n",
               morvelle::Utf8FromWide(className).c_str(), rect.left, rect.top,
               rect.right, rect.bottom, ControlText(control).c_str());
+  if (std::wstring(className) == L"Static" &&
+      !morvelle::TextFits(
+          control, reinterpret_cast<morvelle::WindowFonts*>(fonts)->normal()))
+    std::printf("cut %s\n", ControlText(control).c_str());
   return TRUE;
 }
 
@@ -50,6 +58,8 @@ int main(int argc, char** argv) {
   RECT client;
   GetClientRect(window, &client);
   std::printf("client %ld %ld\n", client.right, client.bottom);
-  EnumChildWindows(window, PrintControl, 0);
+  morvelle::WindowFonts fonts;
+  fonts.Make(morvelle::WindowDpi(window), {});
+  EnumChildWindows(window, PrintControl, reinterpret_cast<LPARAM>(&fonts));
   return 0;
 }

@@ -1,8 +1,9 @@
 // Draws the two windows for the README, off screen, into PNG files:
 //   morvelle_screenshots docs
 // The main window shows the example trend just after Browse, with new
-// values typed in; the "Many trends" window a folder of pumps after a
-// folder prefix was replaced in every row and one tag typed too long.
+// values typed in; the "Many trends" window a folder of 200 trends after
+// the folder prefix and the tag prefix were replaced in every row, with
+// one row refused.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -29,39 +30,28 @@ bool Save(QWidget& window, const QString& file) {
   return saved;
 }
 
-// Pumps 1 to 6 of a unit, recorded under C:\OldPlant\Data, in `folder`.
-void WritePumps(const std::filesystem::path& folder) {
-  for (int i = 1; i <= 6; ++i) {
-    morvelle::test::TrendRecipe recipe;
-    recipe.name = "Pump" + std::to_string(i);
-    recipe.entryPath = "C:\\OldPlant\\Data\\" + recipe.name;
-    recipe.tag = "U1." + recipe.name + ".Flow";
-    recipe.version = i % 2 == 0 ? 5 : 2;
-    recipe.seed = 30 + i;
-    morvelle::test::WriteTrend(folder, recipe);
-  }
-}
-
 bool SaveManyTrends(const std::filesystem::path& trends, const QString& file) {
   using namespace morvelle;
   std::filesystem::remove_all(trends);
   std::filesystem::create_directories(trends);
-  WritePumps(trends);
+  test::WritePlantTrends(trends, 200);
   frmManyTrends::Services services;
   services.showMessage = [](QWidget*, MessageLook, const QString&) {};
   frmManyTrends window(QString::fromStdString(trends.string()), services);
   window.grdTrends->selectAll();
-  window.txtFind->setText("C:\\OldPlant\\");
-  window.txtReplace->setText("D:\\Plant\\");
-  window.cmdReplace->click();
-  window.grdTrends->item(2, static_cast<int>(ManyColumn::kNewTag))
-      ->setText("U1.Pump3.Flow.Measured.At.The.Outlet");
-  window.grdTrends->item(5, static_cast<int>(ManyColumn::kNewPath))
-      ->setText("D:\\Plant\\Data\\Pump5");
+  for (auto [find, replace] : {std::pair{"C:\\OldPlant\\", "D:\\NewPlant\\"},
+                               std::pair{"OLD_", "NEW_"}}) {
+    window.txtFind->setText(find);
+    window.txtReplace->setText(replace);
+    window.cmdReplace->click();
+  }
+  // One row bound for another's name.
+  window.grdTrends->item(3, static_cast<int>(ManyColumn::kNewPath))
+      ->setText("D:\\NewPlant\\Data\\Flow\\Flow001");
   if (!QTest::qWaitFor([&] { return !window.busy(); }, 10000)) return false;
-  window.grdTrends->resizeColumnsToContents();
   window.grdTrends->clearSelection();
-  window.resize(1180, 330);
+  // The size it opens at on a 1280 x 800 screen.
+  window.resize(1200, 640);
   return Save(window, file);
 }
 

@@ -78,6 +78,9 @@ inline constexpr TwipsSize kMainClient{12705, 3720};
 inline constexpr const char* kToolsMenu = "&Tools";
 inline constexpr const char* kHelpCaption = "Help";
 inline constexpr TwipsSize kHelpClient{6585, 4920};
+// The "Many trends" window's client area at its start (1200 x 640 pixels
+// at 96 dpi), held inside the screen's work area.
+inline constexpr TwipsSize kManyTrendsClient{18000, 9600};
 
 // Every control of the main window, in the order of the table of the
 // design (Frame1 before the controls inside it).

@@ -1,5 +1,6 @@
 #include "ui/ManyTrends.h"
 
+#include <algorithm>
 #include <map>
 
 #include "app/RenameList.h"
@@ -52,6 +53,13 @@ std::string StateText(const RowStatus& status) {
   for (const std::string& warning : status.warnings)
     text += "; warning: " + warning;
   return text;
+}
+
+bool IsProblem(const RowStatus& status) {
+  return status.state == RowState::kRefused ||
+         status.state == RowState::kConflict ||
+         status.state == RowState::kInterrupted ||
+         status.state == RowState::kDamaged || !status.warnings.empty();
 }
 
 std::vector<RowStatus> PlanRows(Env& env, const std::vector<ManyRow>& rows) {
@@ -157,6 +165,18 @@ void ManyTrends::SetNewValue(std::size_t row, ManyColumn column,
   if (target == value) return;
   target = std::move(value);
   Touch();
+}
+
+std::size_t Occurrences(const std::vector<ManyRow>& rows,
+                        const std::vector<std::size_t>& selected,
+                        const Replacement& r) {
+  std::size_t count = 0;
+  for (std::size_t row : selected) {
+    ManyRow copy = rows[row];
+    if (r.where != ReplaceIn::kPath) count += ReplaceAll(&copy.newTag, r);
+    if (r.where != ReplaceIn::kTag) count += ReplaceAll(&copy.newPath, r);
+  }
+  return count;
 }
 
 std::size_t ManyTrends::Replace(const std::vector<std::size_t>& selected,
@@ -268,6 +288,89 @@ std::vector<std::string> ManyTrends::Import(const std::string& path) {
 void ManyTrends::Touch() {
   ++generation_;
   states_.assign(rows_.size(), RowStatus());
+}
+
+std::vector<std::size_t> ShownRows(const ManyTrends& model,
+                                   const RowOrder& order) {
+  std::vector<std::size_t> shown;
+  for (std::size_t row = 0; row < model.rows().size(); ++row)
+    if (!order.problemsOnly || IsProblem(model.status(row)))
+      shown.push_back(row);
+  if (!order.sortColumn) return shown;
+  std::vector<std::string> keys(model.rows().size());
+  for (std::size_t row : shown)
+    keys[row] = FoldCase(model.Cell(row, *order.sortColumn));
+  std::stable_sort(
+      shown.begin(), shown.end(), [&](std::size_t a, std::size_t b) {
+        return order.descending ? keys[b] < keys[a] : keys[a] < keys[b];
+      });
+  return shown;
+}
+
+std::optional<std::size_t> NextProblem(const ManyTrends& model,
+                                       const std::vector<std::size_t>& shown,
+                                       std::optional<std::size_t> from) {
+  const std::size_t count = shown.size();
+  const std::size_t start = from ? *from + 1 : 0;
+  for (std::size_t step = 0; step < count; ++step) {
+    std::size_t place = (start + step) % count;
+    if (IsProblem(model.status(shown[place]))) return place;
+  }
+  return std::nullopt;
+}
+
+std::array<int, kManyColumnCount> ColumnWidths(
+    const ManyTable& cells, int width,
+    const std::function<int(const std::string&)>& textWidth, int padding) {
+  constexpr int kFile = static_cast<int>(ManyColumn::kFile);
+  constexpr int kPath = static_cast<int>(ManyColumn::kPath);
+  constexpr int kNewPath = static_cast<int>(ManyColumn::kNewPath);
+  constexpr int kState = static_cast<int>(ManyColumn::kState);
+  // The share of the width, in hundredths, that File and the tags may take
+  // when not all fit, State no more than its least, until the paths have
+  // theirs; then State takes the rest.
+  constexpr int kShare[] = {12, 15, 0, 15, 0, 0};
+  constexpr int kGiveBack[] = {kState, kFile};
+  std::array<int, kManyColumnCount> wanted{}, least{}, widths{};
+  for (int column = 0; column < kManyColumnCount; ++column) {
+    least[column] = textWidth(kManyColumnTitles[column]) + padding;
+    // The states that carry no reason are always read whole.
+    if (column == kState)
+      for (RowState state : {RowState::kPlanning, RowState::kUnchanged,
+                             RowState::kWillRename, RowState::kInterrupted}) {
+        RowStatus status;
+        status.state = state;
+        least[column] =
+            std::max(least[column], textWidth(StateText(status)) + padding);
+      }
+    wanted[column] = least[column];
+    for (const auto& row : cells)
+      wanted[column] =
+          std::max(wanted[column], textWidth(row[column]) + padding);
+  }
+  int left = width;
+  for (int column = 0; column < kManyColumnCount; ++column) {
+    if (column == kPath || column == kNewPath) continue;
+    widths[column] = std::max(
+        least[column], std::min(wanted[column], width * kShare[column] / 100));
+    left -= widths[column];
+  }
+  // The paths share what is left, the shorter one no more than it needs.
+  const int shorter = wanted[kPath] <= wanted[kNewPath] ? kPath : kNewPath;
+  const int longer = shorter == kPath ? kNewPath : kPath;
+  widths[shorter] =
+      std::max(least[shorter], std::min(wanted[shorter], left / 2));
+  widths[longer] =
+      std::max(least[longer], std::min(wanted[longer], left - widths[shorter]));
+  left -= widths[shorter] + widths[longer];
+  for (int column : kGiveBack) {
+    int more =
+        std::clamp(wanted[column] - widths[column], 0, std::max(left, 0));
+    widths[column] += more;
+    left -= more;
+  }
+  if (left > 0) widths[kState] += left;
+  return widths;
 }
 
 }  // namespace morvelle

@@ -11,8 +11,11 @@
 // handing the result back with SetStates.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,8 @@ enum class ManyColumn { kFile, kTag, kPath, kNewTag, kNewPath, kState };
 inline constexpr const char* kManyColumnTitles[] = {
     "File", "Tag", "Path", "New tag", "New path", "State"};
 inline constexpr int kManyColumnCount = 6;
+// Every cell of a table, row by row, in the order of ManyColumn.
+using ManyTable = std::vector<std::array<std::string, kManyColumnCount>>;
 inline constexpr const char* kManyTrendsTitle = "Morvelle - Many trends";
 // The item that opens the window from the main window's menu.
 inline constexpr const char* kManyTrendsMenuItem = "&Many trends...";
@@ -44,6 +49,11 @@ struct ManyCaptions {
                                         "in tag and path"};
   static constexpr const char* kMatchCase = "Match &case";
   static constexpr const char* kReplace = "Re&place in selected rows";
+  static constexpr const char* kProblemsOnly = "S&how problems only";
+  // The key that selects the next problem row, named in the check box's
+  // tooltip.
+  static constexpr const char* kNextProblemTip =
+      "F8 selects the next problem row";
   static constexpr const char* kImport = "I&mport CSV...";
   static constexpr const char* kExport = "&Export CSV...";
   static constexpr const char* kUndo = "&Undo last run";
@@ -99,6 +109,10 @@ struct RowStatus {
 // cut.
 std::string StateText(const RowStatus& status);
 
+// A row the user has to look at: refused, in conflict, interrupted, or
+// renaming with a value cut to its field.
+bool IsProblem(const RowStatus& status);
+
 // Plans every changed row of `rows` as --batch plans the rows of a list
 // (PlanRenames, the rows against each other included); unchanged rows are
 // not planned at all, as running them would change nothing, nor are
@@ -122,6 +136,12 @@ struct Replacement {
 // Replaces every occurrence of `r.find` in `*text`, left to right, none of
 // them overlapping; returns how many. An empty `find` matches nothing.
 std::size_t ReplaceAll(std::string* text, const Replacement& r);
+
+// How many occurrences ManyTrends::Replace would replace in the `selected`
+// rows of `rows`; changes nothing.
+std::size_t Occurrences(const std::vector<ManyRow>& rows,
+                        const std::vector<std::size_t>& selected,
+                        const Replacement& r);
 
 class ManyTrends {
  public:
@@ -192,5 +212,37 @@ class ManyTrends {
   std::vector<RowStatus> states_;
   std::uint64_t generation_ = 0;
 };
+
+// How the table shows the model's rows: in folder order or sorted on a
+// column, and perhaps only the problems (IsProblem).
+struct RowOrder {
+  std::optional<ManyColumn> sortColumn;
+  bool descending = false;
+  bool problemsOnly = false;
+};
+
+// The model's rows in the order the table shows them: sorted on the text
+// of `order.sortColumn` (ASCII letters in either case), rows of equal text
+// in folder order either way.
+std::vector<std::size_t> ShownRows(const ManyTrends& model,
+                                   const RowOrder& order);
+
+// The place in `shown` (as ShownRows gives it) of the first problem row
+// after the place `from`, going round to the top; from the top when `from`
+// is none. None when no row shown is a problem.
+std::optional<std::size_t> NextProblem(const ManyTrends& model,
+                                       const std::vector<std::size_t>& shown,
+                                       std::optional<std::size_t> from);
+
+// The widths of the table's columns, in pixels, for a table `width` wide:
+// each column as wide as its title and its widest cell (`textWidth` of the
+// text plus `padding`) where all fit. Where they do not, File, the tags and
+// State are held to a share of the width each, so that the paths keep the
+// room for their ends; State is never narrower than the states that carry
+// no reason ("Interrupted: run Recover" the widest), and takes the room
+// left over.
+std::array<int, kManyColumnCount> ColumnWidths(
+    const ManyTable& cells, int width,
+    const std::function<int(const std::string&)>& textWidth, int padding);
 
 }  // namespace morvelle

@@ -19,6 +19,32 @@ bool IsAlert(RowState state) {
          state == RowState::kInterrupted || state == RowState::kDamaged;
 }
 
+const char* FieldName(ReplaceIn where) {
+  switch (where) {
+    case ReplaceIn::kTag:
+      return "New tag";
+    case ReplaceIn::kPath:
+      return "New path";
+    case ReplaceIn::kBoth:
+      break;
+  }
+  return "New tag or New path";
+}
+
+// Why nothing was replaced: and where the text is, when it is only in the
+// field the user did not choose.
+std::string NotFoundText(const std::vector<ManyRow>& rows,
+                         const std::vector<std::size_t>& selected,
+                         const Replacement& r) {
+  std::string text = "'" + r.find + "' is not in the " + FieldName(r.where) +
+                     " of the selected rows";
+  if (r.where == ReplaceIn::kBoth) return text + ".";
+  Replacement other = r;
+  other.where = r.where == ReplaceIn::kTag ? ReplaceIn::kPath : ReplaceIn::kTag;
+  if (Occurrences(rows, selected, other) == 0) return text + ".";
+  return text + "; it is in their " + FieldName(other.where) + ".";
+}
+
 }  // namespace
 
 ManyTrendsForm::ManyTrendsForm(ManyView& view, ManyPaths& paths, Env& env)
@@ -50,14 +76,14 @@ void ManyTrendsForm::cmdBrowse_Click() {
 
 void ManyTrendsForm::grdTrends_CellEdited(std::size_t row, ManyColumn column,
                                           const std::string& value) {
-  SetNewValue(row, column, value);
+  SetNewValue(shown_.at(row), column, value);
   Edited();
 }
 
 void ManyTrendsForm::cmdSet_Click(std::size_t row, const std::string& newTag,
                                   const std::string& newPath) {
-  SetNewValue(row, ManyColumn::kNewTag, newTag);
-  SetNewValue(row, ManyColumn::kNewPath, newPath);
+  SetNewValue(shown_.at(row), ManyColumn::kNewTag, newTag);
+  SetNewValue(shown_.at(row), ManyColumn::kNewPath, newPath);
   Edited();
 }
 
@@ -68,10 +94,29 @@ void ManyTrendsForm::cmdReplace_Click(const std::vector<std::size_t>& selected,
          "Select the rows to replace in first (Ctrl+A selects all).");
     return;
   }
-  if (model_.Replace(selected, r) > 0)
+  std::vector<std::size_t> rows = RowsAt(selected);
+  if (model_.Replace(rows, r) > 0)
     ShowTable();
   else
-    Tell(MessageLook::kNoIcon, "'" + r.find + "' is not in the selected rows.");
+    Tell(MessageLook::kNoIcon, NotFoundText(model_.rows(), rows, r));
+}
+
+void ManyTrendsForm::grdTrends_HeaderClick(ManyColumn column) {
+  order_.descending = order_.sortColumn == column && !order_.descending;
+  order_.sortColumn = column;
+  ShowRows();
+  ShowStates();
+}
+
+void ManyTrendsForm::chkProblems_Click(bool problemsOnly) {
+  order_.problemsOnly = problemsOnly;
+  ShowRows();
+  ShowStates();
+}
+
+void ManyTrendsForm::grdTrends_NextProblem(std::optional<std::size_t> current) {
+  std::optional<std::size_t> next = NextProblem(model_, shown_, current);
+  if (next) view_.SelectRow(*next);
 }
 
 void ManyTrendsForm::cmdImport_Click() {
@@ -125,27 +170,52 @@ void ManyTrendsForm::LoadFolder(const std::string& folder) {
 
 // Every cell from the model; the states follow once planned.
 void ManyTrendsForm::ShowTable() {
-  ManyTable cells(model_.rows().size());
-  for (std::size_t row = 0; row < cells.size(); ++row)
-    for (int column = 0; column < kManyColumnCount; ++column)
-      cells[row][column] = model_.Cell(row, static_cast<ManyColumn>(column));
-  view_.ShowTable(cells);
+  ShowRows();
   RequestPlan();
 }
 
+void ManyTrendsForm::ShowRows() {
+  shown_ = ShownRows(model_, order_);
+  ManyTable cells(shown_.size());
+  for (std::size_t place = 0; place < cells.size(); ++place)
+    for (int column = 0; column < kManyColumnCount; ++column)
+      cells[place][column] =
+          model_.Cell(shown_[place], static_cast<ManyColumn>(column));
+  view_.ShowTable(cells);
+}
+
 void ManyTrendsForm::ShowStates() {
-  for (std::size_t row = 0; row < model_.rows().size(); ++row)
-    view_.ShowState(row, model_.Cell(row, ManyColumn::kState),
+  for (std::size_t place = 0; place < shown_.size(); ++place) {
+    const std::size_t row = shown_[place];
+    const std::string text = model_.Cell(row, ManyColumn::kState);
+    const std::string damage = model_.StateTooltip(row);
+    view_.ShowState(place, text,
                     IsAlert(model_.status(row).state)
                         ? std::optional<Colour>(kRed)
-                        : std::nullopt);
+                        : std::nullopt,
+                    damage.empty() ? text : damage);
+  }
   EnableControls();
+}
+
+std::optional<std::size_t> ManyTrendsForm::PlaceOf(std::size_t row) const {
+  auto at = std::find(shown_.begin(), shown_.end(), row);
+  if (at == shown_.end()) return std::nullopt;
+  return static_cast<std::size_t>(at - shown_.begin());
+}
+
+std::vector<std::size_t> ManyTrendsForm::RowsAt(
+    const std::vector<std::size_t>& places) const {
+  std::vector<std::size_t> rows;
+  for (std::size_t place : places) rows.push_back(shown_.at(place));
+  return rows;
 }
 
 void ManyTrendsForm::SetNewValue(std::size_t row, ManyColumn column,
                                  const std::string& value) {
   model_.SetNewValue(row, column, value);
-  view_.SetCell(row, column, model_.Cell(row, column));
+  if (std::optional<std::size_t> place = PlaceOf(row))
+    view_.SetCell(*place, column, model_.Cell(row, column));
 }
 
 void ManyTrendsForm::Edited() {
@@ -219,7 +289,12 @@ void ManyTrendsForm::RequestPlan() {
 
 void ManyTrendsForm::PlanDone(std::uint64_t generation,
                               std::vector<RowStatus> states) {
-  if (model_.SetStates(generation, std::move(states))) ShowStates();
+  if (model_.SetStates(generation, std::move(states))) {
+    // A new plan may move rows in or out of the problems, or in an order
+    // on State.
+    if (ShownRows(model_, order_) != shown_) ShowRows();
+    ShowStates();
+  }
   if (planAgain_ || generation != model_.generation()) RequestPlan();
 }
 

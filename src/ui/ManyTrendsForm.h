@@ -51,11 +51,9 @@ enum class ManyControl {
 // import, a new file to export to.
 enum class PathQuestion { kFolder, kImport, kExport };
 
-// Every cell of the table, row by row, in the order of ManyColumn.
-using ManyTable = std::vector<std::array<std::string, kManyColumnCount>>;
-
 // What the form asks of the window that shows it. Texts are UTF-8; rows
-// are counted from 0.
+// are counted from 0 in the order the table shows them, which the form
+// maps to the model's rows (ShownRows).
 class ManyView {
  public:
   virtual ~ManyView() = default;
@@ -72,10 +70,15 @@ class ManyView {
   virtual void SetCell(std::size_t row, ManyColumn column,
                        const std::string& text) = 0;
   // The State cell of `row`, its text in `colour`, or in the table's own
-  // when there is none.
+  // when there is none; `tip` is its tooltip, the text whole or, for a
+  // damaged trend, every problem, one to a line.
   virtual void ShowState(std::size_t row, const std::string& text,
-                         std::optional<Colour> colour) = 0;
+                         std::optional<Colour> colour,
+                         const std::string& tip) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
+  // Selects `row` alone, makes it the current row and scrolls it into
+  // sight.
+  virtual void SelectRow(std::size_t row) = 0;
   virtual void SetEnabled(ManyControl control, bool enabled) = 0;
   // The progress bar back at its start, its range as it was.
   virtual void ClearProgress() = 0;
@@ -140,6 +143,14 @@ class ManyTrendsForm {
   // selected or nothing was found.
   void cmdReplace_Click(const std::vector<std::size_t>& selected,
                         const Replacement& r);
+  // A click on the title of `column`: the rows sorted on it, ascending,
+  // or the other way when they already are.
+  void grdTrends_HeaderClick(ManyColumn column);
+  // "Show problems only" checked or cleared.
+  void chkProblems_Click(bool problemsOnly);
+  // The key that selects the next problem row after the `current` row
+  // (none: from the top), going round to the top.
+  void grdTrends_NextProblem(std::optional<std::size_t> current);
   void cmdImport_Click();
   void cmdExport_Click();
   // Start a run of the changed rows, or of the newest undo list, once the
@@ -157,14 +168,24 @@ class ManyTrendsForm {
   // end has been handled on the window's thread.
   bool busy() const { return worker_.joinable(); }
   const ManyTrends& model() const { return model_; }
+  // How the table shows the rows now, for the view's sort mark.
+  const RowOrder& order() const { return order_; }
+  // The model row shown at each place of the table.
+  const std::vector<std::size_t>& shownRows() const { return shown_; }
 
  private:
   // A message box, or for a text of more lines than a box shows on a
   // screen, a report of it.
   void Tell(MessageLook look, const std::string& text);
   void LoadFolder(const std::string& folder);
+  // Every cell anew, then a plan of the rows as they now are.
   void ShowTable();
+  // The rows shown again in `order_`, every cell from the model.
+  void ShowRows();
   void ShowStates();
+  // The shown places of model rows, the model rows of shown places.
+  std::optional<std::size_t> PlaceOf(std::size_t row) const;
+  std::vector<std::size_t> RowsAt(const std::vector<std::size_t>& places) const;
   void SetNewValue(std::size_t row, ManyColumn column,
                    const std::string& value);
   // The states wait for a plan of the rows as they now are.
@@ -183,6 +204,8 @@ class ManyTrendsForm {
   ManyPaths& paths_;
   Env& env_;
   ManyTrends model_;
+  RowOrder order_;
+  std::vector<std::size_t> shown_;  // the model row of each place shown
   std::thread worker_;
   bool running_ = false;     // a rename, undo or recovery is on the worker
   bool recovering_ = false;  // that run is a recovery, which cannot stop

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,12 +12,16 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <utility>
 
 #include "platform/Env.h"
+#include "ui/FormLayout.h"
 #include "ui/qt/MessageBox.h"
 #include "ui/qt/frmRunReport.h"
 
@@ -68,11 +73,19 @@ frmManyTrends::frmManyTrends(const QString& folder, Services services)
   setWindowTitle(kManyTrendsTitle);
   CreateControls();
   ConnectHandlers();
-  resize(1000, 560);
+  QRect area = screen()->availableGeometry();
+  // Qt scales pixels to the screen's dpi itself.
+  resize(std::min(PixelsAt(kManyTrendsClient.width, 96), area.width() - 40),
+         std::min(PixelsAt(kManyTrendsClient.height, 96), area.height() - 80));
   form_.Form_Load(folder.isEmpty() ? std::string() : FolderPath(folder));
 }
 
-frmManyTrends::~frmManyTrends() = default;
+// What QWidget's destructor does to the table reaches no member of this
+// class, gone by then.
+frmManyTrends::~frmManyTrends() {
+  grdTrends->viewport()->removeEventFilter(this);
+  disconnect(grdTrends->verticalHeader(), nullptr, this, nullptr);
+}
 
 void frmManyTrends::closeEvent(QCloseEvent* event) {
   if (event->spontaneous() && !form_.Form_QueryUnload()) {
@@ -105,6 +118,13 @@ void frmManyTrends::CreateControls() {
   grdTrends->setSelectionBehavior(QAbstractItemView::SelectRows);
   grdTrends->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grdTrends->horizontalHeader()->setStretchLastSection(true);
+  grdTrends->horizontalHeader()->setSortIndicatorShown(false);
+  grdTrends->horizontalHeader()->setSectionsClickable(true);
+  grdTrends->viewport()->installEventFilter(this);
+  // A path cut in its middle still shows where it ends; a long reason is
+  // cut on its one line, its tooltip holding it whole.
+  grdTrends->setTextElideMode(Qt::ElideMiddle);
+  grdTrends->setWordWrap(false);
   layout->addWidget(grdTrends, 1);
 
   auto* replace = new QHBoxLayout;
@@ -119,9 +139,11 @@ void frmManyTrends::CreateControls() {
   cboReplaceIn->setCurrentIndex(static_cast<int>(ReplaceIn::kBoth));
   chkMatchCase = new QCheckBox(ManyCaptions::kMatchCase, this);
   cmdReplace = Button(ManyCaptions::kReplace, this);
+  chkProblems = new QCheckBox(ManyCaptions::kProblemsOnly, this);
+  chkProblems->setToolTip(ManyCaptions::kNextProblemTip);
   for (QWidget* widget : std::initializer_list<QWidget*>{
            find_label, txtFind, replace_label, txtReplace, cboReplaceIn,
-           chkMatchCase, cmdReplace})
+           chkMatchCase, cmdReplace, chkProblems})
     replace->addWidget(widget);
   layout->addLayout(replace);
 
@@ -162,6 +184,54 @@ void frmManyTrends::ConnectHandlers() {
   connect(cmdClose, &QPushButton::clicked, this, [this] {
     if (form_.Form_QueryUnload()) close();
   });
+  connect(grdTrends->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          &frmManyTrends::HeaderClicked);
+  // The row numbers' column grows with the rows, taking room from the
+  // others.
+  connect(grdTrends->verticalHeader(), &QHeaderView::geometriesChanged, this,
+          &frmManyTrends::SizeColumns);
+  connect(chkProblems, &QCheckBox::toggled, this,
+          [this](bool on) { form_.chkProblems_Click(on); });
+  connect(new QShortcut(QKeySequence(Qt::Key_F8), this), &QShortcut::activated,
+          this, &frmManyTrends::NextProblem);
+}
+
+bool frmManyTrends::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == grdTrends->viewport() && event->type() == QEvent::Resize)
+    SizeColumns();
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmManyTrends::HeaderClicked(int column) {
+  form_.grdTrends_HeaderClick(static_cast<ManyColumn>(column));
+  QHeaderView* header = grdTrends->horizontalHeader();
+  header->setSortIndicatorShown(true);
+  header->setSortIndicator(column, form_.order().descending
+                                       ? Qt::DescendingOrder
+                                       : Qt::AscendingOrder);
+}
+
+void frmManyTrends::NextProblem() {
+  int current = grdTrends->currentRow();
+  form_.grdTrends_NextProblem(
+      current < 0
+          ? std::nullopt
+          : std::optional<std::size_t>(static_cast<std::size_t>(current)));
+}
+
+void frmManyTrends::SizeColumns() {
+  const QFontMetrics metrics = grdTrends->fontMetrics();
+  // A cell's text sits between the grid and a margin on each side.
+  const int padding =
+      2 * grdTrends->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+  std::array<int, kManyColumnCount> widths = ColumnWidths(
+      cells_, grdTrends->viewport()->width(),
+      [&](const std::string& text) {
+        return metrics.horizontalAdvance(Q(text));
+      },
+      padding);
+  for (int column = 0; column < kManyColumnCount; ++column)
+    grdTrends->setColumnWidth(column, widths[column]);
 }
 
 void frmManyTrends::CellEdited(int row, int column) {
@@ -216,37 +286,47 @@ void frmManyTrends::SetFolderText(const std::string& folder) {
 
 void frmManyTrends::ShowTable(const ManyTable& cells) {
   filling_ = true;
+  cells_ = cells;
   grdTrends->setRowCount(static_cast<int>(cells.size()));
   for (int row = 0; row < grdTrends->rowCount(); ++row) {
     for (int column = 0; column < kManyColumnCount; ++column) {
       auto* item = new QTableWidgetItem(Q(cells[row][column]));
+      item->setToolTip(item->text());
       bool editable = column == static_cast<int>(ManyColumn::kNewTag) ||
                       column == static_cast<int>(ManyColumn::kNewPath);
       if (!editable) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
       grdTrends->setItem(row, column, item);
     }
   }
-  // The State column, last, stretches to the window's edge; sized to its
-  // contents as well it would stop doing so once the window is shown.
-  for (int column = 0; column < kManyColumnCount - 1; ++column)
-    grdTrends->resizeColumnToContents(column);
+  // Each row numbered as the model counts it, as "In conflict with row N"
+  // does, however the rows are sorted.
+  QStringList numbers;
+  for (std::size_t row : form_.shownRows()) numbers << QString::number(row + 1);
+  grdTrends->setVerticalHeaderLabels(numbers);
+  SizeColumns();
   filling_ = false;
 }
 
 void frmManyTrends::SetCell(std::size_t row, ManyColumn column,
                             const std::string& text) {
   filling_ = true;
-  grdTrends->item(static_cast<int>(row), static_cast<int>(column))
-      ->setText(Q(text));
+  QTableWidgetItem* item =
+      grdTrends->item(static_cast<int>(row), static_cast<int>(column));
+  item->setText(Q(text));
+  item->setToolTip(item->text());
+  cells_.at(row)[static_cast<int>(column)] = text;
   filling_ = false;
 }
 
 void frmManyTrends::ShowState(std::size_t row, const std::string& text,
-                              std::optional<Colour> colour) {
+                              std::optional<Colour> colour,
+                              const std::string& tip) {
   filling_ = true;
   QTableWidgetItem* item = grdTrends->item(
       static_cast<int>(row), static_cast<int>(ManyColumn::kState));
   item->setText(Q(text));
+  item->setToolTip(Q(tip));
+  cells_.at(row)[static_cast<int>(ManyColumn::kState)] = text;
   item->setForeground(colour ? QColor(colour->red, colour->green, colour->blue)
                              : palette().text().color());
   filling_ = false;
@@ -254,6 +334,15 @@ void frmManyTrends::ShowState(std::size_t row, const std::string& text,
 
 void frmManyTrends::SetStatusText(const std::string& text) {
   lblStatus->setText(Q(text));
+}
+
+void frmManyTrends::SelectRow(std::size_t row) {
+  const int at = static_cast<int>(row);
+  grdTrends->clearSelection();
+  grdTrends->setCurrentCell(at, static_cast<int>(ManyColumn::kState));
+  grdTrends->selectRow(at);
+  grdTrends->scrollToItem(grdTrends->currentItem());
+  grdTrends->setFocus();
 }
 
 void frmManyTrends::SetEnabled(ManyControl control, bool enabled) {

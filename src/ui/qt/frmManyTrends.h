@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QCloseEvent;
+class QEvent;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -59,6 +60,7 @@ class frmManyTrends final : public QWidget,
   QComboBox* cboReplaceIn;
   QCheckBox* chkMatchCase;
   QPushButton* cmdReplace;
+  QCheckBox* chkProblems;
   QLabel* lblStatus;
   QProgressBar* prgRun;
   QPushButton* cmdCancel;
@@ -76,12 +78,17 @@ class frmManyTrends final : public QWidget,
   // box or Close; a close the program asks for, as when the main window
   // closes, asks nothing. A run in progress stops at its trend.
   void closeEvent(QCloseEvent* event) override;
+  // The columns sized again to the table's new width.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
   void ConnectHandlers();
   void CellEdited(int row, int column);
   void ReplaceClicked();
+  void HeaderClicked(int column);
+  void NextProblem();
+  void SizeColumns();
   QWidget* ControlOf(ManyControl control) const;
 
   void Post(std::function<void()> task) override;
@@ -90,8 +97,9 @@ class frmManyTrends final : public QWidget,
   void SetCell(std::size_t row, ManyColumn column,
                const std::string& text) override;
   void ShowState(std::size_t row, const std::string& text,
-                 std::optional<Colour> colour) override;
+                 std::optional<Colour> colour, const std::string& tip) override;
   void SetStatusText(const std::string& text) override;
+  void SelectRow(std::size_t row) override;
   void SetEnabled(ManyControl control, bool enabled) override;
   void ClearProgress() override;
   void SetProgress(std::size_t done, std::size_t total) override;
@@ -104,6 +112,7 @@ class frmManyTrends final : public QWidget,
   Services services_;
   ManyTrendsForm form_;
   bool filling_ = false;  // the form is setting cells, the user is not
+  ManyTable cells_;       // as last shown, for sizing the columns
 };
 
 }  // namespace morvelle

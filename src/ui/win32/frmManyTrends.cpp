@@ -4,6 +4,8 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <utility>
 
@@ -45,6 +47,7 @@ enum Id {
   kRename,
   kClose,
   kRecover,
+  kProblems,
 };
 
 struct ChildControl {
@@ -81,6 +84,8 @@ const ChildControl kChildren[] = {
      WS_TABSTOP | BS_AUTOCHECKBOX, 0},
     {kReplace, L"BUTTON", ManyCaptions::kReplace, kButton, 0},
     {kStatus, L"STATIC", "", kLabel | SS_NOPREFIX, 0},
+    {kProblems, L"BUTTON", ManyCaptions::kProblemsOnly,
+     WS_TABSTOP | BS_AUTOCHECKBOX, 0},
     {kProgress, PROGRESS_CLASSW, "", 0, 0},
     {kCancel, L"BUTTON", ManyCaptions::kCancel, kButton, 0},
     {kImport, L"BUTTON", ManyCaptions::kImport, kButton, 0},
@@ -90,22 +95,45 @@ const ChildControl kChildren[] = {
     {kClose, L"BUTTON", ManyCaptions::kClose, kButton, 0},
 };
 
-// A row of controls: each with its width in pixels at 96 dpi, 0 sharing
-// what the others leave.
+// A row of controls: each with its width in twips, 0 sharing what the
+// others leave. The status line has a row of its own, so that its counts
+// are read whole at any dpi.
 using ControlRow = std::initializer_list<std::pair<int, int>>;
 constexpr ControlRow kFolderRow = {
-    {kFolderLabel, 50}, {kFolder, 0}, {kBrowse, 90}, {kRecover, 90}};
-constexpr ControlRow kNewRow = {{kNewTagLabel, 60},
+    {kFolderLabel, 750}, {kFolder, 0}, {kBrowse, 1350}, {kRecover, 1350}};
+constexpr ControlRow kNewRow = {{kNewTagLabel, 900},
                                 {kNewTag, 0},
-                                {kNewPathLabel, 64},
+                                {kNewPathLabel, 960},
                                 {kNewPath, 0},
-                                {kSet, 60}};
-constexpr ControlRow kReplaceRow = {
-    {kFindLabel, 36}, {kFind, 0},       {kReplaceLabel, 82}, {kReplaceWith, 0},
-    {kIn, 120},       {kMatchCase, 90}, {kReplace, 160}};
+                                {kSet, 900}};
+constexpr ControlRow kReplaceRow = {{kFindLabel, 540},     {kFind, 0},
+                                    {kReplaceLabel, 1230}, {kReplaceWith, 0},
+                                    {kIn, 1800},           {kMatchCase, 1350},
+                                    {kReplace, 2400}};
+constexpr ControlRow kStatusRow = {{kStatus, 0}, {kProblems, 2400}};
 constexpr ControlRow kBottomRow = {
-    {kStatus, 0},   {kProgress, 140}, {kCancel, 70}, {kImport, 100},
-    {kExport, 100}, {kUndo, 100},     {kRename, 80}, {kClose, 70}};
+    {kProgress, 0}, {kCancel, 1050}, {kImport, 1500}, {kExport, 1500},
+    {kUndo, 1500},  {kRename, 1200}, {kClose, 1050}};
+// The margin round the window, the height of a row and the gap between
+// controls, in twips.
+constexpr int kMargin = 120, kRowHeight = 345, kGap = 90;
+
+// A drop-down list is as tall as its selection field, whose height
+// follows the height of its items: this makes it `height` pixels, as tall
+// as the boxes beside it, setting the item height by the difference seen
+// until it is (Wine's field grows by more than the item height set).
+void FitDropDown(HWND combo, int height) {
+  LRESULT item =
+      SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int tries = 0; tries < 3 && item != CB_ERR; ++tries) {
+    RECT field;
+    GetWindowRect(combo, &field);
+    const int off = height - (field.bottom - field.top);
+    if (off == 0 || item + off <= 0) return;
+    item += off;
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+  }
+}
 
 std::string PickFolder(HWND owner) {
   BROWSEINFOW info{};
@@ -178,11 +206,15 @@ bool frmManyTrends::Create(HWND owner, const std::string& folder,
                            bool quitOnClose) {
   quitOnClose_ = quitOnClose;
   RegisterWindowClass(kClassName, &WindowProcedure<frmManyTrends>);
-  UINT dpi = owner ? WindowDpi(owner) : 96;
-  HWND window = CreateWindowExW(
-      kExStyle, kClassName, Wide(kManyTrendsTitle).c_str(), kStyle,
-      CW_USEDEFAULT, CW_USEDEFAULT, MulDiv(1000, dpi, 96), MulDiv(560, dpi, 96),
-      owner, nullptr, GetModuleHandleW(nullptr), this);
+  UINT dpi = WindowDpi(owner ? owner : GetDesktopWindow());
+  SIZE size = OuterSize(kManyTrendsClient, kStyle, kExStyle, dpi);
+  ScreenRect area = WorkAreaOf(owner ? owner : GetDesktopWindow());
+  HWND window =
+      CreateWindowExW(kExStyle, kClassName, Wide(kManyTrendsTitle).c_str(),
+                      kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      std::min<int>(size.cx, area.right - area.left),
+                      std::min<int>(size.cy, area.bottom - area.top), owner,
+                      nullptr, GetModuleHandleW(nullptr), this);
   if (!window) return false;
   {
     std::lock_guard<std::mutex> lock(postedMutex_);
@@ -197,7 +229,13 @@ bool frmManyTrends::Create(HWND owner, const std::string& folder,
 }
 
 bool frmManyTrends::TranslateDialogKeys(MSG* message) {
-  return window_ && IsDialogMessageW(window_, message);
+  if (!window_) return false;
+  if (message->message == WM_KEYDOWN && message->wParam == VK_F8 &&
+      (message->hwnd == window_ || IsChild(window_, message->hwnd))) {
+    NextProblem();
+    return true;
+  }
+  return IsDialogMessageW(window_, message);
 }
 
 void frmManyTrends::CreateControls() {
@@ -205,14 +243,12 @@ void frmManyTrends::CreateControls() {
     NewChild(window_, child.className, child.caption, child.style,
              child.exStyle, child.id);
   HWND list = Control(kList);
-  ListView_SetExtendedListViewStyle(list,
-                                    LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  ListView_SetExtendedListViewStyle(
+      list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
   for (int column = 0; column < kManyColumnCount; ++column) {
     std::wstring title = Wide(kManyColumnTitles[column]);
     LVCOLUMNW header{};
-    header.mask = LVCF_TEXT | LVCF_WIDTH;
-    header.cx = MulDiv(column == kManyColumnCount - 1 ? 300 : 130,
-                       WindowDpi(window_), 96);
+    header.mask = LVCF_TEXT;
     header.pszText = title.data();
     ListView_InsertColumn(list, column, &header);
   }
@@ -230,8 +266,8 @@ void frmManyTrends::LayOut() {
   RECT client;
   GetClientRect(window_, &client);
   UINT dpi = WindowDpi(window_);
-  auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
-  const int margin = px(8), height = px(23), gap = px(6);
+  auto px = [dpi](int twips) { return PixelsAt(twips, static_cast<int>(dpi)); };
+  const int margin = px(kMargin), height = px(kRowHeight), gap = px(kGap);
   auto place_row = [&](const ControlRow& row, int top) {
     int fixed = 0, shared = 0;
     for (auto [id, width] : row) {
@@ -243,18 +279,49 @@ void frmManyTrends::LayOut() {
     int left = margin;
     for (auto [id, width] : row) {
       int w = width == 0 ? share : px(width);
-      PlaceControl(Control(id), {left, top, left + w, top + height});
+      // A drop-down's height is that of its list.
+      int h = id == kIn ? 8 * height : height;
+      PlaceControl(Control(id), {left, top, left + w, top + h});
       left += w + gap;
     }
   };
   place_row(kFolderRow, margin);
   int bottom = client.bottom - margin - height;
   place_row(kBottomRow, bottom);
-  place_row(kReplaceRow, bottom - (height + gap));
-  place_row(kNewRow, bottom - 2 * (height + gap));
+  place_row(kStatusRow, bottom - (height + gap));
+  place_row(kReplaceRow, bottom - 2 * (height + gap));
+  place_row(kNewRow, bottom - 3 * (height + gap));
+  FitDropDown(Control(kIn), height);
   int list_top = margin + height + gap;
   PlaceControl(Control(kList), {margin, list_top, client.right - margin,
-                                bottom - 2 * (height + gap) - gap});
+                                bottom - 3 * (height + gap) - gap});
+  SizeColumns();
+}
+
+void frmManyTrends::SizeColumns() {
+  HWND list = Control(kList);
+  RECT inside;
+  GetClientRect(list, &inside);
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, fonts_.normal());
+  auto text_width = [dc](const std::string& text) {
+    std::wstring wide = Wide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()),
+                          &size);
+    return static_cast<int>(size.cx);
+  };
+  const int dpi = static_cast<int>(WindowDpi(window_));
+  // Room for the vertical scroll bar when it is not there yet.
+  const bool scrolls = GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL;
+  std::array<int, kManyColumnCount> widths = ColumnWidths(
+      cells_,
+      inside.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL) * dpi / 96),
+      text_width, PixelsAt(kGap * 2, dpi));
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  for (int column = 0; column < kManyColumnCount; ++column)
+    ListView_SetColumnWidth(list, column, widths[column]);
 }
 
 LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
@@ -271,6 +338,12 @@ LRESULT frmManyTrends::Handle(HWND window, UINT message, WPARAM wParam,
       if (header->idFrom != kList) return 0;
       if (header->code == NM_CUSTOMDRAW)
         return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+      if (header->code == NM_KILLFOCUS || header->code == NM_SETFOCUS)
+        InvalidateRect(Control(kList), nullptr, FALSE);
+      if (header->code == LVN_COLUMNCLICK)
+        SortOn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+      if (header->code == LVN_GETINFOTIPW)
+        RowTip(reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
       if (header->code == LVN_ITEMCHANGED &&
           (reinterpret_cast<const NMLISTVIEW*>(lParam)->uNewState &
            LVIS_FOCUSED))
@@ -326,6 +399,9 @@ void frmManyTrends::OnCommand(int id) {
   for (auto [button, handler] : clicks)
     if (id == button) (form_.*handler)();
   if (id == kSet) SetFocusedRow();
+  if (id == kProblems)
+    form_.chkProblems_Click(
+        SendMessageW(Control(kProblems), BM_GETCHECK, 0, 0) == BST_CHECKED);
   if (id == kReplace) Replace();
   if (id == kClose) SendMessageW(window_, WM_CLOSE, 0, 0);
 }
@@ -341,25 +417,73 @@ LRESULT frmManyTrends::OnCustomDraw(NMLVCUSTOMDRAW* draw) const {
       bool state = draw->iSubItem == static_cast<int>(ManyColumn::kState);
       draw->clrText = state && row < stateColours_.size() ? stateColours_[row]
                                                           : CLR_DEFAULT;
+      // A list without the focus draws its selection in the face colour,
+      // hardly seen on white: the rows the user chose stay in the
+      // highlight colours wherever the focus is.
+      if ((draw->nmcd.uItemState & CDIS_SELECTED) &&
+          GetFocus() != Control(kList)) {
+        draw->nmcd.uItemState &= ~CDIS_SELECTED;
+        draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+        if (draw->clrText == CLR_DEFAULT)
+          draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+      }
       return CDRF_NEWFONT;
     }
   }
   return CDRF_DODEFAULT;
 }
 
-void frmManyTrends::ShowFocusedRow() {
+std::optional<std::size_t> frmManyTrends::FocusedRow() const {
   int row = ListView_GetNextItem(Control(kList), -1, LVNI_FOCUSED);
-  const ManyTrends& model = form_.model();
-  bool any = row >= 0 && static_cast<std::size_t>(row) < model.rows().size();
-  SetTextOf(Control(kNewTag), any ? model.rows()[row].newTag : "");
-  SetTextOf(Control(kNewPath), any ? model.rows()[row].newPath : "");
+  if (row < 0 || static_cast<std::size_t>(row) >= cells_.size())
+    return std::nullopt;
+  return static_cast<std::size_t>(row);
+}
+
+void frmManyTrends::ShowFocusedRow() {
+  std::optional<std::size_t> row = FocusedRow();
+  auto cell = [&](ManyColumn column) {
+    return row ? cells_[*row][static_cast<int>(column)] : std::string();
+  };
+  SetTextOf(Control(kNewTag), cell(ManyColumn::kNewTag));
+  SetTextOf(Control(kNewPath), cell(ManyColumn::kNewPath));
 }
 
 void frmManyTrends::SetFocusedRow() {
-  int row = ListView_GetNextItem(Control(kList), -1, LVNI_FOCUSED);
-  if (row < 0 || static_cast<std::size_t>(row) >= form_.model().rows().size())
+  if (std::optional<std::size_t> row = FocusedRow())
+    form_.cmdSet_Click(*row, TextOf(Control(kNewTag)),
+                       TextOf(Control(kNewPath)));
+}
+
+void frmManyTrends::NextProblem() { form_.grdTrends_NextProblem(FocusedRow()); }
+
+// The form sorts; the header marks the column and the way.
+void frmManyTrends::SortOn(int column) {
+  form_.grdTrends_HeaderClick(static_cast<ManyColumn>(column));
+  HWND header = ListView_GetHeader(Control(kList));
+  for (int at = 0; at < kManyColumnCount; ++at) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, at, &item);
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (at == column)
+      item.fmt |= form_.order().descending ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, at, &item);
+  }
+}
+
+// Every cell of the row under the mouse, whole, one line each.
+void frmManyTrends::RowTip(NMLVGETINFOTIPW* tip) const {
+  if (tip->iItem < 0 || static_cast<std::size_t>(tip->iItem) >= cells_.size())
     return;
-  form_.cmdSet_Click(row, TextOf(Control(kNewTag)), TextOf(Control(kNewPath)));
+  const ManyColumn state = ManyColumn::kState;
+  std::string text;
+  for (int column = 0; column < kManyColumnCount; ++column)
+    text += std::string(column ? "\n" : "") + kManyColumnTitles[column] + ": " +
+            (column == static_cast<int>(state) ? stateTips_[tip->iItem]
+                                               : cells_[tip->iItem][column]);
+  std::wstring wide = Wide(text);
+  lstrcpynW(tip->pszText, wide.c_str(), tip->cchTextMax);
 }
 
 // The rows stay selected when the list is filled anew, as find and replace
@@ -403,10 +527,12 @@ void frmManyTrends::SetFolderText(const std::string& folder) {
 }
 
 void frmManyTrends::ShowTable(const ManyTable& cells) {
+  cells_ = cells;
   HWND list = Control(kList);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(list);
   stateColours_.assign(cells.size(), CLR_DEFAULT);
+  stateTips_.assign(cells.size(), std::string());
   for (std::size_t row = 0; row < cells.size(); ++row) {
     LVITEMW item{};
     item.mask = LVIF_TEXT;
@@ -417,12 +543,14 @@ void frmManyTrends::ShowTable(const ManyTable& cells) {
     for (int column = 1; column < kManyColumnCount; ++column)
       SetCell(row, static_cast<ManyColumn>(column), cells[row][column]);
   }
+  SizeColumns();
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   ShowFocusedRow();
 }
 
 void frmManyTrends::SetCell(std::size_t row, ManyColumn column,
                             const std::string& text) {
+  cells_.at(row)[static_cast<int>(column)] = text;
   std::wstring wide = Wide(text);
   ListView_SetItemText(Control(kList), static_cast<int>(row),
                        static_cast<int>(column), wide.data());
@@ -430,9 +558,11 @@ void frmManyTrends::SetCell(std::size_t row, ManyColumn column,
 
 // The colour first: setting the text draws the cell.
 void frmManyTrends::ShowState(std::size_t row, const std::string& text,
-                              std::optional<Colour> colour) {
+                              std::optional<Colour> colour,
+                              const std::string& tip) {
   stateColours_[row] =
       colour ? RGB(colour->red, colour->green, colour->blue) : CLR_DEFAULT;
+  stateTips_[row] = tip;
   SetCell(row, ManyColumn::kState, text);
 }
 
@@ -441,6 +571,16 @@ void frmManyTrends::SetStatusText(const std::string& text) {
 }
 
 // The Set button goes with the list, whose New values it sets.
+void frmManyTrends::SelectRow(std::size_t row) {
+  HWND list = Control(kList);
+  const int at = static_cast<int>(row);
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list, at, FALSE);
+  SetFocus(list);
+}
+
 void frmManyTrends::SetEnabled(ManyControl control, bool enabled) {
   EnableWindow(Control(IdOf(control)), enabled);
   if (control == ManyControl::grdTrends) EnableWindow(Control(kSet), enabled);

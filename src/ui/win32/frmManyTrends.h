@@ -43,8 +43,15 @@ class frmManyTrends final : private ManyView, private ManyPaths {
   void OnCommand(int id);
   // The State cells in their colours.
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw) const;
+  // The place of the focused row in the table, if any.
+  std::optional<std::size_t> FocusedRow() const;
   void ShowFocusedRow();
   void SetFocusedRow();
+  void NextProblem();
+  void SortOn(int column);
+  void RowTip(NMLVGETINFOTIPW* tip) const;
+  // Each column's width from the cells and the list's width.
+  void SizeColumns();
   void Replace();
   // The oldest task the worker posted.
   void RunPosted();
@@ -56,8 +63,9 @@ class frmManyTrends final : private ManyView, private ManyPaths {
   void SetCell(std::size_t row, ManyColumn column,
                const std::string& text) override;
   void ShowState(std::size_t row, const std::string& text,
-                 std::optional<Colour> colour) override;
+                 std::optional<Colour> colour, const std::string& tip) override;
   void SetStatusText(const std::string& text) override;
+  void SelectRow(std::size_t row) override;
   void SetEnabled(ManyControl control, bool enabled) override;
   void ClearProgress() override;
   void SetProgress(std::size_t done, std::size_t total) override;
@@ -74,6 +82,9 @@ class frmManyTrends final : private ManyView, private ManyPaths {
   WindowFonts fonts_;
   // The text colour of each row's State cell; CLR_DEFAULT: the list's own.
   std::vector<COLORREF> stateColours_;
+  // The tooltip of each row's State cell: every problem of a damaged trend.
+  std::vector<std::string> stateTips_;
+  ManyTable cells_;  // as shown, for the widths, the tips and the boxes
   std::mutex postedMutex_;
   std::deque<std::function<void()>> posted_;
   // Last: its worker posts to the members above until it is joined.
