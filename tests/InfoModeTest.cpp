@@ -71,8 +71,8 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   test::WriteFile(folder_.path() / "Pump.7.bak", "x");
   test::WriteFile(folder_.path() / "Pump.7.old.001", "x");
   // A name beyond ASCII, which the listing must hand on as UTF-8.
-  test::WriteFile(
-      folder_.path() / test::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"), "x");
+  test::WriteFile(folder_.path() / test::PathOf("Pump.7.\xC3\xA9t\xC3\xA9"),
+                  "x");
   fs::create_directory(folder_.path() / "Pump.7.002");
 
   Output run = Info(hst, true);
@@ -263,6 +263,22 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--undo-list", "u.csv", "T.HST", "Tag", "/d/T"},
        "--undo-list goes with --batch."},
       {{"--force", "T.HST", "Tag", "/d/T"}, "Unknown option '--force'."},
+      // "-" is standard input, which only a list is read from.
+      {{"--batch", "-", "--dry-run"}, "batch - undo= dry-run"},
+      {{"--batch", "-", "--undo-list", "-"},
+       "The undo list cannot be '-': only --batch reads standard input."},
+      {{"--info", "-"},
+       "The history file cannot be '-': only --batch reads standard input."},
+      {{"--dry-run", "-", "Tag", "/d/T"},
+       "The history file cannot be '-': only --batch reads standard input."},
+      {{"T.HST", "-", "/d/T"},
+       "The new tag cannot be '-': only --batch reads standard input."},
+      {{"\"T.HST\", \"Tag\", \"-\""},
+       "The new path cannot be '-': only --batch reads standard input."},
+      {{"--list", "-"},
+       "The folder cannot be '-': only --batch reads standard input."},
+      {{"--recover", "-"},
+       "The folder cannot be '-': only --batch reads standard input."},
   };
   for (const Case& c : cases) {
     Result<Command> command = ParseCommandLine(c.args);

@@ -164,8 +164,8 @@ TEST_F(BatchProcessTest, RenamesAndSummarises) {
                          "  Trend1.001 -> Trend1A.001\n"
                          "Rewrote the file table and 2 data-file headers.\n");
   EXPECT_EQ(test::ReadFolder(trend_.path()),
-            test::ExpectedAfterRename(
-                recipe, before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
+            test::ExpectedAfterRename(recipe, before,
+                                      "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
 TEST_F(BatchProcessTest, FailuresExitOneWithTheirMessage) {
@@ -245,7 +245,7 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
   EXPECT_NE(info.out.find("\"dataFiles\": [\n    \"Trend1.000\","),
             std::string::npos);
   // A list is the user's file, not a trend file: read through a link, and
-  // from a pipe as /dev/stdin.
+  // from a pipe as "-".
   fs::create_symlink(list, scratch_.path() / "link.csv");
   ProcessResult dry =
       Morvelle({"--dry-run", "--batch", scratch_.File("link.csv")});
@@ -259,13 +259,15 @@ TEST_F(BatchProcessTest, ListDryRunAndInfoRunThroughTheProgram) {
   ASSERT_EQ(write(pipe_fds[1], list_text.data(), list_text.size()),
             static_cast<ssize_t>(list_text.size()));
   close(pipe_fds[1]);
-  ProcessResult run = Morvelle({"--batch", "/dev/stdin"}, "", pipe_fds[0]);
+  ProcessResult run = Morvelle({"--batch", "-"}, "", pipe_fds[0]);
   close(pipe_fds[0]);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out.rfind("(standard input):1: renamed '" + hst + "'", 0), 0u)
+      << run.out;
   EXPECT_EQ(test::ReadFolder(trend_.path()),
-            test::ExpectedAfterRename(
-                TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
+            test::ExpectedAfterRename(TrendRecipe(), before,
+                                      "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
   ProcessResult again = Morvelle({"--batch", list});
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("not found"), std::string::npos);
@@ -297,8 +299,8 @@ TEST_F(BatchProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
   close(err);
   EXPECT_EQ(ExitStatus(pid), 1) << "not ended by SIGPIPE";
   EXPECT_EQ(test::ReadFolder(trend_.path()),
-            test::ExpectedAfterRename(
-                TrendRecipe(), before, "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
+            test::ExpectedAfterRename(TrendRecipe(), before,
+                                      "C:\\Ostrel\\Data\\Trend1A", "Trend1A"));
 }
 
 // Under a file size limit (`ulimit -f`) a write past it fails rather than

@@ -7,6 +7,7 @@
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
 #include "app/RecoverMode.h"
+#include "app/RenameList.h"
 #include "platform/Text.h"
 
 namespace morvelle {
@@ -67,10 +68,31 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
   return Status::Ok();
 }
 
-}  // namespace
+// Refuses a "-" for `value`, which `what` names: standard input is read
+// for a list only.
+Status NotStandardInput(const std::string& value, const std::string& what) {
+  if (value != kStandardInputName) return Status::Ok();
+  return Usage(what + " cannot be '-': only --batch reads standard input.");
+}
 
-Result<Command> ParseCommandLine(const std::vector<std::string>& args,
-                                 BatchValuesReader readValues) {
+// The values of `command` that name a file, a folder or a tag, each
+// refused when it is "-".
+Status NoStandardInputValue(const Command& command) {
+  const BatchValues& values = command.values;
+  Status s;
+  for (const auto& [value, what] :
+       {std::pair{&command.hstPath, "The history file"},
+        std::pair{&values.hstPath, "The history file"},
+        std::pair{&values.newTag, "The new tag"},
+        std::pair{&values.newPath, "The new path"},
+        std::pair{&command.folder, "The folder"},
+        std::pair{&command.undoListPath, "The undo list"}})
+    if (s.ok()) s = NotStandardInput(*value, what);
+  return s;
+}
+
+Result<Command> ReadCommand(const std::vector<std::string>& args,
+                            BatchValuesReader readValues) {
   Options options;
   Status s = ReadOptions(args, &options);
   if (!s.ok()) return s;
@@ -140,6 +162,17 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
         "Morvelle needs three values: history file, new tag, new path.");
   command.kind = CommandKind::kRename;
   command.values = *values;
+  return command;
+}
+
+}  // namespace
+
+Result<Command> ParseCommandLine(const std::vector<std::string>& args,
+                                 BatchValuesReader readValues) {
+  Result<Command> command = ReadCommand(args, readValues);
+  if (!command.ok()) return command;
+  Status s = NoStandardInputValue(*command);
+  if (!s.ok()) return s;
   return command;
 }
 
