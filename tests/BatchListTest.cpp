@@ -48,8 +48,7 @@ class BatchListTest : public ::testing::Test {
       for (const auto& entry : fs::directory_iterator(folders_[i].path()))
         fs::remove(entry.path());
       hst_[i] = test::WriteTrend(folders_[i].path(), recipes_[i]);
-      test::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"),
-                         "bak");
+      test::WriteFile(folders_[i].path() / (recipes_[i].name + ".bak"), "bak");
     }
   }
 
@@ -60,8 +59,8 @@ class BatchListTest : public ::testing::Test {
     int count = 0;
     for (const test::TempFolder& folder : folders_) {
       int in_folder = 0;
-      images.push_back(test::WithoutJournals(
-          test::ReadFolder(folder.path()), &in_folder));
+      images.push_back(
+          test::WithoutJournals(test::ReadFolder(folder.path()), &in_folder));
       count += in_folder;
     }
     if (journals) *journals = count;
@@ -94,8 +93,8 @@ class BatchListTest : public ::testing::Test {
 
   FolderImage Expected(int i, const FolderImage& before) const {
     return test::ExpectedAfterRename(recipes_[i], before,
-                                        "C:\\Moved\\NEW" + std::to_string(i),
-                                        "New, " + std::to_string(i));
+                                     "C:\\Moved\\NEW" + std::to_string(i),
+                                     "New, " + std::to_string(i));
   }
 
   Output Run(const std::vector<std::string>& args, Env& env = Env::Default(),
@@ -376,8 +375,8 @@ TEST_F(BatchListTest, OneRefusedRowChangesNothing) {
 void ExpectNothingChanged(const Output& run, const std::string& counts) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_TRUE(
-      run.err.ends_with("\nSummary: " + counts + ". Nothing was changed.\n"))
+  EXPECT_TRUE(run.err.ends_with("\nmorvelle: Summary: " + counts +
+                                ". Nothing was changed.\n"))
       << run.err;
 }
 
@@ -576,7 +575,7 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
       EXPECT_NE(run.err.find(":" + std::to_string(renamed + 1) +
                              ": renamed, but the undo list lacks it: write '" +
                              undo + "': " + injected +
-                             "\nThe rows after it were not run.\n"),
+                             "\nmorvelle: The rows after it were not run.\n"),
                 std::string::npos)
           << run.err;
       EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
@@ -626,7 +625,7 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
     Output run = Run({"--batch", StandardList(), "--undo-list", undo}, env,
                      false, &stop);
     EXPECT_EQ(run.status, kExitInterrupted);
-    EXPECT_EQ(run.err, "Stopped on request before line " +
+    EXPECT_EQ(run.err, "morvelle: Stopped on request before line " +
                            std::to_string(2 + renamed) +
                            "; the rows from it on were not run.\n");
     EXPECT_TRUE(run.out.ends_with("Summary: " + std::to_string(renamed) +
@@ -646,16 +645,29 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
   Output single =
       Run({hst_[0], "New", "C:\\Moved\\New"}, Env::Default(), false, &stop);
   EXPECT_EQ(single.status, kExitInterrupted);
-  EXPECT_NE(single.err.find("was stopped before it was complete.\nEvery "
-                            "change was undone: the trend is as it was."),
-            std::string::npos)
+  EXPECT_NE(
+      single.err.find("was stopped before it was complete.\nmorvelle: Every "
+                      "change was undone: the trend is as it was."),
+      std::string::npos)
       << single.err;
   EXPECT_EQ(Images(), original);
 }
 
+// `text` without the program's name that starts each line of standard
+// error.
+std::string WithoutProgramName(std::string text) {
+  const std::string name = "morvelle: ";
+  for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+    if (text.compare(at, name.size(), name) == 0) text.erase(at, name.size());
+    if (text.find('\n', at) == std::string::npos) break;
+  }
+  return text;
+}
+
 // The Many trends window runs a list through RunListFiles: each row's
 // outcome is kept, and the text it shows is what --batch prints, standard
-// output and standard error as one, byte for byte.
+// output and standard error as one, byte for byte but for the program's
+// name before the lines of standard error.
 TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
   auto row = [&](int i, const std::string& tag) {
     return CsvValue(hst_[i]) + "," + tag + ",C:\\Moved\\NEW" +
@@ -689,8 +701,7 @@ TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
     for (bool window : {false, true}) {
       Reset();
       fs::remove(undo);
-      if (c.cutDataFile)
-        test::WriteFile(folders_[2].path() / "C.001", "short");
+      if (c.cutDataFile) test::WriteFile(folders_[2].path() / "C.001", "short");
       std::atomic<bool> stop = c.stop;
       RunFiles files{List(c.list), undo};
       if (!window) {
@@ -700,7 +711,8 @@ TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
         options.stop = &stop;
         std::ostringstream text;
         printed_status = RunBatchList(Env::Default(), options, text, text);
-        printed = text.str();
+        printed = WithoutProgramName(text.str());
+        EXPECT_NE(printed, text.str());
         continue;
       }
       ListRun run = RunListFiles(Env::Default(), files, &stop, nullptr);

@@ -8,6 +8,8 @@
 #include "app/CommandLine.h"
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "platform/Env.h"
 #include "platform/FieldEncoding.h"
 
@@ -51,6 +53,21 @@ TEST(JsonStringTest, EscapesWhatJsonNeedsAndKeepsTheRest) {
     EXPECT_EQ(JsonString(c.text), c.json) << c.text;
     EXPECT_TRUE(Json::parse(JsonString(c.text)).is_string()) << c.text;
   }
+}
+
+TEST(ErrorTextTest, EveryLineNamesTheProgram) {
+  struct Case {
+    std::string text, lines;
+  } cases[] = {
+      {"open 'T.HST': No such file", "morvelle: open 'T.HST': No such file\n"},
+      {"one\n", "morvelle: one\n"},
+      {"one\n  two\n", "morvelle: one\nmorvelle:   two\n"},
+      {"", "morvelle: \n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ErrorText(c.text), c.lines) << c.text;
+  EXPECT_EQ(UsageErrorText("--x: no such option"),
+            "morvelle: --x: no such option\n"
+            "Try 'morvelle --help' for more information.\n");
 }
 
 class InfoTest : public ::testing::Test {
@@ -169,11 +186,11 @@ TEST_F(InfoTest, MissingOrUnknownTrendExitsOneWithItsMessage) {
     Output not_found = Info(missing, json);
     EXPECT_EQ(not_found.status, 1);
     EXPECT_EQ(not_found.out, "");
-    EXPECT_EQ(not_found.err, "Trend '" + missing + "' not found\n");
+    EXPECT_EQ(not_found.err, "morvelle: Trend '" + missing + "' not found\n");
     Output invalid = Info(bad, json);
     EXPECT_EQ(invalid.status, 1);
     EXPECT_EQ(invalid.out, "");
-    EXPECT_EQ(invalid.err, "Invalid Trend Version 7\n");
+    EXPECT_EQ(invalid.err, "morvelle: Invalid Trend Version 7\n");
   }
 }
 
@@ -200,7 +217,7 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
   int status =
       RunList(Env::Default(), test::Utf8Of(folder_.path()), true, out, err);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
+  EXPECT_EQ(err.str(), "morvelle: Could not read '" + folder_.File("Bad.HST") +
                            "': Invalid Trend Version 7\n");
   Json json = Json::parse(out.str());
   EXPECT_EQ(json.at("folder"), folder_.File(""));
@@ -230,55 +247,52 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--help"}, "help"},
       {{"-h"}, "help"},
       {{"--version"}, "version"},
-      {{"--help", "x"}, "--help stands alone."},
+      {{"--help", "x"}, "--help: takes no other option or value"},
+      {{"/?"}, "help"},
       {{"T.HST", "Tag", "/d/T"}, "rename T.HST|Tag|/d/T"},
       {{"T.HST", "--tag", "/d/T"}, "rename T.HST|--tag|/d/T"},
       {{"--", "--T.HST", "Tag", "/d/T"}, "rename --T.HST|Tag|/d/T"},
       {{"--dry-run", "T.HST,", "Tag,", "/d/T"}, "dry-run T.HST|Tag|/d/T"},
       {{"--dry-run", "T.HST"},
-       "Morvelle needs three values: history file, new tag, new path."},
+       "a rename needs three values: history file, new tag, new path"},
       {{"--info", "T.HST"}, "info T.HST"},
       {{"--json", "--info", "T.HST"}, "info json T.HST"},
-      {{"--info", "T.HST", "x"}, "--info needs one value: the history file."},
-      {{"--json", "T.HST"}, "--json goes with --info or --list."},
+      {{"--info", "T.HST", "x"}, "--info: needs one value, the history file"},
+      {{"--json", "T.HST"}, "--json: goes with --info or --list"},
       {{"--list", "/d", "--json"}, "list json /d"},
-      {{"--list"}, "--list needs a folder."},
+      {{"--list"}, "--list: needs a folder"},
       {{"--many"}, "many "},
       {{"--many", "/d"}, "many /d"},
       {{"--many", "/d", "x"},
-       "--many takes one value at most: the folder of trends."},
+       "--many: takes one value at most, the folder of trends"},
       {{"--list", "/d", "T.HST"},
-       "--list shows the trends of one folder and changes nothing; it takes "
-       "no other option but --json."},
+       "--list: takes no value and no other option but --json"},
       {{"--info", "--dry-run", "T.HST"},
-       "--info shows one trend and changes nothing; it takes no other option "
-       "but --json."},
+       "--info: takes no other option but --json"},
       {{"--batch", "l.csv"}, "batch l.csv undo="},
       {{"--undo-list", "u.csv", "--dry-run", "--batch", "l.csv"},
        "batch l.csv undo=u.csv dry-run"},
-      {{"--batch"}, "--batch needs a file name."},
+      {{"--batch"}, "--batch: needs a file name"},
       {{"--batch", "l.csv", "T.HST"},
-       "--batch takes its trends from the list, not from values on the "
-       "command line."},
+       "--batch: takes its trends from the list, not from values on the "
+       "command line"},
       {{"--undo-list", "u.csv", "T.HST", "Tag", "/d/T"},
-       "--undo-list goes with --batch."},
-      {{"--force", "T.HST", "Tag", "/d/T"}, "Unknown option '--force'."},
+       "--undo-list: goes with --batch"},
+      {{"--force", "T.HST", "Tag", "/d/T"}, "--force: no such option"},
       // "-" is standard input, which only a list is read from.
       {{"--batch", "-", "--dry-run"}, "batch - undo= dry-run"},
       {{"--batch", "-", "--undo-list", "-"},
-       "The undo list cannot be '-': only --batch reads standard input."},
+       "the undo list '-': only --batch reads standard input"},
       {{"--info", "-"},
-       "The history file cannot be '-': only --batch reads standard input."},
+       "the history file '-': only --batch reads standard input"},
       {{"--dry-run", "-", "Tag", "/d/T"},
-       "The history file cannot be '-': only --batch reads standard input."},
+       "the history file '-': only --batch reads standard input"},
       {{"T.HST", "-", "/d/T"},
-       "The new tag cannot be '-': only --batch reads standard input."},
+       "the new tag '-': only --batch reads standard input"},
       {{"\"T.HST\", \"Tag\", \"-\""},
-       "The new path cannot be '-': only --batch reads standard input."},
-      {{"--list", "-"},
-       "The folder cannot be '-': only --batch reads standard input."},
-      {{"--recover", "-"},
-       "The folder cannot be '-': only --batch reads standard input."},
+       "the new path '-': only --batch reads standard input"},
+      {{"--list", "-"}, "the folder '-': only --batch reads standard input"},
+      {{"--recover", "-"}, "the folder '-': only --batch reads standard input"},
   };
   for (const Case& c : cases) {
     Result<Command> command = ParseCommandLine(c.args);

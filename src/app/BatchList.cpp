@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/BatchMode.h"
+#include "app/Messages.h"
 #include "app/PlanText.h"
 #include "app/ProgressBar.h"
 #include "platform/Env.h"
@@ -66,11 +67,13 @@ class StreamOutput final : public BatchListOutput {
       : listPath_(listPath), out_(out), err_(err) {}
 
   void Line(const std::string& text, bool error) override {
-    (error ? err_ : out_) << text;
+    if (error)
+      err_ << ErrorText(text);
+    else
+      out_ << text;
   }
   void RowEnded(const RowResult& row) override {
-    (row.outcome == RowOutcome::kRenamed ? out_ : err_)
-        << RowLine(listPath_, row);
+    Line(RowLine(listPath_, row), row.outcome != RowOutcome::kRenamed);
   }
 
  private:

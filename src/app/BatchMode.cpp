@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/Messages.h"
 #include "app/PlanText.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
@@ -80,9 +81,9 @@ int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
              std::ostream& out, std::ostream& err) {
   RenameReport report =
       RenameTrend(env, values.hstPath, values.newPath, values.newTag, stop);
-  if (!report.ok()) err << report.failure.ToString() << "\n";
+  if (!report.ok()) err << ErrorText(report.failure.ToString());
   for (const std::string& warning : report.plan.warnings)
-    err << "Warning: " << warning << "\n";
+    err << ErrorText("warning: " + warning);
   if (report.outcome == RenameOutcome::kStopped) return kExitInterrupted;
   if (!report.ok()) return kExitNotRenamed;
   PrintSummary(report, out);
@@ -94,7 +95,7 @@ int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
   RenameReport planned =
       PlanRename(env, values.hstPath, values.newPath, values.newTag);
   if (!planned.ok()) {
-    err << planned.failure.ToString() << "\n";
+    err << ErrorText(planned.failure.ToString());
     return kExitNotRenamed;
   }
   DescribePlan(planned.plan, out);
@@ -122,7 +123,8 @@ std::string UsageText() {
          "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
          "                                            rename every trend of "
          "a list\n"
-         "  morvelle --help | --version\n"
+         "  morvelle --help | -h | --version          on Windows /? is help "
+         "too\n"
          "\n"
          "HST      the trend's history file, for example /data/Trend1.HST\n"
          "NEWTAG   the new tag name\n"
@@ -143,11 +145,16 @@ std::string UsageText() {
          "the whole\n"
          "line is split at its double quotes.\n"
          "\n"
-         "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
-         "with\n"
-         "--info, shown), 1 not done (see the message), 2 usage, 130 "
-         "stopped\n"
-         "on request (Ctrl+C) with every trend whole.\n";
+         "Errors go to standard error as 'morvelle: WHAT: WHY', one line "
+         "each.\n"
+         "\n"
+         "Exit status:\n"
+         "  0    done (with --dry-run: would be done; --info, --list: "
+         "shown)\n"
+         "  1    failed or refused (see the message)\n"
+         "  2    usage: the command line makes no sense\n"
+         "  130  stopped on request (Ctrl+C, a stop signal) with every trend "
+         "whole\n";
 }
 
 }  // namespace morvelle

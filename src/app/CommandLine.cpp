@@ -20,8 +20,9 @@ struct Options {
   std::vector<std::string> values;
 };
 
+// "/?" is how Windows programs are asked for help.
 bool IsOption(const std::string& arg) {
-  return arg.size() > 1 && arg[0] == '-';
+  return (arg.size() > 1 && arg[0] == '-') || arg == "/?";
 }
 
 Status Usage(std::string why) {
@@ -38,7 +39,7 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
       ++i;
       break;
     }
-    if (arg == "--help" || arg == "-h") {
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
       options->help = true;
     } else if (arg == "--version") {
       options->version = true;
@@ -54,13 +55,13 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
       options->recover = true;
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size())
-        return Usage(arg + (arg == "--list" ? " needs a folder."
-                                            : " needs a file name."));
+        return Usage(arg + (arg == "--list" ? ": needs a folder"
+                                            : ": needs a file name"));
       (arg == "--batch"  ? options->batch
        : arg == "--list" ? options->list
                          : options->undoList) = args[++i];
     } else {
-      return Usage("Unknown option '" + EscapeControlCharacters(arg) + "'.");
+      return Usage(EscapeControlCharacters(arg) + ": no such option");
     }
   }
   options->values.assign(args.begin() + static_cast<std::ptrdiff_t>(i),
@@ -72,7 +73,7 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
 // for a list only.
 Status NotStandardInput(const std::string& value, const std::string& what) {
   if (value != kStandardInputName) return Status::Ok();
-  return Usage(what + " cannot be '-': only --batch reads standard input.");
+  return Usage(what + " '-': only --batch reads standard input");
 }
 
 // The values of `command` that name a file, a folder or a tag, each
@@ -81,12 +82,12 @@ Status NoStandardInputValue(const Command& command) {
   const BatchValues& values = command.values;
   Status s;
   for (const auto& [value, what] :
-       {std::pair{&command.hstPath, "The history file"},
-        std::pair{&values.hstPath, "The history file"},
-        std::pair{&values.newTag, "The new tag"},
-        std::pair{&values.newPath, "The new path"},
-        std::pair{&command.folder, "The folder"},
-        std::pair{&command.undoListPath, "The undo list"}})
+       {std::pair{&command.hstPath, "the history file"},
+        std::pair{&values.hstPath, "the history file"},
+        std::pair{&values.newTag, "the new tag"},
+        std::pair{&values.newPath, "the new path"},
+        std::pair{&command.folder, "the folder"},
+        std::pair{&command.undoListPath, "the undo list"}})
     if (s.ok()) s = NotStandardInput(*value, what);
   return s;
 }
@@ -98,21 +99,20 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
   if (!s.ok()) return s;
   Command command;
   if (options.help || options.version) {
-    if (args.size() != 1) return Usage(args[0] + " stands alone.");
+    if (args.size() != 1)
+      return Usage(args[0] + ": takes no other option or value");
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
   if (options.json && !options.info && !options.list)
-    return Usage("--json goes with --info or --list.");
+    return Usage("--json: goes with --info or --list");
   if (options.undoList && !options.batch)
-    return Usage("--undo-list goes with --batch.");
+    return Usage("--undo-list: goes with --batch");
   if (options.info) {
     if (options.batch || options.dryRun)
-      return Usage(
-          "--info shows one trend and changes nothing; it takes "
-          "no other option but --json.");
+      return Usage("--info: takes no other option but --json");
     if (options.values.size() != 1)
-      return Usage("--info needs one value: the history file.");
+      return Usage("--info: needs one value, the history file");
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
@@ -121,15 +121,15 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
   if (options.recover) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
       return Usage(
-          "--recover takes one value at most: the folder or the history "
-          "file.");
+          "--recover: takes one value at most, the folder or the history "
+          "file");
     command.kind = CommandKind::kRecover;
     command.folder = options.values.empty() ? "" : options.values[0];
     return command;
   }
   if (options.many) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
-      return Usage("--many takes one value at most: the folder of trends.");
+      return Usage("--many: takes one value at most, the folder of trends");
     command.kind = CommandKind::kManyTrends;
     command.folder = options.values.empty() ? "" : options.values[0];
     return command;
@@ -137,9 +137,7 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
   if (options.list) {
     if (options.batch || options.dryRun || options.undoList ||
         !options.values.empty())
-      return Usage(
-          "--list shows the trends of one folder and changes nothing; it "
-          "takes no other option but --json.");
+      return Usage("--list: takes no value and no other option but --json");
     command.kind = CommandKind::kList;
     command.json = options.json;
     command.folder = *options.list;
@@ -149,8 +147,8 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
   if (options.batch) {
     if (!options.values.empty())
       return Usage(
-          "--batch takes its trends from the list, not from "
-          "values on the command line.");
+          "--batch: takes its trends from the list, not from values on the "
+          "command line");
     command.kind = CommandKind::kBatchList;
     command.listPath = *options.batch;
     command.undoListPath = options.undoList.value_or("");
@@ -159,7 +157,7 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
   std::optional<BatchValues> values = readValues(options.values);
   if (!values)
     return Usage(
-        "Morvelle needs three values: history file, new tag, new path.");
+        "a rename needs three values: history file, new tag, new path");
   command.kind = CommandKind::kRename;
   command.values = *values;
   return command;

@@ -5,6 +5,8 @@
 
 #include "app/BatchMode.h"
 #include "app/InfoMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "app/RenameList.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
@@ -110,7 +112,7 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
   FolderTrends trends;
   Status s = ReadFolderTrends(env, folder, &trends);
   if (!s.ok()) {
-    err << s.ToString() << "\n";
+    err << ErrorText(s.ToString());
     return kExitNotRenamed;
   }
   if (json)
@@ -118,12 +120,13 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
   else
     PrintText(trends, out);
   for (const UnreadableTrend& trend : trends.unreadable)
-    err << "Could not read '" << EscapeControlCharacters(trend.hstPath)
-        << "': " << trend.reason.ToString() << "\n";
+    err << ErrorText("Could not read '" +
+                     EscapeControlCharacters(trend.hstPath) +
+                     "': " + trend.reason.ToString());
   bool interrupted = false;
   for (const TrendInspection& trend : trends.trends) {
     if (trend.interrupted.ok()) continue;
-    err << trend.interrupted.ToString() << "\n";
+    err << ErrorText(trend.interrupted.ToString());
     interrupted = true;
   }
   return trends.unreadable.empty() && !interrupted ? kExitRenamed

@@ -1,11 +1,11 @@
 #include "app/InfoMode.h"
 
-#include <cstdio>
 #include <ostream>
 
 #include "app/BatchMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "platform/Text.h"
-#include "platform/Utf8.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -79,47 +79,17 @@ void PrintJson(const TrendInspection& trend, std::ostream& out) {
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  std::string json = "\"";
-  while (!text.empty()) {
-    std::optional<Utf8CodePoint> decoded = DecodeUtf8(text);
-    std::size_t length = decoded ? decoded->length : 0;
-    char c = text[0];
-    if (length == 0) {
-      json += "\\ufffd";
-      length = 1;
-    } else if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (c == '\n') {
-      json += "\\n";
-    } else if (c == '\t') {
-      json += "\\t";
-    } else if (c == '\r') {
-      json += "\\r";
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      json += escaped;
-    } else {
-      json.append(text.substr(0, length));
-    }
-    text.remove_prefix(length);
-  }
-  return json + "\"";
-}
-
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
             std::ostream& err) {
   TrendInspection trend;
   Status s = InspectTrend(env, hstPath, &trend);
   if (!s.ok())
-    err << s.ToString() << "\n";
+    err << ErrorText(s.ToString());
   else if (json)
     PrintJson(trend, out);
   else
     PrintText(trend, out);
-  if (!trend.interrupted.ok()) err << trend.interrupted.ToString() << "\n";
+  if (!trend.interrupted.ok()) err << ErrorText(trend.interrupted.ToString());
   return s.ok() && trend.interrupted.ok() ? kExitRenamed : kExitNotRenamed;
 }
 

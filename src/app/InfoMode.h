@@ -3,7 +3,6 @@
 
 #include <iosfwd>
 #include <string>
-#include <string_view>
 
 namespace morvelle {
 
@@ -37,8 +36,5 @@ class Env;
 // and is not interrupted, kExitNotRenamed when not.
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
             std::ostream& err);
-
-// `text` as a JSON string literal, quotes included.
-std::string JsonString(std::string_view text);
 
 }  // namespace morvelle
