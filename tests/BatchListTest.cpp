@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "FailingEnv.h"
@@ -16,6 +17,7 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
 using test::FolderImage;
 using test::TrendRecipe;
 
@@ -111,6 +113,73 @@ class BatchListTest : public ::testing::Test {
   std::string hst_[3];
   test::TempFolder folders_[3], lists_;
 };
+
+// What a JSON value is, as a script that reads a field expects it.
+std::string TypeOf(const Json& value) {
+  return value.is_number_unsigned() ? "number" : value.type_name();
+}
+
+// Every field of `object` and of the objects within it, by key, with the
+// type it has and the record it was seen in.
+void CollectTypes(
+    const Json& object, const std::string& record,
+    std::map<std::string, std::map<std::string, std::string>>* types) {
+  for (const auto& [key, value] : object.items()) {
+    (*types)[key][TypeOf(value)] = record;
+    std::vector<Json> within = value.is_array()    ? std::vector<Json>(value)
+                               : value.is_object() ? std::vector<Json>{value}
+                                                   : std::vector<Json>{};
+    for (const Json& element : within)
+      if (element.is_object()) CollectTypes(element, record, types);
+  }
+}
+
+// Every mode that takes --json writes records, one to a line, each with
+// the schema and its kind; runs end with their summary; a field has one
+// type wherever it is written.
+TEST_F(BatchListTest, JsonOutputIsRecordsWithOneTypePerField) {
+  const std::string folder = folders_[0].File("");
+  const std::string standard = test::ReadFile(StandardList());
+  struct Case {
+    std::vector<std::string> args;
+    std::string list;   // written to the list --batch is given first
+    std::string kinds;  // the records' kinds, in order
+  } cases[] = {
+      {{"--info", "--json", hst_[0]}, "", "trend"},
+      {{"--list", folder, "--json"}, "", "folder"},
+      {{"--dry-run", "--json", hst_[1], "New", "C:\\N"}, "", "plan"},
+      {{"--dry-run", "--json"}, standard, "row row row summary"},
+      {{"--json"}, CsvValue(hst_[0]) + ",,C:\\N\n", "row summary"},
+      {{"--json"}, "a,b\n", "summary"},
+      {{"--json"}, standard, "row row row summary"},
+  };
+  std::map<std::string, std::map<std::string, std::string>> types;
+  for (Case& c : cases) {
+    if (!c.list.empty())
+      c.args.insert(c.args.begin(), {"--batch", List(c.list)});
+    Output run = Run(c.args);
+    std::istringstream lines(run.out);
+    std::string line, kinds;
+    while (std::getline(lines, line)) {
+      Json record;
+      ASSERT_NO_THROW(record = Json::parse(line)) << line;
+      ASSERT_TRUE(record.is_object()) << line;
+      EXPECT_EQ(record.value("schema", Json()), 1) << line;
+      kinds += (kinds.empty() ? "" : " ") + record.value("kind", "");
+      CollectTypes(record, record.value("kind", ""), &types);
+    }
+    EXPECT_EQ(kinds, c.kinds) << c.args[0] << " " << run.out;
+    EXPECT_TRUE(run.out.ends_with("}\n")) << run.out;
+  }
+  for (const auto& [key, seen] : types) {
+    std::string all;
+    for (const auto& [type, record] : seen)
+      all += type + " in " + record + "; ";
+    EXPECT_EQ(seen.size(), 1u) << key << ": " << all;
+  }
+  EXPECT_EQ(types.at("dataFiles").begin()->first, "array");
+  EXPECT_EQ(types.at("dataFileCount").begin()->first, "number");
+}
 
 TEST_F(BatchListTest, RenamesEveryRowAndSummarises) {
   std::vector<FolderImage> before = Images();

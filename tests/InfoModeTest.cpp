@@ -100,10 +100,11 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   std::vector<std::string> keys;
   for (const auto& [key, value] : json.items()) keys.push_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{
-                      "historyFile", "version", "entryCount", "extraCount",
-                      "tableValid", "interrupted", "path", "tag", "pathWidth",
-                      "tagWidth", "pathEditLimit", "tagEditLimit", "dataFiles",
-                      "skipped"}));
+                      "schema", "kind", "historyFile", "tag", "path", "version",
+                      "entryCount", "extraCount", "tableValid", "interrupted",
+                      "dataFiles", "dataFileCount", "pathWidth", "tagWidth",
+                      "pathEditLimit", "tagEditLimit", "skipped"}));
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line";
   EXPECT_EQ(json.at("historyFile"), hst);
   EXPECT_EQ(json.at("version"), 4);
   EXPECT_EQ(json.at("entryCount"), 2);
@@ -229,11 +230,13 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
           "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
               ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
               "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
-              "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}",
+              "\"tableValid\":true,\"interrupted\":false,"
+              "\"dataFiles\":[\"A.000\",\"A.001\"],\"dataFileCount\":2}",
           "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
               ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
               "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
-              "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}"}));
+              "\"tableValid\":true,\"interrupted\":false,"
+              "\"dataFiles\":[\"b.000\",\"b.001\"],\"dataFileCount\":2}"}));
   ASSERT_EQ(json.at("unreadable").size(), 1u);
   EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
             folder_.File("Bad.HST"));
@@ -258,7 +261,13 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--info", "T.HST"}, "info T.HST"},
       {{"--json", "--info", "T.HST"}, "info json T.HST"},
       {{"--info", "T.HST", "x"}, "--info: needs one value, the history file"},
-      {{"--json", "T.HST"}, "--json: goes with --info or --list"},
+      {{"--json", "T.HST", "Tag", "/d/T"},
+       "--json: goes with --info, --list, --dry-run or --batch"},
+      {{"--json", "--recover"},
+       "--json: goes with --info, --list, --dry-run or --batch"},
+      {{"--dry-run", "--json", "T.HST", "Tag", "/d/T"},
+       "dry-run json T.HST|Tag|/d/T"},
+      {{"--batch", "l.csv", "--json"}, "batch l.csv undo= json"},
       {{"--list", "/d", "--json"}, "list json /d"},
       {{"--list"}, "--list: needs a folder"},
       {{"--many"}, "many "},
@@ -307,8 +316,8 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
           break;
         case CommandKind::kRename:
           seen = std::string(command->dryRun ? "dry-run " : "rename ") +
-                 command->values.hstPath + "|" + command->values.newTag + "|" +
-                 command->values.newPath;
+                 (command->json ? "json " : "") + command->values.hstPath +
+                 "|" + command->values.newTag + "|" + command->values.newPath;
           break;
         case CommandKind::kInfo:
           seen = std::string("info ") + (command->json ? "json " : "") +
@@ -324,7 +333,8 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
         case CommandKind::kBatchList:
           seen = "batch " + command->listPath +
                  " undo=" + command->undoListPath +
-                 (command->dryRun ? " dry-run" : "");
+                 (command->dryRun ? " dry-run" : "") +
+                 (command->json ? " json" : "");
           break;
       }
     }

@@ -155,9 +155,7 @@ class ManyTrendsFormTest : public ::testing::Test {
     Settle();
   }
   void Settle() { ASSERT_TRUE(view_->Settle(*form_)); }
-  test::FolderImage Image() const {
-    return test::ReadFolder(folder_.path());
-  }
+  test::FolderImage Image() const { return test::ReadFolder(folder_.path()); }
   // True when exactly the controls a run leaves to the user are enabled.
   void ExpectRunControls(bool canCancel) {
     for (auto [control, on] : view_->enabled)
@@ -249,7 +247,7 @@ TEST_F(ManyTrendsFormTest, EachActionSaysWhatStoppedIt) {
   invalid.version = 7;
   test::WriteTrend(other.path(), invalid);
   test::WriteFile(other.path() / "Gone.csv",
-                     folder_.File("Gone.HST") + ",T,C:\\T\n");
+                  folder_.File("Gone.HST") + ",T,C:\\T\n");
   const std::string taken = other.File("Gone.csv");
   using Act = std::function<void(ManyTrendsForm&, RecordingView&)>;
   struct Case {
@@ -400,8 +398,7 @@ TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
 
 TEST_F(ManyTrendsFormTest, RecoverPutsBackTheInterruptedTrend) {
   test::FolderImage before = Image();
-  ASSERT_TRUE(
-      test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
   Open(folder_.File(""));
   EXPECT_EQ(view_->State(1), "Interrupted: run Recover");
   EXPECT_EQ(view_->colours[1], kRed);

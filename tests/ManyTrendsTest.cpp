@@ -63,8 +63,7 @@ class ManyTrendsTest : public ::testing::Test {
       test::WriteTrend(folder_.path(), recipe);
     }
     std::string problem;
-    ASSERT_TRUE(model_.Load(test::Utf8Of(folder_.path()), &problem))
-        << problem;
+    ASSERT_TRUE(model_.Load(test::Utf8Of(folder_.path()), &problem)) << problem;
   }
 
   void Plan() {
@@ -206,8 +205,8 @@ TEST_F(ManyTrendsTest, ExportThenImportCarriesTheNewValues) {
   EXPECT_EQ(NewValues(), exported);
 
   test::WriteFile(runs_.path() / "other.csv",
-                     folder_.File("a.hst") + ",T,C:\\T\n" +
-                         folder_.File("Gone.HST") + ",T,C:\\T\n");
+                  folder_.File("a.hst") + ",T,C:\\T\n" +
+                      folder_.File("Gone.HST") + ",T,C:\\T\n");
   EXPECT_EQ(model_.Import(runs_.File("other.csv")),
             std::vector<std::string>{runs_.File("other.csv") + ":2: '" +
                                      folder_.File("Gone.HST") +
@@ -252,7 +251,7 @@ TEST_F(ManyTrendsTest, RenameThenUndoLastRunPutsEveryFileBack) {
   // A later run that renamed nothing left an undo list without rows: Undo
   // passes over it to the run that did rename.
   test::WriteFile(runs_.path() / "undo-20261208-060000-2.csv",
-                     "# Morvelle undo list: renames the trends back.\n");
+                  "# Morvelle undo list: renames the trends back.\n");
   ASSERT_TRUE(PrepareUndo(Env::Default(), runs, time, &files).ok());
   EXPECT_EQ(files.list, runs + "undo-20261208-060000.csv");
   EXPECT_EQ(files.undoList, runs + "undo-20261208-060000-3.csv");
@@ -268,8 +267,7 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   test::FolderImage before = test::ReadFolder(folder_.path());
   EXPECT_FALSE(model_.CanRecover());
   // B is killed at its second data file, its history file renamed.
-  ASSERT_TRUE(
-      test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
   std::string problem;
   ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
   ASSERT_EQ(model_.Cell(2, ManyColumn::kFile), "Trend1A.HST");
@@ -312,8 +310,8 @@ TEST(RecoverTrendsTest, ALineNamesTenTrendsAndCountsTheRest) {
     // renamed whole, before its journal was removed.
     const bool whole = i == 12;
     ASSERT_TRUE(test::InterruptRename(hst, whole ? "remove" : "rename",
-                                         whole ? "" : recipe.name + ".001",
-                                         "C:\\New\\N" + recipe.name));
+                                      whole ? "" : recipe.name + ".001",
+                                      "C:\\New\\N" + recipe.name));
   }
   RunResult recovered =
       ShownResult(RecoverTrends(Env::Default(), folder.File("")));

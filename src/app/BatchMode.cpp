@@ -90,13 +90,19 @@ int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
   return kExitRenamed;
 }
 
-int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
+int RunDryRun(Env& env, const BatchValues& values, bool json, std::ostream& out,
               std::ostream& err) {
   RenameReport planned =
       PlanRename(env, values.hstPath, values.newPath, values.newTag);
   if (!planned.ok()) {
     err << ErrorText(planned.failure.ToString());
     return kExitNotRenamed;
+  }
+  if (json) {
+    JsonObject record = JsonRecord("plan");
+    AddPlanFields(planned.plan, &record);
+    out << JsonLine(record);
+    return kExitRenamed;
   }
   DescribePlan(planned.plan, out);
   for (const std::string& warning : planned.plan.warnings)

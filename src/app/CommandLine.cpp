@@ -104,8 +104,9 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
-  if (options.json && !options.info && !options.list)
-    return Usage("--json: goes with --info or --list");
+  if (options.json && !options.info && !options.list && !options.dryRun &&
+      !options.batch)
+    return Usage("--json: goes with --info, --list, --dry-run or --batch");
   if (options.undoList && !options.batch)
     return Usage("--undo-list: goes with --batch");
   if (options.info) {
@@ -144,6 +145,7 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
     return command;
   }
   command.dryRun = options.dryRun;
+  command.json = options.json;
   if (options.batch) {
     if (!options.values.empty())
       return Usage(
@@ -191,8 +193,9 @@ int RunCommand(Env& env, const Command& command, bool progress,
       out << VersionText() << "\n";
       return kExitRenamed;
     case CommandKind::kRename:
-      return command.dryRun ? RunDryRun(env, command.values, out, err)
-                            : RunBatch(env, command.values, stop, out, err);
+      return command.dryRun
+                 ? RunDryRun(env, command.values, command.json, out, err)
+                 : RunBatch(env, command.values, stop, out, err);
     case CommandKind::kInfo:
       return RunInfo(env, command.hstPath, command.json, out, err);
     case CommandKind::kList:
@@ -206,6 +209,7 @@ int RunCommand(Env& env, const Command& command, bool progress,
       options.listPath = command.listPath;
       options.undoListPath = command.undoListPath;
       options.dryRun = command.dryRun;
+      options.json = command.json;
       options.progress = progress;
       options.stop = stop;
       return RunBatchList(env, options, out, err);

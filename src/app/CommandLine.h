@@ -2,12 +2,13 @@
 //
 //   morvelle                                   the window
 //   morvelle HST NEWTAG NEWPATH                rename one trend
-//   morvelle --dry-run HST NEWTAG NEWPATH      show that rename's plan
+//   morvelle --dry-run [--json] HST NEWTAG NEWPATH
+//                                              show that rename's plan
 //   morvelle --info [--json] HST               show what a trend holds
 //   morvelle --list FOLDER [--json]            list the trends of a folder
 //   morvelle --recover [FOLDER | HST]          put back interrupted runs
 //   morvelle --many [FOLDER]                   the "Many trends" window
-//   morvelle --batch LIST [--dry-run] [--undo-list FILE]
+//   morvelle --batch LIST [--dry-run] [--json] [--undo-list FILE]
 //                                              rename every trend of a list
 //   morvelle --help | --version
 //
@@ -43,7 +44,7 @@ enum class CommandKind {
 struct Command {
   CommandKind kind = CommandKind::kHelp;
   bool dryRun = false;       // kRename, kBatchList: plan only
-  bool json = false;         // kInfo, kList
+  bool json = false;         // kInfo, kList, kBatchList, kRename (dry run)
   BatchValues values;        // kRename
   std::string hstPath;       // kInfo
   std::string listPath;      // kBatchList

@@ -37,6 +37,9 @@ Status ReadTrend(Env& env, const FolderIndex& index, const std::string& folder,
   trend->info = std::move(*info);
   trend->tableValid = TableCountsValid(trend->header);
   trend->files = FindTrendFiles(index, StripExtension(name), name);
+  // By name, as InspectTrend gives them: the listing's order is the file
+  // system's.
+  std::sort(trend->files.dataFiles.begin(), trend->files.dataFiles.end());
   trend->interrupted = CheckNoPendingRun(env, index, folder, name);
   return Status::Ok();
 }
@@ -51,30 +54,23 @@ void PrintText(const FolderTrends& trends, std::ostream& out) {
       << ListText(rows);
 }
 
-void PrintJson(const FolderTrends& trends, std::ostream& out) {
-  out << "{\n  \"folder\": " << JsonString(trends.folder)
-      << ",\n  \"trends\": [";
-  const char* separator = "";
+JsonObject FolderJson(const FolderTrends& trends) {
+  std::vector<std::string> read, unreadable;
   for (const TrendInspection& trend : trends.trends) {
-    out << separator << "\n    {\"historyFile\": " << JsonString(trend.hstPath)
-        << ", \"tag\": " << JsonString(FieldDisplayText(trend.info.tag))
-        << ", \"path\": " << JsonString(FieldDisplayText(trend.info.path))
-        << ", \"version\": " << trend.header.Version()
-        << ", \"entryCount\": " << trend.header.EntryCount()
-        << ", \"extraCount\": " << trend.header.ExtraCount()
-        << ", \"tableValid\": " << (trend.tableValid ? "true" : "false")
-        << ", \"interrupted\": " << (trend.interrupted.ok() ? "false" : "true")
-        << ", \"dataFiles\": " << trend.files.dataFiles.size() << "}";
-    separator = ",";
+    JsonObject object;
+    AddTrendFields(trend, &object);
+    read.push_back(object.Text());
   }
-  out << (trends.trends.empty() ? "" : "\n  ") << "],\n  \"unreadable\": [";
-  separator = "";
-  for (const UnreadableTrend& trend : trends.unreadable) {
-    out << separator << "\n    {\"historyFile\": " << JsonString(trend.hstPath)
-        << ", \"reason\": " << JsonString(trend.reason.ToString()) << "}";
-    separator = ",";
-  }
-  out << (trends.unreadable.empty() ? "" : "\n  ") << "]\n}\n";
+  for (const UnreadableTrend& trend : trends.unreadable)
+    unreadable.push_back(JsonObject()
+                             .String("historyFile", trend.hstPath)
+                             .String("reason", trend.reason.ToString())
+                             .Text());
+  JsonObject record = JsonRecord("folder");
+  record.String("folder", trends.folder)
+      .Raw("trends", JsonArray(read))
+      .Raw("unreadable", JsonArray(unreadable));
+  return record;
 }
 
 }  // namespace
@@ -116,7 +112,7 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
     return kExitNotRenamed;
   }
   if (json)
-    PrintJson(trends, out);
+    out << JsonLine(FolderJson(trends));
   else
     PrintText(trends, out);
   for (const UnreadableTrend& trend : trends.unreadable)

@@ -19,6 +19,17 @@ std::string ShownField(std::string_view raw) {
   return EscapeControlCharacters(FieldDisplayText(raw));
 }
 
+JsonObject InfoJson(const TrendInspection& trend) {
+  JsonObject record = JsonRecord("trend");
+  AddTrendFields(trend, &record);
+  record.Number("pathWidth", trend.info.pathWidth)
+      .Number("tagWidth", trend.info.tagWidth)
+      .Number("pathEditLimit", PathEditLimit(trend))
+      .Number("tagEditLimit", trend.info.tagWidth)
+      .Raw("skipped", SkippedJson(trend.files.skipped));
+  return record;
+}
+
 void PrintText(const TrendInspection& trend, std::ostream& out) {
   const TrendInfo& info = trend.info;
   out << "History file:  " << EscapeControlCharacters(trend.hstPath) << "\n"
@@ -44,40 +55,30 @@ void PrintText(const TrendInspection& trend, std::ostream& out) {
         << ")\n";
 }
 
-void PrintJson(const TrendInspection& trend, std::ostream& out) {
-  const TrendInfo& info = trend.info;
-  out << "{\n"
-      << "  \"historyFile\": " << JsonString(trend.hstPath) << ",\n"
-      << "  \"version\": " << trend.header.Version() << ",\n"
-      << "  \"entryCount\": " << trend.header.EntryCount() << ",\n"
-      << "  \"extraCount\": " << trend.header.ExtraCount() << ",\n"
-      << "  \"tableValid\": " << (trend.tableValid ? "true" : "false") << ",\n"
-      << "  \"interrupted\": " << (trend.interrupted.ok() ? "false" : "true")
-      << ",\n"
-      << "  \"path\": " << JsonString(FieldDisplayText(info.path)) << ",\n"
-      << "  \"tag\": " << JsonString(FieldDisplayText(info.tag)) << ",\n"
-      << "  \"pathWidth\": " << info.pathWidth << ",\n"
-      << "  \"tagWidth\": " << info.tagWidth << ",\n"
-      << "  \"pathEditLimit\": " << PathEditLimit(trend) << ",\n"
-      << "  \"tagEditLimit\": " << info.tagWidth << ",\n"
-      << "  \"dataFiles\": [";
-  const char* separator = "";
-  for (const std::string& name : trend.files.dataFiles) {
-    out << separator << "\n    " << JsonString(name);
-    separator = ",";
-  }
-  out << (trend.files.dataFiles.empty() ? "" : "\n  ") << "],\n"
-      << "  \"skipped\": [";
-  separator = "";
-  for (const SkippedFile& file : trend.files.skipped) {
-    out << separator << "\n    {\"name\": " << JsonString(file.name)
-        << ", \"reason\": " << JsonString(file.reason) << "}";
-    separator = ",";
-  }
-  out << (trend.files.skipped.empty() ? "" : "\n  ") << "]\n}\n";
+}  // namespace
+
+std::string SkippedJson(const std::vector<SkippedFile>& skipped) {
+  std::vector<std::string> files;
+  for (const SkippedFile& file : skipped)
+    files.push_back(JsonObject()
+                        .String("name", file.name)
+                        .String("reason", file.reason)
+                        .Text());
+  return JsonArray(files);
 }
 
-}  // namespace
+void AddTrendFields(const TrendInspection& trend, JsonObject* object) {
+  object->String("historyFile", trend.hstPath)
+      .String("tag", FieldDisplayText(trend.info.tag))
+      .String("path", FieldDisplayText(trend.info.path))
+      .Number("version", trend.header.Version())
+      .Number("entryCount", trend.header.EntryCount())
+      .Number("extraCount", trend.header.ExtraCount())
+      .Bool("tableValid", trend.tableValid)
+      .Bool("interrupted", !trend.interrupted.ok())
+      .Raw("dataFiles", JsonStrings(trend.files.dataFiles))
+      .Number("dataFileCount", trend.files.dataFiles.size());
+}
 
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
             std::ostream& err) {
@@ -86,7 +87,7 @@ int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
   if (!s.ok())
     err << ErrorText(s.ToString());
   else if (json)
-    PrintJson(trend, out);
+    out << JsonLine(InfoJson(trend));
   else
     PrintText(trend, out);
   if (!trend.interrupted.ok()) err << ErrorText(trend.interrupted.ToString());
