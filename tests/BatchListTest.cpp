@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "FailingEnv.h"
@@ -17,6 +18,7 @@ namespace morvelle {
 namespace {
 
 namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
 using test::FolderImage;
 using test::TrendRecipe;
 
@@ -112,6 +114,74 @@ class BatchListTest : public ::testing::Test {
   std::string hst_[3];
   test::TempFolder folders_[3], lists_;
 };
+
+// What a JSON value is, as a script that reads a field expects it.
+std::string TypeOf(const Json& value) {
+  return value.is_number_unsigned() ? "number" : value.type_name();
+}
+
+// Every field of `object` and of the objects within it, by key, with the
+// type it has and the record it was seen in.
+void CollectTypes(
+    const Json& object, const std::string& record,
+    std::map<std::string, std::map<std::string, std::string>>* types) {
+  for (const auto& [key, value] : object.items()) {
+    (*types)[key][TypeOf(value)] = record;
+    std::vector<Json> within = value.is_array()    ? std::vector<Json>(value)
+                               : value.is_object() ? std::vector<Json>{value}
+                                                   : std::vector<Json>{};
+    for (const Json& element : within)
+      if (element.is_object()) CollectTypes(element, record, types);
+  }
+}
+
+// Every mode that takes --json writes records, one to a line, each with
+// the schema and its kind; runs end with their summary; a field has one
+// type wherever it is written.
+TEST_F(BatchListTest, JsonOutputIsRecordsWithOneTypePerField) {
+  const std::string folder = folders_[0].File("");
+  const std::string standard = test::ReadFile(StandardList());
+  struct Case {
+    std::vector<std::string> args;
+    std::string list;   // written to the list --batch is given first
+    std::string kinds;  // the records' kinds, in order
+  } cases[] = {
+      {{"--info", "--json", hst_[0]}, "", "trend"},
+      {{"--list", folder, "--json"}, "", "folder"},
+      {{"--check", folder, "--json"}, "", "check"},
+      {{"--dry-run", "--json", hst_[1], "New", "C:\\N"}, "", "plan"},
+      {{"--dry-run", "--json"}, standard, "row row row summary"},
+      {{"--json"}, CsvValue(hst_[0]) + ",,C:\\N\n", "row summary"},
+      {{"--json"}, "a,b\n", "summary"},
+      {{"--json"}, standard, "row row row summary"},
+  };
+  std::map<std::string, std::map<std::string, std::string>> types;
+  for (Case& c : cases) {
+    if (!c.list.empty())
+      c.args.insert(c.args.begin(), {"--batch", List(c.list)});
+    Output run = Run(c.args);
+    std::istringstream lines(run.out);
+    std::string line, kinds;
+    while (std::getline(lines, line)) {
+      Json record;
+      ASSERT_NO_THROW(record = Json::parse(line)) << line;
+      ASSERT_TRUE(record.is_object()) << line;
+      EXPECT_EQ(record.value("schema", Json()), 1) << line;
+      kinds += (kinds.empty() ? "" : " ") + record.value("kind", "");
+      CollectTypes(record, record.value("kind", ""), &types);
+    }
+    EXPECT_EQ(kinds, c.kinds) << c.args[0] << " " << run.out;
+    EXPECT_TRUE(run.out.ends_with("}\n")) << run.out;
+  }
+  for (const auto& [key, seen] : types) {
+    std::string all;
+    for (const auto& [type, record] : seen)
+      all += type + " in " + record + "; ";
+    EXPECT_EQ(seen.size(), 1u) << key << ": " << all;
+  }
+  EXPECT_EQ(types.at("dataFiles").begin()->first, "array");
+  EXPECT_EQ(types.at("dataFileCount").begin()->first, "number");
+}
 
 TEST_F(BatchListTest, RenamesEveryRowAndSummarises) {
   std::vector<FolderImage> before = Images();
@@ -381,8 +451,8 @@ TEST_F(BatchListTest, OneRefusedRowChangesNothing) {
 void ExpectNothingChanged(const Output& run, const std::string& counts) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_TRUE(
-      run.err.ends_with("\nSummary: " + counts + ". Nothing was changed.\n"))
+  EXPECT_TRUE(run.err.ends_with("\nmorvelle: Summary: " + counts +
+                                ". Nothing was changed.\n"))
       << run.err;
 }
 
@@ -581,7 +651,7 @@ TEST_F(BatchListTest, FailureStopsTheRunAtItsRow) {
       EXPECT_NE(run.err.find(":" + std::to_string(renamed + 1) +
                              ": renamed, but the undo list lacks it: write '" +
                              undo + "': " + injected +
-                             "\nThe rows after it were not run.\n"),
+                             "\nmorvelle: The rows after it were not run.\n"),
                 std::string::npos)
           << run.err;
       EXPECT_NE(run.out.find("Summary: " + std::to_string(renamed) +
@@ -631,7 +701,7 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
     Output run = Run({"--batch", StandardList(), "--undo-list", undo}, env,
                      false, &stop);
     EXPECT_EQ(run.status, kExitInterrupted);
-    EXPECT_EQ(run.err, "Stopped on request before line " +
+    EXPECT_EQ(run.err, "morvelle: Stopped on request before line " +
                            std::to_string(2 + renamed) +
                            "; the rows from it on were not run.\n");
     EXPECT_TRUE(run.out.ends_with("Summary: " + std::to_string(renamed) +
@@ -651,16 +721,29 @@ TEST_F(BatchListTest, StopRequestLeavesEveryTrendWhole) {
   Output single =
       Run({hst_[0], "New", "C:\\Moved\\New"}, Env::Default(), false, &stop);
   EXPECT_EQ(single.status, kExitInterrupted);
-  EXPECT_NE(single.err.find("was stopped before it was complete.\nEvery "
-                            "change was undone: the trend is as it was."),
-            std::string::npos)
+  EXPECT_NE(
+      single.err.find("was stopped before it was complete.\nmorvelle: Every "
+                      "change was undone: the trend is as it was."),
+      std::string::npos)
       << single.err;
   EXPECT_EQ(Images(), original);
 }
 
+// `text` without the program's name that starts each line of standard
+// error.
+std::string WithoutProgramName(std::string text) {
+  const std::string name = "morvelle: ";
+  for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+    if (text.compare(at, name.size(), name) == 0) text.erase(at, name.size());
+    if (text.find('\n', at) == std::string::npos) break;
+  }
+  return text;
+}
+
 // The Many trends window runs a list through RunListFiles: each row's
 // outcome is kept, its text is what --batch prints, standard output and
-// standard error as one, byte for byte, and its report keeps what it told.
+// standard error as one, byte for byte but for the program's name before
+// the lines of standard error, and its report keeps what it told.
 TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
   auto row = [&](int i, const std::string& tag) {
     return CsvValue(hst_[i]) + "," + tag + ",C:\\Moved\\NEW" +
@@ -704,7 +787,8 @@ TEST_F(BatchListTest, WindowRunKeepsEachRowAndShowsWhatBatchPrints) {
         options.stop = &stop;
         std::ostringstream text;
         printed_status = RunBatchList(Env::Default(), options, text, text);
-        printed = text.str();
+        printed = WithoutProgramName(text.str());
+        EXPECT_NE(printed, text.str());
         continue;
       }
       ListRun run = RunListFiles(Env::Default(), files, &stop, nullptr);

@@ -166,7 +166,7 @@ TEST(PlanRenamesTest, RowsThatMeetAreRefusedWithTheEarlierRowNamed) {
     test::TempFolder folder;
     for (const char* name : {"A", "B", "C"}) WriteNamed(folder.path(), name);
     test::WriteFile(folder.path() / "c.hst",
-                       test::ReadFile(folder.path() / "C.HST"));
+                    test::ReadFile(folder.path() / "C.HST"));
     FolderImage before = test::ReadFolder(folder.path());
     std::vector<RenameRequest> requests = c.requests;
     for (RenameRequest& request : requests)

@@ -97,8 +97,8 @@ bool EachWhole(const std::vector<Trend>& trends, const FolderImage& before,
   bool whole = now.size() == before.size();
   for (const Trend& trend : trends) {
     FolderImage old_files = FilesOf(before, trend.recipe.name);
-    FolderImage after = test::ExpectedAfterRename(
-        trend.recipe, old_files, trend.newPath, trend.newTag);
+    FolderImage after = test::ExpectedAfterRename(trend.recipe, old_files,
+                                                  trend.newPath, trend.newTag);
     const std::string new_base =
         trend.newPath.substr(trend.newPath.rfind('\\') + 1);
     FolderImage found = FilesOf(now, trend.recipe.name);
@@ -130,8 +130,7 @@ std::string CrashAndRecover(const std::vector<Trend>& trends,
   if (!test::RecoverAll(env, kFolder, &report))
     return "a journal is left: " + report;
   int journals = 0;
-  const FolderImage now =
-      test::WithoutJournals(env.Image(kFolder), &journals);
+  const FolderImage now = test::WithoutJournals(env.Image(kFolder), &journals);
   if (!EachWhole(trends, before, now, renamed))
     return "a trend is not whole after recovery: " + report;
   return {};

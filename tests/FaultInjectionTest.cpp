@@ -69,15 +69,13 @@ class DiskFolder final : public TrendFolder {
   std::string Write(const TrendRecipe& recipe) override {
     for (const char* name : kUnrelatedFiles)
       test::WriteFile(temp_.path() / name,
-                         std::string("not the trend's ") + name);
+                      std::string("not the trend's ") + name);
     return test::WriteTrend(temp_.path(), recipe);
   }
   void Plant(const std::string& path, const std::string& bytes) override {
     test::WriteFile(path, bytes);
   }
-  FolderImage Image() const override {
-    return test::ReadFolder(temp_.path());
-  }
+  FolderImage Image() const override { return test::ReadFolder(temp_.path()); }
   std::string Path() const override { return temp_.File(""); }
 
  private:
@@ -147,8 +145,7 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
   run->report =
       run->shown.Tell(RenameTrend(env, hst, shape.newPath, shape.newTag));
 
-  run->files.after =
-      test::WithoutJournals(folder.Image(), &run->journalsLeft);
+  run->files.after = test::WithoutJournals(folder.Image(), &run->journalsLeft);
   run->problems = test::AuditRename(run->files, run->report);
   run->calls = env.calls();
   run->writes = env.writes();
@@ -394,9 +391,7 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        },
        "Trend1.001: byte 300 is wrong for a renamed file"},
       {"a file gone",
-       [](test::RenameRun* f, RenameReport*) {
-         f->after.erase("Trend1A.000");
-       },
+       [](test::RenameRun* f, RenameReport*) { f->after.erase("Trend1A.000"); },
        "Trend1.000 is gone"},
       {"a file grown",
        [](test::RenameRun* f, RenameReport*) {
@@ -404,9 +399,7 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        },
        "changed its length"},
       {"an unrelated file touched",
-       [](test::RenameRun* f, RenameReport*) {
-         f->after["Trend1.bak"] = "x";
-       },
+       [](test::RenameRun* f, RenameReport*) { f->after["Trend1.bak"] = "x"; },
        "Trend1.bak changed its length"},
       {"a file appeared",
        [](test::RenameRun* f, RenameReport*) { f->after["Trend1A.bak"]; },

@@ -409,8 +409,7 @@ TEST_F(HostileInputTest, OnlyAPathsOwnExtensionIsKept) {
       shown_.Tell(RenameTrend(env, hst, "D:\\New\\Trend1A", kNewTag)).ok());
   const std::string& after = *env.Bytes("/t/Trend1A.HST");
   EXPECT_EQ(after.substr(176, 144), test::Field("D:\\New\\Trend1A", 144));
-  EXPECT_EQ(after.substr(176 + 288, 144),
-            test::Field("D:\\New\\Trend1A", 144));
+  EXPECT_EQ(after.substr(176 + 288, 144), test::Field("D:\\New\\Trend1A", 144));
   EXPECT_EQ(after.substr(176 + 576, 144),
             test::Field("D:\\New\\Trend1A.002", 144));
 }

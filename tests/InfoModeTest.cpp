@@ -9,6 +9,8 @@
 #include "app/CommandLine.h"
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "platform/Env.h"
 #include "platform/FieldEncoding.h"
 #include "trend/TrendCheck.h"
@@ -55,6 +57,21 @@ TEST(JsonStringTest, EscapesWhatJsonNeedsAndKeepsTheRest) {
   }
 }
 
+TEST(ErrorTextTest, EveryLineNamesTheProgram) {
+  struct Case {
+    std::string text, lines;
+  } cases[] = {
+      {"open 'T.HST': No such file", "morvelle: open 'T.HST': No such file\n"},
+      {"one\n", "morvelle: one\n"},
+      {"one\n  two\n", "morvelle: one\nmorvelle:   two\n"},
+      {"", "morvelle: \n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ErrorText(c.text), c.lines) << c.text;
+  EXPECT_EQ(UsageErrorText("--x: no such option"),
+            "morvelle: --x: no such option\n"
+            "Try 'morvelle --help' for more information.\n");
+}
+
 class InfoTest : public ::testing::Test {
  protected:
   test::TempFolder folder_;
@@ -85,10 +102,11 @@ TEST_F(InfoTest, JsonParsesAndCarriesTheDocumentedKeys) {
   std::vector<std::string> keys;
   for (const auto& [key, value] : json.items()) keys.push_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{
-                      "historyFile", "version", "entryCount", "extraCount",
-                      "tableValid", "interrupted", "path", "tag", "pathWidth",
-                      "tagWidth", "pathEditLimit", "tagEditLimit", "dataFiles",
-                      "skipped"}));
+                      "schema", "kind", "historyFile", "tag", "path", "version",
+                      "entryCount", "extraCount", "tableValid", "interrupted",
+                      "dataFiles", "dataFileCount", "pathWidth", "tagWidth",
+                      "pathEditLimit", "tagEditLimit", "skipped"}));
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line";
   EXPECT_EQ(json.at("historyFile"), hst);
   EXPECT_EQ(json.at("version"), 4);
   EXPECT_EQ(json.at("entryCount"), 2);
@@ -171,11 +189,11 @@ TEST_F(InfoTest, MissingOrUnknownTrendExitsOneWithItsMessage) {
     Output not_found = Info(missing, json);
     EXPECT_EQ(not_found.status, 1);
     EXPECT_EQ(not_found.out, "");
-    EXPECT_EQ(not_found.err, "Trend '" + missing + "' not found\n");
+    EXPECT_EQ(not_found.err, "morvelle: Trend '" + missing + "' not found\n");
     Output invalid = Info(bad, json);
     EXPECT_EQ(invalid.status, 1);
     EXPECT_EQ(invalid.out, "");
-    EXPECT_EQ(invalid.err, "Invalid Trend Version 7\n");
+    EXPECT_EQ(invalid.err, "morvelle: Invalid Trend Version 7\n");
   }
 }
 
@@ -203,8 +221,9 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
       RunList(Env::Default(), test::Utf8Of(folder_.path()), true, out, err);
   EXPECT_EQ(status, 1);
   // A folder named like a history file is no trend, and said so.
-  EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Bad.HST") +
-                           "': Invalid Trend Version 7\nCould not read '" +
+  EXPECT_EQ(err.str(), "morvelle: Could not read '" + folder_.File("Bad.HST") +
+                           "': Invalid Trend Version 7\nmorvelle: Could not "
+                           "read '" +
                            folder_.File("Folder.HST") +
                            "': named like a history file but a folder\n");
   Json json = Json::parse(out.str());
@@ -217,11 +236,13 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
           "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
               ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
               "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
-              "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}",
+              "\"tableValid\":true,\"interrupted\":false,"
+              "\"dataFiles\":[\"A.000\",\"A.001\"],\"dataFileCount\":2}",
           "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
               ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
               "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
-              "\"tableValid\":true,\"interrupted\":false,\"dataFiles\":2}"}));
+              "\"tableValid\":true,\"interrupted\":false,"
+              "\"dataFiles\":[\"b.000\",\"b.001\"],\"dataFileCount\":2}"}));
   ASSERT_EQ(json.at("unreadable").size(), 2u);
   EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
             folder_.File("Bad.HST"));
@@ -314,12 +335,12 @@ TEST(CheckTest, CommandGivesALinePerProblemAndJsonOfOneSchema) {
   EXPECT_EQ(RunCheck(Env::Default(), dir, true, json_out, err), 1);
   Json json = Json::parse(json_out.str());
   EXPECT_EQ(json.at("schema"), 1);
+  EXPECT_EQ(json.at("kind"), "check");
   EXPECT_EQ(json.at("healthy"), false);
   EXPECT_EQ(json.at("problems")[0].at("file"), dir + "Lost.004");
   ASSERT_EQ(json.at("trends").size(), 2u);
   const Json& trend = json.at("trends")[1];
-  EXPECT_EQ(trend.at("schema"), 1);
-  EXPECT_EQ(trend.at("problems")[0].at("kind"), "dataFileMissing");
+  EXPECT_EQ(trend.at("problems")[0].at("problem"), "dataFileMissing");
   EXPECT_EQ(trend.at("problems")[0].at("field"), "entry 1 Path");
   // Keys --info --json has too carry the same values, of the same types.
   RunInfo(Env::Default(), hst, true, info_out, err);
@@ -372,7 +393,8 @@ TEST_F(InfoTest, HistoryFileCutShortOrEmptyIsToldSo) {
   std::ostringstream out, err;
   EXPECT_EQ(RunList(Env::Default(), folder_.File(""), false, out, err), 1);
   EXPECT_EQ(out.str().find("Empty.HST,"), std::string::npos) << out.str();
-  EXPECT_EQ(err.str(), "Could not read '" + folder_.File("Empty.HST") +
+  EXPECT_EQ(err.str(), "morvelle: Could not read '" +
+                           folder_.File("Empty.HST") +
                            "': The history file is too short: 0 bytes, "
                            "shorter than the 176-byte header\n");
 }
@@ -385,48 +407,67 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--help"}, "help"},
       {{"-h"}, "help"},
       {{"--version"}, "version"},
-      {{"--help", "x"}, "--help stands alone."},
+      {{"--help", "x"}, "--help: takes no other option or value"},
+      {{"/?"}, "help"},
       {{"T.HST", "Tag", "/d/T"}, "rename T.HST|Tag|/d/T"},
       {{"T.HST", "--tag", "/d/T"}, "rename T.HST|--tag|/d/T"},
       {{"--", "--T.HST", "Tag", "/d/T"}, "rename --T.HST|Tag|/d/T"},
       {{"--dry-run", "T.HST,", "Tag,", "/d/T"}, "dry-run T.HST|Tag|/d/T"},
       {{"--dry-run", "T.HST"},
-       "Morvelle needs three values: history file, new tag, new path."},
+       "a rename needs three values: history file, new tag, new path"},
       {{"--info", "T.HST"}, "info T.HST"},
       {{"--json", "--info", "T.HST"}, "info json T.HST"},
-      {{"--info", "T.HST", "x"}, "--info needs one value: the history file."},
-      {{"--json", "T.HST"}, "--json goes with --info, --list or --check."},
+      {{"--info", "T.HST", "x"}, "--info: needs one value, the history file"},
+      {{"--json", "T.HST", "Tag", "/d/T"},
+       "--json: goes with --info, --list, --check, --dry-run or --batch"},
+      {{"--json", "--recover"},
+       "--json: goes with --info, --list, --check, --dry-run or --batch"},
+      {{"--dry-run", "--json", "T.HST", "Tag", "/d/T"},
+       "dry-run json T.HST|Tag|/d/T"},
+      {{"--batch", "l.csv", "--json"}, "batch l.csv undo= json"},
       {{"--check"}, "check "},
       {{"--check", "/d", "--json"}, "check json /d"},
       {{"--json", "--check", "T.HST"}, "check json T.HST"},
       {{"--check", "/d", "x"},
-       "--check takes one value at most, the folder or the history file, and "
-       "no other option but --json."},
+       "--check: takes one value at most, the folder or the history file, "
+       "and no other option but --json"},
       {{"--check", "--dry-run", "/d"},
-       "--check takes one value at most, the folder or the history file, and "
-       "no other option but --json."},
+       "--check: takes one value at most, the folder or the history file, "
+       "and no other option but --json"},
       {{"--list", "/d", "--json"}, "list json /d"},
-      {{"--list"}, "--list needs a folder."},
+      {{"--list"}, "--list: needs a folder"},
       {{"--many"}, "many "},
       {{"--many", "/d"}, "many /d"},
       {{"--many", "/d", "x"},
-       "--many takes one value at most: the folder of trends."},
+       "--many: takes one value at most, the folder of trends"},
       {{"--list", "/d", "T.HST"},
-       "--list shows the trends of one folder and changes nothing; it takes "
-       "no other option but --json."},
+       "--list: takes no value and no other option but --json"},
       {{"--info", "--dry-run", "T.HST"},
-       "--info shows one trend and changes nothing; it takes no other option "
-       "but --json."},
+       "--info: takes no other option but --json"},
       {{"--batch", "l.csv"}, "batch l.csv undo="},
       {{"--undo-list", "u.csv", "--dry-run", "--batch", "l.csv"},
        "batch l.csv undo=u.csv dry-run"},
-      {{"--batch"}, "--batch needs a file name."},
+      {{"--batch"}, "--batch: needs a file name"},
       {{"--batch", "l.csv", "T.HST"},
-       "--batch takes its trends from the list, not from values on the "
-       "command line."},
+       "--batch: takes its trends from the list, not from values on the "
+       "command line"},
       {{"--undo-list", "u.csv", "T.HST", "Tag", "/d/T"},
-       "--undo-list goes with --batch."},
-      {{"--force", "T.HST", "Tag", "/d/T"}, "Unknown option '--force'."},
+       "--undo-list: goes with --batch"},
+      {{"--force", "T.HST", "Tag", "/d/T"}, "--force: no such option"},
+      // "-" is standard input, which only a list is read from.
+      {{"--batch", "-", "--dry-run"}, "batch - undo= dry-run"},
+      {{"--batch", "-", "--undo-list", "-"},
+       "the undo list '-': only --batch reads standard input"},
+      {{"--info", "-"},
+       "the history file '-': only --batch reads standard input"},
+      {{"--dry-run", "-", "Tag", "/d/T"},
+       "the history file '-': only --batch reads standard input"},
+      {{"T.HST", "-", "/d/T"},
+       "the new tag '-': only --batch reads standard input"},
+      {{"\"T.HST\", \"Tag\", \"-\""},
+       "the new path '-': only --batch reads standard input"},
+      {{"--list", "-"}, "the folder '-': only --batch reads standard input"},
+      {{"--recover", "-"}, "the folder '-': only --batch reads standard input"},
   };
   for (const Case& c : cases) {
     Result<Command> command = ParseCommandLine(c.args);
@@ -441,8 +482,8 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
           break;
         case CommandKind::kRename:
           seen = std::string(command->dryRun ? "dry-run " : "rename ") +
-                 command->values.hstPath + "|" + command->values.newTag + "|" +
-                 command->values.newPath;
+                 (command->json ? "json " : "") + command->values.hstPath +
+                 "|" + command->values.newTag + "|" + command->values.newPath;
           break;
         case CommandKind::kInfo:
           seen = std::string("info ") + (command->json ? "json " : "") +
@@ -465,7 +506,8 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
         case CommandKind::kBatchList:
           seen = "batch " + command->listPath +
                  " undo=" + command->undoListPath +
-                 (command->dryRun ? " dry-run" : "");
+                 (command->dryRun ? " dry-run" : "") +
+                 (command->json ? " json" : "");
           break;
       }
     }

@@ -322,15 +322,26 @@ Status MemEnv::CheckNameFits(const std::string& path) {
   return Status::Ok();
 }
 
-Status MemEnv::ReadTextFile(const std::string& path, std::size_t limit,
-                            std::string* text) {
-  const std::string* bytes = Bytes(path);
-  if (!bytes) return Missing("open", path);
-  *text = bytes->substr(0, limit + 1);
+// `bytes` into `*text`, as a read of `path` stopped past `limit` reads it.
+Status ReadUpTo(const std::string& bytes, const std::string& path,
+                std::size_t limit, std::string* text) {
+  *text = bytes.substr(0, limit + 1);
   if (text->size() > limit)
     return Status::Error(ErrorKind::kTooLarge, "read", path,
                          "The file is larger than the limit");
   return Status::Ok();
+}
+
+Status MemEnv::ReadTextFile(const std::string& path, std::size_t limit,
+                            std::string* text) {
+  const std::string* bytes = Bytes(path);
+  if (!bytes) return Missing("open", path);
+  return ReadUpTo(*bytes, path, limit, text);
+}
+
+Status MemEnv::ReadStandardInput(std::size_t limit, std::string* text) {
+  if (!standardInput_) return Missing("read", "standard input");
+  return ReadUpTo(*standardInput_, "standard input", limit, text);
 }
 
 Status MemEnv::GetFileInfo(const std::string& path, FileInfo* info) {

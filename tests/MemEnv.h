@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ class MemEnv final : public Env {
   // Makes `path` refuse writing, as a read-only or immutable file or a
   // folder without write permission does.
   void MakeReadOnly(const std::string& path);
+
+  // What ReadStandardInput reads; none (kNotFound) until this is called.
+  void SetStandardInput(std::string text) { standardInput_ = std::move(text); }
 
   // The bytes of the regular file `path`, or nullptr.
   const std::string* Bytes(const std::string& path) const;
@@ -69,6 +73,7 @@ class MemEnv final : public Env {
   Status CheckNameFits(const std::string& path) override;
   Status ReadTextFile(const std::string& path, std::size_t limit,
                       std::string* text) override;
+  Status ReadStandardInput(std::size_t limit, std::string* text) override;
   Status SyncFolder(const std::string& folder) override;
   Status SyncFileSystem(const std::string& folder) override;
   Status GetFileInfo(const std::string& path, FileInfo* info) override;
@@ -97,6 +102,7 @@ class MemEnv final : public Env {
   void MakeFolders(const std::string& path);
 
   std::string currentFolder_;
+  std::optional<std::string> standardInput_;
   std::map<std::string, Node> nodes_;
   std::uint64_t nextIndex_ = 1;
   std::shared_ptr<Durable> durable_;  // null until MarkAllDurable

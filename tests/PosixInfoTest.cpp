@@ -41,9 +41,9 @@ TEST(PosixInfoTest, FifoAndLinkNamedLikeHistoryFilesAreTold) {
   std::filesystem::create_symlink("Trend1.HST", folder.path() / "Link.hst");
   std::ostringstream out, err, checked, none;
   EXPECT_EQ(RunList(Env::Default(), folder.File(""), false, out, err), 1);
-  EXPECT_EQ(err.str(), "Could not read '" + folder.File("Link.hst") +
+  EXPECT_EQ(err.str(), "morvelle: Could not read '" + folder.File("Link.hst") +
                            "': named like a history file but a symbolic "
-                           "link\nCould not read '" +
+                           "link\nmorvelle: Could not read '" +
                            folder.File("Pipe.HST") +
                            "': named like a history file but not a regular "
                            "file\n");

@@ -13,8 +13,8 @@ using test::TrendRecipe;
 class ReadTrendInfoTest : public ::testing::Test {
  protected:
   TrendInfo Read(const TrendRecipe& recipe) {
-    return shown_.Tell(ReadTrendInfo(
-        Env::Default(), test::WriteTrend(folder_.path(), recipe)));
+    return shown_.Tell(ReadTrendInfo(Env::Default(),
+                                     test::WriteTrend(folder_.path(), recipe)));
   }
   test::TempFolder folder_;
   test::MessageLog shown_;

@@ -98,8 +98,8 @@ TEST_F(RenameTrendTest, TableEdgeCases) {
     RenameReport report = Rename(hst, c.newPath, c.newTag);
     EXPECT_EQ(report.ok(), c.renamed) << report.failure.ToString();
     EXPECT_EQ(test::ReadFolder(folder.path()),
-              c.renamed ? test::ExpectedAfterRename(recipe, before,
-                                                       c.newPath, c.newTag)
+              c.renamed ? test::ExpectedAfterRename(recipe, before, c.newPath,
+                                                    c.newTag)
                         : before);
   }
 }

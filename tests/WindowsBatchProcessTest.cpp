@@ -93,7 +93,7 @@ TEST_F(WindowsBatchProcessTest, BackslashBeforeAClosingQuoteStaysInItsValue) {
       Run(Quoted(hst) + ", \"Trend1A\", \"C:\\Ostrel\\Data\\\"");
   EXPECT_EQ(folder_only.status, kExitNotRenamed);
   EXPECT_EQ(folder_only.err,
-            "The new path 'C:\\Ostrel\\Data\\' has no file name\n");
+            "morvelle: The new path 'C:\\Ostrel\\Data\\' has no file name\n");
   EXPECT_EQ(Image(), before);
 
   ProcessResult tag = Run(Quoted(hst) + ", \"Pump\\\", " + Quoted(kNewPath));
@@ -115,9 +115,8 @@ TEST_F(WindowsBatchProcessTest, SeparatorsMayBeAnythingWithoutAQuote) {
         Run(Quoted(hst) + separator[0] + "\"Trend1A\"" + separator[1] +
             Quoted(kNewPath) + " tail \"ignored\" \"too\"");
     EXPECT_EQ(run.status, kExitRenamed) << run.err;
-    EXPECT_EQ(
-        test::ReadFolder(folder.path()),
-        test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
+    EXPECT_EQ(test::ReadFolder(folder.path()),
+              test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
   }
 }
 
@@ -135,7 +134,8 @@ TEST_F(WindowsBatchProcessTest, FewerThanSixPiecesAreRefused) {
     SCOPED_TRACE(line);
     ProcessResult run = Run(line);
     EXPECT_EQ(run.status, kExitUsage);
-    EXPECT_EQ(run.err.rfind("Morvelle needs three values", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("morvelle: a rename needs three values", 0), 0u)
+        << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(Image(), before);
   }
@@ -158,9 +158,8 @@ TEST_F(WindowsBatchProcessTest, ProgramNameWithSpacesOrWithoutQuotes) {
     FolderImage before = test::ReadFolder(folder.path());
     ProcessResult run = RunLine(c.program + " " + Quoted(hst) + values);
     EXPECT_EQ(run.status, kExitRenamed) << run.err;
-    EXPECT_EQ(
-        test::ReadFolder(folder.path()),
-        test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
+    EXPECT_EQ(test::ReadFolder(folder.path()),
+              test::ExpectedAfterRename(recipe, before, kNewPath, "Trend1A"));
   }
 }
 
@@ -187,9 +186,11 @@ TEST_F(WindowsBatchProcessTest, NamesOutsideAsciiOnTheCommandLine) {
 }
 
 TEST_F(WindowsBatchProcessTest, HelpAndVersionAnswerOnStandardOutput) {
-  ProcessResult help = Run("--help");
-  EXPECT_EQ(help.status, kExitRenamed);
-  EXPECT_EQ(help.out, UsageText());
+  for (const char* asked : {"--help", "/?", "-h"}) {
+    ProcessResult help = Run(asked);
+    EXPECT_EQ(help.status, kExitRenamed) << asked;
+    EXPECT_EQ(help.out, UsageText()) << asked;
+  }
   ProcessResult version = Run("--version");
   EXPECT_EQ(version.status, kExitRenamed);
   EXPECT_EQ(version.out, "Morvelle version 1.00.003\n");

@@ -64,8 +64,7 @@ TEST_F(WindowsEnvTest, TrendFilesMatchInAnyCaseAsTheFileSystemDoes) {
     test::WriteTrend(folder.path(), recipe);
     for (const std::string& name : c.dataNames) {
       recipe.dataExtensions.push_back(name.substr(7));
-      test::WriteFile(folder.path() / name,
-                         test::DataFileBytes(recipe, 0));
+      test::WriteFile(folder.path() / name, test::DataFileBytes(recipe, 0));
     }
     FolderImage before = test::ReadFolder(folder.path());
 

@@ -14,9 +14,9 @@ int main() {
   while (!commandLine.empty() &&
          (commandLine.back() == '\n' || commandLine.back() == '\r'))
     commandLine.pop_back();
-  int status = morvelle::test::RunCommandLine(
-      commandLine, GetStdHandle(STD_OUTPUT_HANDLE),
-      GetStdHandle(STD_ERROR_HANDLE));
+  int status = morvelle::test::RunCommandLine(commandLine,
+                                              GetStdHandle(STD_OUTPUT_HANDLE),
+                                              GetStdHandle(STD_ERROR_HANDLE));
   if (status == -1) {
     std::fprintf(stderr, "morvelle_launch: cannot start %s (error %lu)\n",
                  commandLine.c_str(), GetLastError());

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/BatchMode.h"
+#include "app/Messages.h"
 #include "app/PlanText.h"
 #include "app/ProgressBar.h"
 #include "platform/Env.h"
@@ -14,12 +15,8 @@
 namespace morvelle {
 namespace {
 
-struct Tally {
-  std::size_t renamed = 0, refused = 0, failed = 0, notRun = 0;
-};
-
-Tally Count(const std::vector<RowResult>& rows) {
-  Tally tally;
+RowTally Count(const std::vector<RowResult>& rows) {
+  RowTally tally;
   for (const RowResult& row : rows) {
     switch (row.outcome) {
       case RowOutcome::kRenamed:
@@ -39,7 +36,7 @@ Tally Count(const std::vector<RowResult>& rows) {
   return tally;
 }
 
-std::string SummaryLine(const Tally& tally, bool changed) {
+std::string SummaryLine(const RowTally& tally, bool changed) {
   return "Summary: " + std::to_string(tally.renamed) + " renamed, " +
          std::to_string(tally.refused) + " refused, " +
          std::to_string(tally.failed) + " failed, " +
@@ -66,15 +63,89 @@ class StreamOutput final : public BatchListOutput {
       : listPath_(listPath), out_(out), err_(err) {}
 
   void Line(const std::string& text, bool error) override {
-    (error ? err_ : out_) << text;
+    if (error)
+      err_ << ErrorText(text);
+    else
+      out_ << text;
   }
   void RowEnded(const RowResult& row) override {
-    (row.outcome == RowOutcome::kRenamed ? out_ : err_)
-        << RowLine(listPath_, row);
+    Line(RowLine(listPath_, row), row.outcome != RowOutcome::kRenamed);
   }
 
  private:
   const std::string& listPath_;
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+const char* OutcomeName(RowOutcome outcome) {
+  switch (outcome) {
+    case RowOutcome::kRenamed:
+      return "renamed";
+    case RowOutcome::kRefused:
+      return "refused";
+    case RowOutcome::kFailed:
+      return "failed";
+    case RowOutcome::kNotRun:
+      break;
+  }
+  return "notRun";
+}
+
+// The "row" record of `row`; `outcome` names how it ended.
+JsonObject RowJson(const RowResult& row, std::string_view outcome) {
+  const RenameRequest& request = row.row.request;
+  JsonObject record = JsonRecord("row");
+  record.Number("line", row.row.line)
+      .String("historyFile", request.hstPath)
+      .String("newTag", request.newTag)
+      .String("newPath", request.newPath)
+      .String("outcome", outcome)
+      .String("message", row.message);
+  return record;
+}
+
+// JSON Lines on standard output; standard error as StreamOutput has it.
+class JsonOutput final : public BatchListOutput {
+ public:
+  JsonOutput(const std::string& listPath, bool dryRun, std::ostream& out,
+             std::ostream& err)
+      : listPath_(listPath), dryRun_(dryRun), out_(out), err_(err) {}
+
+  // The text for standard output is told as records instead.
+  void Line(const std::string& text, bool error) override {
+    if (error) err_ << ErrorText(text);
+  }
+  void RowEnded(const RowResult& row) override {
+    out_ << JsonLine(RowJson(row, OutcomeName(row.outcome)));
+    if (row.outcome != RowOutcome::kRenamed)
+      err_ << ErrorText(RowLine(listPath_, row));
+  }
+  void RowRefused(const RowResult& row, const std::string& line) override {
+    out_ << JsonLine(RowJson(row, OutcomeName(row.outcome)));
+    err_ << ErrorText(line);
+  }
+  void RowPlanned(const RowResult& row, const RenamePlan& plan,
+                  const std::string&) override {
+    JsonObject plan_fields;
+    AddPlanFields(plan, &plan_fields);
+    out_ << JsonLine(RowJson(row, "planned").Raw("plan", plan_fields.Text()));
+  }
+  void Summary(const RowTally& tally, bool changed, const std::string&,
+               bool) override {
+    JsonObject record = JsonRecord("summary");
+    record.Number("renamed", tally.renamed)
+        .Number("refused", tally.refused)
+        .Number("failed", tally.failed)
+        .Number("notRun", tally.notRun)
+        .Bool("dryRun", dryRun_)
+        .Bool("changed", changed);
+    out_ << JsonLine(record);
+  }
+
+ private:
+  const std::string& listPath_;
+  const bool dryRun_;
   std::ostream& out_;
   std::ostream& err_;
 };
@@ -91,7 +162,7 @@ class BatchListRun {
         progress_(options.progress ? progress : nullptr) {}
 
   BatchListResult Run() {
-    Tally unsound;
+    RowTally unsound;
     if (!ReadList(&unsound)) return NothingChanged(unsound);
     if (!UndoListIsFree()) return NothingChanged();
     std::vector<RenameRequest> requests;
@@ -119,8 +190,8 @@ class BatchListRun {
 
   // Ends a run that changed nothing; the summary goes with the messages
   // that said why.
-  BatchListResult NothingChanged(const Tally& tally) {
-    TellError(SummaryLine(tally, false));
+  BatchListResult NothingChanged(const RowTally& tally) {
+    output_.Summary(tally, false, SummaryLine(tally, false), true);
     result_.status = kExitNotRenamed;
     return std::move(result_);
   }
@@ -130,7 +201,7 @@ class BatchListRun {
 
   // A list with errors counts its bad rows as refused and its good ones
   // as not run in `*tally`.
-  bool ReadList(Tally* tally) {
+  bool ReadList(RowTally* tally) {
     RenameList list;
     Status s = ReadRenameList(env_, options_.listPath, &list);
     if (s.kind() == ErrorKind::kTooLarge) {
@@ -217,7 +288,7 @@ class BatchListRun {
           row.message +=
               " (line " +
               std::to_string(result_.rows[plan.conflictsWith].row.line) + ")";
-        TellError(RowLine(options_.listPath, row));
+        output_.RowRefused(row, RowLine(options_.listPath, row));
         all_run = false;
         continue;
       }
@@ -247,17 +318,19 @@ class BatchListRun {
   }
 
   BatchListResult ShowPlans(const std::vector<PlannedRename>& plans) {
-    for (const PlannedRename& plan : plans) {
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+      const RenamePlan& plan = plans[i].plan;
       std::ostringstream text;
-      DescribePlan(plan.plan, text);
-      for (const std::string& warning : plan.plan.warnings)
+      DescribePlan(plan, text);
+      for (const std::string& warning : plan.warnings)
         text << "  Warning: " << warning << "\n";
-      output_.Line(text.str(), false);
+      output_.RowPlanned(result_.rows[i], plan, text.str());
     }
     output_.Line("Dry run: " + std::to_string(plans.size()) + " trend" +
                      (plans.size() == 1 ? "" : "s") + " would be renamed.\n",
                  false);
-    output_.Line(SummaryLine(Count(result_.rows), false), false);
+    const RowTally tally = Count(result_.rows);
+    output_.Summary(tally, false, SummaryLine(tally, false), false);
     result_.status = kExitRenamed;
     return std::move(result_);
   }
@@ -304,8 +377,8 @@ class BatchListRun {
       TellError("Could not write the undo list: " + closed.ToString() +
                 "; it may lack trends that were renamed.\n");
     bool flushed = EndJournal(journal, undo_failed, folder);
-    const Tally tally = Count(rows);
-    output_.Line(SummaryLine(tally, true), false);
+    const RowTally tally = Count(rows);
+    output_.Summary(tally, true, SummaryLine(tally, true), false);
     bool all_done =
         tally.renamed == rows.size() && go_on && closed.ok() && flushed;
     result_.status = StopRequested() ? kExitInterrupted
@@ -383,6 +456,20 @@ class BatchListRun {
 
 }  // namespace
 
+void BatchListOutput::RowRefused(const RowResult&, const std::string& line) {
+  Line(line, true);
+}
+
+void BatchListOutput::RowPlanned(const RowResult&, const RenamePlan&,
+                                 const std::string& text) {
+  Line(text, false);
+}
+
+void BatchListOutput::Summary(const RowTally&, bool, const std::string& line,
+                              bool error) {
+  Line(line, error);
+}
+
 std::string RowLine(const std::string& listPath, const RowResult& row) {
   return ListPlace(listPath, row.row.line) + row.message + "\n";
 }
@@ -394,7 +481,10 @@ BatchListResult RunBatchList(Env& env, const BatchListOptions& options,
 
 int RunBatchList(Env& env, const BatchListOptions& options, std::ostream& out,
                  std::ostream& err) {
-  StreamOutput output(options.listPath, out, err);
+  StreamOutput text(options.listPath, out, err);
+  JsonOutput json(options.listPath, options.dryRun, out, err);
+  BatchListOutput& output =
+      options.json ? static_cast<BatchListOutput&>(json) : text;
   return BatchListRun(env, options, output, &err).Run().status;
 }
 

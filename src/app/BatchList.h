@@ -37,6 +37,11 @@ struct RowResult {
 // the row's ListPlace in `listPath`, then its message.
 std::string RowLine(const std::string& listPath, const RowResult& row);
 
+// How many rows of a run ended each way.
+struct RowTally {
+  std::size_t renamed = 0, refused = 0, failed = 0, notRun = 0;
+};
+
 // Where a run tells what it does, as it does it.
 class BatchListOutput {
  public:
@@ -49,12 +54,27 @@ class BatchListOutput {
   // output when it was renamed, else on standard error. The started rows
   // end one after another: no Line comes between two of them.
   virtual void RowEnded(const RowResult& row) = 0;
+  // Before the run starts: `row` was refused or failed its checks, and
+  // `line` (its RowLine) tells why. This default: Line(line, true).
+  virtual void RowRefused(const RowResult& row, const std::string& line);
+  // A dry run: `plan` is what `row` would do, `text` says so for a person.
+  // This default: Line(text, false).
+  virtual void RowPlanned(const RowResult& row, const RenamePlan& plan,
+                          const std::string& text);
+  // The run is over: `tally` counts its rows, `line` is its summary line,
+  // for standard error with `error`. This default: Line(line, error).
+  virtual void Summary(const RowTally& tally, bool changed,
+                       const std::string& line, bool error);
 };
 
 struct BatchListOptions {
   std::string listPath;
   std::string undoListPath;  // empty: no undo list
   bool dryRun = false;
+  // Standard output gets JSON Lines: a "row" record for each row that was
+  // refused, planned or run, as it ends, then a "summary" record.
+  // Standard error is as without.
+  bool json = false;
   bool progress = false;  // draw a progress bar on `err` while renaming
   // Once true, the row in progress is finished or put back as it was and
   // the rows left are not run. May be null.

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/Messages.h"
 #include "app/PlanText.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
@@ -80,22 +81,28 @@ int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
              std::ostream& out, std::ostream& err) {
   RenameReport report =
       RenameTrend(env, values.hstPath, values.newPath, values.newTag, stop);
-  if (!report.ok()) err << report.failure.ToString() << "\n";
+  if (!report.ok()) err << ErrorText(report.failure.ToString());
   for (const std::string& warning : report.plan.warnings)
-    err << "Warning: " << warning << "\n";
+    err << ErrorText("warning: " + warning);
   if (report.outcome == RenameOutcome::kStopped) return kExitInterrupted;
   if (!report.ok()) return kExitNotRenamed;
   PrintSummary(report, out);
   return kExitRenamed;
 }
 
-int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
+int RunDryRun(Env& env, const BatchValues& values, bool json, std::ostream& out,
               std::ostream& err) {
   RenameReport planned =
       PlanRename(env, values.hstPath, values.newPath, values.newTag);
   if (!planned.ok()) {
-    err << planned.failure.ToString() << "\n";
+    err << ErrorText(planned.failure.ToString());
     return kExitNotRenamed;
+  }
+  if (json) {
+    JsonObject record = JsonRecord("plan");
+    AddPlanFields(planned.plan, &record);
+    out << JsonLine(record);
+    return kExitRenamed;
   }
   DescribePlan(planned.plan, out);
   for (const std::string& warning : planned.plan.warnings)
@@ -108,7 +115,8 @@ std::string UsageText() {
   return "Usage:\n"
          "  morvelle                                  open the window\n"
          "  morvelle HST NEWTAG NEWPATH               rename a trend\n"
-         "  morvelle --dry-run HST NEWTAG NEWPATH     show the plan, change "
+         "  morvelle --dry-run [--json] HST NEWTAG NEWPATH\n"
+         "                                            show the plan, change "
          "nothing\n"
          "  morvelle --info [--json] HST              show what a trend "
          "holds\n"
@@ -121,17 +129,19 @@ std::string UsageText() {
          "damaged\n"
          "  morvelle --many [FOLDER]                  rename many trends in "
          "a window\n"
-         "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
+         "  morvelle --batch LIST [--dry-run] [--json] [--undo-list FILE]\n"
          "                                            rename every trend of "
          "a list\n"
-         "  morvelle --help | --version\n"
+         "  morvelle --help | -h | --version          on Windows /? is help "
+         "too\n"
          "\n"
          "HST      the trend's history file, for example /data/Trend1.HST\n"
          "NEWTAG   the new tag name\n"
          "NEWPATH  the new path and file name, without extension\n"
          "LIST     a CSV file, one row per trend: HST,NEWTAG,NEWPATH (blank "
          "lines\n"
-         "         and lines starting with # are ignored)\n"
+         "         and lines starting with # are ignored); - is standard "
+         "input\n"
          "FILE     where to write the list that renames every trend back\n"
          "Options go before the values; -- ends them.\n"
          "\n"
@@ -144,13 +154,18 @@ std::string UsageText() {
          "the whole\n"
          "line is split at its double quotes.\n"
          "\n"
-         "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
-         "with\n"
-         "--info, shown; with --check, all healthy), 1 not done (see the "
-         "message;\n"
-         "with --check, a problem found), 2 usage, 130 "
-         "stopped\n"
-         "on request (Ctrl+C) with every trend whole.\n";
+         "Errors go to standard error as 'morvelle: WHAT: WHY', one line "
+         "each.\n"
+         "\n"
+         "Exit status:\n"
+         "  0    done (with --dry-run: would be done; --info, --list: "
+         "shown;\n"
+         "       --check: every trend healthy)\n"
+         "  1    failed or refused (see the message); --check: a problem "
+         "found\n"
+         "  2    usage: the command line makes no sense\n"
+         "  130  stopped on request (Ctrl+C, a stop signal) with every trend "
+         "whole\n";
 }
 
 }  // namespace morvelle

@@ -64,10 +64,11 @@ std::optional<BatchValues> ParseBatchArguments(
 int RunBatch(Env& env, const BatchValues& values, const std::atomic<bool>* stop,
              std::ostream& out, std::ostream& err);
 
-// Plans the rename without changing anything: the plan goes to `out`, a
-// refusal to `err`. Returns kExitRenamed when the rename would go ahead,
-// kExitNotRenamed when it would not.
-int RunDryRun(Env& env, const BatchValues& values, std::ostream& out,
+// Plans the rename without changing anything: the plan goes to `out`, as
+// text or, with `json`, as one "plan" record (AddPlanFields) on a line of
+// its own; a refusal goes to `err`. Returns kExitRenamed when the rename
+// would go ahead, kExitNotRenamed when it would not.
+int RunDryRun(Env& env, const BatchValues& values, bool json, std::ostream& out,
               std::ostream& err);
 
 // The text --help prints.

@@ -4,6 +4,8 @@
 
 #include "app/BatchMode.h"
 #include "app/InfoMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/TrendCheck.h"
@@ -57,59 +59,48 @@ void PrintText(const FolderCheck& check, std::ostream& out) {
       << (problems == 1 ? " problem" : " problems") << " in all\n";
 }
 
-const char* Bool(bool b) { return b ? "true" : "false"; }
-
-void PrintJsonProblems(const std::string& folder,
-                       const std::vector<TrendProblem>& problems,
-                       const char* indent, std::ostream& out) {
-  out << "[";
-  const char* separator = "";
-  for (const TrendProblem& problem : problems) {
-    out << separator << "\n"
-        << indent << "  {\"kind\": \"" << ProblemKindName(problem.kind)
-        << "\", \"file\": " << JsonString(folder + problem.file)
-        << ", \"field\": " << JsonString(problem.field)
-        << ", \"message\": " << JsonString(problem.what) << "}";
-    separator = ",";
-  }
-  out << (problems.empty() ? "" : "\n") << (problems.empty() ? "" : indent)
-      << "]";
+std::string ProblemsJson(const std::string& folder,
+                         const std::vector<TrendProblem>& problems) {
+  std::vector<std::string> objects;
+  for (const TrendProblem& problem : problems)
+    objects.push_back(JsonObject()
+                          .String("problem", ProblemKindName(problem.kind))
+                          .String("file", folder + problem.file)
+                          .String("field", problem.field)
+                          .String("message", problem.what)
+                          .Text());
+  return JsonArray(objects);
 }
 
-void PrintJsonTrend(const std::string& folder, const TrendCheck& trend,
-                    std::ostream& out) {
-  out << "    {\"schema\": 1, \"historyFile\": " << JsonString(trend.hstPath)
-      << ", \"healthy\": " << Bool(trend.healthy())
-      << ", \"version\": " << trend.header.Version()
-      << ", \"entryCount\": " << trend.header.EntryCount()
-      << ", \"extraCount\": " << trend.header.ExtraCount()
-      << ", \"tableValid\": " << Bool(trend.tableValid())
-      << ", \"interrupted\": " << Bool(Interrupted(trend))
-      << ", \"path\": " << JsonString(FieldDisplayText(trend.path))
-      << ", \"tag\": " << JsonString(FieldDisplayText(trend.tag))
-      << ", \"dataFiles\": [";
-  const char* separator = "";
-  for (const std::string& name : trend.dataFiles) {
-    out << separator << JsonString(name);
-    separator = ", ";
-  }
-  out << "],\n     \"problems\": ";
-  PrintJsonProblems(folder, trend.problems, "     ", out);
-  out << "}";
+std::string TrendJson(const std::string& folder, const TrendCheck& trend) {
+  return JsonObject()
+      .String("historyFile", trend.hstPath)
+      .Bool("healthy", trend.healthy())
+      .Number("version", trend.header.Version())
+      .Number("entryCount", trend.header.EntryCount())
+      .Number("extraCount", trend.header.ExtraCount())
+      .Bool("tableValid", trend.tableValid())
+      .Bool("interrupted", Interrupted(trend))
+      .String("path", FieldDisplayText(trend.path))
+      .String("tag", FieldDisplayText(trend.tag))
+      .Raw("dataFiles", JsonStrings(trend.dataFiles))
+      .Number("dataFileCount", trend.dataFiles.size())
+      .Raw("problems", ProblemsJson(folder, trend.problems))
+      .Text();
 }
 
+// One "check" record: the folder, each trend with its problems, and the
+// problems of the folder itself.
 void PrintJson(const FolderCheck& check, std::ostream& out) {
-  out << "{\n  \"schema\": 1,\n  \"folder\": " << JsonString(check.folder)
-      << ",\n  \"healthy\": " << Bool(check.healthy()) << ",\n  \"trends\": [";
-  const char* separator = "\n";
-  for (const TrendCheck& trend : check.trends) {
-    out << separator;
-    PrintJsonTrend(check.folder, trend, out);
-    separator = ",\n";
-  }
-  out << (check.trends.empty() ? "" : "\n  ") << "],\n  \"problems\": ";
-  PrintJsonProblems(check.folder, check.problems, "  ", out);
-  out << "\n}\n";
+  std::vector<std::string> trends;
+  for (const TrendCheck& trend : check.trends)
+    trends.push_back(TrendJson(check.folder, trend));
+  out << JsonLine(
+      JsonRecord("check")
+          .String("folder", check.folder)
+          .Bool("healthy", check.healthy())
+          .Raw("trends", JsonArray(trends))
+          .Raw("problems", ProblemsJson(check.folder, check.problems)));
 }
 
 }  // namespace
@@ -119,9 +110,9 @@ int RunCheck(Env& env, const std::string& target, bool json, std::ostream& out,
   FolderCheck check;
   Status s = Check(env, target, &check);
   if (!s.ok()) {
-    err << "morvelle: cannot check '"
-        << EscapeControlCharacters(target.empty() ? "." : target)
-        << "': " << s.ToString() << "\n";
+    err << ErrorText("cannot check '" +
+                     EscapeControlCharacters(target.empty() ? "." : target) +
+                     "': " + s.ToString());
     return kExitNotRenamed;
   }
   if (json)

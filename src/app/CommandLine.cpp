@@ -8,6 +8,7 @@
 #include "app/FolderList.h"
 #include "app/InfoMode.h"
 #include "app/RecoverMode.h"
+#include "app/RenameList.h"
 #include "platform/Text.h"
 
 namespace morvelle {
@@ -21,8 +22,9 @@ struct Options {
   std::vector<std::string> values;
 };
 
+// "/?" is how Windows programs are asked for help.
 bool IsOption(const std::string& arg) {
-  return arg.size() > 1 && arg[0] == '-';
+  return (arg.size() > 1 && arg[0] == '-') || arg == "/?";
 }
 
 Status Usage(std::string why) {
@@ -39,7 +41,7 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
       ++i;
       break;
     }
-    if (arg == "--help" || arg == "-h") {
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
       options->help = true;
     } else if (arg == "--version") {
       options->version = true;
@@ -60,13 +62,13 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
         options->checkTarget = args[++i];
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size())
-        return Usage(arg + (arg == "--list" ? " needs a folder."
-                                            : " needs a file name."));
+        return Usage(arg + (arg == "--list" ? ": needs a folder"
+                                            : ": needs a file name"));
       (arg == "--batch"  ? options->batch
        : arg == "--list" ? options->list
                          : options->undoList) = args[++i];
     } else {
-      return Usage("Unknown option '" + EscapeControlCharacters(arg) + "'.");
+      return Usage(EscapeControlCharacters(arg) + ": no such option");
     }
   }
   options->values.assign(args.begin() + static_cast<std::ptrdiff_t>(i),
@@ -74,30 +76,52 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
   return Status::Ok();
 }
 
-}  // namespace
+// Refuses a "-" for `value`, which `what` names: standard input is read
+// for a list only.
+Status NotStandardInput(const std::string& value, const std::string& what) {
+  if (value != kStandardInputName) return Status::Ok();
+  return Usage(what + " '-': only --batch reads standard input");
+}
 
-Result<Command> ParseCommandLine(const std::vector<std::string>& args,
-                                 BatchValuesReader readValues) {
+// The values of `command` that name a file, a folder or a tag, each
+// refused when it is "-".
+Status NoStandardInputValue(const Command& command) {
+  const BatchValues& values = command.values;
+  Status s;
+  for (const auto& [value, what] :
+       {std::pair{&command.hstPath, "the history file"},
+        std::pair{&values.hstPath, "the history file"},
+        std::pair{&values.newTag, "the new tag"},
+        std::pair{&values.newPath, "the new path"},
+        std::pair{&command.folder, "the folder"},
+        std::pair{&command.undoListPath, "the undo list"}})
+    if (s.ok()) s = NotStandardInput(*value, what);
+  return s;
+}
+
+Result<Command> ReadCommand(const std::vector<std::string>& args,
+                            BatchValuesReader readValues) {
   Options options;
   Status s = ReadOptions(args, &options);
   if (!s.ok()) return s;
   Command command;
   if (options.help || options.version) {
-    if (args.size() != 1) return Usage(args[0] + " stands alone.");
+    if (args.size() != 1)
+      return Usage(args[0] + ": takes no other option or value");
     command.kind = options.help ? CommandKind::kHelp : CommandKind::kVersion;
     return command;
   }
-  if (options.json && !options.info && !options.list && !options.check)
-    return Usage("--json goes with --info, --list or --check.");
+  if (options.json && !options.info && !options.list && !options.check &&
+      !options.dryRun && !options.batch)
+    return Usage(
+        "--json: goes with --info, --list, --check, --dry-run or --batch");
   if (options.undoList && !options.batch)
-    return Usage("--undo-list goes with --batch.");
+    return Usage("--undo-list: goes with --batch");
   if (options.info) {
     if (options.batch || options.dryRun)
-      return Usage(
-          "--info shows one trend and changes nothing; it takes "
-          "no other option but --json.");
+      return Usage("--info: takes no other option but --json");
     if (options.values.size() != 1)
-      return Usage("--info needs one value: the history file.");
+      return Usage("--info: needs one value, the history file");
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
@@ -110,8 +134,8 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
     if (values.size() > 1 || options.info || options.batch || options.dryRun ||
         options.list || options.recover || options.many)
       return Usage(
-          "--check takes one value at most, the folder or the history "
-          "file, and no other option but --json.");
+          "--check: takes one value at most, the folder or the history "
+          "file, and no other option but --json");
     command.kind = CommandKind::kCheck;
     command.json = options.json;
     command.folder = values.empty() ? "" : values[0];
@@ -120,15 +144,15 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
   if (options.recover) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
       return Usage(
-          "--recover takes one value at most: the folder or the history "
-          "file.");
+          "--recover: takes one value at most, the folder or the history "
+          "file");
     command.kind = CommandKind::kRecover;
     command.folder = options.values.empty() ? "" : options.values[0];
     return command;
   }
   if (options.many) {
     if (args.size() > 2 || options.values.size() != args.size() - 1)
-      return Usage("--many takes one value at most: the folder of trends.");
+      return Usage("--many: takes one value at most, the folder of trends");
     command.kind = CommandKind::kManyTrends;
     command.folder = options.values.empty() ? "" : options.values[0];
     return command;
@@ -136,20 +160,19 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
   if (options.list) {
     if (options.batch || options.dryRun || options.undoList ||
         !options.values.empty())
-      return Usage(
-          "--list shows the trends of one folder and changes nothing; it "
-          "takes no other option but --json.");
+      return Usage("--list: takes no value and no other option but --json");
     command.kind = CommandKind::kList;
     command.json = options.json;
     command.folder = *options.list;
     return command;
   }
   command.dryRun = options.dryRun;
+  command.json = options.json;
   if (options.batch) {
     if (!options.values.empty())
       return Usage(
-          "--batch takes its trends from the list, not from "
-          "values on the command line.");
+          "--batch: takes its trends from the list, not from values on the "
+          "command line");
     command.kind = CommandKind::kBatchList;
     command.listPath = *options.batch;
     command.undoListPath = options.undoList.value_or("");
@@ -158,9 +181,20 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
   std::optional<BatchValues> values = readValues(options.values);
   if (!values)
     return Usage(
-        "Morvelle needs three values: history file, new tag, new path.");
+        "a rename needs three values: history file, new tag, new path");
   command.kind = CommandKind::kRename;
   command.values = *values;
+  return command;
+}
+
+}  // namespace
+
+Result<Command> ParseCommandLine(const std::vector<std::string>& args,
+                                 BatchValuesReader readValues) {
+  Result<Command> command = ReadCommand(args, readValues);
+  if (!command.ok()) return command;
+  Status s = NoStandardInputValue(*command);
+  if (!s.ok()) return s;
   return command;
 }
 
@@ -181,8 +215,9 @@ int RunCommand(Env& env, const Command& command, bool progress,
       out << VersionText() << "\n";
       return kExitRenamed;
     case CommandKind::kRename:
-      return command.dryRun ? RunDryRun(env, command.values, out, err)
-                            : RunBatch(env, command.values, stop, out, err);
+      return command.dryRun
+                 ? RunDryRun(env, command.values, command.json, out, err)
+                 : RunBatch(env, command.values, stop, out, err);
     case CommandKind::kInfo:
       return RunInfo(env, command.hstPath, command.json, out, err);
     case CommandKind::kList:
@@ -198,6 +233,7 @@ int RunCommand(Env& env, const Command& command, bool progress,
       options.listPath = command.listPath;
       options.undoListPath = command.undoListPath;
       options.dryRun = command.dryRun;
+      options.json = command.json;
       options.progress = progress;
       options.stop = stop;
       return RunBatchList(env, options, out, err);

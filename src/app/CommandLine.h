@@ -2,13 +2,14 @@
 //
 //   morvelle                                   the window
 //   morvelle HST NEWTAG NEWPATH                rename one trend
-//   morvelle --dry-run HST NEWTAG NEWPATH      show that rename's plan
+//   morvelle --dry-run [--json] HST NEWTAG NEWPATH
+//                                              show that rename's plan
 //   morvelle --info [--json] HST               show what a trend holds
 //   morvelle --list FOLDER [--json]            list the trends of a folder
 //   morvelle --recover [FOLDER | HST]          put back interrupted runs
 //   morvelle --check [FOLDER | HST] [--json]   tell which trends are damaged
 //   morvelle --many [FOLDER]                   the "Many trends" window
-//   morvelle --batch LIST [--dry-run] [--undo-list FILE]
+//   morvelle --batch LIST [--dry-run] [--json] [--undo-list FILE]
 //                                              rename every trend of a list
 //   morvelle --help | --version
 //
@@ -44,11 +45,11 @@ enum class CommandKind {
 
 struct Command {
   CommandKind kind = CommandKind::kHelp;
-  bool dryRun = false;       // kRename, kBatchList: plan only
-  bool json = false;         // kInfo, kList, kCheck
-  BatchValues values;        // kRename
-  std::string hstPath;       // kInfo
-  std::string listPath;      // kBatchList
+  bool dryRun = false;   // kRename, kBatchList: plan only
+  bool json = false;     // kInfo, kList, kCheck, kBatchList, kRename (dry run)
+  BatchValues values;    // kRename
+  std::string hstPath;   // kInfo
+  std::string listPath;  // kBatchList
   std::string undoListPath;  // kBatchList; empty when none is asked for
   // kList, kManyTrends, kRecover, kCheck (may be empty; for the last two
   // also a history file)

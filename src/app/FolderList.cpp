@@ -5,6 +5,8 @@
 
 #include "app/BatchMode.h"
 #include "app/InfoMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "app/RenameList.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
@@ -54,30 +56,23 @@ void PrintText(const FolderTrends& trends, const FolderCheck& check,
       << DamagedLines(check) << ListText(rows);
 }
 
-void PrintJson(const FolderTrends& trends, std::ostream& out) {
-  out << "{\n  \"folder\": " << JsonString(trends.folder)
-      << ",\n  \"trends\": [";
-  const char* separator = "";
+JsonObject FolderJson(const FolderTrends& trends) {
+  std::vector<std::string> read, unreadable;
   for (const TrendInspection& trend : trends.trends) {
-    out << separator << "\n    {\"historyFile\": " << JsonString(trend.hstPath)
-        << ", \"tag\": " << JsonString(FieldDisplayText(trend.info.tag))
-        << ", \"path\": " << JsonString(FieldDisplayText(trend.info.path))
-        << ", \"version\": " << trend.header.Version()
-        << ", \"entryCount\": " << trend.header.EntryCount()
-        << ", \"extraCount\": " << trend.header.ExtraCount()
-        << ", \"tableValid\": " << (trend.tableValid ? "true" : "false")
-        << ", \"interrupted\": " << (trend.interrupted.ok() ? "false" : "true")
-        << ", \"dataFiles\": " << trend.files.dataFiles.size() << "}";
-    separator = ",";
+    JsonObject object;
+    AddTrendFields(trend, &object);
+    read.push_back(object.Text());
   }
-  out << (trends.trends.empty() ? "" : "\n  ") << "],\n  \"unreadable\": [";
-  separator = "";
-  for (const UnreadableTrend& trend : trends.unreadable) {
-    out << separator << "\n    {\"historyFile\": " << JsonString(trend.hstPath)
-        << ", \"reason\": " << JsonString(trend.reason.ToString()) << "}";
-    separator = ",";
-  }
-  out << (trends.unreadable.empty() ? "" : "\n  ") << "]\n}\n";
+  for (const UnreadableTrend& trend : trends.unreadable)
+    unreadable.push_back(JsonObject()
+                             .String("historyFile", trend.hstPath)
+                             .String("reason", trend.reason.ToString())
+                             .Text());
+  JsonObject record = JsonRecord("folder");
+  record.String("folder", trends.folder)
+      .Raw("trends", JsonArray(read))
+      .Raw("unreadable", JsonArray(unreadable));
+  return record;
 }
 
 }  // namespace
@@ -128,23 +123,24 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
   FolderTrends trends;
   Status s = ReadFolderTrends(env, folder, &trends);
   if (!s.ok()) {
-    err << s.ToString() << "\n";
+    err << ErrorText(s.ToString());
     return kExitNotRenamed;
   }
   FolderCheck check;
   if (json)
-    PrintJson(trends, out);
+    out << JsonLine(FolderJson(trends));
   else if (CheckFolder(env, trends.folder, &check).ok())
     PrintText(trends, check, out);
   else
     PrintText(trends, FolderCheck(), out);
   for (const UnreadableTrend& trend : trends.unreadable)
-    err << "Could not read '" << EscapeControlCharacters(trend.hstPath)
-        << "': " << trend.reason.ToString() << "\n";
+    err << ErrorText("Could not read '" +
+                     EscapeControlCharacters(trend.hstPath) +
+                     "': " + trend.reason.ToString());
   bool interrupted = false;
   for (const TrendInspection& trend : trends.trends) {
     if (trend.interrupted.ok()) continue;
-    err << trend.interrupted.ToString() << "\n";
+    err << ErrorText(trend.interrupted.ToString());
     interrupted = true;
   }
   return trends.unreadable.empty() && !interrupted ? kExitRenamed

@@ -36,13 +36,10 @@ Status ReadFolderTrends(Env& env, const std::string& folder,
 // a comment header, which names each damaged trend (CheckFolder) with its
 // first problem, then one row per trend with its history file, tag and
 // path as the window shows them as Original, so that as it stands it
-// renames nothing. With `json`, one JSON object:
+// renames nothing. With `json`, one "folder" record on a line of its own:
 //
 //   folder      string  the folder, absolute
-//   trends      array   objects {"historyFile", "tag", "path": string,
-//                       "version", "entryCount", "extraCount": number,
-//                       "tableValid", "interrupted": boolean,
-//                       "dataFiles": number}
+//   trends      array   objects of the fields AddTrendFields writes
 //   unreadable  array   objects {"historyFile": string, "reason": string}
 //
 // Each trend that cannot be read is also named on `err` with its reason,

@@ -1,11 +1,11 @@
 #include "app/InfoMode.h"
 
-#include <cstdio>
 #include <ostream>
 
 #include "app/BatchMode.h"
+#include "app/Json.h"
+#include "app/Messages.h"
 #include "platform/Text.h"
-#include "platform/Utf8.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -17,6 +17,17 @@ std::size_t PathEditLimit(const TrendInspection& trend) {
 
 std::string ShownField(std::string_view raw) {
   return EscapeControlCharacters(FieldDisplayText(raw));
+}
+
+JsonObject InfoJson(const TrendInspection& trend) {
+  JsonObject record = JsonRecord("trend");
+  AddTrendFields(trend, &record);
+  record.Number("pathWidth", trend.info.pathWidth)
+      .Number("tagWidth", trend.info.tagWidth)
+      .Number("pathEditLimit", PathEditLimit(trend))
+      .Number("tagEditLimit", trend.info.tagWidth)
+      .Raw("skipped", SkippedJson(trend.files.skipped));
+  return record;
 }
 
 void PrintText(const TrendInspection& trend, std::ostream& out) {
@@ -45,69 +56,29 @@ void PrintText(const TrendInspection& trend, std::ostream& out) {
         << ")\n";
 }
 
-void PrintJson(const TrendInspection& trend, std::ostream& out) {
-  const TrendInfo& info = trend.info;
-  out << "{\n"
-      << "  \"historyFile\": " << JsonString(trend.hstPath) << ",\n"
-      << "  \"version\": " << trend.header.Version() << ",\n"
-      << "  \"entryCount\": " << trend.header.EntryCount() << ",\n"
-      << "  \"extraCount\": " << trend.header.ExtraCount() << ",\n"
-      << "  \"tableValid\": " << (trend.tableValid ? "true" : "false") << ",\n"
-      << "  \"interrupted\": " << (trend.interrupted.ok() ? "false" : "true")
-      << ",\n"
-      << "  \"path\": " << JsonString(FieldDisplayText(info.path)) << ",\n"
-      << "  \"tag\": " << JsonString(FieldDisplayText(info.tag)) << ",\n"
-      << "  \"pathWidth\": " << info.pathWidth << ",\n"
-      << "  \"tagWidth\": " << info.tagWidth << ",\n"
-      << "  \"pathEditLimit\": " << PathEditLimit(trend) << ",\n"
-      << "  \"tagEditLimit\": " << info.tagWidth << ",\n"
-      << "  \"dataFiles\": [";
-  const char* separator = "";
-  for (const std::string& name : trend.files.dataFiles) {
-    out << separator << "\n    " << JsonString(name);
-    separator = ",";
-  }
-  out << (trend.files.dataFiles.empty() ? "" : "\n  ") << "],\n"
-      << "  \"skipped\": [";
-  separator = "";
-  for (const SkippedFile& file : trend.files.skipped) {
-    out << separator << "\n    {\"name\": " << JsonString(file.name)
-        << ", \"reason\": " << JsonString(file.reason) << "}";
-    separator = ",";
-  }
-  out << (trend.files.skipped.empty() ? "" : "\n  ") << "]\n}\n";
-}
-
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  std::string json = "\"";
-  while (!text.empty()) {
-    std::optional<Utf8CodePoint> decoded = DecodeUtf8(text);
-    std::size_t length = decoded ? decoded->length : 0;
-    char c = text[0];
-    if (length == 0) {
-      json += "\\ufffd";
-      length = 1;
-    } else if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (c == '\n') {
-      json += "\\n";
-    } else if (c == '\t') {
-      json += "\\t";
-    } else if (c == '\r') {
-      json += "\\r";
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      json += escaped;
-    } else {
-      json.append(text.substr(0, length));
-    }
-    text.remove_prefix(length);
-  }
-  return json + "\"";
+std::string SkippedJson(const std::vector<SkippedFile>& skipped) {
+  std::vector<std::string> files;
+  for (const SkippedFile& file : skipped)
+    files.push_back(JsonObject()
+                        .String("name", file.name)
+                        .String("reason", file.reason)
+                        .Text());
+  return JsonArray(files);
+}
+
+void AddTrendFields(const TrendInspection& trend, JsonObject* object) {
+  object->String("historyFile", trend.hstPath)
+      .String("tag", FieldDisplayText(trend.info.tag))
+      .String("path", FieldDisplayText(trend.info.path))
+      .Number("version", trend.header.Version())
+      .Number("entryCount", trend.header.EntryCount())
+      .Number("extraCount", trend.header.ExtraCount())
+      .Bool("tableValid", trend.tableValid)
+      .Bool("interrupted", !trend.interrupted.ok())
+      .Raw("dataFiles", JsonStrings(trend.files.dataFiles))
+      .Number("dataFileCount", trend.files.dataFiles.size());
 }
 
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
@@ -115,12 +86,12 @@ int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
   TrendInspection trend;
   Status s = InspectTrend(env, hstPath, &trend);
   if (!s.ok())
-    err << s.ToString() << "\n";
+    err << ErrorText(s.ToString());
   else if (json)
-    PrintJson(trend, out);
+    out << JsonLine(InfoJson(trend));
   else
     PrintText(trend, out);
-  if (!trend.interrupted.ok()) err << trend.interrupted.ToString() << "\n";
+  if (!trend.interrupted.ok()) err << ErrorText(trend.interrupted.ToString());
   return s.ok() && trend.interrupted.ok() ? kExitRenamed : kExitNotRenamed;
 }
 

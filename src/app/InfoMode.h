@@ -3,7 +3,10 @@
 
 #include <iosfwd>
 #include <string>
-#include <string_view>
+#include <vector>
+
+#include "app/Json.h"
+#include "trend/TrendTools.h"
 
 namespace morvelle {
 
@@ -12,23 +15,9 @@ class Env;
 // Shows the trend of `hstPath` on `out`: what ReadTrendInfo reads (path
 // and tag of entry 0 as shown, field widths and edit limits), the header's
 // Version and counts, the data files found and the files skipped with why.
-// With `json`, as one JSON object whose keys are:
-//
-//   historyFile    string   the history file, absolute
-//   version        number   Version of the header
-//   entryCount     number   EntryCount
-//   extraCount     number   ExtraCount
-//   tableValid     boolean  the file holds the whole table, and its counts
-//                           are ones a rename accepts
-//   interrupted    boolean  a journal of an interrupted run names it
-//   path           string   entry 0's path without extension, as shown
-//   tag            string   entry 0's tag, as shown
-//   pathWidth      number   width of the Path field
-//   tagWidth       number   width of the Tag field
-//   pathEditLimit  number   longest new path that keeps a 3-digit extension
-//   tagEditLimit   number   longest new tag
-//   dataFiles      array    bare names of the data files, sorted
-//   skipped        array    objects {"name": string, "reason": string}
+// With `json`, as one "trend" record (README, "JSON for scripts") on a line
+// of its own: the fields AddTrendFields writes, then the field widths and
+// edit limits and the files skipped.
 //
 // Strings are UTF-8; a file name that is not valid UTF-8 has U+FFFD in
 // place of its bad bytes. A missing history file or one of an unknown
@@ -39,7 +28,13 @@ class Env;
 int RunInfo(Env& env, const std::string& hstPath, bool json, std::ostream& out,
             std::ostream& err);
 
-// `text` as a JSON string literal, quotes included.
-std::string JsonString(std::string_view text);
+// Adds what --info and --list tell of a trend to `object`: historyFile,
+// tag, path (strings), version, entryCount, extraCount (numbers),
+// tableValid, interrupted (booleans), dataFiles (the data files' names,
+// sorted) and dataFileCount (their number).
+void AddTrendFields(const TrendInspection& trend, JsonObject* object);
+
+// The files left alone as a JSON array of {"name", "reason"} objects.
+std::string SkippedJson(const std::vector<SkippedFile>& skipped);
 
 }  // namespace morvelle

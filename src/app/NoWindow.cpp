@@ -3,6 +3,7 @@
 
 #include "app/BatchMode.h"
 #include "app/Interactive.h"
+#include "app/Messages.h"
 
 namespace morvelle {
 
@@ -11,8 +12,8 @@ int RunManyTrends(int argc, char** argv, const std::string&) {
 }
 
 int RunInteractive(int, char**) {
-  std::cerr << "This build of Morvelle has no window; use batch mode.\n\n"
-            << UsageText();
+  std::cerr << UsageErrorText(
+      "the window: this build of Morvelle has none; use the command line");
   return kExitUsage;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "app/InfoMode.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
 
@@ -51,6 +52,30 @@ void DescribePlan(const RenamePlan& plan, std::ostream& out) {
   for (const SkippedFile& file : plan.skipped)
     out << "  left untouched: " << EscapeControlCharacters(file.name) << " ("
         << file.reason << ")\n";
+}
+
+void AddPlanFields(const RenamePlan& plan, JsonObject* object) {
+  std::vector<std::string> entries, files;
+  for (const EntryChange& change : PlannedEntryChanges(plan))
+    entries.push_back(JsonObject()
+                          .String("path", FieldDisplayText(change.oldPath))
+                          .String("newPath", FieldDisplayText(change.newPath))
+                          .String("tag", FieldDisplayText(change.oldTag))
+                          .String("newTag", FieldDisplayText(change.newTag))
+                          .Text());
+  for (const FileChange* file : FilesByName(plan))
+    files.push_back(JsonObject()
+                        .String("name", FileNameOf(file->path))
+                        .String("newName", FileNameOf(file->newPath))
+                        .Text());
+  object->String("historyFile", plan.hstPath)
+      .Number("version", plan.header.Version())
+      .Number("entryCount", plan.header.EntryCount())
+      .Number("extraCount", plan.header.ExtraCount())
+      .Raw("entries", JsonArray(entries))
+      .Raw("files", JsonArray(files))
+      .Raw("skipped", SkippedJson(plan.skipped))
+      .Raw("warnings", JsonStrings(plan.warnings));
 }
 
 }  // namespace morvelle

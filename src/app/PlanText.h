@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <vector>
 
+#include "app/Json.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -26,5 +27,17 @@ std::vector<const FileChange*> FilesByName(const RenamePlan& plan);
 //
 // Field values are shown as the user sees them, up to their first NUL.
 void DescribePlan(const RenamePlan& plan, std::ostream& out);
+
+// Adds what `plan` will do to `object`, as a script reads it:
+//
+//   historyFile  string  the history file, absolute
+//   version, entryCount, extraCount  number  of its header
+//   entries      array   objects {"path", "newPath", "tag", "newTag":
+//                        string}, the table entries in use, in order
+//   files        array   objects {"name", "newName": string}: the history
+//                        file, then the data files sorted by name
+//   skipped      array   objects {"name", "reason": string}
+//   warnings     array   strings
+void AddPlanFields(const RenamePlan& plan, JsonObject* object);
 
 }  // namespace morvelle

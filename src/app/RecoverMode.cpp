@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/BatchMode.h"
+#include "app/Messages.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
@@ -67,15 +68,18 @@ void Report(const JournalRecovery& journal, Counts* counts, std::ostream& out,
     const bool whole = trend.outcome == RecoveryOutcome::kRestored ||
                        trend.outcome == RecoveryOutcome::kCompleted ||
                        trend.outcome == RecoveryOutcome::kUntouched;
-    (whole ? out : err) << "  " << Shown(trend.historyFile) << " "
-                        << trend.Text() << "\n";
+    const std::string line = Shown(trend.historyFile) + " " + trend.Text();
+    if (whole)
+      out << "  " << line << "\n";
+    else
+      err << ErrorText(line);
   }
   if (journal.removed)
     out << "  removed: every trend it names is whole\n";
   else
-    err << "  kept"
-        << (journal.problem.ok() ? "" : ": " + journal.problem.ToString())
-        << "\n";
+    err << ErrorText(
+        "journal " + Shown(journal.journalPath) + " kept" +
+        (journal.problem.ok() ? "" : ": " + journal.problem.ToString()));
 }
 
 }  // namespace
@@ -87,7 +91,7 @@ int RunRecover(Env& env, const std::string& target, std::ostream& out,
   Status s = ResolveTarget(env, target, &folder, &history_name);
   if (s.ok()) s = RecoverFolder(env, folder, history_name, &journals);
   if (!s.ok()) {
-    err << s.ToString() << "\n";
+    err << ErrorText(s.ToString());
     return kExitNotRenamed;
   }
   if (journals.empty()) {

@@ -156,7 +156,9 @@ RenameList ParseRenameList(std::string_view text) {
 
 Status ReadRenameList(Env& env, const std::string& path, RenameList* list) {
   std::string text;
-  Status s = env.ReadTextFile(path, kListSizeLimit, &text);
+  Status s = path == kStandardInputName
+                 ? env.ReadStandardInput(kListSizeLimit, &text)
+                 : env.ReadTextFile(path, kListSizeLimit, &text);
   *list = s.ok() ? ParseRenameList(text) : RenameList();
   return s;
 }
@@ -195,7 +197,9 @@ Status WriteNewListFile(Env& env, const std::string& path,
 }
 
 std::string ListPlace(std::string_view path, std::size_t line) {
-  return EscapeControlCharacters(path) + ":" + std::to_string(line) + ": ";
+  return (path == kStandardInputName ? "(standard input)"
+                                     : EscapeControlCharacters(path)) +
+         ":" + std::to_string(line) + ": ";
 }
 
 Status UndoListFile::Create(const std::string& path) {

@@ -59,8 +59,12 @@ inline constexpr std::size_t kListSizeLimit = std::size_t{64} << 20;
 // row without its line end in an undo list among them.
 RenameList ParseRenameList(std::string_view text);
 
-// Reads the list at `path` (a file, a link or a pipe) and parses it.
-// kTooLarge when it is longer than kListSizeLimit; `*list` is then empty.
+// The name that stands for standard input where a list is read.
+inline constexpr std::string_view kStandardInputName = "-";
+
+// Reads the list at `path` (a file, a link or a pipe; standard input for
+// kStandardInputName) and parses it. kTooLarge when it is longer than
+// kListSizeLimit; `*list` is then empty.
 Status ReadRenameList(Env& env, const std::string& path, RenameList* list);
 
 // `value` as a CSV value: as it is, or quoted when it must be (a leading
@@ -78,7 +82,8 @@ Status WriteNewListFile(Env& env, const std::string& path,
                         std::string_view text);
 
 // Where a message about line `line` of the list at `path` starts:
-// "LIST:LINE: ", the path with its control characters escaped.
+// "LIST:LINE: ", the path with its control characters escaped, or
+// "(standard input):LINE: ".
 std::string ListPlace(std::string_view path, std::size_t line);
 
 // An undo list being written: each row reaches the operating system at

@@ -13,6 +13,7 @@
 
 #include "app/BatchMode.h"
 #include "app/Interactive.h"
+#include "app/Messages.h"
 
 namespace morvelle {
 namespace {
@@ -38,11 +39,8 @@ int BecomeWindowProgram(std::vector<std::string> args) {
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   ::execv(window.c_str(), argv.data());
-  std::cerr << "Could not start Morvelle's window, '" << window
-            << "': " << std::strerror(errno)
-            << ".\nTo rename a trend from the command line, give it three "
-               "values:\n\n"
-            << UsageText();
+  std::cerr << UsageErrorText("could not start the window '" + window +
+                              "': " + std::strerror(errno));
   return kExitUsage;
 }
 

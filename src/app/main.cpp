@@ -9,6 +9,7 @@
 #include "app/BatchMode.h"
 #include "app/CommandLine.h"
 #include "app/Interactive.h"
+#include "app/Messages.h"
 #include "app/StartUp.h"
 #include "app/StopRequest.h"
 #include "platform/Env.h"
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     status = RunCommand(Env::Default(), *command, BatchErrIsTerminal(),
                         &StopRequested(), BatchOut(), BatchErr());
   else
-    BatchErr() << command.status().ToString() << "\n\n" << UsageText();
+    BatchErr() << UsageErrorText(command.status().ToString());
   bool shown =
       ShowBatchText(command.ok() && (command->kind == CommandKind::kHelp ||
                                      command->kind == CommandKind::kVersion));

@@ -185,6 +185,12 @@ class Env {
   virtual Status ReadTextFile(const std::string& path, std::size_t limit,
                               std::string* text) = 0;
 
+  // Reads the process's standard input to its end, as ReadTextFile reads
+  // a pipe, a file or a console; its errors name it "standard input".
+  // Fails with kTooLarge as ReadTextFile does, and with kNotFound when the
+  // process was given none.
+  virtual Status ReadStandardInput(std::size_t limit, std::string* text) = 0;
+
   // Folder::Sync and Folder::SyncFileSystem of `folder`, without holding
   // it open.
   virtual Status SyncFolder(const std::string& folder) = 0;
@@ -245,6 +251,9 @@ class EnvWrapper : public Env {
   Status ReadTextFile(const std::string& path, std::size_t limit,
                       std::string* text) override {
     return target_.ReadTextFile(path, limit, text);
+  }
+  Status ReadStandardInput(std::size_t limit, std::string* text) override {
+    return target_.ReadStandardInput(limit, text);
   }
   Status SyncFolder(const std::string& folder) override {
     return target_.SyncFolder(folder);

@@ -347,6 +347,10 @@ class PosixEnv final : public Env {
     return s;
   }
 
+  Status ReadStandardInput(std::size_t limit, std::string* text) override {
+    return ReadToEnd(STDIN_FILENO, "standard input", limit, text);
+  }
+
   Status GetFileInfo(const std::string& path, FileInfo* info) override {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) return PosixError("stat", path, errno);

@@ -662,6 +662,16 @@ class WindowsEnv final : public Env {
     return s;
   }
 
+  // A pipe or a file the parent process gave, or the console the program
+  // runs in; a window program started from Explorer has none.
+  Status ReadStandardInput(std::size_t limit, std::string* text) override {
+    HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
+    if (h == nullptr || h == INVALID_HANDLE_VALUE)
+      return Status::Error(ErrorKind::kNotFound, "read", "standard input",
+                           "The program was started without one");
+    return ReadToEnd(h, "standard input", limit, text);
+  }
+
   Status SyncFolder(const std::string& folder) override {
     std::wstring wide;
     Status s = WidePath("flush folder", folder, &wide);

@@ -9,6 +9,7 @@
 #include "app/AppInfo.h"
 #include "app/BatchMode.h"
 #include "app/Interactive.h"
+#include "app/Messages.h"
 #include "ui/qt/frmMain.h"
 #include "ui/qt/frmManyTrends.h"
 
@@ -30,10 +31,9 @@ bool HasDisplay() {
 int RunWindow(int argc, char** argv,
               const std::function<std::unique_ptr<QWidget>()>& make) {
   if (!HasDisplay()) {
-    std::cerr << "Morvelle's window needs a desktop session, and there is "
-                 "none here (no DISPLAY).\nTo rename a trend from the "
-                 "command line, give it three values:\n\n"
-              << UsageText();
+    std::cerr << UsageErrorText(
+        "the window: needs a desktop session, and there is none here (no "
+        "DISPLAY)");
     return kExitUsage;
   }
   // Before the first window: the window manager's class of every window
