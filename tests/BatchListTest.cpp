@@ -201,6 +201,18 @@ TEST_F(BatchListTest, RenamesEveryRowAndSummarises) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], Expected(i, before[i]));
 }
 
+// A row that keeps the file name (a new tag, the path moved to another
+// folder) is not said to be renamed to itself.
+TEST_F(BatchListTest, ARowThatKeepsTheNameSaysSo) {
+  std::string list = List(CsvValue(hst_[0]) + ",Tag A2,D:\\New\\A\n");
+  Output run = Run({"--batch", list});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, list + ":1: rewrote '" + hst_[0] +
+                         "' and its 3 data files, their names kept\n"
+                         "Summary: 1 renamed, 0 refused, 0 failed, 0 not "
+                         "run.\n");
+}
+
 // Reads what --dry-run printed: per trend, "old -> new" for each file and
 // the new path and tag shown for each table entry.
 struct PlanSeen {

@@ -489,10 +489,11 @@ TEST_F(ManyTrendsFormTest, RenameThenUndoLastRunPutsEveryFileBack) {
 
   form_->cmdUndo_Click();
   Settle();
-  EXPECT_EQ(view_->asked, (std::vector<std::string>{
-                              "Rename 2 trends in " + folder_.File("") + "?",
-                              "Undo last run: rename 2 trends in " +
-                                  folder_.File("") + " back?"}));
+  EXPECT_EQ(view_->asked,
+            (std::vector<std::string>{
+                "Rename 2 trends in " + test::Utf8Of(folder_.path()) + "?",
+                "Undo last run: rename 2 trends in " +
+                    test::Utf8Of(folder_.path()) + " back?"}));
   ASSERT_EQ(view_->reports.size(), 2u);
   EXPECT_EQ(view_->reports[1].heading,
             "Undo last run: every trend was renamed back.");
@@ -515,7 +516,7 @@ TEST_F(ManyTrendsFormTest, NoToAQuestionRunsAndClosesNothing) {
   EXPECT_TRUE(form_->Form_QueryUnload());
   EXPECT_EQ(view_->asked,
             (std::vector<std::string>{
-                "Rename 1 trend in " + folder_.File("") + "?",
+                "Rename 1 trend in " + test::Utf8Of(folder_.path()) + "?",
                 "The edits of 1 trend have not been run. Close and lose them?",
                 "The edits of 1 trend have not been run. Close and lose "
                 "them?"}));
@@ -529,8 +530,8 @@ TEST_F(ManyTrendsFormTest, NoToAQuestionRunsAndClosesNothing) {
   view_->yes = false;
   form_->cmdUndo_Click();
   EXPECT_FALSE(form_->busy());
-  EXPECT_EQ(view_->asked.back(),
-            "Undo last run: rename 1 trend in " + folder_.File("") + " back?");
+  EXPECT_EQ(view_->asked.back(), "Undo last run: rename 1 trend in " +
+                                     test::Utf8Of(folder_.path()) + " back?");
   EXPECT_EQ(Image(), renamed);
   EXPECT_EQ(view_->reports.size(), 1u);
 }

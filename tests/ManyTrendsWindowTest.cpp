@@ -208,7 +208,8 @@ TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
   EXPECT_FALSE(window.busy());
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], "Rename 200 trends in " +
-                          QString::fromStdString(folder.File("")) + "?");
+                          QString::fromStdString(test::Utf8Of(folder.path())) +
+                          "?");
   EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "P1000.HST");
   EXPECT_FALSE(QDir(QString::fromStdString(runs.File("Runs")))
                    .entryList(QDir::Files)

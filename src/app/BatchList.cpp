@@ -48,12 +48,18 @@ std::string Shown(const std::string& text) {
   return EscapeControlCharacters(text);
 }
 
+// A trend whose file name stays (only its tag or the folder of its path
+// changed) is not said to be renamed to itself.
 std::string RenamedMessage(const RenamePlan& plan) {
   std::size_t data_files = plan.files.size() - 1;
-  return "renamed '" + Shown(plan.hstPath) + "' to '" +
-         Shown(FileNameOf(plan.files.front().newPath)) + "' with " +
-         std::to_string(data_files) + " data file" +
-         (data_files == 1 ? "" : "s");
+  const std::string count =
+      std::to_string(data_files) + " data file" + (data_files == 1 ? "" : "s");
+  const std::string newName = FileNameOf(plan.files.front().newPath);
+  if (newName == FileNameOf(plan.hstPath))
+    return "rewrote '" + Shown(plan.hstPath) + "' and its " + count +
+           ", their names kept";
+  return "renamed '" + Shown(plan.hstPath) + "' to '" + Shown(newName) +
+         "' with " + count;
 }
 
 class StreamOutput final : public BatchListOutput {

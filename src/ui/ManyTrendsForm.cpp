@@ -45,6 +45,15 @@ std::string NotFoundText(const std::vector<ManyRow>& rows,
   return text + "; it is in their " + FieldName(other.where) + ".";
 }
 
+// `folder` as a question names it: without the separator at its end,
+// unless it is a root such as D:\ or /.
+std::string ShownFolder(std::string folder) {
+  const bool root = folder.size() == 1 || folder.ends_with(":\\");
+  if (!root && (folder.ends_with('/') || folder.ends_with('\\')))
+    folder.pop_back();
+  return folder;
+}
+
 }  // namespace
 
 ManyTrendsForm::ManyTrendsForm(ManyView& view, ManyPaths& paths, Env& env)
@@ -229,7 +238,7 @@ void ManyTrendsForm::Edited() {
 void ManyTrendsForm::StartRun(bool undo) {
   if (busy()) return;
   if (!undo && !view_.AskYesNo("Rename " + TrendCount(model_.ChangedCount()) +
-                               " in " + model_.folder() + "?"))
+                               " in " + ShownFolder(model_.folder()) + "?"))
     return;
   RunFiles files;
   std::string problem;
@@ -240,7 +249,7 @@ void ManyTrendsForm::StartRun(bool undo) {
   }
   if (undo &&
       !view_.AskYesNo("Undo last run: rename " + TrendCount(files.trends) +
-                      " in " + files.trendFolder + " back?"))
+                      " in " + ShownFolder(files.trendFolder) + " back?"))
     return;
   running_ = true;
   stop_ = false;
