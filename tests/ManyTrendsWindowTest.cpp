@@ -15,12 +15,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "TrendFixture.h"
 #include "ui/qt/frmMain.h"
@@ -286,11 +288,43 @@ TEST(ManyTrendsWindowTest, MainWindowOpensItFromItsContextMenu) {
     if (action->text() == kManyTrendsMenuItem) items.push_back(action);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(main.contextMenuPolicy(), Qt::ActionsContextMenu);
+  test::TempFolder folder;
+  TrendRecipe recipe;
+  recipe.name = "A";
+  main.txtFileSet->setText(
+      QString::fromStdString(test::WriteTrend(folder.path(), recipe)));
+  auto shown = [] {
+    std::vector<frmManyTrends*> open;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* many = dynamic_cast<frmManyTrends*>(widget);
+          many && many->isVisible())
+        open.push_back(many);
+    return open;
+  };
   items[0]->trigger();
-  std::size_t open = 0;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (dynamic_cast<frmManyTrends*>(widget) && widget->isVisible()) ++open;
-  EXPECT_EQ(open, 1u);
+  ASSERT_EQ(shown().size(), 1u);
+  frmManyTrends* many = shown()[0];
+  ASSERT_TRUE(Settled(*many));
+  many->grdTrends->item(0, static_cast<int>(ManyColumn::kNewTag))->setText("B");
+  // Opened again, the same window comes to the front, its edit kept.
+  items[0]->trigger();
+  ASSERT_EQ(shown(), std::vector<frmManyTrends*>{many});
+  EXPECT_EQ(Cell(*many, 0, ManyColumn::kNewTag), "B");
+  // Closing the main window asks first; No keeps both.
+  main.show();
+  QTimer answer;
+  int asked = 0;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    ++asked;
+    box->done(QMessageBox::No);
+  });
+  answer.start(20);
+  EXPECT_FALSE(main.close());
+  EXPECT_GE(asked, 1);
+  EXPECT_TRUE(main.isVisible());
+  EXPECT_EQ(shown(), std::vector<frmManyTrends*>{many});
 }
 
 }  // namespace

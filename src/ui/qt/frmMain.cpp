@@ -188,14 +188,27 @@ void frmMain::ConnectHandlers() {
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+// One Many trends window at a time: a second would drop the edits of the
+// first.
 void frmMain::ShowManyTrends() {
+  if (many_ && many_->isVisible()) {
+    many_->raise();
+    many_->activateWindow();
+    return;
+  }
   QString history = txtFileSet->text();
   many_ = std::make_unique<frmManyTrends>(
       history.isEmpty() ? QString() : QFileInfo(history).absolutePath());
   many_->show();
 }
 
+// Closing the main window closes Many trends too, so its edits not yet run
+// are lost only when the user says so.
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (many_ && many_->isVisible() && !many_->QueryClose()) {
+    event->ignore();
+    return;
+  }
   form_.Form_QueryUnload();
   event->accept();
 }

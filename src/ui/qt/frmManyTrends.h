@@ -72,6 +72,9 @@ class frmManyTrends final : public QWidget,
 
   // True while a plan or a run is on the worker.
   bool busy() const { return form_.busy(); }
+  // True when the window may close: no edits wait to be run, or the user
+  // says to lose them.
+  bool QueryClose() { return form_.Form_QueryUnload(); }
 
  protected:
   // Edits not yet run are lost only when the user says so, at the close

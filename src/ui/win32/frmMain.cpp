@@ -131,7 +131,13 @@ bool frmMain::TranslateDialogKeys(MSG* message) {
   return window_ && IsDialogMessageW(window_, message);
 }
 
+// One Many trends window at a time: a second would drop the edits of the
+// first.
 void frmMain::ShowManyTrends() {
+  if (many_ && many_->IsOpen()) {
+    many_->Activate();
+    return;
+  }
   std::string history = Text(Control::txtFileSet);
   many_ = std::make_unique<frmManyTrends>(env_);
   many_->Create(window_, history.empty() ? "" : FolderOf(history), false);
@@ -220,6 +226,9 @@ LRESULT frmMain::Handle(HWND window, UINT message, WPARAM wParam,
       return 0;
     }
     case WM_CLOSE:
+      // Closing the main window closes Many trends too, so its edits not
+      // yet run are lost only when the user says so.
+      if (many_ && many_->IsOpen() && !many_->QueryClose()) return 0;
       form_.Form_QueryUnload();
       return 0;
     case WM_NCDESTROY:

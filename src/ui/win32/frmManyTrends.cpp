@@ -228,6 +228,11 @@ bool frmManyTrends::Create(HWND owner, const std::string& folder,
   return true;
 }
 
+void frmManyTrends::Activate() const {
+  if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+  SetForegroundWindow(window_);
+}
+
 bool frmManyTrends::TranslateDialogKeys(MSG* message) {
   if (!window_) return false;
   if (message->message == WM_KEYDOWN && message->wParam == VK_F8 &&

@@ -35,6 +35,13 @@ class frmManyTrends final : private ManyView, private ManyPaths {
   // ends the message loop, as when it is the program's only window.
   bool Create(HWND owner, const std::string& folder, bool quitOnClose);
   bool TranslateDialogKeys(MSG* message);
+  // True while the window exists.
+  bool IsOpen() const { return window_ != nullptr; }
+  // Brings the window to the front.
+  void Activate() const;
+  // True when the window may close: no edits wait to be run, or the user
+  // says to lose them.
+  bool QueryClose() { return form_.Form_QueryUnload(); }
   LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
