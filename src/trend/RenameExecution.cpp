@@ -101,9 +101,10 @@ class RenameRun {
     return RenameOutcome::kFailed;
   }
 
-  // The history file, then RenameDataFiles. Sets `*stoppedAt` when a stop
-  // was asked for before a file.
+  // The history file (unless its table stays), then RenameDataFiles. Sets
+  // `*stoppedAt` when a stop was asked for before a file.
   Status RewriteAndRename(std::optional<std::size_t>* stoppedAt) {
+    if (!plan_.rewritesTable) return RenameDataFiles(stoppedAt);
     FileChange& history = plan_.files.front();
     history.stage = FileStage::kWriting;
     Status s = history_->WriteAt(history.offset, plan_.newTable);
@@ -400,6 +401,14 @@ RenameReport RenameTrend(Env& env, const std::string& hstPath,
   // The run itself finds a file it cannot write and puts the trend back.
   RenameReport report =
       PlanRename(env, listings, hstPath, newPath, newTag, false);
+  if (!report.ok()) return report;
+  return ExecuteRenamePlan(listings, std::move(report.plan), stop);
+}
+
+RenameReport RepairTrend(Env& env, const std::string& hstPath,
+                         const std::atomic<bool>* stop) {
+  FolderListings listings(env);
+  RenameReport report = PlanRepair(env, listings, hstPath);
   if (!report.ok()) return report;
   return ExecuteRenamePlan(listings, std::move(report.plan), stop);
 }

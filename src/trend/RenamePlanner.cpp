@@ -8,6 +8,7 @@
 #include "trend/HistoryFile.h"
 #include "trend/Journal.h"
 #include "trend/NewValues.h"
+#include "trend/TrendRepair.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -135,10 +136,9 @@ Status ListedName(Env& env, const FolderIndex& listing,
   return s;
 }
 
-void AddTableChange(std::string table, const std::string& newName,
-                    RenamePlan* plan) {
-  plan->newTable = RewrittenTable(table, plan->pathField, plan->tagField,
-                                  plan->layout, plan->header.EntryCount());
+// The history file's record; `plan->newTable` is set.
+void AddHistoryChange(std::string table, const std::string& newName,
+                      RenamePlan* plan) {
   FileChange& change = plan->files.emplace_back();
   change.path = plan->hstPath;
   change.newPath = FolderOf(plan->hstPath) + newName + ".HST";
@@ -183,7 +183,9 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
     return RenameOutcome::kRefused;
   }
   plan->files.reserve(files.dataFiles.size() + 1);
-  AddTableChange(std::move(table), newName, plan);
+  plan->newTable = RewrittenTable(table, plan->pathField, plan->tagField,
+                                  plan->layout, plan->header.EntryCount());
+  AddHistoryChange(std::move(table), newName, plan);
   AddDataFileChanges(files.dataFiles, newName, plan);
   plan->skipped = std::move(files.skipped);
   return RenameOutcome::kRenamed;
@@ -362,10 +364,10 @@ RenameOutcome OutcomeOfHistoryCheck(const Status& s) {
   return RenameOutcome::kFailed;
 }
 
-RenameOutcome StartPlan(Env& env, FolderListings& listings,
-                        const std::string& hstPath, const std::string& newPath,
-                        const std::string& newTag, RenamePlan* plan,
-                        const FolderIndex** listing, Status* failure) {
+// The checks of the history file any plan starts with.
+RenameOutcome StartAnyPlan(Env& env, FolderListings& listings,
+                           const std::string& hstPath, RenamePlan* plan,
+                           const FolderIndex** listing, Status* failure) {
   if (hstPath.empty()) {
     *failure = TrendNotFound(hstPath);
     return RenameOutcome::kNotFound;
@@ -384,11 +386,53 @@ RenameOutcome StartPlan(Env& env, FolderListings& listings,
   if (outcome != RenameOutcome::kRenamed) return outcome;
   s = CheckNoPendingRun(env, **listing, FolderOf(plan->hstPath),
                         FileNameOf(plan->hstPath));
-  if (s.ok())
-    s = EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField);
   if (s.ok()) return RenameOutcome::kRenamed;
   *failure = s;
   return RenameOutcome::kRefused;
+}
+
+RenameOutcome StartPlan(Env& env, FolderListings& listings,
+                        const std::string& hstPath, const std::string& newPath,
+                        const std::string& newTag, RenamePlan* plan,
+                        const FolderIndex** listing, Status* failure) {
+  RenameOutcome outcome =
+      StartAnyPlan(env, listings, hstPath, plan, listing, failure);
+  if (outcome != RenameOutcome::kRenamed) return outcome;
+  Status s =
+      EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField);
+  if (s.ok()) return RenameOutcome::kRenamed;
+  *failure = s;
+  return RenameOutcome::kRefused;
+}
+
+// The data files of a half-done rename, to be given the table's entry 0
+// as it stands.
+RenameOutcome PlanRepairFiles(Env& env, const FolderIndex& listing,
+                              std::string table, RenamePlan* plan,
+                              Status* failure) {
+  std::string history_name = FileNameOf(plan->hstPath);
+  Status s = ListedName(env, listing, FolderOf(plan->hstPath), &history_name);
+  std::vector<std::string> old_names;
+  if (s.ok())
+    s = FindHalfDoneFiles(listing, history_name, table, plan->layout,
+                          plan->header.EntryCount(), &old_names);
+  if (!s.ok()) {
+    *failure = s;
+    return s.operation().empty() ? RenameOutcome::kRefused
+                                 : RenameOutcome::kFailed;
+  }
+  const TrendLayout& layout = plan->layout;
+  const std::string_view entry(table.data(), layout.entrySize);
+  plan->pathField =
+      PathFieldWithoutExtension(ReadField(entry, layout.EntryPath()));
+  plan->tagField = ReadField(entry, layout.EntryTag());
+  plan->rewritesTable = false;
+  plan->newTable = table;
+  const std::string base = StripExtension(history_name);
+  plan->files.reserve(old_names.size() + 1);
+  AddHistoryChange(std::move(table), base, plan);
+  AddDataFileChanges(old_names, base, plan);
+  return RenameOutcome::kRenamed;
 }
 
 }  // namespace
@@ -422,6 +466,27 @@ RenameReport PlanRename(Env& env, FolderListings& listings,
     outcome = CheckJoiners(*listing, *plan, new_name, failure);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckWritable(env, listings, *plan, eachFileWritable, failure);
+  return report;
+}
+
+RenameReport PlanRepair(Env& env, FolderListings& listings,
+                        const std::string& hstPath) {
+  RenameReport report;
+  RenamePlan* plan = &report.plan;
+  Status* failure = &report.failure;
+  const FolderIndex* listing = nullptr;
+  RenameOutcome& outcome = report.outcome;
+  outcome = StartAnyPlan(env, listings, hstPath, plan, &listing, failure);
+  std::string table;
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = ReadHistory(listings, plan, &table, failure);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = PlanRepairFiles(env, *listing, std::move(table), plan, failure);
+  const std::string base = FileNameOf(StripExtension(plan->hstPath));
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckTargets(env, *listing, *plan, base, failure);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckWritable(env, listings, *plan, true, failure);
   return report;
 }
 
