@@ -69,15 +69,13 @@ class DiskFolder final : public TrendFolder {
   std::string Write(const TrendRecipe& recipe) override {
     for (const char* name : kUnrelatedFiles)
       test::WriteFile(temp_.path() / name,
-                         std::string("not the trend's ") + name);
+                      std::string("not the trend's ") + name);
     return test::WriteTrend(temp_.path(), recipe);
   }
   void Plant(const std::string& path, const std::string& bytes) override {
     test::WriteFile(path, bytes);
   }
-  FolderImage Image() const override {
-    return test::ReadFolder(temp_.path());
-  }
+  FolderImage Image() const override { return test::ReadFolder(temp_.path()); }
   std::string Path() const override { return temp_.File(""); }
 
  private:
@@ -147,8 +145,7 @@ void RenameWithFault(TrendFolder& folder, const Shape& shape, Fault fault,
   run->report =
       run->shown.Tell(RenameTrend(env, hst, shape.newPath, shape.newTag));
 
-  run->files.after =
-      test::WithoutJournals(folder.Image(), &run->journalsLeft);
+  run->files.after = test::WithoutJournals(folder.Image(), &run->journalsLeft);
   run->problems = test::AuditRename(run->files, run->report);
   run->calls = env.calls();
   run->writes = env.writes();
@@ -301,6 +298,66 @@ TEST(FaultInjectionTest, EveryCallWriteAndRenameOfManyShapesInMemory) {
   EXPECT_EQ(tally.survived, tally.points);
 }
 
+// A repair of `half` run with `fault`: whether it left the folder either
+// `repaired` or as it was, and so did the recovery of any journal it left.
+struct RepairAttempt {
+  bool ok = false, survived = false, struck = false;
+  int calls = 0, writes = 0;
+};
+
+RepairAttempt RepairWithFault(const FolderImage& half,
+                              const FolderImage& repaired, Fault fault) {
+  test::MemEnv mem;
+  test::AddImage(mem, "/t/", half);
+  test::FailingEnv env(mem, fault);
+  RenameReport report = RepairTrend(env, "/t/Trend1A.HST");
+  RepairAttempt run{report.ok(), false, !env.failedCall().empty(), env.calls(),
+                    env.writes()};
+  int journals = 0, left = 0;
+  const FolderImage& expected = report.ok() ? repaired : half;
+  bool whole = test::WithoutJournals(mem.Image("/t"), &journals) == expected;
+  std::string recovery;
+  bool recovered = test::RecoverAll(mem, "/t/", &recovery);
+  bool settled = recovered &&
+                 test::WithoutJournals(mem.Image("/t"), &left) == expected &&
+                 left == 0;
+  EXPECT_TRUE(whole) << report.failure.ToString();
+  EXPECT_TRUE(settled) << recovery;
+  run.survived = whole && settled;
+  return run;
+}
+
+// A repair runs as a rename does: a fault at any call or write of it
+// leaves the folder repaired or byte for byte as it was.
+TEST(FaultInjectionTest, EveryCallAndWriteOfARepairInMemory) {
+  Tally tally;
+  for (int version : {0, 3, 5, 6}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    test::RenamedInMemory whole =
+        test::RenameInMemory(ShapeFor(version).recipe);
+    const FolderImage half =
+        test::HalfDone(whole.before, whole.renamed, "Trend1", "Trend1A",
+                       {"001", "002", "0421"});
+    RepairAttempt clean = RepairWithFault(half, whole.renamed, Fault{});
+    EXPECT_TRUE(clean.ok);
+    for (auto [kind, count] : {std::pair(FaultKind::kFail, clean.calls),
+                               std::pair(FaultKind::kShortWrite, clean.writes)})
+      for (int k = 1; k <= count; ++k) {
+        SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(kind)) +
+                     " at " + std::to_string(k));
+        RepairAttempt run =
+            RepairWithFault(half, whole.renamed, Fault{.kind = kind, .at = k});
+        EXPECT_TRUE(run.struck);
+        tally.survived += run.survived && run.struck;
+        ++tally.points;
+      }
+  }
+  std::printf("[ figures  ] %d injection points of a repair run, %d survived\n",
+              tally.points, tally.survived);
+  EXPECT_GT(tally.points, 4 * 20);
+  EXPECT_EQ(tally.survived, tally.points);
+}
+
 // A fault of each kind the platform reports, in the middle of the data
 // files, leaves the same coherent state.
 TEST(FaultInjectionTest, EveryErrorKindPartWay) {
@@ -394,9 +451,7 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        },
        "Trend1.001: byte 300 is wrong for a renamed file"},
       {"a file gone",
-       [](test::RenameRun* f, RenameReport*) {
-         f->after.erase("Trend1A.000");
-       },
+       [](test::RenameRun* f, RenameReport*) { f->after.erase("Trend1A.000"); },
        "Trend1.000 is gone"},
       {"a file grown",
        [](test::RenameRun* f, RenameReport*) {
@@ -404,9 +459,7 @@ TEST(FaultInjectionTest, AuditCatchesDamage) {
        },
        "changed its length"},
       {"an unrelated file touched",
-       [](test::RenameRun* f, RenameReport*) {
-         f->after["Trend1.bak"] = "x";
-       },
+       [](test::RenameRun* f, RenameReport*) { f->after["Trend1.bak"] = "x"; },
        "Trend1.bak changed its length"},
       {"a file appeared",
        [](test::RenameRun* f, RenameReport*) { f->after["Trend1A.bak"]; },
