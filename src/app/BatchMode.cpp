@@ -119,6 +119,9 @@ std::string UsageText() {
          "                                            left partly renamed\n"
          "  morvelle --check [FOLDER | HST] [--json]  tell which trends are "
          "damaged\n"
+         "  morvelle --repair [--dry-run] [FOLDER | HST]\n"
+         "                                            finish renames left "
+         "half-done\n"
          "  morvelle --many [FOLDER]                  rename many trends in "
          "a window\n"
          "  morvelle --batch LIST [--dry-run] [--undo-list FILE]\n"
@@ -146,11 +149,11 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 done (renamed; with --dry-run, would be renamed; "
          "with\n"
-         "--info, shown; with --check, all healthy), 1 not done (see the "
-         "message;\n"
-         "with --check, a problem found), 2 usage, 130 "
-         "stopped\n"
-         "on request (Ctrl+C) with every trend whole.\n";
+         "--info, shown; with --check, all healthy; with --repair, all "
+         "repaired or\n"
+         "healthy), 1 not done (see the message; with --check, a problem "
+         "found), 2\n"
+         "usage, 130 stopped on request (Ctrl+C) with every trend whole.\n";
 }
 
 }  // namespace morvelle
