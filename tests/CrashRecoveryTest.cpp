@@ -97,8 +97,8 @@ bool EachWhole(const std::vector<Trend>& trends, const FolderImage& before,
   bool whole = now.size() == before.size();
   for (const Trend& trend : trends) {
     FolderImage old_files = FilesOf(before, trend.recipe.name);
-    FolderImage after = test::ExpectedAfterRename(
-        trend.recipe, old_files, trend.newPath, trend.newTag);
+    FolderImage after = test::ExpectedAfterRename(trend.recipe, old_files,
+                                                  trend.newPath, trend.newTag);
     const std::string new_base =
         trend.newPath.substr(trend.newPath.rfind('\\') + 1);
     FolderImage found = FilesOf(now, trend.recipe.name);
@@ -130,8 +130,7 @@ std::string CrashAndRecover(const std::vector<Trend>& trends,
   if (!test::RecoverAll(env, kFolder, &report))
     return "a journal is left: " + report;
   int journals = 0;
-  const FolderImage now =
-      test::WithoutJournals(env.Image(kFolder), &journals);
+  const FolderImage now = test::WithoutJournals(env.Image(kFolder), &journals);
   if (!EachWhole(trends, before, now, renamed))
     return "a trend is not whole after recovery: " + report;
   return {};
@@ -184,6 +183,42 @@ TEST(CrashRecoveryTest, ARenameStoppedAtAnyCall) {
   Trend same_name = TrendNamed("Trend1", 6);
   same_name.newPath = "D:\\Other\\Trend1";
   Sweep("rename keeping the name", {same_name}, RenameOf(same_name), 1);
+}
+
+// A repair stopped at any call, by a kill or a power cut, is recovered to
+// the half-done folder it found or to the repaired one.
+TEST(CrashRecoveryTest, ARepairStoppedAtAnyCall) {
+  const test::RenamedInMemory whole =
+      test::RenameInMemory(TrendNamed("Trend1", 5).recipe);
+  const FolderImage half = test::HalfDone(whole.before, whole.renamed, "Trend1",
+                                          "Trend1A", {"001", "002", "0421"});
+  auto recovered_whole = [&](const Crash& crash, int k, int* calls) {
+    MemEnv env;
+    test::AddImage(env, kFolder, half);
+    env.MarkAllDurable();
+    {
+      test::FailingEnv failing(env, Fault{.kind = FaultKind::kCrash, .at = k});
+      RepairTrend(failing, "/t/Trend1A.HST");
+      if (calls) *calls = failing.calls();
+    }
+    if (crash.powerCut) env.PowerCut(crash.survives);
+    std::string report;
+    int journals = 0;
+    bool recovered = test::RecoverAll(env, kFolder, &report);
+    FolderImage now = test::WithoutJournals(env.Image(kFolder), &journals);
+    return recovered && (now == half || now == whole.renamed);
+  };
+  int calls = 0, points = 0, survived = 0;
+  ASSERT_TRUE(recovered_whole(kCrashes[0], 0, &calls));
+  for (const Crash& crash : kCrashes)
+    for (int k = 1; k <= calls; ++k, ++points) {
+      bool ok = recovered_whole(crash, k, nullptr);
+      EXPECT_TRUE(ok) << crash.what << " at call " << k;
+      survived += ok;
+    }
+  std::printf("[ figures  ] repair: %d crash points, %d whole after recovery\n",
+              points, survived);
+  EXPECT_GT(points, 4 * 20);
 }
 
 // A run that fails at its last step walks every file back; a crash

@@ -1,7 +1,5 @@
 #include "TrendFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -219,10 +217,10 @@ RenamedInMemory RenameInMemory(const TrendRecipe& recipe,
   env.AddFile("/t/" + recipe.name + "." + recipe.historyExtension,
               HistoryBytes(recipe));
   RenamedInMemory folder{env.Image("/t"), {}};
-  EXPECT_TRUE(RenameTrend(env,
-                          "/t/" + recipe.name + "." + recipe.historyExtension,
-                          kNewPath, kNewTag)
-                  .ok());
+  RenameReport report =
+      RenameTrend(env, "/t/" + recipe.name + "." + recipe.historyExtension,
+                  kNewPath, kNewTag);
+  if (!report.ok()) throw std::runtime_error(report.failure.ToString());
   folder.renamed = env.Image("/t");
   return folder;
 }

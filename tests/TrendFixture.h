@@ -121,7 +121,8 @@ class MemEnv;
 void AddImage(MemEnv& env, const std::string& folder, const FolderImage& image);
 
 // The folder of `recipe`, with `others` beside it, as a MemEnv holds it at
-// /t, before and after the engine renamed it whole to kNewPath and kNewTag.
+// /t, before and after the engine renamed it whole to kNewPath and kNewTag
+// (throws std::runtime_error when it could not).
 struct RenamedInMemory {
   FolderImage before, renamed;
 };
