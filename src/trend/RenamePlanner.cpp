@@ -406,20 +406,22 @@ RenameOutcome StartPlan(Env& env, FolderListings& listings,
 }
 
 // The data files of a half-done rename, to be given the table's entry 0
-// as it stands.
+// as it stands and `*base`, the history file's base as its folder lists it.
 RenameOutcome PlanRepairFiles(Env& env, const FolderIndex& listing,
                               std::string table, RenamePlan* plan,
-                              Status* failure) {
+                              std::string* base, Status* failure) {
   std::string history_name = FileNameOf(plan->hstPath);
   Status s = ListedName(env, listing, FolderOf(plan->hstPath), &history_name);
+  if (!s.ok()) {
+    *failure = s.WithContext("Could not check the trend's folder: ");
+    return RenameOutcome::kFailed;
+  }
   std::vector<std::string> old_names;
-  if (s.ok())
-    s = FindHalfDoneFiles(listing, history_name, table, plan->layout,
-                          plan->header.EntryCount(), &old_names);
+  s = FindHalfDoneFiles(listing, history_name, table, plan->layout,
+                        plan->header.EntryCount(), &old_names);
   if (!s.ok()) {
     *failure = s;
-    return s.operation().empty() ? RenameOutcome::kRefused
-                                 : RenameOutcome::kFailed;
+    return RenameOutcome::kRefused;
   }
   const TrendLayout& layout = plan->layout;
   const std::string_view entry(table.data(), layout.entrySize);
@@ -428,10 +430,11 @@ RenameOutcome PlanRepairFiles(Env& env, const FolderIndex& listing,
   plan->tagField = ReadField(entry, layout.EntryTag());
   plan->rewritesTable = false;
   plan->newTable = table;
-  const std::string base = StripExtension(history_name);
+  *base = StripExtension(history_name);
   plan->files.reserve(old_names.size() + 1);
-  AddHistoryChange(std::move(table), base, plan);
-  AddDataFileChanges(old_names, base, plan);
+  AddHistoryChange(std::move(table), *base, plan);
+  plan->files.front().newPath = plan->hstPath;  // it keeps its name
+  AddDataFileChanges(old_names, *base, plan);
   return RenameOutcome::kRenamed;
 }
 
@@ -480,9 +483,10 @@ RenameReport PlanRepair(Env& env, FolderListings& listings,
   std::string table;
   if (outcome == RenameOutcome::kRenamed)
     outcome = ReadHistory(listings, plan, &table, failure);
+  std::string base;
   if (outcome == RenameOutcome::kRenamed)
-    outcome = PlanRepairFiles(env, *listing, std::move(table), plan, failure);
-  const std::string base = FileNameOf(StripExtension(plan->hstPath));
+    outcome =
+        PlanRepairFiles(env, *listing, std::move(table), plan, &base, failure);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckTargets(env, *listing, *plan, base, failure);
   if (outcome == RenameOutcome::kRenamed)
