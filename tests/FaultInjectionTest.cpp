@@ -358,6 +358,36 @@ TEST(FaultInjectionTest, EveryCallAndWriteOfARepairInMemory) {
   EXPECT_EQ(tally.survived, tally.points);
 }
 
+// A repair whose undo fails too says so without claiming another tag for
+// the trend, and keeps the journal that puts the folder back.
+TEST(FaultInjectionTest, AFailedUndoOfARepairIsReportedAndRecovered) {
+  test::RenamedInMemory whole = test::RenameInMemory(ShapeFor(5).recipe);
+  const FolderImage half = test::HalfDone(whole.before, whole.renamed, "Trend1",
+                                          "Trend1A", {"001", "002"});
+  test::MemEnv mem;
+  test::AddImage(mem, "/t/", half);
+  int last_flush = 0;
+  {
+    test::MemEnv counted;
+    test::AddImage(counted, "/t/", half);
+    test::FailingEnv counting(counted);
+    ASSERT_TRUE(RepairTrend(counting, "/t/Trend1A.HST").ok());
+    last_flush = counting.lastCallOf("flush file system", "");
+  }
+  test::FailingEnv env(mem, Fault{.at = last_flush, .alsoAt = last_flush + 1});
+  RenameReport report = RepairTrend(env, "/t/Trend1A.HST");
+  EXPECT_EQ(report.outcome, RenameOutcome::kUndoFailed);
+  EXPECT_NE(report.failure.ToString().find("the repair is partly done; the "
+                                           "history file is as it was"),
+            std::string::npos)
+      << report.failure.ToString();
+  std::string recovery;
+  EXPECT_TRUE(test::RecoverAll(mem, "/t/", &recovery)) << recovery;
+  int journals = 0;
+  EXPECT_TRUE(test::WithoutJournals(mem.Image("/t"), &journals) == half);
+  EXPECT_EQ(journals, 0);
+}
+
 // A fault of each kind the platform reports, in the middle of the data
 // files, leaves the same coherent state.
 TEST(FaultInjectionTest, EveryErrorKindPartWay) {

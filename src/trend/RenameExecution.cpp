@@ -273,17 +273,25 @@ class RenameRun {
     return s.WithContext(trend + " failed: ", ".\n" + then);
   }
 
-  std::string UndoFailedText() const {
+  // What the trend was before the run. A repair's table was already as
+  // the rename leaves it, and stays so.
+  std::string PartlyDoneText() const {
+    if (!plan_.rewritesTable)
+      return "Undoing the changes failed too, so the repair is partly done; "
+             "the history file is as it was.";
     const FileChange& table = plan_.files.front();
     std::string_view entry(table.oldBytes.data(), plan_.layout.entrySize);
-    std::string text =
-        "Undoing the changes failed too, so the trend is partly renamed. Its "
-        "old tag is " +
-        Quoted(FieldDisplayText(ReadField(entry, plan_.layout.EntryTag()))) +
-        " and its old path " +
-        Quoted(FieldDisplayText(PathFieldWithoutExtension(
-            ReadField(entry, plan_.layout.EntryPath())))) +
-        ". Files not as they were:\n";
+    return "Undoing the changes failed too, so the trend is partly renamed. "
+           "Its old tag is " +
+           Quoted(FieldDisplayText(ReadField(entry, plan_.layout.EntryTag()))) +
+           " and its old path " +
+           Quoted(FieldDisplayText(PathFieldWithoutExtension(
+               ReadField(entry, plan_.layout.EntryPath())))) +
+           ".";
+  }
+
+  std::string UndoFailedText() const {
+    std::string text = PartlyDoneText() + " Files not as they were:\n";
     for (std::size_t i = 0; i < plan_.files.size(); ++i) {
       const FileChange& file = plan_.files[i];
       if (file.stage == FileStage::kUntouched) continue;
