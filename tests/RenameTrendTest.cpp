@@ -412,10 +412,11 @@ TEST(RepairTrendTest, CompletesOnlyWhatHasOneExplanation) {
     const char* name;
     int version;
     std::vector<std::string> putBack;
-    FolderImage beside;  // other files, there all along
-    FolderImage added;   // files that came after the rename
-    const char* lost;    // a file lost after it, or nullptr
-    const char* why;     // nullptr: repaired
+    FolderImage beside;              // other files, there all along
+    FolderImage added;               // files that came after the rename
+    const char* lost;                // a file lost after it, or nullptr
+    const char* why;                 // nullptr: repaired
+    const char* retagged = nullptr;  // given another trend's tag
   };
   const FolderImage orphans = {{"Trend9.002", "old"}, {"Trend9.0421", "old"}};
   const std::vector<std::string> all = {"000", "001", "002", "0421"};
@@ -465,6 +466,14 @@ TEST(RepairTrendTest, CompletesOnlyWhatHasOneExplanation) {
        "Trend1A.002",
        "no other name holds"},
       {"nothing missing", 5, {}, orphans, {}, nullptr, "is missing"},
+      {"old files of two tags",
+       5,
+       {"001", "002"},
+       {},
+       {},
+       nullptr,
+       "not one old tag",
+       "Trend1.002"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -478,6 +487,9 @@ TEST(RepairTrendTest, CompletesOnlyWhatHasOneExplanation) {
                                       "Trend1A", c.putBack);
     half.insert(c.added.begin(), c.added.end());
     if (c.lost) half.erase(c.lost);
+    if (c.retagged)
+      StoreField(&half[c.retagged], LayoutForVersion(c.version)->DataTag(),
+                 "Pump");
     test::MemEnv env;
     test::AddImage(env, "/t/", half);
     RenameReport report = RepairTrend(env, "/t/Trend1A.HST");

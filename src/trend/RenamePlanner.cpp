@@ -438,6 +438,42 @@ RenameOutcome PlanRepairFiles(Env& env, const FolderIndex& listing,
   return RenameOutcome::kRenamed;
 }
 
+// The Tag of the data file `path`, read-only.
+Status ReadDataTag(Folder& folder, const std::string& path,
+                   const RenamePlan& plan, std::string* tag) {
+  std::unique_ptr<File> file;
+  Status s = folder.OpenFile(path, OpenMode::kRead, &file);
+  if (s.ok())
+    s = ReadWholeRecord(*file, path, plan.layout.dataTagOffset,
+                        plan.dataTagBytes.size(), tag);
+  return file ? CloseKeepingError(std::move(file), s) : s;
+}
+
+// The data files a repair takes carry the old tag, one for all of them,
+// or already the table's: files of two other tags are not one trend's.
+RenameOutcome CheckOldTags(FolderListings& listings, const RenamePlan& plan,
+                           Status* failure) {
+  Folder* folder = nullptr;
+  Status s = listings.Open(FolderOf(plan.hstPath), &folder);
+  std::string old_tag;
+  for (std::size_t i = 1; s.ok() && i < plan.files.size(); ++i) {
+    std::string tag;
+    s = ReadDataTag(*folder, plan.files[i].path, plan, &tag);
+    if (!s.ok() || tag == plan.dataTagBytes) continue;
+    if (old_tag.empty()) old_tag = tag;
+    if (tag == old_tag) continue;
+    *failure = Status::Message(ErrorKind::kInvalidArgument,
+                               "the data files it would take carry the tags " +
+                                   Quoted(FieldDisplayText(old_tag)) + " and " +
+                                   Quoted(FieldDisplayText(tag)) +
+                                   ", not one old tag");
+    return RenameOutcome::kRefused;
+  }
+  if (s.ok()) return RenameOutcome::kRenamed;
+  *failure = s.WithContext("Could not read the trend: ");
+  return RenameOutcome::kFailed;
+}
+
 }  // namespace
 
 RenameReport PlanRename(Env& env, const std::string& hstPath,
@@ -487,6 +523,8 @@ RenameReport PlanRepair(Env& env, FolderListings& listings,
   if (outcome == RenameOutcome::kRenamed)
     outcome =
         PlanRepairFiles(env, *listing, std::move(table), plan, &base, failure);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckOldTags(listings, *plan, failure);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckTargets(env, *listing, *plan, base, failure);
   if (outcome == RenameOutcome::kRenamed)

@@ -256,9 +256,10 @@ RenameReport PlanRename(Env& env, FolderListings& listings,
 // Plans the completion of a rename of the trend of `hstPath` that was left
 // half-done (TrendRepair.h): the data files FindHalfDoneFiles finds under
 // the old base get the Tag of the table's entry 0 and the history file's
-// base with their own extension; the history file is left as it is. The
-// same checks as PlanRename are made of the history file, of the new names
-// and of every file to rewrite. Returns kRenamed with the plan (for
+// base with their own extension; the history file is left as it is. Those
+// data files must carry one old tag (or the table's already). The same
+// checks as PlanRename are made of the history file, of the new names and
+// of every file to rewrite. Returns kRenamed with the plan (for
 // ExecuteRenamePlan) when the repair may go ahead; kRefused with why not
 // when the files admit no single explanation; else as PlanRename.
 RenameReport PlanRepair(Env& env, FolderListings& listings,
