@@ -185,6 +185,42 @@ TEST(CrashRecoveryTest, ARenameStoppedAtAnyCall) {
   Sweep("rename keeping the name", {same_name}, RenameOf(same_name), 1);
 }
 
+// A repair stopped at any call, by a kill or a power cut, is recovered to
+// the half-done folder it found or to the repaired one.
+TEST(CrashRecoveryTest, ARepairStoppedAtAnyCall) {
+  const test::RenamedInMemory whole =
+      test::RenameInMemory(TrendNamed("Trend1", 5).recipe);
+  const FolderImage half = test::HalfDone(whole.before, whole.renamed, "Trend1",
+                                          "Trend1A", {"001", "002", "0421"});
+  auto recovered_whole = [&](const Crash& crash, int k, int* calls) {
+    MemEnv env;
+    test::AddImage(env, kFolder, half);
+    env.MarkAllDurable();
+    {
+      test::FailingEnv failing(env, Fault{.kind = FaultKind::kCrash, .at = k});
+      RepairTrend(failing, "/t/Trend1A.HST");
+      if (calls) *calls = failing.calls();
+    }
+    if (crash.powerCut) env.PowerCut(crash.survives);
+    std::string report;
+    int journals = 0;
+    bool recovered = test::RecoverAll(env, kFolder, &report);
+    FolderImage now = test::WithoutJournals(env.Image(kFolder), &journals);
+    return recovered && (now == half || now == whole.renamed);
+  };
+  int calls = 0, points = 0, survived = 0;
+  ASSERT_TRUE(recovered_whole(kCrashes[0], 0, &calls));
+  for (const Crash& crash : kCrashes)
+    for (int k = 1; k <= calls; ++k, ++points) {
+      bool ok = recovered_whole(crash, k, nullptr);
+      EXPECT_TRUE(ok) << crash.what << " at call " << k;
+      survived += ok;
+    }
+  std::printf("[ figures  ] repair: %d crash points, %d whole after recovery\n",
+              points, survived);
+  EXPECT_GT(points, 4 * 20);
+}
+
 // A run that fails at its last step walks every file back; a crash
 // anywhere in that walk is recovered too.
 TEST(CrashRecoveryTest, ARollbackStoppedAtAnyCall) {

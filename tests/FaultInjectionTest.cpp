@@ -298,6 +298,96 @@ TEST(FaultInjectionTest, EveryCallWriteAndRenameOfManyShapesInMemory) {
   EXPECT_EQ(tally.survived, tally.points);
 }
 
+// A repair of `half` run with `fault`: whether it left the folder either
+// `repaired` or as it was, and so did the recovery of any journal it left.
+struct RepairAttempt {
+  bool ok = false, survived = false, struck = false;
+  int calls = 0, writes = 0;
+};
+
+RepairAttempt RepairWithFault(const FolderImage& half,
+                              const FolderImage& repaired, Fault fault) {
+  test::MemEnv mem;
+  test::AddImage(mem, "/t/", half);
+  test::FailingEnv env(mem, fault);
+  RenameReport report = RepairTrend(env, "/t/Trend1A.HST");
+  RepairAttempt run{report.ok(), false, !env.failedCall().empty(), env.calls(),
+                    env.writes()};
+  int journals = 0, left = 0;
+  const FolderImage& expected = report.ok() ? repaired : half;
+  bool whole = test::WithoutJournals(mem.Image("/t"), &journals) == expected;
+  std::string recovery;
+  bool recovered = test::RecoverAll(mem, "/t/", &recovery);
+  bool settled = recovered &&
+                 test::WithoutJournals(mem.Image("/t"), &left) == expected &&
+                 left == 0;
+  EXPECT_TRUE(whole) << report.failure.ToString();
+  EXPECT_TRUE(settled) << recovery;
+  run.survived = whole && settled;
+  return run;
+}
+
+// A repair runs as a rename does: a fault at any call or write of it
+// leaves the folder repaired or byte for byte as it was.
+TEST(FaultInjectionTest, EveryCallAndWriteOfARepairInMemory) {
+  Tally tally;
+  for (int version : {0, 3, 5, 6}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    test::RenamedInMemory whole =
+        test::RenameInMemory(ShapeFor(version).recipe);
+    const FolderImage half =
+        test::HalfDone(whole.before, whole.renamed, "Trend1", "Trend1A",
+                       {"001", "002", "0421"});
+    RepairAttempt clean = RepairWithFault(half, whole.renamed, Fault{});
+    EXPECT_TRUE(clean.ok);
+    for (auto [kind, count] : {std::pair(FaultKind::kFail, clean.calls),
+                               std::pair(FaultKind::kShortWrite, clean.writes)})
+      for (int k = 1; k <= count; ++k) {
+        SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(kind)) +
+                     " at " + std::to_string(k));
+        RepairAttempt run =
+            RepairWithFault(half, whole.renamed, Fault{.kind = kind, .at = k});
+        EXPECT_TRUE(run.struck);
+        tally.survived += run.survived && run.struck;
+        ++tally.points;
+      }
+  }
+  std::printf("[ figures  ] %d injection points of a repair run, %d survived\n",
+              tally.points, tally.survived);
+  EXPECT_GT(tally.points, 4 * 20);
+  EXPECT_EQ(tally.survived, tally.points);
+}
+
+// A repair whose undo fails too says so without claiming another tag for
+// the trend, and keeps the journal that puts the folder back.
+TEST(FaultInjectionTest, AFailedUndoOfARepairIsReportedAndRecovered) {
+  test::RenamedInMemory whole = test::RenameInMemory(ShapeFor(5).recipe);
+  const FolderImage half = test::HalfDone(whole.before, whole.renamed, "Trend1",
+                                          "Trend1A", {"001", "002"});
+  test::MemEnv mem;
+  test::AddImage(mem, "/t/", half);
+  int last_flush = 0;
+  {
+    test::MemEnv counted;
+    test::AddImage(counted, "/t/", half);
+    test::FailingEnv counting(counted);
+    ASSERT_TRUE(RepairTrend(counting, "/t/Trend1A.HST").ok());
+    last_flush = counting.lastCallOf("flush file system", "");
+  }
+  test::FailingEnv env(mem, Fault{.at = last_flush, .alsoAt = last_flush + 1});
+  RenameReport report = RepairTrend(env, "/t/Trend1A.HST");
+  EXPECT_EQ(report.outcome, RenameOutcome::kUndoFailed);
+  EXPECT_NE(report.failure.ToString().find("the repair is partly done; the "
+                                           "history file is as it was"),
+            std::string::npos)
+      << report.failure.ToString();
+  std::string recovery;
+  EXPECT_TRUE(test::RecoverAll(mem, "/t/", &recovery)) << recovery;
+  int journals = 0;
+  EXPECT_TRUE(test::WithoutJournals(mem.Image("/t"), &journals) == half);
+  EXPECT_EQ(journals, 0);
+}
+
 // A fault of each kind the platform reports, in the middle of the data
 // files, leaves the same coherent state.
 TEST(FaultInjectionTest, EveryErrorKindPartWay) {

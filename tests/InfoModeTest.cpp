@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "MemEnv.h"
 #include "TrendFixture.h"
 #include "app/CheckMode.h"
 #include "app/CommandLine.h"
@@ -11,6 +12,7 @@
 #include "app/InfoMode.h"
 #include "app/Json.h"
 #include "app/Messages.h"
+#include "app/RepairMode.h"
 #include "platform/Env.h"
 #include "platform/FieldEncoding.h"
 #include "trend/TrendCheck.h"
@@ -399,6 +401,36 @@ TEST_F(InfoTest, HistoryFileCutShortOrEmptyIsToldSo) {
                            "shorter than the 176-byte header\n");
 }
 
+// A half-done rename is shown by --repair --dry-run, finished by
+// --repair, then healthy; a trend no name explains is said so.
+TEST(CheckTest, RepairCommandFinishesAHalfDoneRename) {
+  test::RenamedInMemory whole = test::RenameInMemory(TrendRecipe());
+  const test::FolderImage half = test::HalfDone(
+      whole.before, whole.renamed, "Trend1", "Trend1A", {"001", "002"});
+  test::MemEnv env;
+  test::AddImage(env, "/t/", half);
+  const std::string plan =
+      "'Trend1A.HST':\n"
+      "  'Trend1.001' -> 'Trend1A.001', tag 'Trend1A'\n"
+      "  'Trend1.002' -> 'Trend1A.002', tag 'Trend1A'\n";
+  std::ostringstream dry, out, again, err;
+  EXPECT_EQ(RunRepair(env, "/t", true, dry, err), 0);
+  EXPECT_EQ(dry.str(), "Would repair " + plan +
+                           "1 to repair, 0 healthy, 0 not repairable in /t/\n"
+                           "Dry run: nothing was changed.\n");
+  EXPECT_EQ(env.Image("/t"), half);
+  EXPECT_EQ(RunRepair(env, "/t/Trend1A.HST", false, out, err), 0);
+  EXPECT_EQ(out.str(), "Repaired " + plan +
+                           "1 repaired, 0 healthy, 0 not repairable in /t/\n");
+  EXPECT_EQ(env.Image("/t"), whole.renamed);
+  EXPECT_EQ(err.str(), "");
+  ASSERT_TRUE(env.RemoveFile("/t/Trend1A.002").ok());
+  EXPECT_EQ(RunRepair(env, "/t", false, again, err), 1);
+  EXPECT_EQ(err.str(),
+            "morvelle: cannot repair 'Trend1A.HST': no other name holds all of "
+            "its missing data files 'Trend1A.002'\n");
+}
+
 TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
   struct Case {
     std::vector<std::string> args;
@@ -434,6 +466,11 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
       {{"--check", "--dry-run", "/d"},
        "--check: takes one value at most, the folder or the history file, "
        "and no other option but --json"},
+      {{"--repair"}, "repair "},
+      {{"--dry-run", "--repair", "/d"}, "repair dry-run /d"},
+      {{"--repair", "/d", "x"},
+       "--repair: takes one value at most, the folder or the history file, "
+       "and no other option but --dry-run"},
       {{"--list", "/d", "--json"}, "list json /d"},
       {{"--list"}, "--list: needs a folder"},
       {{"--many"}, "many "},
@@ -501,6 +538,10 @@ TEST(CommandLineTest, OptionsAndValuesMakeOneCommand) {
           break;
         case CommandKind::kCheck:
           seen = std::string("check ") + (command->json ? "json " : "") +
+                 command->folder;
+          break;
+        case CommandKind::kRepair:
+          seen = std::string("repair ") + (command->dryRun ? "dry-run " : "") +
                  command->folder;
           break;
         case CommandKind::kBatchList:

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "FailingEnv.h"
+#include "MemEnv.h"
 #include "MessageLog.h"
 #include "TrendFixture.h"
 #include "trend/TrendTools.h"
@@ -400,6 +401,104 @@ TEST(EnvTest, CreateNewFileNeverReplaces) {
   ASSERT_TRUE(file->WriteAt(3, " file").ok());
   ASSERT_TRUE(file->Close().ok());
   EXPECT_EQ(test::ReadFile(folder.path() / "b"), "new file");
+}
+
+// Half-done renames, made by putting data files of a whole rename back
+// under the old name and tag. A repair gives, byte for byte, what the whole
+// rename gave; where the files admit no single explanation it changes
+// nothing and says why.
+TEST(RepairTrendTest, CompletesOnlyWhatHasOneExplanation) {
+  struct Case {
+    const char* name;
+    int version;
+    std::vector<std::string> putBack;
+    FolderImage beside;              // other files, there all along
+    FolderImage added;               // files that came after the rename
+    const char* lost;                // a file lost after it, or nullptr
+    const char* why;                 // nullptr: repaired
+    const char* retagged = nullptr;  // given another trend's tag
+  };
+  const FolderImage orphans = {{"Trend9.002", "old"}, {"Trend9.0421", "old"}};
+  const std::vector<std::string> all = {"000", "001", "002", "0421"};
+  const Case cases[] = {
+      {"the last two data files left",
+       5,
+       {"002", "0421"},
+       {},
+       {},
+       nullptr,
+       nullptr},
+      {"all but the first",
+       2,
+       {"001", "002", "0421"},
+       {},
+       {},
+       nullptr,
+       nullptr},
+      {"every data file, oldest layout", 0, all, {}, {}, nullptr, nullptr},
+      {"every data file, newest layout", 6, all, {}, {}, nullptr, nullptr},
+      {"files beside it stay",
+       4,
+       {"002"},
+       {{"Trend1.bak", "b"}, {"Trend9.001", "unlisted"}},
+       {},
+       nullptr,
+       nullptr},
+      {"two old bases",
+       5,
+       {"002", "0421"},
+       orphans,
+       {},
+       nullptr,
+       "could come from"},
+      {"claimed by a history file",
+       5,
+       {"002"},
+       {},
+       {{"Trend1.HST", "h"}},
+       nullptr,
+       "claims them"},
+      {"no other name holds it",
+       5,
+       {},
+       {{"Trend9.001", "x"}},
+       {},
+       "Trend1A.002",
+       "no other name holds"},
+      {"nothing missing", 5, {}, orphans, {}, nullptr, "is missing"},
+      {"old files of two tags",
+       5,
+       {"001", "002"},
+       {},
+       {},
+       nullptr,
+       "not one old tag",
+       "Trend1.002"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrendRecipe recipe;
+    recipe.version = c.version;
+    recipe.entryCount = 3;
+    recipe.extraCount = 2;
+    recipe.dataExtensions = all;
+    test::RenamedInMemory whole = test::RenameInMemory(recipe, c.beside);
+    FolderImage half = test::HalfDone(whole.before, whole.renamed, "Trend1",
+                                      "Trend1A", c.putBack);
+    half.insert(c.added.begin(), c.added.end());
+    if (c.lost) half.erase(c.lost);
+    if (c.retagged)
+      StoreField(&half[c.retagged], LayoutForVersion(c.version)->DataTag(),
+                 "Pump");
+    test::MemEnv env;
+    test::AddImage(env, "/t/", half);
+    RenameReport report = RepairTrend(env, "/t/Trend1A.HST");
+    EXPECT_EQ(report.ok(), c.why == nullptr) << report.failure.ToString();
+    EXPECT_EQ(env.Image("/t"), c.why ? half : whole.renamed);
+    if (c.why)
+      EXPECT_NE(report.failure.ToString().find(c.why), std::string::npos)
+          << report.failure.ToString();
+  }
 }
 
 }  // namespace

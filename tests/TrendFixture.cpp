@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "FailingEnv.h"
+#include "MemEnv.h"
 #include "MessageLog.h"
 #include "trend/Journal.h"
 
@@ -199,6 +200,39 @@ bool InterruptRename(const std::string& hstPath, const std::string& call,
   int journals = 0;
   WithoutJournals(ReadFolder(hst.parent_path()), &journals);
   return journals > 0;
+}
+
+void AddImage(MemEnv& env, const std::string& folder,
+              const FolderImage& image) {
+  for (const auto& [name, bytes] : image) env.AddFile(folder + name, bytes);
+}
+
+RenamedInMemory RenameInMemory(const TrendRecipe& recipe,
+                               const FolderImage& others) {
+  MemEnv env;
+  AddImage(env, "/t/", others);
+  for (std::size_t i = 0; i < recipe.dataExtensions.size(); ++i)
+    env.AddFile("/t/" + recipe.name + "." + recipe.dataExtensions[i],
+                DataFileBytes(recipe, i));
+  env.AddFile("/t/" + recipe.name + "." + recipe.historyExtension,
+              HistoryBytes(recipe));
+  RenamedInMemory folder{env.Image("/t"), {}};
+  RenameReport report =
+      RenameTrend(env, "/t/" + recipe.name + "." + recipe.historyExtension,
+                  kNewPath, kNewTag);
+  if (!report.ok()) throw std::runtime_error(report.failure.ToString());
+  folder.renamed = env.Image("/t");
+  return folder;
+}
+
+FolderImage HalfDone(const FolderImage& before, FolderImage renamed,
+                     const std::string& oldName, const std::string& newName,
+                     const std::vector<std::string>& extensions) {
+  for (const std::string& extension : extensions) {
+    renamed.erase(newName + "." + extension);
+    renamed[oldName + "." + extension] = before.at(oldName + "." + extension);
+  }
+  return renamed;
 }
 
 FolderImage ExpectedAfterRename(const TrendRecipe& recipe,

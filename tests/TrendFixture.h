@@ -115,6 +115,27 @@ FolderImage ExpectedAfterRename(const TrendRecipe& recipe,
                                 const std::string& newPath,
                                 const std::string& newTag);
 
+class MemEnv;
+
+// Puts the files of `image` into `env`'s `folder` (with its separator).
+void AddImage(MemEnv& env, const std::string& folder, const FolderImage& image);
+
+// The folder of `recipe`, with `others` beside it, as a MemEnv holds it at
+// /t, before and after the engine renamed it whole to kNewPath and kNewTag
+// (throws std::runtime_error when it could not).
+struct RenamedInMemory {
+  FolderImage before, renamed;
+};
+RenamedInMemory RenameInMemory(const TrendRecipe& recipe,
+                               const FolderImage& others = {});
+
+// A rename of trend `oldName` to `newName` left half-done: `renamed`, the
+// folder after the whole rename, with the data files of `extensions` back
+// as `before` held them, under the old name with the old tag.
+FolderImage HalfDone(const FolderImage& before, FolderImage renamed,
+                     const std::string& oldName, const std::string& newName,
+                     const std::vector<std::string>& extensions);
+
 // One way the files of a trend get damaged, and the one problem a check of
 // its folder must report for it.
 struct DamageCase {

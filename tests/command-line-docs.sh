@@ -88,6 +88,7 @@ morvelle --dry-run |-dash.HST Mixed.Hst T.HST sub u.hst
 morvelle --info --json |-dash.HST Mixed.Hst T.HST sub u.hst
 morvelle --recover |-dash.HST Mixed.Hst T.HST sub u.hst
 morvelle --check |-dash.HST Mixed.Hst T.HST sub u.hst
+morvelle --repair --dry-run |-dash.HST Mixed.Hst T.HST sub u.hst
 morvelle --list |sub
 morvelle --many |sub
 morvelle --batch |-dash.HST Mixed.Hst T.HST list.csv sub u.hst

@@ -14,17 +14,6 @@
 namespace morvelle {
 namespace {
 
-// Whether `target` names a folder, and the check of it.
-Status Check(Env& env, const std::string& target, FolderCheck* check) {
-  std::string absolute;
-  FileInfo info;
-  Status s = env.AbsolutePath(target.empty() ? "." : target, &absolute);
-  if (s.ok()) s = env.GetFileInfo(absolute, &info);
-  if (!s.ok()) return s;
-  return info.type == EntryType::kDirectory ? CheckFolder(env, absolute, check)
-                                            : CheckTrend(env, absolute, check);
-}
-
 bool Interrupted(const TrendCheck& trend) {
   for (const TrendProblem& problem : trend.problems)
     if (problem.kind == ProblemKind::kPendingRun) return true;
@@ -105,10 +94,21 @@ void PrintJson(const FolderCheck& check, std::ostream& out) {
 
 }  // namespace
 
+Status CheckFolderOrTrend(Env& env, const std::string& target,
+                          FolderCheck* check) {
+  std::string absolute;
+  FileInfo info;
+  Status s = env.AbsolutePath(target.empty() ? "." : target, &absolute);
+  if (s.ok()) s = env.GetFileInfo(absolute, &info);
+  if (!s.ok()) return s;
+  return info.type == EntryType::kDirectory ? CheckFolder(env, absolute, check)
+                                            : CheckTrend(env, absolute, check);
+}
+
 int RunCheck(Env& env, const std::string& target, bool json, std::ostream& out,
              std::ostream& err) {
   FolderCheck check;
-  Status s = Check(env, target, &check);
+  Status s = CheckFolderOrTrend(env, target, &check);
   if (!s.ok()) {
     err << ErrorText("cannot check '" +
                      EscapeControlCharacters(target.empty() ? "." : target) +

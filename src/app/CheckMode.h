@@ -5,9 +5,18 @@
 #include <iosfwd>
 #include <string>
 
+#include "platform/Status.h"
+
 namespace morvelle {
 
 class Env;
+struct FolderCheck;
+
+// Checks `target` as RunCheck does: a folder (CheckFolder) or one history
+// file (CheckTrend); empty means the current folder. Fails when `target`
+// cannot be found or read.
+Status CheckFolderOrTrend(Env& env, const std::string& target,
+                          FolderCheck* check);
 
 // Checks `target`: a folder (every trend in it, and the folder as a whole)
 // or one history file; empty means the current folder. Changes nothing.

@@ -9,6 +9,7 @@
 #include "app/InfoMode.h"
 #include "app/RecoverMode.h"
 #include "app/RenameList.h"
+#include "app/RepairMode.h"
 #include "platform/Text.h"
 
 namespace morvelle {
@@ -16,7 +17,8 @@ namespace {
 
 struct Options {
   bool help = false, version = false, info = false, json = false,
-       dryRun = false, many = false, recover = false, check = false;
+       dryRun = false, many = false, recover = false, check = false,
+       repair = false;
   std::optional<std::string> batch, undoList, list;
   std::string checkTarget;  // the value right after --check, if any
   std::vector<std::string> values;
@@ -60,6 +62,8 @@ Status ReadOptions(const std::vector<std::string>& args, Options* options) {
       options->check = true;
       if (i + 1 < args.size() && !IsOption(args[i + 1]))
         options->checkTarget = args[++i];
+    } else if (arg == "--repair") {
+      options->repair = true;
     } else if (arg == "--batch" || arg == "--undo-list" || arg == "--list") {
       if (i + 1 == args.size())
         return Usage(arg + (arg == "--list" ? ": needs a folder"
@@ -125,6 +129,17 @@ Result<Command> ReadCommand(const std::vector<std::string>& args,
     command.kind = CommandKind::kInfo;
     command.json = options.json;
     command.hstPath = options.values[0];
+    return command;
+  }
+  if (options.repair) {
+    if (options.values.size() > 1 || options.json || options.check ||
+        options.batch || options.list || options.recover || options.many)
+      return Usage(
+          "--repair: takes one value at most, the folder or the history "
+          "file, and no other option but --dry-run");
+    command.kind = CommandKind::kRepair;
+    command.dryRun = options.dryRun;
+    command.folder = options.values.empty() ? "" : options.values[0];
     return command;
   }
   if (options.check) {
@@ -201,7 +216,8 @@ Result<Command> ParseCommandLine(const std::vector<std::string>& args,
 bool ChangesFiles(const Command& command) {
   return command.kind == CommandKind::kRecover ||
          (!command.dryRun && (command.kind == CommandKind::kRename ||
-                              command.kind == CommandKind::kBatchList));
+                              command.kind == CommandKind::kBatchList ||
+                              command.kind == CommandKind::kRepair));
 }
 
 int RunCommand(Env& env, const Command& command, bool progress,
@@ -226,6 +242,8 @@ int RunCommand(Env& env, const Command& command, bool progress,
       return RunRecover(env, command.folder, out, err);
     case CommandKind::kCheck:
       return RunCheck(env, command.folder, command.json, out, err);
+    case CommandKind::kRepair:
+      return RunRepair(env, command.folder, command.dryRun, out, err);
     case CommandKind::kManyTrends:
       break;  // a window, which the program opens itself
     case CommandKind::kBatchList: {

@@ -8,6 +8,8 @@
 //   morvelle --list FOLDER [--json]            list the trends of a folder
 //   morvelle --recover [FOLDER | HST]          put back interrupted runs
 //   morvelle --check [FOLDER | HST] [--json]   tell which trends are damaged
+//   morvelle --repair [--dry-run] [FOLDER | HST]
+//                                              finish half-done renames
 //   morvelle --many [FOLDER]                   the "Many trends" window
 //   morvelle --batch LIST [--dry-run] [--json] [--undo-list FILE]
 //                                              rename every trend of a list
@@ -40,19 +42,20 @@ enum class CommandKind {
   kList,
   kRecover,
   kCheck,
+  kRepair,
   kManyTrends
 };
 
 struct Command {
   CommandKind kind = CommandKind::kHelp;
-  bool dryRun = false;   // kRename, kBatchList: plan only
+  bool dryRun = false;   // kRename, kBatchList, kRepair: plan only
   bool json = false;     // kInfo, kList, kCheck, kBatchList, kRename (dry run)
   BatchValues values;    // kRename
   std::string hstPath;   // kInfo
   std::string listPath;  // kBatchList
   std::string undoListPath;  // kBatchList; empty when none is asked for
-  // kList, kManyTrends, kRecover, kCheck (may be empty; for the last two
-  // also a history file)
+  // kList, kManyTrends, kRecover, kCheck, kRepair (may be empty; for the
+  // last three also a history file)
   std::string folder;
 };
 

@@ -101,9 +101,10 @@ class RenameRun {
     return RenameOutcome::kFailed;
   }
 
-  // The history file, then RenameDataFiles. Sets `*stoppedAt` when a stop
-  // was asked for before a file.
+  // The history file (unless its table stays), then RenameDataFiles. Sets
+  // `*stoppedAt` when a stop was asked for before a file.
   Status RewriteAndRename(std::optional<std::size_t>* stoppedAt) {
+    if (!plan_.rewritesTable) return RenameDataFiles(stoppedAt);
     FileChange& history = plan_.files.front();
     history.stage = FileStage::kWriting;
     Status s = history_->WriteAt(history.offset, plan_.newTable);
@@ -272,17 +273,25 @@ class RenameRun {
     return s.WithContext(trend + " failed: ", ".\n" + then);
   }
 
-  std::string UndoFailedText() const {
+  // What the trend was before the run. A repair's table was already as
+  // the rename leaves it, and stays so.
+  std::string PartlyDoneText() const {
+    if (!plan_.rewritesTable)
+      return "Undoing the changes failed too, so the repair is partly done; "
+             "the history file is as it was.";
     const FileChange& table = plan_.files.front();
     std::string_view entry(table.oldBytes.data(), plan_.layout.entrySize);
-    std::string text =
-        "Undoing the changes failed too, so the trend is partly renamed. Its "
-        "old tag is " +
-        Quoted(FieldDisplayText(ReadField(entry, plan_.layout.EntryTag()))) +
-        " and its old path " +
-        Quoted(FieldDisplayText(PathFieldWithoutExtension(
-            ReadField(entry, plan_.layout.EntryPath())))) +
-        ". Files not as they were:\n";
+    return "Undoing the changes failed too, so the trend is partly renamed. "
+           "Its old tag is " +
+           Quoted(FieldDisplayText(ReadField(entry, plan_.layout.EntryTag()))) +
+           " and its old path " +
+           Quoted(FieldDisplayText(PathFieldWithoutExtension(
+               ReadField(entry, plan_.layout.EntryPath())))) +
+           ".";
+  }
+
+  std::string UndoFailedText() const {
+    std::string text = PartlyDoneText() + " Files not as they were:\n";
     for (std::size_t i = 0; i < plan_.files.size(); ++i) {
       const FileChange& file = plan_.files[i];
       if (file.stage == FileStage::kUntouched) continue;
@@ -400,6 +409,14 @@ RenameReport RenameTrend(Env& env, const std::string& hstPath,
   // The run itself finds a file it cannot write and puts the trend back.
   RenameReport report =
       PlanRename(env, listings, hstPath, newPath, newTag, false);
+  if (!report.ok()) return report;
+  return ExecuteRenamePlan(listings, std::move(report.plan), stop);
+}
+
+RenameReport RepairTrend(Env& env, const std::string& hstPath,
+                         const std::atomic<bool>* stop) {
+  FolderListings listings(env);
+  RenameReport report = PlanRepair(env, listings, hstPath);
   if (!report.ok()) return report;
   return ExecuteRenamePlan(listings, std::move(report.plan), stop);
 }

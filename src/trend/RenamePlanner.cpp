@@ -8,6 +8,7 @@
 #include "trend/HistoryFile.h"
 #include "trend/Journal.h"
 #include "trend/NewValues.h"
+#include "trend/TrendRepair.h"
 #include "trend/TrendTools.h"
 
 namespace morvelle {
@@ -135,10 +136,9 @@ Status ListedName(Env& env, const FolderIndex& listing,
   return s;
 }
 
-void AddTableChange(std::string table, const std::string& newName,
-                    RenamePlan* plan) {
-  plan->newTable = RewrittenTable(table, plan->pathField, plan->tagField,
-                                  plan->layout, plan->header.EntryCount());
+// The history file's record; `plan->newTable` is set.
+void AddHistoryChange(std::string table, const std::string& newName,
+                      RenamePlan* plan) {
   FileChange& change = plan->files.emplace_back();
   change.path = plan->hstPath;
   change.newPath = FolderOf(plan->hstPath) + newName + ".HST";
@@ -183,7 +183,9 @@ RenameOutcome PlanFiles(Env& env, const FolderIndex& listing,
     return RenameOutcome::kRefused;
   }
   plan->files.reserve(files.dataFiles.size() + 1);
-  AddTableChange(std::move(table), newName, plan);
+  plan->newTable = RewrittenTable(table, plan->pathField, plan->tagField,
+                                  plan->layout, plan->header.EntryCount());
+  AddHistoryChange(std::move(table), newName, plan);
   AddDataFileChanges(files.dataFiles, newName, plan);
   plan->skipped = std::move(files.skipped);
   return RenameOutcome::kRenamed;
@@ -362,10 +364,10 @@ RenameOutcome OutcomeOfHistoryCheck(const Status& s) {
   return RenameOutcome::kFailed;
 }
 
-RenameOutcome StartPlan(Env& env, FolderListings& listings,
-                        const std::string& hstPath, const std::string& newPath,
-                        const std::string& newTag, RenamePlan* plan,
-                        const FolderIndex** listing, Status* failure) {
+// The checks of the history file any plan starts with.
+RenameOutcome StartAnyPlan(Env& env, FolderListings& listings,
+                           const std::string& hstPath, RenamePlan* plan,
+                           const FolderIndex** listing, Status* failure) {
   if (hstPath.empty()) {
     *failure = TrendNotFound(hstPath);
     return RenameOutcome::kNotFound;
@@ -384,11 +386,92 @@ RenameOutcome StartPlan(Env& env, FolderListings& listings,
   if (outcome != RenameOutcome::kRenamed) return outcome;
   s = CheckNoPendingRun(env, **listing, FolderOf(plan->hstPath),
                         FileNameOf(plan->hstPath));
-  if (s.ok())
-    s = EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField);
   if (s.ok()) return RenameOutcome::kRenamed;
   *failure = s;
   return RenameOutcome::kRefused;
+}
+
+RenameOutcome StartPlan(Env& env, FolderListings& listings,
+                        const std::string& hstPath, const std::string& newPath,
+                        const std::string& newTag, RenamePlan* plan,
+                        const FolderIndex** listing, Status* failure) {
+  RenameOutcome outcome =
+      StartAnyPlan(env, listings, hstPath, plan, listing, failure);
+  if (outcome != RenameOutcome::kRenamed) return outcome;
+  Status s =
+      EncodeNewValues(newPath, newTag, &plan->pathField, &plan->tagField);
+  if (s.ok()) return RenameOutcome::kRenamed;
+  *failure = s;
+  return RenameOutcome::kRefused;
+}
+
+// The data files of a half-done rename, to be given the table's entry 0
+// as it stands and `*base`, the history file's base as its folder lists it.
+RenameOutcome PlanRepairFiles(Env& env, const FolderIndex& listing,
+                              std::string table, RenamePlan* plan,
+                              std::string* base, Status* failure) {
+  std::string history_name = FileNameOf(plan->hstPath);
+  Status s = ListedName(env, listing, FolderOf(plan->hstPath), &history_name);
+  if (!s.ok()) {
+    *failure = s.WithContext("Could not check the trend's folder: ");
+    return RenameOutcome::kFailed;
+  }
+  std::vector<std::string> old_names;
+  s = FindHalfDoneFiles(listing, history_name, table, plan->layout,
+                        plan->header.EntryCount(), &old_names);
+  if (!s.ok()) {
+    *failure = s;
+    return RenameOutcome::kRefused;
+  }
+  const TrendLayout& layout = plan->layout;
+  const std::string_view entry(table.data(), layout.entrySize);
+  plan->pathField =
+      PathFieldWithoutExtension(ReadField(entry, layout.EntryPath()));
+  plan->tagField = ReadField(entry, layout.EntryTag());
+  plan->rewritesTable = false;
+  plan->newTable = table;
+  *base = StripExtension(history_name);
+  plan->files.reserve(old_names.size() + 1);
+  AddHistoryChange(std::move(table), *base, plan);
+  plan->files.front().newPath = plan->hstPath;  // it keeps its name
+  AddDataFileChanges(old_names, *base, plan);
+  return RenameOutcome::kRenamed;
+}
+
+// The Tag of the data file `path`, read-only.
+Status ReadDataTag(Folder& folder, const std::string& path,
+                   const RenamePlan& plan, std::string* tag) {
+  std::unique_ptr<File> file;
+  Status s = folder.OpenFile(path, OpenMode::kRead, &file);
+  if (s.ok())
+    s = ReadWholeRecord(*file, path, plan.layout.dataTagOffset,
+                        plan.dataTagBytes.size(), tag);
+  return file ? CloseKeepingError(std::move(file), s) : s;
+}
+
+// The data files a repair takes carry the old tag, one for all of them,
+// or already the table's: files of two other tags are not one trend's.
+RenameOutcome CheckOldTags(FolderListings& listings, const RenamePlan& plan,
+                           Status* failure) {
+  Folder* folder = nullptr;
+  Status s = listings.Open(FolderOf(plan.hstPath), &folder);
+  std::string old_tag;
+  for (std::size_t i = 1; s.ok() && i < plan.files.size(); ++i) {
+    std::string tag;
+    s = ReadDataTag(*folder, plan.files[i].path, plan, &tag);
+    if (!s.ok() || tag == plan.dataTagBytes) continue;
+    if (old_tag.empty()) old_tag = tag;
+    if (tag == old_tag) continue;
+    *failure = Status::Message(ErrorKind::kInvalidArgument,
+                               "the data files it would take carry the tags " +
+                                   Quoted(FieldDisplayText(old_tag)) + " and " +
+                                   Quoted(FieldDisplayText(tag)) +
+                                   ", not one old tag");
+    return RenameOutcome::kRefused;
+  }
+  if (s.ok()) return RenameOutcome::kRenamed;
+  *failure = s.WithContext("Could not read the trend: ");
+  return RenameOutcome::kFailed;
 }
 
 }  // namespace
@@ -422,6 +505,30 @@ RenameReport PlanRename(Env& env, FolderListings& listings,
     outcome = CheckJoiners(*listing, *plan, new_name, failure);
   if (outcome == RenameOutcome::kRenamed)
     outcome = CheckWritable(env, listings, *plan, eachFileWritable, failure);
+  return report;
+}
+
+RenameReport PlanRepair(Env& env, FolderListings& listings,
+                        const std::string& hstPath) {
+  RenameReport report;
+  RenamePlan* plan = &report.plan;
+  Status* failure = &report.failure;
+  const FolderIndex* listing = nullptr;
+  RenameOutcome& outcome = report.outcome;
+  outcome = StartAnyPlan(env, listings, hstPath, plan, &listing, failure);
+  std::string table;
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = ReadHistory(listings, plan, &table, failure);
+  std::string base;
+  if (outcome == RenameOutcome::kRenamed)
+    outcome =
+        PlanRepairFiles(env, *listing, std::move(table), plan, &base, failure);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckOldTags(listings, *plan, failure);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckTargets(env, *listing, *plan, base, failure);
+  if (outcome == RenameOutcome::kRenamed)
+    outcome = CheckWritable(env, listings, *plan, true, failure);
   return report;
 }
 

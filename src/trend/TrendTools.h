@@ -180,6 +180,10 @@ struct RenamePlan {
   // Tag of their header) in the folder listing's order: the order they are
   // done in.
   std::vector<FileChange> files;
+  // False for a plan that finishes the data files of a trend whose table is
+  // already as a rename leaves it (PlanRepair): the history file is held
+  // and checked but not written, and its `newTable` is its table.
+  bool rewritesTable = true;
   std::vector<SkippedFile> skipped;
   std::vector<std::string> warnings;  // values cut to their field width
   // The width a new value was cut to, in characters; 0 when it fits.
@@ -249,6 +253,18 @@ RenameReport PlanRename(Env& env, FolderListings& listings,
                         const std::string& newTag,
                         bool eachFileWritable = true);
 
+// Plans the completion of a rename of the trend of `hstPath` that was left
+// half-done (TrendRepair.h): the data files FindHalfDoneFiles finds under
+// the old base get the Tag of the table's entry 0 and the history file's
+// base with their own extension; the history file is left as it is. Those
+// data files must carry one old tag (or the table's already). The same
+// checks as PlanRename are made of the history file, of the new names and
+// of every file to rewrite. Returns kRenamed with the plan (for
+// ExecuteRenamePlan) when the repair may go ahead; kRefused with why not
+// when the files admit no single explanation; else as PlanRename.
+RenameReport PlanRepair(Env& env, FolderListings& listings,
+                        const std::string& hstPath);
+
 // What the table rewrite of `plan` changes, entry by entry, as raw field
 // bytes.
 struct EntryChange {
@@ -304,6 +320,11 @@ Status JournalLeft(const Status& s, const std::string& folder);
 // all in the folder they are in. `newPath` has no extension.
 RenameReport RenameTrend(Env& env, const std::string& hstPath,
                          const std::string& newPath, const std::string& newTag,
+                         const std::atomic<bool>* stop = nullptr);
+
+// Completes the rename of the trend of `hstPath` that was left half-done:
+// PlanRepair, then ExecuteRenamePlan, with its journal and its undo.
+RenameReport RepairTrend(Env& env, const std::string& hstPath,
                          const std::atomic<bool>* stop = nullptr);
 
 // Gives one table entry `newPath` + "." + its own old extension as Path
