@@ -57,6 +57,7 @@ Status FailingEnv::Count(const char* call, const std::string& path) {
       fault_.kind == FaultKind::kCrash && fault_.at > 0 && calls_ >= fault_.at;
   if (!first && !crashed && calls_ != fault_.alsoAt) return Status::Ok();
   failedCall_ = call;
+  failedPath_ = path;
   return Status::Error(fault_.error, call, path, "injected failure");
 }
 
@@ -85,6 +86,7 @@ Status FailingEnv::Write(File& base, const std::string& path,
   if (++writes_ != fault_.at || fault_.kind != FaultKind::kShortWrite)
     return base.WriteAt(offset, data);
   failedCall_ = "short write";
+  failedPath_ = path;
   Status s = base.WriteAt(offset, data.substr(0, data.size() / 2));
   return s.ok() ? Status::Error(ErrorKind::kNoSpace, "write", path,
                                 "injected short write")
@@ -123,6 +125,7 @@ Status FailingEnv::RenameNoReplace(const std::string& from,
   if (!s.ok()) return s;
   if (++renames_ == fault_.at && fault_.kind == FaultKind::kTargetAppears) {
     failedCall_ = "target appears";
+    failedPath_ = to;
     fault_.createFile(to);
   }
   return target().RenameNoReplace(from, to);

@@ -50,6 +50,8 @@ class FailingEnv final : public EnvWrapper {
   int renames() const { return renames_; }
   // The name of the call the fault hit, empty while none has.
   const std::string& failedCall() const { return failedCall_; }
+  // The path of that call.
+  const std::string& failedPath() const { return failedPath_; }
   // Calls of one name ("stat", "open", ...) passed on or failed so far.
   int callsOf(const std::string& call) const;
   // The number (from 1) of the last call named `call` on a path ending in
@@ -93,6 +95,7 @@ class FailingEnv final : public EnvWrapper {
   int writes_ = 0;
   int renames_ = 0;
   std::string failedCall_;
+  std::string failedPath_;
   std::map<std::string, int> callsByName_;
   std::vector<std::pair<std::string, std::string>> log_;  // call, path
 };

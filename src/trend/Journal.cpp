@@ -351,6 +351,8 @@ RunJournal::End RunJournal::Finish(bool keep, bool sync) {
   keep = keep || !end.flush.ok();
   for (FolderJournal& journal : journals_) {
     // Closed first: Windows removes no file that is open without sharing.
+    // Its bytes were flushed as they were written, so a close that fails
+    // loses none of them.
     journal.file->Close();
     journal.file.reset();
     if (keep) continue;
