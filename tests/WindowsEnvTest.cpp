@@ -283,6 +283,16 @@ TEST_F(WindowsEnvTest, AFileHeldOpenByAnotherProgramIsNotChanged) {
   EXPECT_EQ(info.type, EntryType::kRegular);
 }
 
+// True when the system opens NUL as the null device.
+bool NulIsADevice() {
+  HANDLE h = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool device = GetFileType(h) == FILE_TYPE_CHAR;
+  CloseHandle(h);
+  return device;
+}
+
 TEST_F(WindowsEnvTest, WhatIsNotANormalFileIsNeitherOpenedNorCalledOne) {
   test::WriteFile(folder_.path() / "T.HST", "x");
   fs::create_directory(folder_.path() / "D.HST");
@@ -301,6 +311,9 @@ TEST_F(WindowsEnvTest, WhatIsNotANormalFileIsNeitherOpenedNorCalledOne) {
   ASSERT_TRUE(env().GetFileInfo(folder_.File("T.HST"), &first).ok());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
+    // Some Wine builds open NUL as a file on disk; there is no device to
+    // tell apart then.
+    if (c.path == "NUL" && !NulIsADevice()) continue;
     FileInfo info;
     Status s = env().GetFileInfo(c.path, &info);
     ASSERT_TRUE(s.ok()) << s.ToString();
