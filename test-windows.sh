@@ -86,7 +86,8 @@ for program in morvelle.exe morvelle.com; do
     status=$?
   [ "$status" -eq 2 ] ||
     fail "two values to $program: exit status $status, expected 2"
-  grep -q "^Usage" "$e2e/out" || fail "$program printed no usage"
+  grep -q "^Try 'morvelle --help' for more information." "$e2e/out" ||
+    fail "$program printed no pointer to --help"
   diff -r "$e2e/before" "$e2e/trend" >/dev/null ||
     fail "two values changed the trend"
 done
