@@ -119,4 +119,5 @@ for program in morvelle.exe morvelle.com; do
 done
 echo "end-to-end: 4 passed, 0 failed"
 
-./scripts/check-windows-window.sh "$build"
+# Bounded, so that a window left waiting fails the check instead of hanging it.
+timeout 1800 ./scripts/check-windows-window.sh "$build"

@@ -133,6 +133,36 @@ replace_everywhere() {
   xdotool key alt+p
 }
 
+# finished WHAT: the program in $program ended, within 30 s, with status 0.
+# A window left open (a question no one answers) fails the check, not
+# hangs it.
+finished() {
+  local status=0
+  for _ in $(seq 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
+  if kill -0 "$program" 2>/dev/null; then
+    shot "still-open"
+    kill "$program" 2>/dev/null || true
+    fail "$1 still running 30 s after it was closed"
+  fi
+  wait "$program" || status=$?
+  [ "$status" -eq 0 ] || fail "$1 ended with status $status"
+}
+# close_many WINDOW: Alt+F4 to the Many trends window WINDOW, and Yes to
+# the question of losing edits not yet run, when it asks.
+close_many() {
+  xdotool windowactivate --sync "$1" key alt+F4
+  local question
+  for _ in $(seq 10); do
+    question=$(xdotool search --onlyvisible --name '^Morvelle$' 2>/dev/null |
+      head -n 1) || true
+    [ -n "$question" ] && break
+    gone "Morvelle - Many trends" && break
+    sleep 0.2
+  done
+  [ -z "$question" ] || xdotool windowactivate --sync "$question" key alt+y
+  finished "the Many trends window"
+}
+
 # The synthetic trend of the batch end-to-end test and what it becomes.
 cp -r "$build/e2e/before" "$gui/trend"
 hst="Z:${gui//\//\\}\\trend\\Trend1.HST"
@@ -280,7 +310,7 @@ for _ in $(seq 100); do
 done
 gone "Ostrel Morvelle" || fail "Alt+C left the main window open"
 gone Help || fail "Alt+C left the help window open"
-wait "$program" || fail "the program ended with status $?"
+finished "the program"
 "$wine" reg query 'HKCU\Software\Morvelle\Morvelle\Settings' /v FileSet |
   tr -d '\r' | grep -qF "REG_SZ    $renamed" ||
   fail "FileSet is not in the registry"
@@ -331,8 +361,7 @@ xdotool windowactivate --sync "$report" key Escape
 diff -r "$build/e2e/before" "$gui/many" ||
   fail "Undo last run did not give the trend back byte for byte"
 sleep 0.5
-xdotool windowactivate --sync "$many" key alt+F4
-wait "$program" || fail "the Many trends window ended with status $?"
+close_many "$many"
 
 # A rename of the example trend killed part-way: Browse in the main window
 # warns of it, and Recover (Alt+O) in the Many trends window puts it back
@@ -355,7 +384,7 @@ sleep 0.5
 shot main-window-interrupted
 xdotool windowactivate --sync "$warning" key Return
 xdotool windowactivate --sync "$main" key alt+c
-wait "$program" || fail "the program ended with status $?"
+finished "the program"
 # This time through "Many trends.cmd" beside the program, as the zip has
 # it, with the folder dropped on it: cmd.exe runs it with the folder as
 # its argument, and it returns once it has started the window.
@@ -420,8 +449,7 @@ many_trends_at() {
     END { if (!(top in edit) || edit[top] != tall) {
       print "drop-down " tall " px tall, boxes beside it " edit[top]; exit 1 } }' \
     "$gui/many-$1" || fail "drop-down height at $1 dpi"
-  xdotool windowactivate --sync "$many" key alt+F4
-  wait "$program" || fail "the Many trends window ended with status $?"
+  close_many "$many"
 }
 # No File Set to read, with a warning, when Help takes the focus.
 "$wine" reg delete 'HKCU\Software\Morvelle' /f >/dev/null 2>&1 || true
@@ -452,18 +480,18 @@ for dpi in 96 144; do
       fail "help at $help_frame covers $caption at $dpi dpi"
   done
   xdotool windowactivate --sync "$main" key alt+c
-  wait "$program" || fail "the program ended with status $?"
+  finished "the program"
   many_trends_at "$dpi"
   # A migration of 200 trends, the last one's data file cut short once
   # planned: the question and the report of the run stay on the screen.
-  rm -rf "$gui/plant"
-  mkdir "$gui/plant"
+  rm -rf "$gui/migration"
+  mkdir "$gui/migration"
   for i in $(seq 10000 10199); do
     for f in "$build/e2e/before"/Trend1.*; do
-      LC_ALL=C sed "s/Trend1/P$i/g" "$f" >"$gui/plant/P$i.${f##*.}"
+      LC_ALL=C sed "s/Trend1/P$i/g" "$f" >"$gui/migration/P$i.${f##*.}"
     done
   done
-  open_many "$gui/plant"
+  open_many "$gui/migration"
   replace_everywhere "$many" P1 Q1
   sleep 3
   xdotool key alt+r
@@ -473,19 +501,18 @@ for dpi in 96 144; do
     fail "the question at $(frame "$question"), off the screen"
   shot "many-trends-question-1280x800-${dpi}dpi"
   # Cut short after the plan, a data file fails its trend in the run.
-  printf short >"$gui/plant/P10199.001"
+  printf short >"$gui/migration/P10199.001"
   xdotool windowactivate --sync "$question" key alt+y
   report=$(find_window "Morvelle - Rename") || fail "no report after Rename"
   sleep 1
   shot "many-trends-report-1280x800-${dpi}dpi"
   inside "$(frame "$report")" "0 0 1280 800" ||
     fail "the report at $(frame "$report"), off the screen at $dpi dpi"
-  [ -f "$gui/plant/Q10198.HST" ] && [ -f "$gui/plant/P10199.HST" ] ||
+  [ -f "$gui/migration/Q10198.HST" ] && [ -f "$gui/migration/P10199.HST" ] ||
     fail "the run of 200 trends did not rename 199 of them"
   xdotool windowactivate --sync "$report" key Escape
   sleep 1
-  xdotool windowactivate --sync "$many" key alt+F4
-  wait "$program" || fail "the Many trends window ended with status $?"
+  close_many "$many"
 done
 "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
 echo "window: 8 passed, 0 failed"
