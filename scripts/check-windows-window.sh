@@ -168,8 +168,10 @@ cp -r "$build/e2e/before" "$gui/trend"
 hst="Z:${gui//\//\\}\\trend\\Trend1.HST"
 renamed="${hst%Trend1.HST}Trend1A.HST"
 
-# No File Set remembered from an earlier run.
+# No File Set remembered from an earlier run, nor the dpi of one cut off.
 "$wine" reg delete 'HKCU\Software\Morvelle' /f >/dev/null 2>&1 || true
+"$wine" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver -k 2>/dev/null || true
 "$wine" "$build/morvelle.exe" >"$gui/out" 2>&1 &
 program=$!
 main=$(find_window "Ostrel Morvelle") || fail "no main window"
