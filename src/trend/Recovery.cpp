@@ -166,12 +166,28 @@ class TrendRecoverer {
     // A data file the run did not foresee is written only once its Tag is
     // journaled: one without, under its old name, was never written. Nor
     // was a file, under its old name, that the account of a failed undo
-    // does not name, whatever its Tag looks like.
+    // does not name, whatever its Tag looks like. Nor, without an account,
+    // was one while the history file is found as it was: the run changes
+    // that first and puts it back last. This matters for a Tag the run did
+    // not foresee that reads, byte by byte, as the foreseen and the new
+    // Tag mixed: it is not a write cut short.
     const bool untouched =
-        !atNewName && ((trend_.accounted && !file.leftChanged) ||
-                       (found->bytes == Bytes::kForeign && !file.oldKnown));
+        !atNewName &&
+        ((trend_.accounted && !file.leftChanged) ||
+         (!file.oldKnown && (found->bytes == Bytes::kForeign ||
+                             (!trend_.accounted && HistoryAsBefore()))));
     if (untouched) found->bytes = Bytes::kOld;
     return s;
+  }
+
+  // True once the history file, which the run changes, was found under its
+  // old name with its old bytes.
+  bool HistoryAsBefore() const {
+    const JournalFile& history = trend_.files.front();
+    const bool changes = history.oldName != history.newName ||
+                         history.oldBytes != history.newBytes;
+    return changes && !found_.empty() && !found_.front().atNewName &&
+           found_.front().bytes == Bytes::kOld;
   }
 
   // The history file is held locked to the end, so that no run starts on
