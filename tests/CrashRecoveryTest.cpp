@@ -180,6 +180,8 @@ TEST(CrashRecoveryTest, ARenameStoppedAtAnyCall) {
   Trend unforeseen = TrendNamed("Trend1", 4);
   unforeseen.recipe.dataTag = "Another tag";
   Sweep("rename, data tags unforeseen", {unforeseen}, RenameOf(unforeseen), 1);
+  unforeseen.recipe.dataTag = unforeseen.newTag;
+  Sweep("rename, data tags new already", {unforeseen}, RenameOf(unforeseen), 1);
   Trend same_name = TrendNamed("Trend1", 6);
   same_name.newPath = "D:\\Other\\Trend1";
   Sweep("rename keeping the name", {same_name}, RenameOf(same_name), 1);

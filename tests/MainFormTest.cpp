@@ -234,7 +234,7 @@ TEST_F(MainFormTest, UnknownVersionIsReportedAndLeavesEmptyBoxes) {
 TEST_F(MainFormTest, BrowseWarnsOfATrendAnInterruptedRunLeftPartlyRenamed) {
   std::string hst = Write(TrendRecipe{});
   // Killed at the second data file: the history file has its new name.
-  ASSERT_TRUE(test::InterruptRename(hst, "rename", "Trend1.001"));
+  ASSERT_TRUE(test::InterruptRename(hst, "open", "Trend1.001"));
   std::string renamed = folder_.File("Trend1A.HST");
   struct Case {
     std::string file;

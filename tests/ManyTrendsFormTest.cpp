@@ -567,7 +567,7 @@ TEST_F(ManyTrendsFormTest, CancelOrClosingStopsTheRunAtItsTrend) {
 
 TEST_F(ManyTrendsFormTest, RecoverPutsBackTheInterruptedTrend) {
   test::FolderImage before = Image();
-  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "open", "B.001"));
   Open(folder_.File(""));
   EXPECT_EQ(view_->State(1), "Interrupted: run Recover");
   EXPECT_EQ(view_->colours[1], kRed);

@@ -342,7 +342,7 @@ TEST_F(ManyTrendsTest, InterruptedRowWaitsForRecoverWhichPutsItBack) {
   test::FolderImage before = test::ReadFolder(folder_.path());
   EXPECT_FALSE(model_.CanRecover());
   // B is killed at its second data file, its history file renamed.
-  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder_.File("B.HST"), "open", "B.001"));
   std::string problem;
   ASSERT_TRUE(model_.Load(folder_.File(""), &problem)) << problem;
   ASSERT_EQ(model_.Cell(2, ManyColumn::kFile), "Trend1A.HST");
@@ -413,7 +413,7 @@ TEST(RecoverTrendsTest, EveryTrendOnALineOfItsOwnUnderItsOutcome) {
     // Twelve killed at their second data file; the last once it was
     // renamed whole, before its journal was removed.
     const bool whole = i == 12;
-    ASSERT_TRUE(test::InterruptRename(hst, whole ? "remove" : "rename",
+    ASSERT_TRUE(test::InterruptRename(hst, whole ? "remove" : "open",
                                       whole ? "" : recipe.name + ".001",
                                       "C:\\New\\N" + recipe.name));
   }

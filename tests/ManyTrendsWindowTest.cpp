@@ -132,7 +132,7 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
 TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
   test::TempFolder folder, runs;
   WriteTrends(folder);
-  ASSERT_TRUE(test::InterruptRename(folder.File("B.HST"), "rename", "B.001"));
+  ASSERT_TRUE(test::InterruptRename(folder.File("B.HST"), "open", "B.001"));
   std::vector<QString> shown;
   frmManyTrends window(QString::fromStdString(folder.File("")),
                        TestServices(runs, &shown));

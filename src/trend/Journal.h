@@ -184,7 +184,7 @@ Status CheckNoPendingRun(Env& env, const FolderIndex& listing,
 
 enum class RecoveryOutcome {
   kRestored,    // put back as it was before the run
-  kCompleted,   // the run had renamed it completely: left renamed
+  kCompleted,   // renamed completely, by the run or by the recovery
   kUntouched,   // the run had not changed it
   kRefused,     // a file is in neither state: nothing changed
   kInProgress,  // another run holds it: nothing changed
@@ -214,8 +214,10 @@ struct JournalRecovery {
 // under its old or its new name, with its old or new bytes, or a mix of the
 // two where a write was cut short. A trend the run had completed stays
 // renamed, and its row is added to the run's undo list where it is
-// missing. When a file is in neither state (another program changed it,
-// or it is gone), that trend is left as it is and its journal kept. Only
+// missing. So does a trend whose putting back would need an old data-file
+// Tag the journal lacks and the file's bytes cannot tell: its rename is
+// finished instead. When a file is in neither state (another program changed
+// it, or it is gone), that trend is left as it is and its journal kept. Only
 // the journal's own files are touched, and no rename replaces a file. A
 // journal is removed once every trend it names is whole and on stable
 // storage. With `historyName`, only the journals that name that history

@@ -1,4 +1,6 @@
 // Noticing interrupted runs, and putting their trends back.
+#include <algorithm>
+
 #include "trend/FileTools.h"
 #include "trend/HistoryFile.h"
 #include "trend/Journal.h"
@@ -51,6 +53,9 @@ struct FoundFile {
   std::string path;  // under the name it has now
   bool atNewName = false;
   Bytes bytes = Bytes::kOld;
+  // Its bytes are the run's in neither state, or cut short, whatever
+  // `bytes` was then taken to be: the run's new Tag would not fit them.
+  bool foreign = false;
 };
 
 class TrendRecoverer {
@@ -72,21 +77,68 @@ class TrendRecoverer {
     if (AllAre(false, Bytes::kOld))
       return Done(RecoveryOutcome::kUntouched,
                   "had not been changed; left as it is");
-    for (std::size_t i = found_.size(); i-- > 0;) {
-      Status s = Restore(trend_.files[i], found_[i], i == 0);
-      if (!s.ok())
-        return Failed(RecoveryOutcome::kFailed,
-                      s.WithContext("could not be put back: ",
-                                    "; the journal is kept, run the recovery "
-                                    "again"));
+    bool guess = false, forward_fits = true;
+    for (std::size_t i = 1; i < found_.size(); ++i) {
+      guess = guess || OldTagUnknown(i);
+      forward_fits = forward_fits && !found_[i].foreign;
     }
-    return Done(RecoveryOutcome::kRestored,
-                "was put back as it was before the run (" +
-                    std::to_string(Changed()) + " of " +
-                    std::to_string(found_.size()) + " files restored)");
+    return guess && forward_fits ? PutForward() : PutBack();
   }
 
  private:
+  // True for a data file under its old name that holds the new Tag, or
+  // the foreseen and the new Tag mixed, and whose old Tag is not
+  // journaled: the run may have written it, or it held those bytes before
+  // the run, which had not reached it yet. Putting it back would be a
+  // guess; renaming it needs no old bytes. Only where a data file holds
+  // bytes of its own (one the run refused, say) must the guess be made.
+  bool OldTagUnknown(std::size_t i) const {
+    return i > 0 && !found_[i].atNewName && !trend_.files[i].oldKnown &&
+           !trend_.accounted &&
+           (found_[i].bytes == Bytes::kNew || found_[i].bytes == Bytes::kMixed);
+  }
+
+  // Rolls every file back, the last first, as the run's undo does.
+  TrendRecovery PutBack() {
+    std::vector<std::size_t> order;
+    for (std::size_t i = found_.size(); i-- > 0;) order.push_back(i);
+    return PutAll(order, false, "could not be put back: ",
+                  "was put back as it was before the run (");
+  }
+
+  // Finishes the rename: the files whose old state is known first, so that
+  // a recovery stopped on the way still finds a file whose old Tag it
+  // cannot tell, and goes on forward.
+  TrendRecovery PutForward() {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < found_.size(); ++i) order.push_back(i);
+    std::stable_partition(order.begin(), order.end(),
+                          [&](std::size_t i) { return !OldTagUnknown(i); });
+    return PutAll(order, true, "could not be renamed completely: ",
+                  "was renamed completely, for a data file's tag from before "
+                  "the run cannot be told from the new one (");
+  }
+
+  // Puts the files, in `order`, in their state from before the run or,
+  // when `forward`, in the one the run was to leave.
+  TrendRecovery PutAll(const std::vector<std::size_t>& order, bool forward,
+                       const char* failed, const char* done) {
+    const std::size_t changed = Changed(forward);
+    for (std::size_t i : order) {
+      Status s = Put(trend_.files[i], found_[i], i == 0, forward);
+      if (!s.ok())
+        return Failed(RecoveryOutcome::kFailed,
+                      s.WithContext(failed,
+                                    "; the journal is kept, run the recovery "
+                                    "again"));
+    }
+    return Done(
+        forward ? RecoveryOutcome::kCompleted : RecoveryOutcome::kRestored,
+        done + std::to_string(changed) + " of " +
+            std::to_string(found_.size()) + " files " +
+            (forward ? "finished)" : "restored)"));
+  }
+
   TrendRecovery Done(RecoveryOutcome outcome, std::string done) {
     result_.outcome = outcome;
     result_.done = std::move(done);
@@ -163,6 +215,7 @@ class TrendRecoverer {
     Status s = ReadBytes(file, history, found->path, &bytes);
     if (!s.ok()) return s;
     found->bytes = Compare(bytes, file);
+    found->foreign = found->bytes == Bytes::kForeign;
     // A data file the run did not foresee is written only once its Tag is
     // journaled: one without, under its old name, was never written. Nor
     // was a file, under its old name, that the account of a failed undo
@@ -219,28 +272,38 @@ class TrendRecoverer {
     return true;
   }
 
-  std::size_t Changed() const {
+  // How many files are not yet in the state they are put in.
+  std::size_t Changed(bool forward) const {
     std::size_t changed = 0;
-    for (const FoundFile& found : found_)
-      changed += found.atNewName || found.bytes != Bytes::kOld;
+    for (std::size_t i = 0; i < found_.size(); ++i) {
+      const JournalFile& file = trend_.files[i];
+      const bool name_stays = file.oldName == file.newName;
+      changed += (found_[i].atNewName != forward && !name_stays) ||
+                 found_[i].bytes != (forward ? Bytes::kNew : Bytes::kOld);
+    }
     return changed;
   }
 
-  Status Restore(const JournalFile& file, FoundFile& found, bool history) {
-    if (found.bytes != Bytes::kOld) {
-      Status s = history ? history_->WriteAt(file.offset, file.oldBytes)
-                         : WriteBack(found.path, file);
+  Status Put(const JournalFile& file, const FoundFile& found, bool history,
+             bool forward) {
+    const std::string& bytes = forward ? file.newBytes : file.oldBytes;
+    if (found.bytes != (forward ? Bytes::kNew : Bytes::kOld)) {
+      Status s = history ? history_->WriteAt(file.offset, bytes)
+                         : WriteAt(found.path, file.offset, bytes);
       if (!s.ok()) return s;
     }
-    if (!found.atNewName) return Status::Ok();
-    return env_.RenameNoReplace(found.path, folder_ + file.oldName);
+    if (found.atNewName == forward || file.oldName == file.newName)
+      return Status::Ok();
+    return env_.RenameNoReplace(
+        found.path, folder_ + (forward ? file.newName : file.oldName));
   }
 
-  Status WriteBack(const std::string& path, const JournalFile& file) {
+  Status WriteAt(const std::string& path, std::uint64_t offset,
+                 const std::string& bytes) {
     std::unique_ptr<File> opened;
     Status s = env_.OpenFile(path, OpenMode::kReadWrite, &opened);
     if (!s.ok()) return s;
-    s = opened->WriteAt(file.offset, file.oldBytes);
+    s = opened->WriteAt(offset, bytes);
     return CloseKeepingError(std::move(opened), s);
   }
 
