@@ -1,7 +1,7 @@
 // Writes the example trend into a folder (examples/ in the repository):
 //   morvelle_make_example [--interrupted] examples
-// With --interrupted, a rename of it to Trend1A is then killed at its
-// second data file, leaving the trend partly renamed with the run's
+// With --interrupted, a rename of it to Trend1A is then killed as it
+// opens its second data file, leaving the trend partly renamed with the run's
 // journal, as the windows' Recover finds it.
 //   morvelle_make_example --plant COUNT FOLDER
 // writes a folder of COUNT trends to migrate (WritePlantTrends), as the
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(folder);
   std::string hst = morvelle::test::WriteExampleTrend(folder);
   if (interrupted &&
-      !morvelle::test::InterruptRename(hst, "rename", "Trend1.001")) {
+      !morvelle::test::InterruptRename(hst, "open", "Trend1.001")) {
     std::cerr << "the rename of " << hst << " was not interrupted\n";
     return 1;
   }
