@@ -1,5 +1,6 @@
 #include "trend/HistoryFile.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "trend/FileTools.h"
@@ -7,6 +8,8 @@
 
 namespace morvelle {
 namespace {
+
+constexpr std::size_t kFirstRead = 16 * 1024;
 
 Status NotAHistoryFile(std::string message) {
   return Status::Message(ErrorKind::kNotARegularFile, std::move(message));
@@ -23,6 +26,23 @@ Status ReadRecord(File& file, std::uint64_t offset, std::size_t size,
 
 Status ReadHeader(File& file, HstHeader* header) {
   return ReadRecord(file, 0, kHstHeaderSize, &header->bytes);
+}
+
+Status ReadHistoryHead(File& file, std::string* head, HstHeader* header) {
+  Status s = file.ReadAt(
+      0, std::min<std::uint64_t>(kFirstRead, file.OpenedInfo().size), head);
+  header->bytes = head->substr(0, kHstHeaderSize);
+  header->bytes.resize(kHstHeaderSize, '\0');
+  return s;
+}
+
+Status ReadTableAfterHead(File& file, const std::string& head, std::size_t size,
+                          std::string* table) {
+  if (head.size() < kFirstRead || kHstHeaderSize + size <= head.size()) {
+    *table = head.substr(std::min(head.size(), kHstHeaderSize), size);
+    return Status::Ok();
+  }
+  return file.ReadAt(kFileTableOffset, size, table);
 }
 
 Status ReadWholeRecord(File& file, const std::string& path,

@@ -19,6 +19,19 @@ Status ReadRecord(File& file, std::uint64_t offset, std::size_t size,
 
 Status ReadHeader(File& file, HstHeader* header);
 
+// The first read of a history file: the header and, after it, as much as
+// holds the table of a trend of a few dozen entries, but no more than the
+// file holds, so that a small trend costs one read and no second one that
+// finds the end. `header` gets the header, zeros past the end of a short
+// file (and of a failed read).
+Status ReadHistoryHead(File& file, std::string* head, HstHeader* header);
+
+// The `size` bytes of the table after the header: taken from `head` (what
+// ReadHistoryHead read) when it holds them or the file ended inside it, read
+// otherwise. Fewer where the file ends inside the table.
+Status ReadTableAfterHead(File& file, const std::string& head, std::size_t size,
+                          std::string* table);
+
 // Reads a record that is to be written back. It must lie wholly inside the
 // file: padding it with zeros would make the write-back grow the file.
 Status ReadWholeRecord(File& file, const std::string& path,

@@ -14,11 +14,6 @@
 namespace morvelle {
 namespace {
 
-// The first read of a history file takes the header and as much after it
-// as holds the table of a trend of a few dozen entries, so that a small
-// trend costs one read.
-constexpr std::size_t kFirstRead = 16 * 1024;
-
 // Opens the history file read-only and reads what the plan needs: the
 // header and, when the header is sound, the whole table.
 RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
@@ -28,14 +23,8 @@ RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
   Status s = listings.Open(FolderOf(plan->hstPath), &folder);
   if (s.ok()) s = folder->OpenFile(plan->hstPath, OpenMode::kRead, &file);
   Status own = s.ok() ? CheckFileToRewrite(*file, plan->hstPath, 0) : s;
-  // No more than the file holds, so that the read ends without a second
-  // one finding the end.
-  const std::size_t first =
-      s.ok() ? std::min<std::uint64_t>(kFirstRead, file->OpenedInfo().size) : 0;
   std::string head;
-  if (s.ok()) s = file->ReadAt(0, first, &head);
-  plan->header.bytes = head.substr(0, kHstHeaderSize);
-  plan->header.bytes.resize(kHstHeaderSize, '\0');
+  if (s.ok()) s = ReadHistoryHead(*file, &head, &plan->header);
   const HstHeader& header = plan->header;
   std::optional<TrendLayout> layout = LayoutForVersion(header.Version());
   RenameOutcome outcome = RenameOutcome::kRenamed;
@@ -57,10 +46,7 @@ RenameOutcome ReadHistory(FolderListings& listings, RenamePlan* plan,
     plan->layout = *layout;
     std::size_t size =
         TableSize(*layout, header.EntryCount(), header.ExtraCount());
-    if (head.size() < first || kHstHeaderSize + size <= head.size())
-      *table = head.substr(std::min(head.size(), kHstHeaderSize), size);
-    else
-      s = file->ReadAt(kFileTableOffset, size, table);
+    s = ReadTableAfterHead(*file, head, size, table);
     // A file that ends inside its table is refused rather than grown: the
     // zeros the write-back would add, with the new path in every missing
     // entry, would be entries the runtime never wrote (EntryCount and

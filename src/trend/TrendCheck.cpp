@@ -96,7 +96,8 @@ class TrendReader {
                                                 Status* s) {
     const std::uint64_t size = file.OpenedInfo().size;
     const HstHeader& header = check_.header;
-    *s = ReadRecord(file, 0, kHstHeaderSize, &check_.header.bytes);
+    std::string head;
+    *s = ReadHistoryHead(file, &head, &check_.header);
     if (!s->ok()) return std::nullopt;
     if (size < kHstHeaderSize) {
       Add(ProblemKind::kHistoryTooShort, name_, "",
@@ -121,9 +122,9 @@ class TrendReader {
     }
     const std::size_t wanted =
         TableSize(*layout, header.EntryCount(), header.ExtraCount());
-    *s = file.ReadAt(kFileTableOffset,
-                     std::min<std::uint64_t>(wanted, size - kHstHeaderSize),
-                     table);
+    *s = ReadTableAfterHead(
+        file, head, std::min<std::uint64_t>(wanted, size - kHstHeaderSize),
+        table);
     if (!s->ok()) return std::nullopt;
     const std::size_t whole = table->size() / layout->entrySize;
     tableCut_ = table->size() < wanted;
