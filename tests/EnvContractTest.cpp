@@ -176,8 +176,9 @@ TEST_P(EnvContractTest, AHeldFolderKeepsTheContract) {
                                                  "' to '" + At(c.name) + "': "))
           << renamed.ToString();
     }
-    if (renamed.ok())
+    if (renamed.ok()) {
       ASSERT_TRUE(folder->RenameNoReplace(At(c.name), At("file")).ok());
+    }
   }
   ASSERT_TRUE(folder->RenameNoReplace(At("file"), At("folder/file")).ok());
   ASSERT_TRUE(folder->RenameNoReplace(At("folder/file"), At("file")).ok());

@@ -382,11 +382,12 @@ TEST_F(InfoTest, HistoryFileCutShortOrEmptyIsToldSo) {
     EXPECT_EQ(text.out.find("File table:") != std::string::npos,
               !c.table.empty())
         << text.out;
-    if (!c.table.empty())
+    if (!c.table.empty()) {
       EXPECT_NE(text.out.find("File table:    " + c.table +
                               "; a rename refuses this trend\n"),
                 std::string::npos)
           << text.out;
+    }
     EXPECT_EQ(Json::parse(Info(hst, true).out).at("tableValid"),
               c.table.empty());
   }

@@ -190,10 +190,11 @@ TEST(ManyTrendsWindowTest, TwoHundredRowsEndInAReportThatFitsTheScreen) {
     window.cmdSave->click();
     EXPECT_EQ(test::ReadFile(runs.path() / "report.txt"), report.Text());
     for (QWidget* widget : QApplication::topLevelWidgets())
-      if (widget->isVisible())
+      if (widget->isVisible()) {
         EXPECT_TRUE(widget->screen()->availableGeometry().contains(
             widget->frameGeometry()))
             << widget->windowTitle().toStdString();
+      }
   };
   frmManyTrends window(QString::fromStdString(folder.File("")), services);
   window.show();

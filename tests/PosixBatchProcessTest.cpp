@@ -324,7 +324,7 @@ TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
   for (rlim_t limit : {176, 1024}) {
     SCOPED_TRACE(limit);
     ProcessResult run = Morvelle({hst, "Trend1A", "C:\\Ostrel\\Data\\Trend1A"},
-                                 "", -1, {0, limit});
+                                 "", -1, {0, limit, {}});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(std::strerror(EFBIG)), std::string::npos) << run.err;
     // The journal meets the limit first, or an undo writes back only what
@@ -333,7 +333,7 @@ TEST_F(BatchProcessTest, FileSizeLimitFailsTheRunWithNothingLost) {
         << run.err;
     EXPECT_EQ(test::ReadFolder(trend_.path()), before);
   }
-  ProcessResult info = Morvelle({"--info", "--json", hst}, "", -1, {0, 16});
+  ProcessResult info = Morvelle({"--info", "--json", hst}, "", -1, {0, 16, {}});
   EXPECT_EQ(info.status, 1);
   EXPECT_EQ(info.out.size(), 16u);
 }
@@ -439,7 +439,7 @@ TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
     int err = OpenForOutput(scratch_.path() / "err");
     pid_t pid =
         StartMorvelle({"--batch", list, "--undo-list", undo}, config_.path(),
-                      out[1], err, -1, {c.ignored ? c.signal : 0});
+                      out[1], err, -1, {c.ignored ? c.signal : 0, RLIM_INFINITY, {}});
     close(out[1]);
     close(err);
     // Once a name of the first trend has changed, its rename is under way.

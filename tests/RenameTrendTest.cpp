@@ -495,9 +495,10 @@ TEST(RepairTrendTest, CompletesOnlyWhatHasOneExplanation) {
     RenameReport report = RepairTrend(env, "/t/Trend1A.HST");
     EXPECT_EQ(report.ok(), c.why == nullptr) << report.failure.ToString();
     EXPECT_EQ(env.Image("/t"), c.why ? half : whole.renamed);
-    if (c.why)
+    if (c.why) {
       EXPECT_NE(report.failure.ToString().find(c.why), std::string::npos)
           << report.failure.ToString();
+    }
   }
 }
 

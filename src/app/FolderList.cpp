@@ -101,7 +101,7 @@ Status ReadFolderTrends(Env& env, const std::string& folder,
                            std::string("named like a history file but ") +
                                EntryTypeName(entry.type))});
   }
-  std::sort(names.begin(), names.end(), HistoryNameBefore);
+  SortHistoryNames(&names);
   FolderIndex index(std::move(entries));
   for (const std::string& name : names) {
     TrendInspection trend;

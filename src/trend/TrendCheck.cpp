@@ -328,6 +328,16 @@ bool HistoryNameBefore(const std::string& a, const std::string& b) {
   return folded_a != folded_b ? folded_a < folded_b : a < b;
 }
 
+void SortHistoryNames(std::vector<std::string>* names) {
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names->size());
+  for (std::string& name : *names)
+    keyed.emplace_back(FoldCase(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t i = 0; i < keyed.size(); ++i)
+    (*names)[i] = std::move(keyed[i].second);
+}
+
 Status CheckFolder(Env& env, const std::string& folder, FolderCheck* check) {
   *check = FolderCheck();
   Status s = FolderPlace(env, folder, &check->folder);
@@ -343,7 +353,7 @@ Status CheckFolder(Env& env, const std::string& folder, FolderCheck* check) {
     else
       AddNotRegular(entry, &check->problems);
   }
-  std::sort(names.begin(), names.end(), HistoryNameBefore);
+  SortHistoryNames(&names);
   Place place{env, listings, *index, check->folder};
   std::set<std::string> claimed;
   check->trends.resize(names.size());
@@ -383,7 +393,7 @@ Status CheckTrend(Env& env, const std::string& hstPath, FolderCheck* check) {
     if (other->type == EntryType::kRegular && IsHistoryFileName(other->name) &&
         other->name.size() == name.size())
       histories.push_back(other->name);
-  std::sort(histories.begin(), histories.end(), HistoryNameBefore);
+  SortHistoryNames(&histories);
   CheckCaseTwins(histories, check);
   return Status::Ok();
 }

@@ -81,6 +81,10 @@ bool IsHistoryFileName(std::string_view name);
 // to case, then byte by byte.
 bool HistoryNameBefore(const std::string& a, const std::string& b);
 
+// Sorts `names` into HistoryNameBefore order, folding each name once rather
+// than at every comparison.
+void SortHistoryNames(std::vector<std::string>* names);
+
 // Checks every trend of `folder` (each name IsHistoryFileName takes) and
 // the folder as a whole. Reads only: nothing is written, renamed or
 // locked. Fails only when the folder cannot be listed.
