@@ -437,9 +437,9 @@ TEST_F(BatchProcessTest, StopSignalsEndTheRunWithEveryTrendWhole) {
     ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
     std::size_t junk = FillPipe(out[1]);
     int err = OpenForOutput(scratch_.path() / "err");
-    pid_t pid =
-        StartMorvelle({"--batch", list, "--undo-list", undo}, config_.path(),
-                      out[1], err, -1, {c.ignored ? c.signal : 0, RLIM_INFINITY, {}});
+    pid_t pid = StartMorvelle({"--batch", list, "--undo-list", undo},
+                              config_.path(), out[1], err, -1,
+                              {c.ignored ? c.signal : 0, RLIM_INFINITY, {}});
     close(out[1]);
     close(err);
     // Once a name of the first trend has changed, its rename is under way.
