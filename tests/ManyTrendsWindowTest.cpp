@@ -129,6 +129,25 @@ TEST(ManyTrendsWindowTest, ReplaceTypeRenameAndUndoLastRun) {
   EXPECT_EQ(Cell(window, 0, ManyColumn::kFile), "A.HST");
 }
 
+// The Folder box takes a typed folder on Enter; one that cannot be listed
+// is said so, and the trends shown stay.
+TEST(ManyTrendsWindowTest, AFolderTypedIntoTheBoxLoadsOnEnter) {
+  test::TempFolder folder, runs;
+  WriteTrends(folder);
+  std::vector<QString> shown;
+  frmManyTrends window(QString(), TestServices(runs, &shown));
+  window.show();
+  ASSERT_EQ(window.grdTrends->rowCount(), 0);
+  for (const std::string& typed : {folder.File(""), folder.File("None")}) {
+    window.txtFolder->setText(QString::fromStdString(typed));
+    QTest::keyClick(window.txtFolder, Qt::Key_Return);
+    ASSERT_TRUE(Settled(window));
+    EXPECT_EQ(window.grdTrends->rowCount(), 2) << typed;
+  }
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].contains("None")) << shown[0].toStdString();
+}
+
 TEST(ManyTrendsWindowTest, RecoverPutsBackTheInterruptedTrend) {
   test::TempFolder folder, runs;
   WriteTrends(folder);

@@ -65,7 +65,7 @@ ManyTrendsForm::~ManyTrendsForm() {
 }
 
 void ManyTrendsForm::Form_Load(const std::string& folder) {
-  if (!folder.empty()) LoadFolder(folder);
+  LoadFolder(folder);
   EnableControls();
 }
 
@@ -79,8 +79,11 @@ bool ManyTrendsForm::Form_QueryUnload() {
 void ManyTrendsForm::Form_Unload() { stop_ = true; }
 
 void ManyTrendsForm::cmdBrowse_Click() {
-  std::string folder = paths_.AskPath(PathQuestion::kFolder);
-  if (!folder.empty()) LoadFolder(folder);
+  LoadFolder(paths_.AskPath(PathQuestion::kFolder));
+}
+
+void ManyTrendsForm::txtFolder_Entered(const std::string& folder) {
+  LoadFolder(folder);
 }
 
 void ManyTrendsForm::grdTrends_CellEdited(std::size_t row, ManyColumn column,
@@ -161,7 +164,9 @@ void ManyTrendsForm::Tell(MessageLook look, const std::string& text) {
     view_.ShowReport(ReportOfMessage(text));
 }
 
+// An empty `folder` is a cancelled dialog or an empty box.
 void ManyTrendsForm::LoadFolder(const std::string& folder) {
+  if (folder.empty()) return;
   std::string problem;
   if (!model_.Load(folder, &problem)) {
     Tell(MessageLook::kCritical, problem);
@@ -322,8 +327,9 @@ void ManyTrendsForm::StartWorker(std::function<std::function<void()>()> job) {
 void ManyTrendsForm::EnableControls() {
   const bool idle = !running_;
   for (ManyControl control :
-       {ManyControl::cmdBrowse, ManyControl::grdTrends, ManyControl::cmdReplace,
-        ManyControl::cmdImport, ManyControl::cmdExport, ManyControl::cmdUndo})
+       {ManyControl::txtFolder, ManyControl::cmdBrowse, ManyControl::grdTrends,
+        ManyControl::cmdReplace, ManyControl::cmdImport, ManyControl::cmdExport,
+        ManyControl::cmdUndo})
     view_.SetEnabled(control, idle);
   view_.SetEnabled(ManyControl::cmdRename,
                    idle && !busy() && model_.CanRename());

@@ -35,6 +35,7 @@ class Env;
 
 // The controls whose enabling the form decides.
 enum class ManyControl {
+  txtFolder,
   cmdBrowse,
   // The table and whatever edits its New values.
   grdTrends,
@@ -131,6 +132,9 @@ class ManyTrendsForm {
   // Asks for a folder and shows its trends; a cancelled dialog changes
   // nothing.
   void cmdBrowse_Click();
+  // The user pressed Enter in the Folder box, which holds `folder`: shows
+  // its trends as Browse does; an empty box changes nothing.
+  void txtFolder_Entered(const std::string& folder);
   // The user typed `value` into a New cell of `row`; `column` is kNewTag
   // or kNewPath.
   void grdTrends_CellEdited(std::size_t row, ManyColumn column,

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -101,7 +102,6 @@ void frmManyTrends::CreateControls() {
   auto* top = new QHBoxLayout;
   auto* folder_label = new QLabel(ManyCaptions::kFolder, this);
   txtFolder = new QLineEdit(this);
-  txtFolder->setReadOnly(true);
   folder_label->setBuddy(txtFolder);
   cmdBrowse = Button(ManyCaptions::kBrowse, this);
   cmdRecover = Button(ManyCaptions::kRecover, this);
@@ -177,6 +177,13 @@ void frmManyTrends::ConnectHandlers() {
   for (auto [button, handler] : clicks)
     connect(button, &QPushButton::clicked, this,
             [this, handler = handler] { (form_.*handler)(); });
+  // A folder typed into the box, relative ones to the current folder.
+  connect(txtFolder, &QLineEdit::returnPressed, this, [this] {
+    const QString typed = txtFolder->text().trimmed();
+    form_.txtFolder_Entered(
+        typed.isEmpty() ? std::string()
+                        : FolderPath(QFileInfo(typed).absoluteFilePath()));
+  });
   connect(grdTrends, &QTableWidget::cellChanged, this,
           &frmManyTrends::CellEdited);
   connect(cmdReplace, &QPushButton::clicked, this,
@@ -254,6 +261,8 @@ void frmManyTrends::ReplaceClicked() {
 
 QWidget* frmManyTrends::ControlOf(ManyControl control) const {
   switch (control) {
+    case ManyControl::txtFolder:
+      return txtFolder;
     case ManyControl::cmdBrowse:
       return cmdBrowse;
     case ManyControl::grdTrends:

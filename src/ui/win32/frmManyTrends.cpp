@@ -169,6 +169,8 @@ std::string AppDataRunFolder() {
 
 int IdOf(ManyControl control) {
   switch (control) {
+    case ManyControl::txtFolder:
+      return kFolder;
     case ManyControl::cmdBrowse:
       return kBrowse;
     case ManyControl::grdTrends:
