@@ -4,6 +4,7 @@
 
 #include "app/BatchMode.h"
 #include "app/CheckMode.h"
+#include "app/Messages.h"
 #include "platform/Env.h"
 #include "platform/Text.h"
 #include "trend/FileTools.h"
@@ -32,8 +33,8 @@ bool RepairOne(Env& env, const std::string& hstPath, bool dryRun,
   if (report.ok() && !dryRun)
     report = ExecuteRenamePlan(listings, std::move(report.plan));
   if (!report.ok()) {
-    err << "morvelle: cannot repair " << Quoted(FileNameOf(hstPath)) << ": "
-        << report.failure.ToString() << "\n";
+    err << ErrorText("cannot repair " + Quoted(FileNameOf(hstPath)) + ": " +
+                     report.failure.ToString());
     return false;
   }
   PrintRepair(report.plan, dryRun, out);
@@ -47,8 +48,8 @@ int RunRepair(Env& env, const std::string& target, bool dryRun,
   FolderCheck check;
   Status s = CheckFolderOrTrend(env, target, &check);
   if (!s.ok()) {
-    err << "morvelle: cannot repair " << Quoted(target.empty() ? "." : target)
-        << ": " << s.ToString() << "\n";
+    err << ErrorText("cannot repair " + Quoted(target.empty() ? "." : target) +
+                     ": " + s.ToString());
     return kExitNotRenamed;
   }
   std::size_t healthy = 0, repaired = 0;
