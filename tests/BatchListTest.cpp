@@ -356,6 +356,15 @@ TEST_F(BatchListTest, FolderListRunsBackAsAListThatKeepsTheNames) {
                             CsvValue(hst_[0]) + ",Tag A,C:\\Ostrel\\A\n" +
                             CsvValue(other) +
                             ",\"Pump 7, north\",C:\\Ostrel\\Moved\n");
+  // The JSON form carries the same damage, each trend's whole.
+  Json trends = Json::parse(Run({"--list", test::Utf8Of(folder), "--json"}).out)
+                    .at("trends");
+  ASSERT_EQ(trends.size(), 2u);
+  EXPECT_EQ(trends[0].at("healthy"), true);
+  EXPECT_EQ(trends[0].at("problems").size(), 0u);
+  EXPECT_EQ(trends[1].at("healthy"), false);
+  ASSERT_EQ(trends[1].at("problems").size(), 3u);
+  EXPECT_EQ(trends[1]["problems"][0].at("file"), other);
   std::vector<FolderImage> before = Images();
   Output dry = Run({"--batch", List(listed.out), "--dry-run"});
   ASSERT_EQ(dry.status, 0) << dry.err;

@@ -232,19 +232,20 @@ TEST_F(InfoTest, FolderListAsJsonCarriesEveryTrendAndNamesTheUnreadable) {
   EXPECT_EQ(json.at("folder"), folder_.File(""));
   std::vector<std::string> seen;
   for (const Json& t : json.at("trends")) seen.push_back(t.dump());
-  EXPECT_EQ(
-      seen,
-      (std::vector<std::string>{
-          "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
-              ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
-              "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
-              "\"tableValid\":true,\"interrupted\":false,"
-              "\"dataFiles\":[\"A.000\",\"A.001\"],\"dataFileCount\":2}",
-          "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
-              ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
-              "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
-              "\"tableValid\":true,\"interrupted\":false,"
-              "\"dataFiles\":[\"b.000\",\"b.001\"],\"dataFileCount\":2}"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{
+                "{\"historyFile\":" + Json(folder_.File("A.HST")).dump() +
+                    ",\"tag\":\"Tag A\",\"path\":\"C:\\\\D\\\\A\","
+                    "\"version\":6,\"entryCount\":3,\"extraCount\":1,"
+                    "\"tableValid\":true,\"interrupted\":false,"
+                    "\"dataFiles\":[\"A.000\",\"A.001\"],\"dataFileCount\":2,"
+                    "\"healthy\":true,\"problems\":[]}",
+                "{\"historyFile\":" + Json(folder_.File("b.hst")).dump() +
+                    ",\"tag\":\"Tag b\",\"path\":\"C:\\\\D\\\\b\","
+                    "\"version\":4,\"entryCount\":2,\"extraCount\":1,"
+                    "\"tableValid\":true,\"interrupted\":false,"
+                    "\"dataFiles\":[\"b.000\",\"b.001\"],\"dataFileCount\":2,"
+                    "\"healthy\":true,\"problems\":[]}"}));
   ASSERT_EQ(json.at("unreadable").size(), 2u);
   EXPECT_EQ(json.at("unreadable")[0].at("historyFile"),
             folder_.File("Bad.HST"));

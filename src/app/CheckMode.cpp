@@ -48,19 +48,6 @@ void PrintText(const FolderCheck& check, std::ostream& out) {
       << (problems == 1 ? " problem" : " problems") << " in all\n";
 }
 
-std::string ProblemsJson(const std::string& folder,
-                         const std::vector<TrendProblem>& problems) {
-  std::vector<std::string> objects;
-  for (const TrendProblem& problem : problems)
-    objects.push_back(JsonObject()
-                          .String("problem", ProblemKindName(problem.kind))
-                          .String("file", folder + problem.file)
-                          .String("field", problem.field)
-                          .String("message", problem.what)
-                          .Text());
-  return JsonArray(objects);
-}
-
 std::string TrendJson(const std::string& folder, const TrendCheck& trend) {
   return JsonObject()
       .String("historyFile", trend.hstPath)
@@ -93,6 +80,19 @@ void PrintJson(const FolderCheck& check, std::ostream& out) {
 }
 
 }  // namespace
+
+std::string ProblemsJson(const std::string& folder,
+                         const std::vector<TrendProblem>& problems) {
+  std::vector<std::string> objects;
+  for (const TrendProblem& problem : problems)
+    objects.push_back(JsonObject()
+                          .String("problem", ProblemKindName(problem.kind))
+                          .String("file", folder + problem.file)
+                          .String("field", problem.field)
+                          .String("message", problem.what)
+                          .Text());
+  return JsonArray(objects);
+}
 
 Status CheckFolderOrTrend(Env& env, const std::string& target,
                           FolderCheck* check) {

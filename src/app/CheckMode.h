@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "platform/Status.h"
 
@@ -11,12 +12,17 @@ namespace morvelle {
 
 class Env;
 struct FolderCheck;
+struct TrendProblem;
 
 // Checks `target` as RunCheck does: a folder (CheckFolder) or one history
 // file (CheckTrend); empty means the current folder. Fails when `target`
 // cannot be found or read.
 Status CheckFolderOrTrend(Env& env, const std::string& target,
                           FolderCheck* check);
+
+// The problem objects RunCheck writes for `problems`, files under `folder`.
+std::string ProblemsJson(const std::string& folder,
+                         const std::vector<TrendProblem>& problems);
 
 // Checks `target`: a folder (every trend in it, and the folder as a whole)
 // or one history file; empty means the current folder. Changes nothing.
@@ -41,9 +47,9 @@ Status CheckFolderOrTrend(Env& env, const std::string& target,
 //     problems     array    problem objects
 //   problems    array    problem objects of the folder as a whole
 //
-// A problem object is {"kind", "file", "field", "message": string}: kind
-// as ProblemKindName gives it, file absolute, field empty where the file
-// as a whole is at fault. Returns kExitRenamed (0) when every trend is
+// A problem object is {"problem", "file", "field", "message": string}:
+// problem as ProblemKindName gives it, file absolute, field empty where the
+// file as a whole is at fault. Returns kExitRenamed (0) when every trend is
 // healthy, kExitNotRenamed (1) when a problem was found or `target` could
 // not be read (said on `err`).
 int RunCheck(Env& env, const std::string& target, bool json, std::ostream& out,

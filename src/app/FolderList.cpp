@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/BatchMode.h"
+#include "app/CheckMode.h"
 #include "app/InfoMode.h"
 #include "app/Json.h"
 #include "app/Messages.h"
@@ -56,11 +57,26 @@ void PrintText(const FolderTrends& trends, const FolderCheck& check,
       << DamagedLines(check) << ListText(rows);
 }
 
-JsonObject FolderJson(const FolderTrends& trends) {
+// A trend's damage, as --check tells it; none where the check did not find
+// the trend.
+void AddDamageFields(const TrendInspection& trend, const FolderCheck& check,
+                     JsonObject* object) {
+  auto checked = std::find_if(
+      check.trends.begin(), check.trends.end(),
+      [&](const TrendCheck& c) { return c.hstPath == trend.hstPath; });
+  const std::vector<TrendProblem> none;
+  const std::vector<TrendProblem>& problems =
+      checked == check.trends.end() ? none : checked->problems;
+  object->Bool("healthy", problems.empty())
+      .Raw("problems", ProblemsJson(check.folder, problems));
+}
+
+JsonObject FolderJson(const FolderTrends& trends, const FolderCheck& check) {
   std::vector<std::string> read, unreadable;
   for (const TrendInspection& trend : trends.trends) {
     JsonObject object;
     AddTrendFields(trend, &object);
+    AddDamageFields(trend, check, &object);
     read.push_back(object.Text());
   }
   for (const UnreadableTrend& trend : trends.unreadable)
@@ -127,12 +143,12 @@ int RunList(Env& env, const std::string& folder, bool json, std::ostream& out,
     return kExitNotRenamed;
   }
   FolderCheck check;
+  // A folder the check cannot list again says no trend is damaged.
+  if (!CheckFolder(env, trends.folder, &check).ok()) check = FolderCheck();
   if (json)
-    out << JsonLine(FolderJson(trends));
-  else if (CheckFolder(env, trends.folder, &check).ok())
-    PrintText(trends, check, out);
+    out << JsonLine(FolderJson(trends, check));
   else
-    PrintText(trends, FolderCheck(), out);
+    PrintText(trends, check, out);
   for (const UnreadableTrend& trend : trends.unreadable)
     err << ErrorText("Could not read '" +
                      EscapeControlCharacters(trend.hstPath) +

@@ -39,7 +39,9 @@ Status ReadFolderTrends(Env& env, const std::string& folder,
 // renames nothing. With `json`, one "folder" record on a line of its own:
 //
 //   folder      string  the folder, absolute
-//   trends      array   objects of the fields AddTrendFields writes
+//   trends      array   objects of the fields AddTrendFields writes, and
+//                       healthy (boolean) and problems (array), as
+//                       --check writes them
 //   unreadable  array   objects {"historyFile": string, "reason": string}
 //
 // Each trend that cannot be read is also named on `err` with its reason,
