@@ -512,12 +512,16 @@ TEST_F(ManyTrendsFormTest, NoToAQuestionRunsAndClosesNothing) {
   form_->cmdRename_Click();
   EXPECT_FALSE(form_->busy());
   EXPECT_FALSE(form_->Form_QueryUnload());
+  form_->txtFolder_Entered(folder_.File(""));
+  EXPECT_EQ(view_->Cell(0, ManyColumn::kNewPath), "D:\\A2");
   view_->yes = true;
   EXPECT_TRUE(form_->Form_QueryUnload());
   EXPECT_EQ(view_->asked,
             (std::vector<std::string>{
                 "Rename 1 trend in " + test::Utf8Of(folder_.path()) + "?",
                 "The edits of 1 trend have not been run. Close and lose them?",
+                "The edits of 1 trend have not been run. Open " +
+                    test::Utf8Of(folder_.path()) + " and lose them?",
                 "The edits of 1 trend have not been run. Close and lose "
                 "them?"}));
   EXPECT_EQ(Image(), before);

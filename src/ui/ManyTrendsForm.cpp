@@ -65,25 +65,22 @@ ManyTrendsForm::~ManyTrendsForm() {
 }
 
 void ManyTrendsForm::Form_Load(const std::string& folder) {
-  LoadFolder(folder);
+  if (!folder.empty()) LoadFolder(folder);
   EnableControls();
 }
 
 bool ManyTrendsForm::Form_QueryUnload() {
-  const std::size_t edited = model_.ChangedCount();
-  return running_ || edited == 0 ||
-         view_.AskYesNo("The edits of " + TrendCount(edited) +
-                        " have not been run. Close and lose them?");
+  return running_ || MayDropEdits("Close");
 }
 
 void ManyTrendsForm::Form_Unload() { stop_ = true; }
 
 void ManyTrendsForm::cmdBrowse_Click() {
-  LoadFolder(paths_.AskPath(PathQuestion::kFolder));
+  OpenFolder(paths_.AskPath(PathQuestion::kFolder));
 }
 
 void ManyTrendsForm::txtFolder_Entered(const std::string& folder) {
-  LoadFolder(folder);
+  OpenFolder(folder);
 }
 
 void ManyTrendsForm::grdTrends_CellEdited(std::size_t row, ManyColumn column,
@@ -164,9 +161,23 @@ void ManyTrendsForm::Tell(MessageLook look, const std::string& text) {
     view_.ShowReport(ReportOfMessage(text));
 }
 
-// An empty `folder` is a cancelled dialog or an empty box.
+// True when there are no edits not yet run, or the user lets `action`
+// ("Close", "Open FOLDER") drop them.
+bool ManyTrendsForm::MayDropEdits(const std::string& action) {
+  const std::size_t edited = model_.ChangedCount();
+  return edited == 0 ||
+         view_.AskYesNo("The edits of " + TrendCount(edited) +
+                        " have not been run. " + action + " and lose them?");
+}
+
+// A folder the user picks or types; an empty one is a cancelled dialog or
+// an empty box.
+void ManyTrendsForm::OpenFolder(const std::string& folder) {
+  if (!folder.empty() && MayDropEdits("Open " + ShownFolder(folder)))
+    LoadFolder(folder);
+}
+
 void ManyTrendsForm::LoadFolder(const std::string& folder) {
-  if (folder.empty()) return;
   std::string problem;
   if (!model_.Load(folder, &problem)) {
     Tell(MessageLook::kCritical, problem);

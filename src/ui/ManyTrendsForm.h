@@ -181,6 +181,8 @@ class ManyTrendsForm {
   // A message box, or for a text of more lines than a box shows on a
   // screen, a report of it.
   void Tell(MessageLook look, const std::string& text);
+  bool MayDropEdits(const std::string& action);
+  void OpenFolder(const std::string& folder);
   void LoadFolder(const std::string& folder);
   // Every cell anew, then a plan of the rows as they now are.
   void ShowTable();
