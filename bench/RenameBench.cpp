@@ -250,17 +250,23 @@ void CaseStartUp(const Programs& p) {
   }
 }
 
-void CaseMany(const Programs& p, const Place& place, bool separate) {
-  const int kTrends = 1000, kOthers = 20000;
-  PlaceFolder folder(place);
+// `trends` trends T0, T1, ... of 5 data files, and `others` empty files
+// beside them.
+void WriteManyTrends(const PlaceFolder& folder, int trends, int others) {
   InChild([&] {
-    for (int i = 0; i < kOthers; ++i)
+    for (int i = 0; i < others; ++i)
       morvelle::test::WriteFile(
           folder.path() / ("Other" + std::to_string(i) + ".dat"), "");
-    for (int i = 0; i < kTrends; ++i)
+    for (int i = 0; i < trends; ++i)
       morvelle::test::WriteTrend(folder.path(),
                                  Recipe("T" + std::to_string(i), 5, 1024));
   });
+}
+
+void CaseMany(const Programs& p, const Place& place, bool separate) {
+  const int kTrends = 1000, kOthers = 20000;
+  PlaceFolder folder(place);
+  WriteManyTrends(folder, kTrends, kOthers);
   std::string forth;
   std::vector<std::string> floor_back = {p.floor, folder.path().string()};
   for (int i = 0; i < kTrends; ++i) {
@@ -360,14 +366,7 @@ void CaseManyTrendsWindow() {
 void CaseCheck(const Programs& p) {
   const int kTrends = 1000, kOthers = 14000;
   PlaceFolder folder(kPlaces[0]);
-  InChild([&] {
-    for (int i = 0; i < kOthers; ++i)
-      morvelle::test::WriteFile(
-          folder.path() / ("Other" + std::to_string(i) + ".dat"), "");
-    for (int i = 0; i < kTrends; ++i)
-      morvelle::test::WriteTrend(folder.path(),
-                                 Recipe("T" + std::to_string(i), 5, 1024));
-  });
+  WriteManyTrends(folder, kTrends, kOthers);
   std::vector<Measured> check, floor;
   for (int r = 0; r < 21; ++r) {  // a run is short: many, for a steady median
     check.push_back(Spawn({p.morvelle, "--check", folder.path().string()}));
