@@ -512,8 +512,10 @@ TEST_F(ManyTrendsFormTest, NoToAQuestionRunsAndClosesNothing) {
   form_->cmdRename_Click();
   EXPECT_FALSE(form_->busy());
   EXPECT_FALSE(form_->Form_QueryUnload());
+  view_->folder = "typed";
   form_->txtFolder_Entered(folder_.File(""));
   EXPECT_EQ(view_->Cell(0, ManyColumn::kNewPath), "D:\\A2");
+  EXPECT_EQ(view_->folder, folder_.File(""));
   view_->yes = true;
   EXPECT_TRUE(form_->Form_QueryUnload());
   EXPECT_EQ(view_->asked,

@@ -171,10 +171,13 @@ bool ManyTrendsForm::MayDropEdits(const std::string& action) {
 }
 
 // A folder the user picks or types; an empty one is a cancelled dialog or
-// an empty box.
+// an empty box. Kept edits keep the folder they belong to in the box.
 void ManyTrendsForm::OpenFolder(const std::string& folder) {
-  if (!folder.empty() && MayDropEdits("Open " + ShownFolder(folder)))
+  if (folder.empty()) return;
+  if (MayDropEdits("Open " + ShownFolder(folder)))
     LoadFolder(folder);
+  else
+    view_.SetFolderText(model_.folder());
 }
 
 void ManyTrendsForm::LoadFolder(const std::string& folder) {
