@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string_view>
+#include <unordered_map>
 
 #include "app/BatchMode.h"
 #include "app/CheckMode.h"
@@ -57,26 +59,22 @@ void PrintText(const FolderTrends& trends, const FolderCheck& check,
       << DamagedLines(check) << ListText(rows);
 }
 
-// A trend's damage, as --check tells it; none where the check did not find
-// the trend.
-void AddDamageFields(const TrendInspection& trend, const FolderCheck& check,
-                     JsonObject* object) {
-  auto checked = std::find_if(
-      check.trends.begin(), check.trends.end(),
-      [&](const TrendCheck& c) { return c.hstPath == trend.hstPath; });
-  const std::vector<TrendProblem> none;
-  const std::vector<TrendProblem>& problems =
-      checked == check.trends.end() ? none : checked->problems;
-  object->Bool("healthy", problems.empty())
-      .Raw("problems", ProblemsJson(check.folder, problems));
-}
-
 JsonObject FolderJson(const FolderTrends& trends, const FolderCheck& check) {
+  // Each trend's damage as --check tells it, by history file; none where
+  // the check did not find the trend.
+  std::unordered_map<std::string_view, const std::vector<TrendProblem>*> damage;
+  for (const TrendCheck& checked : check.trends)
+    damage.emplace(checked.hstPath, &checked.problems);
+  const std::vector<TrendProblem> none;
   std::vector<std::string> read, unreadable;
   for (const TrendInspection& trend : trends.trends) {
+    auto found = damage.find(trend.hstPath);
+    const std::vector<TrendProblem>& problems =
+        found == damage.end() ? none : *found->second;
     JsonObject object;
     AddTrendFields(trend, &object);
-    AddDamageFields(trend, check, &object);
+    object.Bool("healthy", problems.empty())
+        .Raw("problems", ProblemsJson(check.folder, problems));
     read.push_back(object.Text());
   }
   for (const UnreadableTrend& trend : trends.unreadable)
